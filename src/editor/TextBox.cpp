@@ -1,0 +1,29 @@
+#include "editor/TextBox.h"
+
+#include <stdexcept>
+
+namespace kalvo {
+
+Pos TextBox::find(std::int64_t start, std::string_view needle) const {
+    return findIn(Text(), start, needle);
+}
+
+void selectAll(TextBox& box) {
+    box.SetSelStart(0);
+    box.SetSelLength(box.Length());
+}
+
+Pos findIn(std::string_view haystack, std::int64_t start, std::string_view needle) {
+    if (haystack.empty() || start > static_cast<std::int64_t>(haystack.size()))
+        return 0;
+    const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start - 1);
+    const std::size_t at = haystack.find(needle, from);
+    return at == std::string_view::npos ? 0 : static_cast<Pos>(at + 1);
+}
+
+void checkDocumentSize(std::size_t size) {
+    if (size > static_cast<std::size_t>(kMaxDocumentLength))
+        throw std::length_error("document too large: Kalvo holds at most 2147483647 bytes");
+}
+
+} // namespace kalvo
