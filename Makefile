@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz clean
 
 all: build
 
@@ -23,6 +23,26 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure $(CTEST_ARGS)
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(BUILD_DIR)-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALVO_SANITIZE=ON \
+		-DKALVO_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(BUILD_DIR)-sanitize
+	cd $(BUILD_DIR)-sanitize && ASAN_OPTIONS=detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure $(CTEST_ARGS)
+
+# Coverage-guided fuzzing of the conversion for FUZZ_SECONDS. New inputs land
+# in $(BUILD_DIR)-fuzz/corpus; tests/fuzz/corpus holds the ones worth keeping.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF
+	cmake --build $(BUILD_DIR)-fuzz --target kalvo_fuzz
+	mkdir -p $(BUILD_DIR)-fuzz/corpus
+	$(BUILD_DIR)-fuzz/tests/kalvo_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+		$(BUILD_DIR)-fuzz/corpus tests/fuzz/corpus
 
 bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
