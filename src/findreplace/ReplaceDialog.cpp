@@ -1,0 +1,166 @@
+#include "findreplace/ReplaceDialog.h"
+
+#include "app/KeepOnTop.h"
+#include "editor/Cp1252Qt.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace kalvo {
+
+namespace {
+
+// Layouts are given in twips; 15 twips make one pixel at 96 dots per inch.
+constexpr int px(int twips) {
+    return (twips * 2 + 15) / 30;
+}
+
+QRect twips(int left, int top, int width, int height) {
+    return {px(left), px(top), px(width), px(height)};
+}
+
+QLabel* label(QWidget* parent, const char* caption, const QRect& geometry) {
+    auto* l = new QLabel(QString::fromUtf8(caption), parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setGeometry(geometry);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* caption, const QRect& geometry, bool enabled) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    // Enter presses no button of this dialog, not even the focused one.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    b->setGeometry(geometry);
+    b->setEnabled(enabled);
+    return b;
+}
+
+} // namespace
+
+frmReplace::frmReplace(TextBox& txtwordproc, MessageSink& messages, QObject* documentOwner)
+    : QWidget(nullptr,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      txtwordproc_(&txtwordproc), messages_(messages) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Replace"));
+
+    Label1 = label(this, "Find what:", twips(240, 240, 1092, 252));
+    txtFind = new QLineEdit(this);
+    txtFind->setGeometry(twips(1560, 240, 2532, 288));
+    Label2 = label(this, "Replace with:", twips(240, 600, 1092, 252));
+    txtReplace = new QLineEdit(this);
+    txtReplace->setGeometry(twips(1560, 600, 2532, 288));
+    cmdFindNext = button(this, "Find Next", twips(4680, 120, 1215, 375), false);
+    cmdReplace = button(this, "Replace", twips(4680, 600, 1212, 372), false);
+    cmdCancel = button(this, "Cancel", twips(4680, 1080, 1215, 375), true);
+    Label3 = label(this, kReplaceDialogHint, twips(360, 960, 3975, 615));
+    Label3->setWordWrap(true);
+
+    setTabOrder(txtFind, txtReplace);
+    setTabOrder(txtReplace, cmdFindNext);
+    setTabOrder(cmdFindNext, cmdReplace);
+    setTabOrder(cmdReplace, cmdCancel);
+    txtFind->setFocus();
+
+    // Client area at 1950, 1215 on the screen, at every load.
+    const QRect client = twips(1950, 1215, 6045, 1590);
+    setFixedSize(client.size());
+    setGeometry(client);
+
+    connect(txtFind, &QLineEdit::textChanged, this, &frmReplace::txtFind_Change);
+    connect(cmdFindNext, &QPushButton::clicked, this, &frmReplace::cmdFindNext_Click);
+    connect(cmdReplace, &QPushButton::clicked, this, &frmReplace::cmdReplace_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmReplace::cmdCancel_Click);
+    if (documentOwner) {
+        connect(documentOwner, &QObject::destroyed, this, [this] {
+            txtwordproc_ = nullptr;
+            close();
+        });
+    }
+
+    Form_Load();
+}
+
+void frmReplace::Form_Load() {
+    KeepOnTop(*this);
+}
+
+void frmReplace::txtFind_Change() {
+    findTextChanged(txtFind->text().isEmpty(), *this);
+}
+
+SearchText frmReplace::searchText() {
+    findBytes_ = encodeCp1252(txtFind->text());
+    if (!findBytes_)
+        return std::nullopt;
+    return std::string_view(*findBytes_);
+}
+
+void frmReplace::cmdFindNext_Click() {
+    if (!txtwordproc_)
+        return;
+    findNextSteps(*txtwordproc_, searchText(), *this);
+}
+
+void frmReplace::cmdReplace_Click() {
+    if (!txtwordproc_)
+        return;
+    const SearchText find = searchText();
+    // A replacement Windows-1252 cannot hold is never stored as other
+    // characters; only a find text that can occur would use it anyway.
+    const std::optional<std::string> replacement = encodeCp1252(txtReplace->text());
+    if (find && !replacement) {
+        QApplication::beep();
+        return;
+    }
+    replaceSteps(*txtwordproc_, find, replacement ? *replacement : std::string(), *this);
+}
+
+void frmReplace::cmdCancel_Click() {
+    if (!txtwordproc_)
+        return;
+    cancelSteps(*txtwordproc_, *this);
+}
+
+void frmReplace::setFindNextEnabled(bool enabled) {
+    cmdFindNext->setEnabled(enabled);
+}
+
+void frmReplace::setReplaceEnabled(bool enabled) {
+    cmdReplace->setEnabled(enabled);
+}
+
+void frmReplace::showNotFound() {
+    if (findBytes_) {
+        messages_.showMessage(notFoundMessage(*findBytes_));
+        return;
+    }
+    // The find text holds characters no document byte stands for, so it
+    // cannot go through the Windows-1252 message path; quote it as typed.
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
+                    decodeCp1252(kNotFoundPrefix) + txtFind->text() + decodeCp1252(kNotFoundSuffix),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void frmReplace::unload() {
+    close();
+}
+
+frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc,
+                              MessageSink& messages, QObject* documentOwner) {
+    selectDocumentForDialog(txtwordproc);
+    if (!dialog)
+        dialog = new frmReplace(txtwordproc, messages, documentOwner);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return *dialog;
+}
+
+} // namespace kalvo
