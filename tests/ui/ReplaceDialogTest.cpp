@@ -1,5 +1,5 @@
 #include "../core/FindReplaceExamples.h"
-#include "ModalAnswerer.h"
+#include "MessageBoxAnswers.h"
 #include "QtPrinters.h"
 
 #include "editor/Cp1252Qt.h"
@@ -181,7 +181,7 @@ TEST(ReplaceDialog, EnterAndEscapePressNothing) {
     frmReplace& d = host.open();
     d.txtFind->setText(QStringLiteral("an"));
     d.txtReplace->setText(QStringLiteral("AN"));
-    ModalAnswerer answers;
+    MessageBoxAnswers answers;
     for (QWidget* w : std::initializer_list<QWidget*>{d.txtFind, d.txtReplace, d.cmdFindNext,
                                                       d.cmdReplace, d.cmdCancel}) {
         w->setFocus();
@@ -204,7 +204,7 @@ TEST(ReplaceDialog, FocusAfterEachKindOfPress) {
     frmReplace& d = host.open();
     d.txtFind->setText(QStringLiteral("cat"));
     d.txtReplace->setText(QStringLiteral("dog"));
-    ModalAnswerer answers;
+    MessageBoxAnswers answers;
 
     press(d, d.cmdFindNext); // finds offset 4
     EXPECT_EQ(host.buffer.SelStart(), 4);
@@ -232,7 +232,7 @@ TEST(ReplaceDialog, MessageQuotesTheFindTextInAPlainKalvoBox) {
     Host host;
     host.buffer.SetText("se\xF1or");
     frmReplace& d = host.open();
-    ModalAnswerer answers;
+    MessageBoxAnswers answers;
     for (const char* find : {"cat",
                              "\xC3\xB1"
                              "a",
@@ -263,7 +263,7 @@ TEST(ReplaceDialog, ReplacementADocumentCannotHoldChangesNothing) {
     dialog->show();
     dialog->txtFind->setText(QStringLiteral("a"));
     dialog->txtReplace->setText(QString::fromUtf8("\u2192"));
-    ModalAnswerer answers;
+    MessageBoxAnswers answers;
     press(*dialog, dialog->cmdReplace);
     EXPECT_EQ(host.buffer.Text(), "xax");
     EXPECT_EQ(host.buffer.SelStart(), 1);
@@ -354,7 +354,7 @@ TEST(ReplaceDialog, WorkedExamplesThroughTheButtons) {
         }
         d.txtFind->setText(decodeCp1252(example.find));
         d.txtReplace->setText(decodeCp1252(example.replacement));
-        ModalAnswerer answers;
+        MessageBoxAnswers answers;
         int pressNo = 0;
         for (const auto& p : example.presses) {
             SCOPED_TRACE("press " + std::to_string(++pressNo));

@@ -9,9 +9,9 @@
 #include <QStringList>
 #include <QTimer>
 
-class ModalAnswerer {
+class MessageBoxAnswers {
 public:
-    ModalAnswerer() {
+    MessageBoxAnswers() {
         timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
