@@ -1,0 +1,244 @@
+#include "editor/EditorWidget.h"
+
+#include "editor/Cp1252Qt.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace kalvo {
+
+namespace {
+
+// Scintilla in 8-bit mode reads and writes characters as Latin-1. That is
+// right for ASCII and for 0xA0-0xFF, where Windows-1252 agrees with Latin-1;
+// anything else (the euro sign, curly quotes, characters with no byte at all)
+// must be encoded here.
+bool latin1AgreesWithCp1252(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF);
+    });
+}
+
+bool allPrintable(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+}
+
+} // namespace
+
+EditorWidget::EditorWidget(QWidget* parent) : QsciScintilla(parent) {
+    setUtf8(false);
+    setEolMode(EolWindows);
+    SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
+
+    // A plain text box: no margins, no folding, no wrapping, both scroll
+    // bars, the desktop's interface font.
+    for (int margin = 0; margin < 5; ++margin)
+        setMarginWidth(margin, 0);
+    setFolding(NoFoldStyle);
+    setWrapMode(WrapNone);
+    QsciScintilla::setFont(QApplication::font());
+    SendScintilla(SCI_SETHSCROLLBAR, 1UL);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    // Copy and paste belong to the window's Edit menu, whose shortcuts must
+    // reach it while the editor has the focus; Scintilla would claim these
+    // keys first. Cut (Ctrl+X, Shift+Delete) stays with the editor.
+    const int released[] = {
+        (Qt::CTRL | Qt::Key_C).toCombined(),
+        (Qt::CTRL | Qt::Key_V).toCombined(),
+        (Qt::CTRL | Qt::Key_Insert).toCombined(),
+        (Qt::SHIFT | Qt::Key_Insert).toCombined(),
+    };
+    for (int key : released) {
+        while (QsciCommand* command = standardCommands()->boundTo(key)) {
+            if (command->key() == key)
+                command->setKey(0);
+            if (command->alternateKey() == key)
+                command->setAlternateKey(0);
+        }
+    }
+}
+
+std::string_view EditorWidget::bytes() const {
+    const auto* chars = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return {chars, static_cast<std::size_t>(Length())};
+}
+
+std::string EditorWidget::Text() const {
+    return std::string(bytes());
+}
+
+void EditorWidget::SetText(std::string_view text) {
+    checkDocumentSize(text.size());
+    // A new document starts a new undo history; not recording the old text
+    // also keeps loading a large file quick.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSAVEPOINT);
+    SendScintilla(SCI_SETEMPTYSELECTION, 0UL);
+    SendScintilla(SCI_SCROLLCARET);
+}
+
+Pos EditorWidget::Length() const {
+    return static_cast<Pos>(SendScintilla(SCI_GETLENGTH));
+}
+
+Pos EditorWidget::SelStart() const {
+    return static_cast<Pos>(SendScintilla(SCI_GETSELECTIONSTART));
+}
+
+void EditorWidget::SetSelStart(Pos caret) {
+    const Pos at = std::clamp<Pos>(caret, 0, Length());
+    SendScintilla(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(at));
+}
+
+Pos EditorWidget::SelLength() const {
+    return static_cast<Pos>(SendScintilla(SCI_GETSELECTIONEND) -
+                            SendScintilla(SCI_GETSELECTIONSTART));
+}
+
+void EditorWidget::SetSelLength(Pos count) {
+    const Pos start = SelStart();
+    const Pos length = std::clamp<Pos>(count, 0, Length() - start);
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), static_cast<long>(start + length));
+}
+
+std::string EditorWidget::SelText() const {
+    return std::string(bytes().substr(static_cast<std::size_t>(SelStart()),
+                                      static_cast<std::size_t>(SelLength())));
+}
+
+void EditorWidget::SetSelText(std::string_view text) {
+    const Pos start = SelStart();
+    const Pos length = SelLength();
+    checkDocumentSize(static_cast<std::size_t>(Length() - length) + text.size());
+    replaceRange(start, length, text);
+    SendScintilla(SCI_SETEMPTYSELECTION,
+                  static_cast<unsigned long>(start) + static_cast<unsigned long>(text.size()));
+}
+
+void EditorWidget::SetFocus() {
+    setFocus(Qt::OtherFocusReason);
+    // Closing a message box may leave no window of the program active; the
+    // focus belongs in the editor then, as it would be in a text box.
+    if (!QApplication::activeWindow() && isVisible())
+        activateWindow();
+}
+
+Pos EditorWidget::find(std::int64_t start, std::string_view needle) const {
+    return findIn(bytes(), start, needle);
+}
+
+void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
+    // One undo step, whatever the size of the replacement.
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from),
+                  static_cast<long>(from + length));
+    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.data());
+    SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void EditorWidget::refuse() const {
+    QApplication::beep();
+    emit const_cast<EditorWidget*>(this)->characterRefused();
+}
+
+void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
+    Pos from = SelStart();
+    Pos length = SelLength();
+    // Overtype replaces the character under the caret, never a line end.
+    if (overtype && length == 0 && overwriteMode() && from < Length()) {
+        const char next = bytes()[static_cast<std::size_t>(from)];
+        if (next != '\r' && next != '\n')
+            length = 1;
+    }
+    replaceRange(from, length, typed);
+    SendScintilla(SCI_SETEMPTYSELECTION,
+                  static_cast<unsigned long>(from) + static_cast<unsigned long>(typed.size()));
+    SendScintilla(SCI_SCROLLCARET);
+}
+
+void EditorWidget::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    if (command || text.isEmpty() || !allPrintable(text) || latin1AgreesWithCp1252(text)) {
+        QsciScintilla::keyPressEvent(event);
+        return;
+    }
+    if (const std::optional<std::string> typed = encodeCp1252(text))
+        insertTyped(*typed, true);
+    else
+        refuse();
+    event->accept();
+}
+
+void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = event->commitString();
+    if (commit.isEmpty() || latin1AgreesWithCp1252(commit)) {
+        QsciScintilla::inputMethodEvent(event);
+        return;
+    }
+    // Take down the old composition first, then store the committed text,
+    // then let the editor show the new composition, if any.
+    QInputMethodEvent clear;
+    QsciScintilla::inputMethodEvent(&clear);
+    if (const std::optional<std::string> typed = encodeCp1252(commit))
+        insertTyped(*typed, true);
+    else
+        refuse();
+    if (!event->preeditString().isEmpty()) {
+        QInputMethodEvent composing(event->preeditString(), event->attributes());
+        QsciScintilla::inputMethodEvent(&composing);
+    }
+    event->accept();
+}
+
+void EditorWidget::paste() {
+    const QMimeData* source = QApplication::clipboard()->mimeData();
+    if (!source || !source->hasText())
+        return;
+    bool rectangular = false;
+    const QByteArray text = fromMimeData(source, rectangular);
+    if (text.isEmpty())
+        return;
+    insertTyped(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), false);
+}
+
+bool EditorWidget::canInsertFromMimeData(const QMimeData* source) const {
+    return QsciScintilla::canInsertFromMimeData(source) && encodeCp1252(source->text()).has_value();
+}
+
+QByteArray EditorWidget::fromMimeData(const QMimeData* source, bool& rectangular) const {
+    // The base call only tells whether the data is a rectangular block; its
+    // bytes are Latin-1, with '?' for everything else.
+    QsciScintilla::fromMimeData(source, rectangular);
+    const std::optional<std::string> bytes = encodeCp1252(source->text());
+    if (!bytes) {
+        refuse();
+        return {};
+    }
+    return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
+}
+
+QMimeData* EditorWidget::toMimeData(const QByteArray& text, bool rectangular) const {
+    QMimeData* mime = QsciScintilla::toMimeData(text, rectangular);
+    mime->setText(
+        decodeCp1252(std::string_view(text.constData(), static_cast<std::size_t>(text.size()))));
+    return mime;
+}
+
+} // namespace kalvo

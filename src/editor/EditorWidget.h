@@ -1,0 +1,68 @@
+#pragma once
+
+#include "editor/TextBox.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <string_view>
+
+namespace kalvo {
+
+// The main window's document box: a Scintilla editor holding the document as
+// Windows-1252 bytes (one position per byte, CR LF two), driven through the
+// same caret-and-selection operations as TextBuffer. Everything that enters
+// from the keyboard, an input method, the clipboard or a drop is stored as
+// the Windows-1252 byte of each character; a character without such a byte
+// is refused rather than replaced.
+class EditorWidget : public QsciScintilla, public TextBox {
+    Q_OBJECT
+
+public:
+    explicit EditorWidget(QWidget* parent = nullptr);
+
+    std::string Text() const override;
+    void SetText(std::string_view text) override;
+    Pos Length() const override;
+
+    Pos SelStart() const override;
+    void SetSelStart(Pos caret) override;
+    Pos SelLength() const override;
+    void SetSelLength(Pos count) override;
+
+    std::string SelText() const override;
+    void SetSelText(std::string_view text) override;
+
+    void SetFocus() override;
+    Pos find(std::int64_t start, std::string_view needle) const override;
+
+    // Scintilla's own paste (its context menu) would turn the pasted line
+    // ends into CR LF; this one keeps them.
+    void paste() override;
+
+    // What a paste or a drop brings in, and what a copy or a drag takes out.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
+    QMimeData* toMimeData(const QByteArray& text, bool rectangular) const override;
+
+    // The document's bytes in place, valid until the next change.
+    std::string_view bytes() const;
+
+signals:
+    // A typed, composed, pasted or dropped character had no Windows-1252
+    // byte and was not stored.
+    void characterRefused();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    void refuse() const;
+    // Replaces [from, from + length) by the bytes, NUL included.
+    void replaceRange(Pos from, Pos length, std::string_view text);
+    // Replaces the selection as typing does; typing in overtype mode also
+    // replaces the character under the caret.
+    void insertTyped(std::string_view bytes, bool overtype);
+};
+
+} // namespace kalvo
