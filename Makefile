@@ -19,7 +19,7 @@ build: configure
 	cmake --build $(BUILD_DIR)
 
 run: build
-	$(BUILD_DIR)/src/app/kalvo-convert samples/demo.86.txt
+	$(BUILD_DIR)/src/app/kalvo
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure $(CTEST_ARGS)

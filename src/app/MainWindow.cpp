@@ -1,0 +1,193 @@
+#include "app/MainWindow.h"
+
+#include "app/ProgressWindow.h"
+#include "editor/EditorWidget.h"
+#include "editor/FileCommands.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace kalvo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Window positions are laid out in twips: 15 to a pixel at 96 dots per inch.
+constexpr int px(int twips) {
+    return twips / 15;
+}
+
+fs::path toPath(const QString& name) {
+#ifdef _WIN32
+    return fs::path(name.toStdWString());
+#else
+    return fs::path(QFile::encodeName(name).toStdString());
+#endif
+}
+
+QString fromPath(const fs::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+} // namespace
+
+frmWordProc::frmWordProc(QWidget* parent)
+    : QMainWindow(parent), endProgram([] { QCoreApplication::exit(0); }), messages_(this) {
+    setObjectName(QStringLiteral("frmWordProc"));
+    setWindowTitle(QStringLiteral("Kalvo"));
+
+    // Controls keep their place and size whatever the window's size: the
+    // client area has no layout.
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    txtwordproc = new EditorWidget(client);
+    txtwordproc->setObjectName(QStringLiteral("txtwordproc"));
+    txtwordproc->setGeometry(px(240), px(240), px(11295), px(6735));
+
+    Command1 = new QPushButton(QStringLiteral("&Convert to 8xp"), client);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(px(360), px(7200), px(11175), px(375));
+    setTabOrder(txtwordproc, Command1);
+    connect(Command1, &QPushButton::clicked, this, &frmWordProc::Command1_Click);
+
+    auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                       void (frmWordProc::*handler)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    // "File" has no access key, so Alt+F opens "&Find\Replace".
+    file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("file"));
+    New = item(file, "New", QStringLiteral("&New"), &frmWordProc::New_Click);
+    open = item(file, "open", QStringLiteral("&Open"), &frmWordProc::open_Click);
+    Save = item(file, "Save", QStringLiteral("&Save"), &frmWordProc::Save_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("BL"));
+    convert = item(file, "convert", QStringLiteral("&Convert"), &frmWordProc::convert_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("lb"));
+    Exit = item(file, "Exit", QStringLiteral("&Exit"), &frmWordProc::Exit_Click);
+
+    edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("edit"));
+    copy = item(edit, "copy", QStringLiteral("&Copy"), &frmWordProc::copy_Click);
+    Paste = item(edit, "Paste", QStringLiteral("&Paste"), &frmWordProc::Paste_Click);
+    cut = item(edit, "cut", QStringLiteral("C&ut"), &frmWordProc::cut_Click);
+    edit->addSeparator()->setObjectName(QStringLiteral("BLwt"));
+    all = item(edit, "all", QStringLiteral("S&elct All"), &frmWordProc::all_Click);
+    // The usual alternates reach the same commands, so that copying and
+    // pasting always go through the Edit menu.
+    copy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    Paste->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+
+    FR1 = menuBar()->addMenu(QStringLiteral("&Find\\Replace"));
+    FR1->setObjectName(QStringLiteral("FR1"));
+    FR = item(FR1, "FR", QStringLiteral("Find\\Replce Manually"), &frmWordProc::FR_Click);
+
+    Help = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help->setObjectName(QStringLiteral("Help"));
+    Help2 = item(Help, "Help2", QStringLiteral("Help"), &frmWordProc::Help2_Click);
+    Help2->setShortcut(QKeySequence(Qt::Key_F1));
+
+    // The client area (below the menu bar) is 11880 x 7920 twips and stands
+    // at 60, 630 twips from the screen's corner.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setGeometry(px(60), px(630) - menuHeight, px(11880), px(7920) + menuHeight);
+
+    txtwordproc->setFocus();
+}
+
+frmWordProc::~frmWordProc() = default;
+
+void frmWordProc::Command1_Click() {
+    if (!Form1_)
+        Form1_ = std::make_unique<ProgressWindow>();
+    runConversion(*txtwordproc, conversion, *Form1_, messages_, ScanMode::Linear);
+}
+
+void frmWordProc::convert_Click() {
+    Command1_Click();
+}
+
+void frmWordProc::New_Click() {
+    strFileName.clear();
+    txtwordproc->SetText({});
+}
+
+void frmWordProc::open_Click() {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("Text File (*.txt)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    // The name is kept even when the file then cannot be read.
+    strFileName = toPath(dialog.selectedFiles().constFirst());
+    if (const std::optional<std::string> bytes = readDocument(strFileName))
+        txtwordproc->SetText(*bytes);
+}
+
+void frmWordProc::Save_Click() {
+    const std::string text = txtwordproc->Text();
+    const SaveResult result = saveDocument(strFileName, text, [this] { return askFileName(); });
+    if (result.outcome == SaveOutcome::Failed)
+        showKalvoMessage(
+            this, QStringLiteral("Kalvo could not save the file \"%1\": %2.")
+                      .arg(fromPath(result.path), QString::fromLocal8Bit(result.error.message())));
+}
+
+fs::path frmWordProc::askFileName() {
+    QInputDialog prompt(this);
+    prompt.setWindowTitle(QStringLiteral("Kalvo"));
+    prompt.setInputMode(QInputDialog::TextInput);
+    prompt.setLabelText(
+        QStringLiteral("Please Intput A Filename.  (Including Path, Name, and Extension (.txt)"));
+    prompt.setTextValue(QString());
+    if (prompt.exec() != QDialog::Accepted)
+        return {};
+    return toPath(prompt.textValue());
+}
+
+void frmWordProc::Exit_Click() {
+    close();
+}
+
+void frmWordProc::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (endProgram)
+        endProgram();
+}
+
+// Copies the selection to the clipboard (clipboard commands).
+void frmWordProc::copy_Click() {}
+
+// Pastes the clipboard's text over the selection (clipboard commands).
+void frmWordProc::Paste_Click() {}
+
+// Cuts the selection to the clipboard (clipboard commands).
+void frmWordProc::cut_Click() {}
+
+// Selects the whole document (clipboard commands).
+void frmWordProc::all_Click() {}
+
+// Opens the Find/Replace dialog frmReplace over the document.
+void frmWordProc::FR_Click() {}
+
+// Opens the help window Form2, or brings it to the front.
+void frmWordProc::Help2_Click() {}
+
+} // namespace kalvo

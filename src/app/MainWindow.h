@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/MessageBox.h"
+#include "conversion/ConversionRun.h"
+
+#include <QMainWindow>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QPushButton;
+
+namespace kalvo {
+
+class EditorWidget;
+class ProgressWindow;
+
+// The document window: the editor txtwordproc, the "&Convert to 8xp" button
+// and the menus. Every command of the program is one of its handlers.
+class frmWordProc final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmWordProc(QWidget* parent = nullptr);
+    ~frmWordProc() override;
+
+    // Controls.
+    EditorWidget* txtwordproc;
+    QPushButton* Command1;
+
+    // Menus and their items, in display order.
+    QMenu* file;
+    QAction* New;
+    QAction* open;
+    QAction* Save;
+    QAction* convert;
+    QAction* Exit;
+    QMenu* edit;
+    QAction* copy;
+    QAction* Paste;
+    QAction* cut;
+    QAction* all;
+    QMenu* FR1;
+    QAction* FR;
+    QMenu* Help;
+    QAction* Help2;
+
+    // The conversion's row counter and the current row (txtFind, txtReplace).
+    ConversionState conversion;
+    // The current file: chosen by Open, given at Save's prompt, cleared by New.
+    std::filesystem::path strFileName;
+
+    // The message box for the program's messages.
+    MessageSink& messageBox() { return messages_; }
+    // The progress window; null until the first conversion.
+    ProgressWindow* Form1() const { return Form1_.get(); }
+
+    // How Exit and the close box end the program: leave the event loop, so
+    // that every other window goes too. Replaceable for tests.
+    std::function<void()> endProgram;
+
+public slots:
+    void Command1_Click();
+    void convert_Click();
+    void New_Click();
+    void open_Click();
+    void Save_Click();
+    void Exit_Click();
+    void copy_Click();
+    void Paste_Click();
+    void cut_Click();
+    void all_Click();
+    void FR_Click();
+    void Help2_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::filesystem::path askFileName();
+
+    QtMessageBox messages_;
+    std::unique_ptr<ProgressWindow> Form1_;
+};
+
+} // namespace kalvo

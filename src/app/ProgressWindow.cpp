@@ -1,0 +1,70 @@
+#include "app/ProgressWindow.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QThread>
+#include <QWindow>
+
+#include <cmath>
+
+namespace kalvo {
+
+namespace {
+// Window positions are laid out in twips: 15 to a pixel at 96 dots per inch.
+constexpr int px(int twips) {
+    return twips / 15;
+}
+} // namespace
+
+// The window takes no input, and taking the focus would pull it from the
+// editor that the run works on.
+ProgressWindow::ProgressWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Converting..."));
+    resize(px(4710), px(1380));
+
+    Label1 = new QLabel(QStringLiteral("Converting..."), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(px(240), px(360), px(2055), px(255));
+
+    pb1 = new QProgressBar(this);
+    pb1->setObjectName(QStringLiteral("pb1"));
+    pb1->setGeometry(px(240), px(720), px(4215), px(375));
+    pb1->setRange(0, 82);
+    pb1->setValue(0);
+    pb1->setTextVisible(false);
+}
+
+void ProgressWindow::showProgress() {
+    show();
+    raise();
+    // The run keeps the event loop waiting until its first message, so let
+    // the window system map and expose the window now; input stays queued.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    repaint();
+}
+
+float ProgressWindow::progressValue() const {
+    return static_cast<float>(pb1->value());
+}
+
+void ProgressWindow::setProgressValue(float value) {
+    // The bar holds whole values within its range and ignores any other.
+    pb1->setValue(static_cast<int>(std::lround(value)));
+    // Painted now: the run does not return to the event loop between rows.
+    pb1->repaint();
+}
+
+void ProgressWindow::hideProgress() {
+    hide();
+}
+
+} // namespace kalvo

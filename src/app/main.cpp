@@ -1,0 +1,11 @@
+#include "app/MainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kalvo"));
+    kalvo::frmWordProc window;
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,116 @@
+#include "editor/FileCommands.h"
+
+#include "editor/FileIO.h"
+#include "editor/TextBox.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace kalvo {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool mayWrite(const fs::path& path, bool folder) {
+#ifdef _WIN32
+    (void)folder;
+    return ::_waccess(path.c_str(), 2) == 0;
+#else
+    return ::access(path.c_str(), folder ? (W_OK | X_OK) : W_OK) == 0;
+#endif
+}
+
+// The read-only mark: no write permission for anyone. Checked on the mode
+// bits as well as through access() because the superuser passes access().
+bool markedReadOnly(const fs::file_status& status) {
+    constexpr fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (status.permissions() & anyWrite) == fs::perms::none;
+}
+
+bool isReadOnlyFile(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::is_regular_file(status))
+        return false;
+    return markedReadOnly(status) || !mayWrite(path, false);
+}
+
+fs::path folderOf(const fs::path& path) {
+    const fs::path parent = path.parent_path();
+    return parent.empty() ? fs::path(".") : parent;
+}
+
+SaveResult writeDocument(const fs::path& path, std::string_view text) {
+    SaveResult result;
+    result.path = path;
+    if (isReadOnlyFile(path)) {
+        // Renaming over it would succeed on this system, but a read-only
+        // file is one the user asked not to have changed.
+        result.outcome = SaveOutcome::Failed;
+        result.error = std::make_error_code(std::errc::permission_denied);
+        return result;
+    }
+    if (!writeFileReplacing(path, documentFileBytes(text), result.error))
+        result.outcome = SaveOutcome::Failed;
+    return result;
+}
+
+} // namespace
+
+std::optional<std::string> readDocument(const fs::path& path) {
+    std::error_code error;
+    std::optional<std::string> bytes = readFile(path, error);
+    if (!bytes)
+        return std::nullopt;
+    try {
+        checkDocumentSize(bytes->size());
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::string documentFileBytes(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + 2);
+    bytes.append(text);
+    bytes.append("\r\n");
+    return bytes;
+}
+
+bool saveNeedsPrompt(const fs::path& name) {
+    if (name.empty())
+        return true;
+    std::error_code error;
+    const fs::file_status status = fs::status(name, error);
+    if (error || !fs::is_regular_file(status))
+        return true;
+    if (markedReadOnly(status) || !mayWrite(name, false))
+        return true;
+    return !mayWrite(folderOf(name), true);
+}
+
+SaveResult saveDocument(fs::path& fileName, std::string_view text,
+                        const std::function<fs::path()>& askFileName) {
+    if (!saveNeedsPrompt(fileName)) {
+        SaveResult result = writeDocument(fileName, text);
+        if (result.outcome == SaveOutcome::Written)
+            return result;
+    }
+    fileName = askFileName();
+    if (fileName.empty()) {
+        SaveResult result;
+        result.outcome = SaveOutcome::Cancelled;
+        return result;
+    }
+    return writeDocument(fileName, text);
+}
+
+} // namespace kalvo
