@@ -42,10 +42,15 @@ QPushButton* button(QWidget* parent, const char* caption, const QRect& geometry,
 
 } // namespace
 
-frmReplace::frmReplace(TextBox& txtwordproc, MessageSink& messages, QObject* documentOwner)
+void frmReplace::MainBox::SetFocus() {
+    widget_->window()->activateWindow();
+    box_.SetFocus();
+}
+
+frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget, MessageSink& messages)
     : QWidget(nullptr,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      txtwordproc_(&txtwordproc), messages_(messages) {
+      txtwordproc_(txtwordproc, widget), messages_(messages) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Replace"));
 
@@ -76,12 +81,7 @@ frmReplace::frmReplace(TextBox& txtwordproc, MessageSink& messages, QObject* doc
     connect(cmdFindNext, &QPushButton::clicked, this, &frmReplace::cmdFindNext_Click);
     connect(cmdReplace, &QPushButton::clicked, this, &frmReplace::cmdReplace_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmReplace::cmdCancel_Click);
-    if (documentOwner) {
-        connect(documentOwner, &QObject::destroyed, this, [this] {
-            txtwordproc_ = nullptr;
-            close();
-        });
-    }
+    connect(&widget, &QObject::destroyed, this, &QWidget::close);
 
     Form_Load();
 }
@@ -102,13 +102,13 @@ SearchText frmReplace::searchText() {
 }
 
 void frmReplace::cmdFindNext_Click() {
-    if (!txtwordproc_)
+    if (!txtwordproc_.alive())
         return;
-    findNextSteps(*txtwordproc_, searchText(), *this);
+    findNextSteps(txtwordproc_, searchText(), *this);
 }
 
 void frmReplace::cmdReplace_Click() {
-    if (!txtwordproc_)
+    if (!txtwordproc_.alive())
         return;
     const SearchText find = searchText();
     // A replacement Windows-1252 cannot hold is never stored as other
@@ -118,13 +118,13 @@ void frmReplace::cmdReplace_Click() {
         QApplication::beep();
         return;
     }
-    replaceSteps(*txtwordproc_, find, replacement ? *replacement : std::string(), *this);
+    replaceSteps(txtwordproc_, find, replacement ? *replacement : std::string(), *this);
 }
 
 void frmReplace::cmdCancel_Click() {
-    if (!txtwordproc_)
+    if (!txtwordproc_.alive())
         return;
-    cancelSteps(*txtwordproc_, *this);
+    cancelSteps(txtwordproc_, *this);
 }
 
 void frmReplace::setFindNextEnabled(bool enabled) {
@@ -152,11 +152,11 @@ void frmReplace::unload() {
     close();
 }
 
-frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc,
-                              MessageSink& messages, QObject* documentOwner) {
+frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget,
+                              MessageSink& messages) {
     selectDocumentForDialog(txtwordproc);
     if (!dialog)
-        dialog = new frmReplace(txtwordproc, messages, documentOwner);
+        dialog = new frmReplace(txtwordproc, widget, messages);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

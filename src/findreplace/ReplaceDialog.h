@@ -26,9 +26,10 @@ class frmReplace final : public QWidget, private FindReplaceView {
 
 public:
     // Loads the dialog over the main box (runs Form_Load); not shown yet.
-    // When documentOwner is destroyed the dialog stops touching the box and
-    // unloads itself.
-    frmReplace(TextBox& txtwordproc, MessageSink& messages, QObject* documentOwner);
+    // `widget` is the main box's widget: its window is activated whenever
+    // the main box takes the focus, and when it is destroyed the dialog
+    // stops touching the box and unloads itself.
+    frmReplace(TextBox& txtwordproc, QWidget& widget, MessageSink& messages);
 
     QLabel* Label1;
     QLineEdit* txtFind;
@@ -55,7 +56,32 @@ private:
     // The find text as document bytes, fixed for the press under way.
     SearchText searchText();
 
-    TextBox* txtwordproc_;
+    // The main box seen from this window: giving it the focus also brings
+    // its window to the front and activates it.
+    class MainBox final : public TextBox {
+    public:
+        MainBox(TextBox& box, QWidget& widget) : box_(box), widget_(&widget) {}
+        std::string Text() const override { return box_.Text(); }
+        void SetText(std::string_view text) override { box_.SetText(text); }
+        Pos Length() const override { return box_.Length(); }
+        Pos SelStart() const override { return box_.SelStart(); }
+        void SetSelStart(Pos caret) override { box_.SetSelStart(caret); }
+        Pos SelLength() const override { return box_.SelLength(); }
+        void SetSelLength(Pos count) override { box_.SetSelLength(count); }
+        std::string SelText() const override { return box_.SelText(); }
+        void SetSelText(std::string_view text) override { box_.SetSelText(text); }
+        void SetFocus() override;
+        Pos find(std::int64_t start, std::string_view needle) const override {
+            return box_.find(start, needle);
+        }
+        bool alive() const { return !widget_.isNull(); }
+
+    private:
+        TextBox& box_;
+        QPointer<QWidget> widget_;
+    };
+
+    MainBox txtwordproc_;
     MessageSink& messages_;
     std::optional<std::string> findBytes_;
 };
@@ -68,7 +94,7 @@ inline constexpr const char* kReplaceDialogHint =
 // FR_Click: focus the main box and select the whole document, then show the
 // single dialog, loading it first when it is not loaded; a loaded one keeps
 // its texts and is only brought to the front and activated.
-frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc,
-                              MessageSink& messages, QObject* documentOwner);
+frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget,
+                              MessageSink& messages);
 
 } // namespace kalvo

@@ -22,7 +22,8 @@ using namespace kalvo;
 namespace {
 
 // Stands in for the main window: a window with one focusable box whose
-// document is a plain buffer. Giving the box the focus activates its window.
+// document is a plain buffer. Like the editor, giving the box the focus does
+// not by itself activate its window.
 class Host : public TextBox, public MessageSink {
 public:
     Host() {
@@ -48,7 +49,6 @@ public:
     void SetSelText(std::string_view text) override { buffer.SetSelText(text); }
     void SetFocus() override {
         ++focusCount;
-        window.activateWindow();
         box->setFocus();
     }
 
@@ -59,7 +59,7 @@ public:
     }
 
     frmReplace& open() {
-        frmReplace& d = openReplaceDialog(dialog, *this, *this, &window);
+        frmReplace& d = openReplaceDialog(dialog, *this, *box, *this);
         EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
         return d;
     }
@@ -259,7 +259,7 @@ TEST(ReplaceDialog, ReplacementADocumentCannotHoldChangesNothing) {
     host.buffer.SetSelStart(1);
     host.buffer.SetSelLength(1);
     QPointer<frmReplace>& dialog = host.dialog;
-    dialog = new frmReplace(host, host, &host.window);
+    dialog = new frmReplace(host, *host.box, host);
     dialog->show();
     dialog->txtFind->setText(QStringLiteral("a"));
     dialog->txtReplace->setText(QString::fromUtf8("\u2192"));
