@@ -1,9 +1,13 @@
 #include "app/MainWindow.h"
 
 #include "app/ProgressWindow.h"
+#include "editor/ClipboardCommands.h"
 #include "editor/EditorWidget.h"
 #include "editor/FileCommands.h"
+#include "editor/SystemClipboard.h"
+#include "findreplace/ReplaceDialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -172,20 +176,34 @@ void frmWordProc::closeEvent(QCloseEvent* event) {
         endProgram();
 }
 
-// Copies the selection to the clipboard (clipboard commands).
-void frmWordProc::copy_Click() {}
+// The clipboard commands show no message; a beep says the clipboard refused
+// (another program holds it, or Paste met a character no document can hold).
+void frmWordProc::copy_Click() {
+    SystemClipboard clipboard;
+    if (!copySelection(*txtwordproc, clipboard))
+        QApplication::beep();
+}
 
-// Pastes the clipboard's text over the selection (clipboard commands).
-void frmWordProc::Paste_Click() {}
+void frmWordProc::Paste_Click() {
+    SystemClipboard clipboard;
+    if (!pasteClipboard(*txtwordproc, clipboard))
+        QApplication::beep();
+}
 
-// Cuts the selection to the clipboard (clipboard commands).
-void frmWordProc::cut_Click() {}
+void frmWordProc::cut_Click() {
+    SystemClipboard clipboard;
+    if (!cutSelection(*txtwordproc, clipboard))
+        QApplication::beep();
+}
 
-// Selects the whole document (clipboard commands).
-void frmWordProc::all_Click() {}
+void frmWordProc::all_Click() {
+    selectWholeDocument(*txtwordproc);
+}
 
 // Opens the Find/Replace dialog frmReplace over the document.
-void frmWordProc::FR_Click() {}
+void frmWordProc::FR_Click() {
+    openReplaceDialog(frmReplace_, *txtwordproc, *txtwordproc);
+}
 
 // Opens the help window Form2, or brings it to the front.
 void frmWordProc::Help2_Click() {}

@@ -4,6 +4,7 @@
 #include "conversion/ConversionRun.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <filesystem>
 #include <functional>
@@ -17,6 +18,7 @@ namespace kalvo {
 
 class EditorWidget;
 class ProgressWindow;
+class frmReplace;
 
 // The document window: the editor txtwordproc, the "&Convert to 8xp" button
 // and the menus. Every command of the program is one of its handlers.
@@ -84,6 +86,7 @@ private:
 
     QtMessageBox messages_;
     std::unique_ptr<ProgressWindow> Form1_;
+    QPointer<frmReplace> frmReplace_;
 };
 
 } // namespace kalvo

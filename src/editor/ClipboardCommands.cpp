@@ -23,7 +23,9 @@ bool cutSelection(TextBox& txtwordproc, Clipboard& clipboard) {
         return true;
     if (!putSelectionOnClipboard(txtwordproc, clipboard))
         return false;
-    txtwordproc.SetSelText({});
+    // An empty literal rather than an empty view: the editor widget hands
+    // the pointer on to Scintilla, which rejects a null one.
+    txtwordproc.SetSelText("");
     return true;
 }
 

@@ -1,12 +1,12 @@
 #include "findreplace/ReplaceDialog.h"
 
 #include "app/KeepOnTop.h"
+#include "app/MessageBox.h"
 #include "editor/Cp1252Qt.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 
 namespace kalvo {
@@ -15,7 +15,7 @@ namespace {
 
 // Layouts are given in twips; 15 twips make one pixel at 96 dots per inch.
 constexpr int px(int twips) {
-    return (twips * 2 + 15) / 30;
+    return twips / 15;
 }
 
 QRect twips(int left, int top, int width, int height) {
@@ -47,10 +47,10 @@ void frmReplace::MainBox::SetFocus() {
     box_.SetFocus();
 }
 
-frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget, MessageSink& messages)
+frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget)
     : QWidget(nullptr,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      txtwordproc_(txtwordproc, widget), messages_(messages) {
+      txtwordproc_(txtwordproc, widget) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Replace"));
 
@@ -136,27 +136,20 @@ void frmReplace::setReplaceEnabled(bool enabled) {
 }
 
 void frmReplace::showNotFound() {
-    if (findBytes_) {
-        messages_.showMessage(notFoundMessage(*findBytes_));
-        return;
-    }
-    // The find text holds characters no document byte stands for, so it
-    // cannot go through the Windows-1252 message path; quote it as typed.
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
-                    decodeCp1252(kNotFoundPrefix) + txtFind->text() + decodeCp1252(kNotFoundSuffix),
-                    QMessageBox::Ok, this);
-    box.exec();
+    // Owned by this window, so that the box comes up over it; the find text
+    // is quoted as typed, also when it has characters no document can hold.
+    showKalvoMessage(this, decodeCp1252(kNotFoundPrefix) + txtFind->text() +
+                               decodeCp1252(kNotFoundSuffix));
 }
 
 void frmReplace::unload() {
     close();
 }
 
-frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget,
-                              MessageSink& messages) {
+frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget) {
     selectDocumentForDialog(txtwordproc);
     if (!dialog)
-        dialog = new frmReplace(txtwordproc, widget, messages);
+        dialog = new frmReplace(txtwordproc, widget);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "editor/MessageSink.h"
 #include "editor/TextBox.h"
 #include "findreplace/FindReplaceSteps.h"
 
@@ -29,7 +28,7 @@ public:
     // `widget` is the main box's widget: its window is activated whenever
     // the main box takes the focus, and when it is destroyed the dialog
     // stops touching the box and unloads itself.
-    frmReplace(TextBox& txtwordproc, QWidget& widget, MessageSink& messages);
+    frmReplace(TextBox& txtwordproc, QWidget& widget);
 
     QLabel* Label1;
     QLineEdit* txtFind;
@@ -82,7 +81,6 @@ private:
     };
 
     MainBox txtwordproc_;
-    MessageSink& messages_;
     std::optional<std::string> findBytes_;
 };
 
@@ -94,7 +92,6 @@ inline constexpr const char* kReplaceDialogHint =
 // FR_Click: focus the main box and select the whole document, then show the
 // single dialog, loading it first when it is not loaded; a loaded one keeps
 // its texts and is only brought to the front and activated.
-frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget,
-                              MessageSink& messages);
+frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget);
 
 } // namespace kalvo
