@@ -152,13 +152,15 @@ TEST_F(MainWindowTest, CopyPasteAndHelpKeysReachTheMenuWhileTheEditorHasTheFocus
     EXPECT_EQ(pasted.count(), 2);
     QTest::keyClick(window.txtwordproc, Qt::Key_F1);
     EXPECT_EQ(helped.count(), 1);
-    // The editor itself did neither copy nor paste.
-    EXPECT_EQ(window.txtwordproc->Text(), "abc");
+    // Each key pasted once: "a" over the selected "a", then "a" at the caret.
+    EXPECT_EQ(window.txtwordproc->Text(), "aabc");
 
     // Ctrl+X is the editor's own cut, not the menu's.
+    window.txtwordproc->SetSelStart(0);
+    window.txtwordproc->SetSelLength(1);
     QTest::keyClick(window.txtwordproc, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(cut.count(), 0);
-    EXPECT_EQ(window.txtwordproc->Text(), "bc");
+    EXPECT_EQ(window.txtwordproc->Text(), "abc");
 }
 
 TEST_F(MainWindowTest, AltFOpensTheFindReplaceMenu) {

@@ -1,6 +1,8 @@
 #include "QtPrinters.h"
 
+#include "app/MainWindow.h"
 #include "editor/ClipboardCommands.h"
+#include "editor/EditorWidget.h"
 #include "editor/SystemClipboard.h"
 #include "editor/TextBuffer.h"
 
@@ -93,4 +95,25 @@ TEST_F(X11Clipboard, TextFromOtherProgramsArrivesAsDocumentBytes) {
     xclip({"-i"}, QByteArray("x\xE2\x86\x92y"));
     EXPECT_FALSE(pasteClipboard(box, clipboard));
     EXPECT_EQ(box.Text(), "a\xF1\x80\r\nzb");
+}
+
+TEST_F(X11Clipboard, CtrlCAndCtrlVInTheMainWindowUseTheSharedClipboard) {
+    frmWordProc window;
+    window.endProgram = [] {};
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EditorWidget& box = *window.txtwordproc;
+    box.SetText("a\x80\r\n\xF1z");
+    box.SetSelStart(1);
+    box.SetSelLength(4);
+    ASSERT_TRUE(box.hasFocus());
+
+    QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(xclip({"-o"}), QByteArray("\xE2\x82\xAC\r\n\xC3\xB1"));
+
+    xclip({"-i"}, QByteArray("\xC3\xA5\r\n\xE2\x80\x9C"));
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box.Text(), "a\xE5\r\n\x93z");
+    EXPECT_EQ(box.SelStart(), 5);
 }
