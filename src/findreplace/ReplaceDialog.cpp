@@ -5,6 +5,7 @@
 #include "editor/Cp1252Qt.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,6 +66,7 @@ frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget)
     cmdCancel = button(this, "Cancel", twips(4680, 1080, 1215, 375), true);
     Label3 = label(this, kReplaceDialogHint, twips(360, 960, 3975, 615));
     Label3->setWordWrap(true);
+    fitFontToLayout();
 
     setTabOrder(txtFind, txtReplace);
     setTabOrder(txtReplace, cmdFindNext);
@@ -84,6 +86,33 @@ frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget)
     connect(&widget, &QObject::destroyed, this, &QWidget::close);
 
     Form_Load();
+}
+
+void frmReplace::fitFontToLayout() {
+    const auto fits = [this](const QFont& f) {
+        const QFontMetrics m(f);
+        for (const QLabel* l : {Label1, Label2})
+            if (m.horizontalAdvance(l->text()) > l->width())
+                return false;
+        // A button's caption needs room for its frame too.
+        for (const QPushButton* b : {cmdFindNext, cmdReplace, cmdCancel})
+            if (m.horizontalAdvance(b->text()) + 8 > b->width())
+                return false;
+        const QRect wrapped =
+            m.boundingRect(QRect(0, 0, Label3->width(), 10000), Qt::TextWordWrap, Label3->text());
+        return wrapped.height() <= Label3->height() && m.height() + 4 <= txtFind->height();
+    };
+    QFont f = font();
+    const bool inPoints = f.pointSizeF() > 0;
+    while (!fits(f)) {
+        if (inPoints && f.pointSizeF() > 6)
+            f.setPointSizeF(f.pointSizeF() - 0.5);
+        else if (!inPoints && f.pixelSize() > 8)
+            f.setPixelSize(f.pixelSize() - 1);
+        else
+            break;
+    }
+    setFont(f);
 }
 
 void frmReplace::Form_Load() {

@@ -46,6 +46,9 @@ public:
 private:
     void Form_Load();
     void txtFind_Change();
+    // The layout is fixed in twips, made for a small dialog font; a larger
+    // desktop font is scaled down until every caption fits its control.
+    void fitFontToLayout();
 
     void setFindNextEnabled(bool enabled) override;
     void setReplaceEnabled(bool enabled) override;

@@ -130,6 +130,13 @@ TEST(ReplaceDialog, LaysOutItsControlsFromTheTwipsFigures) {
     EXPECT_TRUE(d.Label3->text().startsWith(u"You may have to do \"Find Next\" a few"));
     EXPECT_TRUE(d.Label3->text().endsWith(u"becuase sometimes it misses things."));
     EXPECT_TRUE(d.Label3->wordWrap());
+    // Every caption can be read whole in its fixed place, whatever the
+    // desktop's font.
+    EXPECT_LE(d.Label3->heightForWidth(d.Label3->width()), d.Label3->height());
+    for (QLabel* l : {d.Label1, d.Label2})
+        EXPECT_LE(l->sizeHint().width(), l->width()) << l->text().toStdString();
+    for (QPushButton* b : {d.cmdFindNext, d.cmdReplace, d.cmdCancel})
+        EXPECT_LT(b->fontMetrics().horizontalAdvance(b->text()), b->width());
 
     EXPECT_FALSE(d.cmdFindNext->isEnabled());
     EXPECT_FALSE(d.cmdReplace->isEnabled());
