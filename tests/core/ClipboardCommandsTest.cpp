@@ -92,29 +92,6 @@ TEST(ClipboardCommands, CutThenPasteGivesTheDocumentBack) {
     EXPECT_EQ(box.focusCount(), 0);
 }
 
-TEST(ClipboardCommands, PasteReplacesTheSelectionAndNoTextDeletesIt) {
-    FakeClipboard clipboard;
-    clipboard.content = "XY";
-    TextBuffer box = selected("abcd", 1, 2);
-    EXPECT_TRUE(pasteClipboard(box, clipboard));
-    EXPECT_EQ(box.Text(), "aXYd");
-    EXPECT_EQ(box.SelStart(), 3);
-
-    clipboard.content.reset();
-    clipboard.picture = true;
-    box.SetSelStart(0);
-    box.SetSelLength(2);
-    EXPECT_TRUE(pasteClipboard(box, clipboard));
-    EXPECT_EQ(box.Text(), "Yd");
-    EXPECT_EQ(box.SelStart(), 0);
-
-    // Nothing selected and nothing to paste: no change at all.
-    box.SetSelStart(1);
-    EXPECT_TRUE(pasteClipboard(box, clipboard));
-    EXPECT_EQ(box.Text(), "Yd");
-    EXPECT_EQ(box.SelStart(), 1);
-}
-
 TEST(ClipboardCommands, RefusingClipboardKeepsDocumentAndCutSelection) {
     for (const bool refuseClear : {true, false}) {
         SCOPED_TRACE(refuseClear ? "cannot clear" : "cannot set text");

@@ -74,7 +74,7 @@ TEST(FindReplaceSteps, WorkedExamplesOnThePlainBuffer) {
     for (const auto& example : findReplaceExamples()) {
         SCOPED_TRACE(example.name);
         TextBuffer box(example.document);
-        if (example.justOpened) {
+        if (example.selStart < 0) {
             selectDocumentForDialog(box);
         } else {
             box.SetSelStart(example.selStart);
@@ -114,93 +114,70 @@ TEST(FindReplaceSteps, SearchStarts) {
     EXPECT_EQ(replaceSearchStart(kMaxDocumentLength, 1), kMaxDocumentLength);
 }
 
-TEST(FindReplaceSteps, FindNextSelectsThenFocusesTheMainBox) {
+namespace {
+
+// What a handler does to the main box and the dialog, in order, starting from
+// the given document, caret and selection.
+template <typename Handler>
+Log effects(std::string_view text, Pos selStart, Pos selLength, Handler handler) {
     Log log;
-    LogBox box("abcabc", log);
+    LogBox box(text, log);
     LogView view(log);
-    box.SetSelStart(0);
-    box.SetSelLength(3);
+    box.SetSelStart(selStart);
+    box.SetSelLength(selLength);
     log.clear();
-    findNextSteps(box, "abc", view);
-    EXPECT_EQ(log, (Log{"find 2", "SelStart 3", "SelLength 3", "focus"}));
+    handler(box, view);
+    return log;
 }
 
-TEST(FindReplaceSteps, FailureShowsTheMessageBeforeSelectingTheDocument) {
-    Log log;
-    LogBox box("abcabc", log);
-    LogView view(log);
-    box.SetSelStart(3);
-    log.clear();
-    findNextSteps(box, "abc", view);
-    EXPECT_EQ(log, (Log{"find 5", "message", "focus", "SelStart 0", "SelLength 6", "focus"}));
+} // namespace
 
-    box.SetSelStart(5);
-    box.SetSelLength(1);
-    log.clear();
-    replaceSteps(box, "abc", "x", view);
-    EXPECT_EQ(log, (Log{"find 5", "message", "focus", "SelStart 0", "SelLength 6"}));
-}
-
-TEST(FindReplaceSteps, SuccessfulReplaceLeavesTheFocusAlone) {
-    Log log;
-    LogBox box("cat cat", log);
-    LogView view(log);
-    box.SetSelStart(0);
-    box.SetSelLength(3);
-    log.clear();
-    replaceSteps(box, "cat", "dog", view);
-    EXPECT_EQ(log, (Log{"SelText dog", "find 3", "SelStart 4", "SelLength 3"}));
-    EXPECT_EQ(box.Text(), "dog cat");
+TEST(FindReplaceSteps, EachHandlerActsInItsOrder) {
+    // Opening: focus first, then the whole document selected.
+    EXPECT_EQ(effects("one\r\ntwo", 4, 0,
+                      [](TextBox& b, FindReplaceView&) { selectDocumentForDialog(b); }),
+              (Log{"focus", "SelStart 0", "SelLength 8"}));
+    // Find Next found: select, then focus the main box.
+    EXPECT_EQ(
+        effects("abcabc", 0, 3, [](TextBox& b, FindReplaceView& v) { findNextSteps(b, "abc", v); }),
+        (Log{"find 2", "SelStart 3", "SelLength 3", "focus"}));
+    // Failures: the message while the selection is untouched, then the
+    // document selected in the focused main box.
+    EXPECT_EQ(
+        effects("abcabc", 3, 0, [](TextBox& b, FindReplaceView& v) { findNextSteps(b, "abc", v); }),
+        (Log{"find 5", "message", "focus", "SelStart 0", "SelLength 6", "focus"}));
+    EXPECT_EQ(effects("abcabc", 5, 1,
+                      [](TextBox& b, FindReplaceView& v) { replaceSteps(b, "abc", "x", v); }),
+              (Log{"find 5", "message", "focus", "SelStart 0", "SelLength 6"}));
+    // A successful Replace leaves the focus where it is (in the dialog).
+    EXPECT_EQ(effects("cat cat", 0, 3,
+                      [](TextBox& b, FindReplaceView& v) { replaceSteps(b, "cat", "dog", v); }),
+              (Log{"SelText dog", "find 3", "SelStart 4", "SelLength 3"}));
+    // Cancel: caret to the start of the focused main box, then unload.
+    EXPECT_EQ(effects("hello", 2, 2, [](TextBox& b, FindReplaceView& v) { cancelSteps(b, v); }),
+              (Log{"focus", "SelStart 0", "SelLength 0", "unload"}));
+    // The buttons follow the find text, Find Next first.
+    EXPECT_EQ(effects("", 0, 0,
+                      [](TextBox&, FindReplaceView& v) {
+                          findTextChanged(false, v);
+                          findTextChanged(true, v);
+                      }),
+              (Log{"FindNext on", "Replace on", "FindNext off", "Replace off"}));
 }
 
 TEST(FindReplaceSteps, FindTextNoDocumentCanHoldIsNeverFound) {
     TextBuffer box("a?b");
-    box.SetSelStart(0);
-    box.SetSelLength(3);
-    Log log;
-    LogView view(log);
-    findNextSteps(box, std::nullopt, view);
-    EXPECT_EQ(view.messages, 1);
-    EXPECT_EQ(box.SelLength(), 3);
-
-    // Replace does not touch the selection either, whatever it holds.
     box.SetSelStart(1);
     box.SetSelLength(1);
+    Log log;
+    LogView view(log);
+    // Replace does not touch the selection, whatever it holds.
     replaceSteps(box, std::nullopt, "x", view);
+    findNextSteps(box, std::nullopt, view);
     EXPECT_EQ(view.messages, 2);
     EXPECT_EQ(box.Text(), "a?b");
     EXPECT_EQ(box.SelStart(), 0);
     EXPECT_EQ(box.SelLength(), 3);
-}
-
-TEST(FindReplaceSteps, OpeningFocusesThenSelectsTheWholeDocument) {
-    Log log;
-    LogBox box("one\r\ntwo", log);
-    box.SetSelStart(4);
-    log.clear();
-    selectDocumentForDialog(box);
-    EXPECT_EQ(log, (Log{"focus", "SelStart 0", "SelLength 8"}));
-}
-
-TEST(FindReplaceSteps, ButtonsFollowTheFindText) {
-    Log log;
-    LogView view(log);
-    findTextChanged(false, view);
-    findTextChanged(true, view);
-    EXPECT_EQ(log, (Log{"FindNext on", "Replace on", "FindNext off", "Replace off"}));
-}
-
-TEST(FindReplaceSteps, CancelPutsTheCaretAtTheStartThenUnloads) {
-    Log log;
-    LogBox box("hello", log);
-    LogView view(log);
-    box.SetSelStart(2);
-    box.SetSelLength(2);
-    log.clear();
-    cancelSteps(box, view);
-    EXPECT_EQ(log, (Log{"focus", "SelStart 0", "SelLength 0", "unload"}));
-    EXPECT_EQ(box.SelStart(), 0);
-    EXPECT_EQ(box.SelLength(), 0);
 }
 
 TEST(FindReplaceSteps, MessageQuotesTheFindTextAsIs) {

@@ -46,16 +46,6 @@ TEST(SystemClipboard, CopyLeavesOnlyUnicodeTextOnTheClipboard) {
     EXPECT_EQ(data->text(), QString::fromUtf8("se\u00F1or\r\n\u20AC 5"));
 }
 
-TEST(SystemClipboard, EmptySelectionKeepsAPicture) {
-    putPicture();
-    SystemClipboard clipboard;
-    TextBuffer box = selected("abc", 2, 0);
-    EXPECT_TRUE(copySelection(box, clipboard));
-    EXPECT_TRUE(cutSelection(box, clipboard));
-    EXPECT_TRUE(systemClipboard().mimeData()->hasImage());
-    EXPECT_EQ(box.Text(), "abc");
-}
-
 TEST(SystemClipboard, BytesTravelOutAndBackUnchanged) {
     SystemClipboard clipboard;
     std::string all;
@@ -79,23 +69,4 @@ TEST(SystemClipboard, PasteEncodesUnicodeToDocumentBytes) {
     // Line ends arrive exactly as they were on the clipboard.
     EXPECT_EQ(box.Text(), "a\x80\xF1\r\nx\nyb");
     EXPECT_EQ(box.SelStart(), 8);
-}
-
-TEST(SystemClipboard, PasteRefusesTextADocumentCannotHold) {
-    systemClipboard().setText(QString::fromUtf8("a\u2192b"));
-    SystemClipboard clipboard;
-    TextBuffer box = selected("xyz", 1, 1);
-    EXPECT_FALSE(pasteClipboard(box, clipboard));
-    EXPECT_EQ(box.Text(), "xyz");
-    EXPECT_EQ(box.SelStart(), 1);
-    EXPECT_EQ(box.SelLength(), 1);
-}
-
-TEST(SystemClipboard, PasteOfAPictureDeletesTheSelection) {
-    putPicture();
-    SystemClipboard clipboard;
-    TextBuffer box = selected("xyz", 1, 1);
-    EXPECT_TRUE(pasteClipboard(box, clipboard));
-    EXPECT_EQ(box.Text(), "xz");
-    EXPECT_EQ(box.SelStart(), 1);
 }
