@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace kalvo {
+
+// Pixels for a length in twips: 15 twips make one logical pixel (96 dpi).
+constexpr int twipsToPixels(int twips) { return twips / 15; }
+
+// The program's icon in all its sizes (16, 32, 48 and 256 pixels).
+QIcon appIcon();
+
+// The help window's initial text: the resource help.txt exactly as stored,
+// lines separated by CR LF.
+QString helpText();
+
+// The splash screen's picture, 307 x 167 pixels.
+QPixmap logoPixmap();
+
+} // namespace kalvo

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kalvo {
+
+// Form2, the help window (Part 4.3): a sizable window with the help text in
+// an editable box and a "&Close" button. Closing it destroys it, so the next
+// opening starts again from the initial text.
+class HelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+
+    QPlainTextEdit* Text1() const { return text1_; }
+    QPushButton* Command1() const { return command1_; }
+
+    // "&Close": unloads the window (it is deleted once the event loop runs).
+    void Command1_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPlainTextEdit* text1_;
+    QPushButton* command1_;
+};
+
+// What the main window's Help2_Click does: shows the one help window,
+// creating it with the initial text when none is loaded, otherwise bringing
+// the open one to the front with its text as it is.
+HelpWindow* showHelpWindow();
+
+// The loaded help window, or nullptr when none is.
+HelpWindow* helpWindow();
+
+} // namespace kalvo

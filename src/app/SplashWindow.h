@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QTimer;
+
+namespace kalvo {
+
+// frmSplash, the start-up window (Part 4.1): frameless, without a task-bar
+// entry, showing the name, an author credit, a picture, the version and a
+// disclaimer. Its one-shot Timer1 starts when the window is created; when it
+// fires, Timer1_Timer unloads the splash and then emits handOver, on which
+// the start-up shows the main window. Neither mouse nor keyboard does
+// anything here.
+class SplashWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Timer1's interval, the program's only timer.
+    static constexpr int kTimerIntervalMs = 5000;
+
+    // intervalMs is for tests only; the program uses kTimerIntervalMs.
+    explicit SplashWindow(int intervalMs = kTimerIntervalMs);
+
+    QFrame* Frame1() const { return frame1_; }
+    QLabel* lblProductName() const { return lblProductName_; }
+    QLabel* lblCompanyProduct() const { return lblCompanyProduct_; }
+    QLabel* imgLogo() const { return imgLogo_; }
+    QLabel* lblVersion() const { return lblVersion_; }
+    QLabel* lblWarning() const { return lblWarning_; }
+    QTimer* Timer1() const { return timer1_; }
+
+signals:
+    // Emitted once, by Timer1_Timer, after the splash has been unloaded.
+    void handOver();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    void Timer1_Timer();
+
+    QFrame* frame1_;
+    QLabel* lblProductName_;
+    QLabel* lblCompanyProduct_;
+    QLabel* imgLogo_;
+    QLabel* lblVersion_;
+    QLabel* lblWarning_;
+    QTimer* timer1_;
+};
+
+} // namespace kalvo
