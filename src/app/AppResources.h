@@ -7,7 +7,9 @@
 namespace kalvo {
 
 // Pixels for a length in twips: 15 twips make one logical pixel (96 dpi).
-constexpr int twipsToPixels(int twips) { return twips / 15; }
+constexpr int twipsToPixels(int twips) {
+    return twips / 15;
+}
 
 // The program's icon in all its sizes (16, 32, 48 and 256 pixels).
 QIcon appIcon();

@@ -79,7 +79,9 @@ HelpWindow::HelpWindow(QWidget* parent)
     resize(twipsToPixels(7455), twipsToPixels(5715));
 }
 
-void HelpWindow::Command1_Click() { close(); }
+void HelpWindow::Command1_Click() {
+    close();
+}
 
 void HelpWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
@@ -101,6 +103,8 @@ HelpWindow* showHelpWindow() {
     return window;
 }
 
-HelpWindow* helpWindow() { return instance(); }
+HelpWindow* helpWindow() {
+    return instance();
+}
 
 } // namespace kalvo

@@ -12,7 +12,9 @@ namespace kalvo {
 
 namespace {
 
-QPoint twipsPoint(int left, int top) { return {twipsToPixels(left), twipsToPixels(top)}; }
+QPoint twipsPoint(int left, int top) {
+    return {twipsToPixels(left), twipsToPixels(top)};
+}
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {twipsPoint(left, top), QSize(twipsToPixels(width), twipsToPixels(height))};
@@ -62,9 +64,9 @@ SplashWindow::SplashWindow(int intervalMs)
     lblProductName_ = makeLabel(frame1_, "lblProductName", QStringLiteral("Kalvo"),
                                 arial(27.75, true), twipsRect(120, 360, 6855, 660));
     lblProductName_->adjustSize(); // sizes itself to its caption
-    lblCompanyProduct_ = makeLabel(frame1_, "lblCompanyProduct",
-                                   QStringLiteral("by the Kalvo team"), arial(18, true),
-                                   twipsRect(3720, 1560, 2940, 435));
+    lblCompanyProduct_ =
+        makeLabel(frame1_, "lblCompanyProduct", QStringLiteral("by the Kalvo team"),
+                  arial(18, true), twipsRect(3720, 1560, 2940, 435));
     lblCompanyProduct_->adjustSize();
 
     imgLogo_ = new QLabel(frame1_);
@@ -73,16 +75,15 @@ SplashWindow::SplashWindow(int intervalMs)
     imgLogo_->setScaledContents(true); // stretched to fill the box
     imgLogo_->setPixmap(logoPixmap());
 
-    lblVersion_ = makeLabel(frame1_, "lblVersion", QStringLiteral("Version 1.0.0"),
-                            arial(12, true), twipsRect(4680, 2760, 1470, 285));
+    lblVersion_ = makeLabel(frame1_, "lblVersion", QStringLiteral("Version 1.0.0"), arial(12, true),
+                            twipsRect(4680, 2760, 1470, 285));
     lblVersion_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblVersion_->adjustSize();
 
-    lblWarning_ = makeLabel(
-        frame1_, "lblWarning",
-        QStringLiteral(
-            "Warning:  I am not responsible for anthing this program does to your calc or computer."),
-        arial(8.25, false), twipsRect(150, 3660, 6855, 195));
+    lblWarning_ = makeLabel(frame1_, "lblWarning",
+                            QStringLiteral("Warning:  I am not responsible for anthing this "
+                                           "program does to your calc or computer."),
+                            arial(8.25, false), twipsRect(150, 3660, 6855, 195));
 
     // Client area 7380 x 4245 twips at 2625, 2940 on the screen: the stored
     // position, not centred.
@@ -107,10 +108,20 @@ void SplashWindow::Timer1_Timer() {
 
 // The splash takes no input: clicks and keys are swallowed, so they reach
 // no other widget and change nothing.
-void SplashWindow::mousePressEvent(QMouseEvent* event) { event->accept(); }
-void SplashWindow::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
-void SplashWindow::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
-void SplashWindow::keyPressEvent(QKeyEvent* event) { event->accept(); }
-void SplashWindow::keyReleaseEvent(QKeyEvent* event) { event->accept(); }
+void SplashWindow::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+void SplashWindow::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
+void SplashWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+void SplashWindow::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+}
+void SplashWindow::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
+}
 
 } // namespace kalvo

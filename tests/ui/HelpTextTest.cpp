@@ -8,7 +8,9 @@ using kalvo::helpText;
 
 namespace {
 
-QStringList helpLines() { return helpText().split(QStringLiteral("\r\n")); }
+QStringList helpLines() {
+    return helpText().split(QStringLiteral("\r\n"));
+}
 
 // Width as a plain text editor shows it, tabs stopping every 8 columns.
 int displayWidth(const QString& line) {

@@ -13,7 +13,9 @@ using kalvo::SplashWindow;
 
 namespace {
 
-void processDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void processDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 QRect px(int left, int top, int width, int height) {
     return {left / 15, top / 15, width / 15, height / 15};
@@ -61,7 +63,9 @@ TEST(SplashWindow, LabelsShowTheirTextsInArial) {
         {splash.lblVersion(), "Version 1.0.0", 12, true, {312, 184}},
         {splash.lblWarning(),
          "Warning:  I am not responsible for anthing this program does to your calc or computer.",
-         8.25, false, {10, 244}},
+         8.25,
+         false,
+         {10, 244}},
     };
     for (const Expected& e : labels) {
         SCOPED_TRACE(e.text);
