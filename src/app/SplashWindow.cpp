@@ -2,6 +2,7 @@
 
 #include "app/AppResources.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -101,6 +102,7 @@ void SplashWindow::Timer1_Timer() {
     // 1. Unload the splash: gone from the screen now, the object and its
     //    timer deleted when control returns to the event loop.
     timer1_->stop();
+    unloading_ = true;
     close();
     // 2. Let the start-up show the main window.
     emit handOver();
@@ -122,6 +124,13 @@ void SplashWindow::keyPressEvent(QKeyEvent* event) {
 }
 void SplashWindow::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
+}
+
+void SplashWindow::closeEvent(QCloseEvent* event) {
+    if (unloading_)
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace kalvo

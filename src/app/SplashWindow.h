@@ -41,6 +41,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Only Timer1_Timer closes the splash: a close asked for by the window
+    // manager (Alt+F4) is refused, as it would end the splash without ever
+    // showing the main window.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Timer1_Timer();
@@ -52,6 +56,7 @@ private:
     QLabel* lblVersion_;
     QLabel* lblWarning_;
     QTimer* timer1_;
+    bool unloading_ = false;
 };
 
 } // namespace kalvo
