@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/HelpWindow.h"
 #include "app/ProgressWindow.h"
 #include "editor/ClipboardCommands.h"
 #include "editor/EditorWidget.h"
@@ -206,6 +207,8 @@ void frmWordProc::FR_Click() {
 }
 
 // Opens the help window Form2, or brings it to the front.
-void frmWordProc::Help2_Click() {}
+void frmWordProc::Help2_Click() {
+    showHelpWindow();
+}
 
 } // namespace kalvo

@@ -1,11 +1,30 @@
+#include "app/AppResources.h"
 #include "app/MainWindow.h"
+#include "app/SplashWindow.h"
 
 #include <QApplication>
 
+#include <memory>
+
+// Start-up (Part 4.1): the program shows the splash frmSplash and nothing
+// else; after its 5000 ms the splash's Timer1_Timer unloads it and hands over
+// to the start-up, which creates and shows the main window frmWordProc.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvo"));
-    kalvo::frmWordProc window;
-    window.show();
+    QApplication::setWindowIcon(kalvo::appIcon());
+    // No window of the program is open between the splash's unloading and the
+    // main window's showing, and the program must not end there. It ends only
+    // through the main window, whose Exit and close box end it at once,
+    // whatever other windows are open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<kalvo::frmWordProc> mainWindow;
+    auto* splash = new kalvo::SplashWindow; // deletes itself when unloaded
+    QObject::connect(splash, &kalvo::SplashWindow::handOver, [&mainWindow] {
+        mainWindow = std::make_unique<kalvo::frmWordProc>();
+        mainWindow->show();
+    });
+    splash->show();
     return QApplication::exec();
 }

@@ -1,6 +1,8 @@
 #include "app/HelpWindow.h"
 
 #include "app/AppResources.h"
+#include "app/MainWindow.h"
+#include "editor/EditorWidget.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -16,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+using kalvo::frmWordProc;
 using kalvo::helpText;
 using kalvo::HelpWindow;
 using kalvo::helpWindow;
@@ -23,19 +26,30 @@ using kalvo::showHelpWindow;
 
 namespace {
 
-// Closes whatever help window a test left open and lets Qt delete it.
-class HelpWindowTest : public testing::Test {
-protected:
-    void TearDown() override {
-        if (HelpWindow* window = helpWindow())
-            window->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
-
 void processDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+void closeHelpWindow() {
+    if (HelpWindow* window = helpWindow())
+        window->close();
+    processDeletes();
+}
+
+int helpWindowCount() {
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<HelpWindow*>(w) && w->isVisible())
+            ++count;
+    return count;
+}
+
+// Starts and ends every test with no help window loaded.
+class HelpWindowTest : public testing::Test {
+protected:
+    void SetUp() override { closeHelpWindow(); }
+    void TearDown() override { closeHelpWindow(); }
+};
 
 } // namespace
 
@@ -49,11 +63,29 @@ TEST_F(HelpWindowTest, OneWindowOnTwoOpensKeepingItsText) {
     HelpWindow* second = showHelpWindow();
     EXPECT_EQ(second, first);
     EXPECT_EQ(second->Text1()->toPlainText(), QStringLiteral("my notes"));
-    int helpWindows = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<HelpWindow*>(w))
-            ++helpWindows;
-    EXPECT_EQ(helpWindows, 1);
+    EXPECT_EQ(helpWindowCount(), 1);
+}
+
+TEST_F(HelpWindowTest, F1InTheMainWindowOpensOneHelpWindow) {
+    frmWordProc main;
+    main.endProgram = [] {};
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+
+    QTest::keyClick(main.txtwordproc, Qt::Key_F1);
+    HelpWindow* first = helpWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->parentWidget(), nullptr); // no owner
+    first->Text1()->setPlainText(QStringLiteral("kept"));
+
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(main.txtwordproc, Qt::Key_F1);
+    EXPECT_EQ(helpWindow(), first);
+    EXPECT_EQ(helpWindowCount(), 1);
+    EXPECT_EQ(first->Text1()->toPlainText(), QStringLiteral("kept"));
 }
 
 TEST_F(HelpWindowTest, CloseButtonUnloadsAndTheInitialTextComesBack) {
