@@ -93,6 +93,8 @@ SplashWindow::SplashWindow(int intervalMs)
 
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setSingleShot(true);
+    // A coarse timer may fire up to 5% early; the splash shows for 5000 ms.
+    timer1_->setTimerType(Qt::PreciseTimer);
     timer1_->setInterval(intervalMs);
     connect(timer1_, &QTimer::timeout, this, &SplashWindow::Timer1_Timer);
     timer1_->start();

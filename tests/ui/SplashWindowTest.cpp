@@ -28,6 +28,7 @@ TEST(SplashWindow, TimerIsOneShotFiveSecondsFromCreation) {
     auto* splash = new SplashWindow;
     EXPECT_EQ(splash->Timer1()->interval(), 5000);
     EXPECT_TRUE(splash->Timer1()->isSingleShot());
+    EXPECT_EQ(splash->Timer1()->timerType(), Qt::PreciseTimer);
     EXPECT_TRUE(splash->Timer1()->isActive());
     EXPECT_GT(splash->Timer1()->remainingTime(), 4000);
     delete splash;

@@ -81,7 +81,7 @@ while [ -z "$main" ]; do
 done
 shown=$(since "$start")
 echo "main window after $shown s"
-less_than 4.5 "$shown" || fail "the main window came after $shown s, before the splash's 5 s"
+less_than 4.9 "$shown" || fail "the main window came after $shown s, before the splash's 5 s"
 [ -z "$(splashes)" ] || fail "the splash is still shown with the main window"
 sleep 0.5
 [ -z "$(splashes)" ] || fail "the splash came back"
