@@ -7,7 +7,7 @@ class QPushButton;
 
 namespace kalvo {
 
-// Form2, the help window (Part 4.3): a sizable window with the help text in
+// Form2, the help window: a sizable window with the help text in
 // an editable box and a "&Close" button. Closing it destroys it, so the next
 // opening starts again from the initial text.
 class HelpWindow : public QWidget {

@@ -8,7 +8,7 @@ class QTimer;
 
 namespace kalvo {
 
-// frmSplash, the start-up window (Part 4.1): frameless, without a task-bar
+// frmSplash, the start-up window: frameless, without a task-bar
 // entry, showing the name, an author credit, a picture, the version and a
 // disclaimer. Its one-shot Timer1 starts when the window is created; when it
 // fires, Timer1_Timer unloads the splash and then emits handOver, on which

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-// Start-up (Part 4.1): the program shows the splash frmSplash and nothing
+// Start-up: the program shows the splash frmSplash and nothing
 // else; after its 5000 ms the splash's Timer1_Timer unloads it and hands over
 // to the start-up, which creates and shows the main window frmWordProc.
 int main(int argc, char** argv) {
