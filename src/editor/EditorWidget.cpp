@@ -7,9 +7,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 
 #include <algorithm>
 
@@ -29,6 +31,26 @@ bool latin1AgreesWithCp1252(QStringView text) {
 
 bool allPrintable(QStringView text) {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+}
+
+// The text as Scintilla drops it: every CR, LF and CR LF made a CR LF.
+std::string withWindowsLineEnds(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            result += "\r\n";
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+std::string_view view(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
 } // namespace
@@ -215,7 +237,48 @@ void EditorWidget::paste() {
     const QByteArray text = fromMimeData(source, rectangular);
     if (text.isEmpty())
         return;
-    insertTyped(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), false);
+    insertTyped(view(text), false);
+}
+
+void EditorWidget::dropEvent(QDropEvent* event) {
+    // Scintilla drops the text with its line ends made CR LF and leaves it
+    // selected; the text is put back as it came, in the same undo step.
+    bool rectangular = false;
+    const QByteArray dropped = fromMimeData(event->mimeData(), rectangular);
+    SendScintilla(SCI_BEGINUNDOACTION);
+    QsciScintilla::dropEvent(event);
+    if (event->isAccepted() && !rectangular && !dropped.isEmpty()) {
+        const std::string converted = withWindowsLineEnds(view(dropped));
+        if (converted != view(dropped) && SelText() == converted) {
+            const Pos start = SelStart();
+            SetSelText(view(dropped));
+            SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start),
+                          static_cast<long>(start + dropped.size()));
+        }
+    }
+    SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void EditorWidget::mousePressEvent(QMouseEvent* event) {
+    // The middle button pastes the X11 selection; Scintilla's own way would
+    // change its line ends and turn other characters into '?'.
+    QClipboard* clipboard = QApplication::clipboard();
+    if (event->button() != Qt::MiddleButton || !clipboard->supportsSelection()) {
+        QsciScintilla::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const QPoint at = event->position().toPoint();
+    SetSelStart(static_cast<Pos>(SendScintilla(
+        SCI_POSITIONFROMPOINT, static_cast<unsigned long>(at.x()), static_cast<long>(at.y()))));
+    const QMimeData* source = clipboard->mimeData(QClipboard::Selection);
+    if (source && source->hasText()) {
+        bool rectangular = false;
+        const QByteArray text = fromMimeData(source, rectangular);
+        if (!text.isEmpty())
+            insertTyped(view(text), false);
+    }
+    event->accept();
 }
 
 bool EditorWidget::canInsertFromMimeData(const QMimeData* source) const {
@@ -236,8 +299,7 @@ QByteArray EditorWidget::fromMimeData(const QMimeData* source, bool& rectangular
 
 QMimeData* EditorWidget::toMimeData(const QByteArray& text, bool rectangular) const {
     QMimeData* mime = QsciScintilla::toMimeData(text, rectangular);
-    mime->setText(
-        decodeCp1252(std::string_view(text.constData(), static_cast<std::size_t>(text.size()))));
+    mime->setText(decodeCp1252(view(text)));
     return mime;
 }
 

@@ -159,3 +159,32 @@ TEST_F(EditorWidgetTest, LooksLikeAPlainTextBox) {
     EXPECT_EQ(editor.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(editor.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
+
+TEST_F(EditorWidgetTest, DroppedTextKeepsItsLineEnds) {
+    editor.SetText("<>");
+    QMimeData mime;
+    mime.setText(QStringLiteral("a\nb\rc\u20AC"));
+    const QPoint at = editor.viewport()->rect().bottomRight() - QPoint(5, 5);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor.viewport(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor.viewport(), &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor.viewport(), &drop);
+    EXPECT_EQ(editor.Text(), "<>a\nb\rc\x80");
+    editor.undo();
+    EXPECT_EQ(editor.Text(), "<>");
+}
+
+TEST_F(EditorWidgetTest, MiddleButtonPastesTheSelectionAsItIs) {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard->supportsSelection())
+        GTEST_SKIP() << "no selection clipboard on this platform";
+    clipboard->setText(QStringLiteral("x\ny\u20AC"), QClipboard::Selection);
+    QTRY_COMPARE_WITH_TIMEOUT(clipboard->text(QClipboard::Selection), QStringLiteral("x\ny\u20AC"),
+                              2000);
+    editor.SetText("ab");
+    QTest::mouseClick(editor.viewport(), Qt::MiddleButton, Qt::NoModifier,
+                      editor.viewport()->rect().bottomRight() - QPoint(5, 5));
+    EXPECT_EQ(editor.Text(), "abx\ny\x80");
+}
