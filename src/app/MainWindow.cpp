@@ -16,6 +16,7 @@
 #include <QInputDialog>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace kalvo {
 
@@ -169,6 +170,15 @@ fs::path frmWordProc::askFileName() {
 
 void frmWordProc::Exit_Click() {
     close();
+}
+
+// Shown, the window takes the keyboard with the caret in the editor, so that
+// typing, the access keys and the shortcuts reach it without a click even
+// where no window manager hands out the focus.
+void frmWordProc::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        activateWindow();
 }
 
 void frmWordProc::closeEvent(QCloseEvent* event) {

@@ -164,11 +164,13 @@ TEST_F(MainWindowTest, CopyPasteAndHelpKeysReachTheMenuWhileTheEditorHasTheFocus
 }
 
 TEST_F(MainWindowTest, AltFOpensTheFindReplaceMenu) {
-    QTest::keyClick(window.txtwordproc, Qt::Key_F, Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Click, window.txtwordproc, Qt::Key_F, QStringLiteral("f"),
+                        Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
     EXPECT_EQ(QApplication::activePopupWidget(), window.FR1);
     window.FR1->close();
-    QTest::keyClick(window.txtwordproc, Qt::Key_E, Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Click, window.txtwordproc, Qt::Key_E, QStringLiteral("e"),
+                        Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
     EXPECT_EQ(QApplication::activePopupWidget(), window.edit);
     window.edit->close();
@@ -252,4 +254,24 @@ TEST_F(MainWindowTest, ProgressWindowMatchesItsLayout) {
 TEST_F(MainWindowTest, CloseBoxEndsTheProgram) {
     window.close();
     EXPECT_EQ(ended, 1);
+}
+
+TEST_F(MainWindowTest, AltCPressesTheConvertButtonFromTheEditor) {
+    window.txtwordproc->SetText("sin");
+    ModalAnswerer answer([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
+    // With the text an X11 keyboard gives it, which the editor must not type.
+    QTest::sendKeyEvent(QTest::Click, window.txtwordproc, Qt::Key_C, QStringLiteral("c"),
+                        Qt::AltModifier);
+    // The access key clicks the button as a user would, after its pressed look.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.count() == 2; }));
+    EXPECT_EQ(window.txtwordproc->Text(), "sin(");
+}
+
+TEST_F(MainWindowTest, AWindowShownTakesTheKeyboardWithTheCaretInTheEditor) {
+    // Shown after another window (the splash, at start-up), with no click.
+    frmWordProc shown;
+    shown.endProgram = [] {};
+    shown.show();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&shown));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown.txtwordproc->hasFocus(); }));
 }
