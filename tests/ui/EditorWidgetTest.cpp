@@ -150,16 +150,6 @@ TEST_F(EditorWidgetTest, ReplacingTheSelectionIsOneUndoStepAndSetTextStartsAfres
     EXPECT_FALSE(editor.isUndoAvailable());
 }
 
-TEST_F(EditorWidgetTest, LooksLikeAPlainTextBox) {
-    for (int margin = 0; margin < 5; ++margin)
-        EXPECT_EQ(editor.marginWidth(margin), 0) << margin;
-    EXPECT_EQ(editor.wrapMode(), QsciScintilla::WrapNone);
-    EXPECT_EQ(editor.eolMode(), QsciScintilla::EolWindows);
-    EXPECT_EQ(editor.lexer(), nullptr);
-    EXPECT_EQ(editor.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_EQ(editor.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-}
-
 TEST_F(EditorWidgetTest, DroppedTextKeepsItsLineEnds) {
     editor.SetText("<>");
     QMimeData mime;
