@@ -1,5 +1,5 @@
 #!/bin/bash
-# Smoke test of the real program on a real X server (Parts 4.1, 4.2, 4.3):
+# Smoke test of the real program on a real X server:
 # the splash shows first, the main window "Kalvo" replaces it about five
 # seconds after the start, F1 opens one help window, and File > Exit ends
 # the program while the help window is still open.
