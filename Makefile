@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz screenshots clean
 
 all: build
 
@@ -43,6 +43,10 @@ fuzz: deps
 	mkdir -p $(BUILD_DIR)-fuzz/corpus
 	$(BUILD_DIR)-fuzz/tests/kalvo_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 		$(BUILD_DIR)-fuzz/corpus tests/fuzz/corpus
+
+# The README's pictures, taken on a virtual X server.
+screenshots: build
+	tools/screenshots $(BUILD_DIR)/src/app/kalvo samples/demo.86.txt docs/screenshots
 
 bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
