@@ -170,7 +170,9 @@ void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from),
                   static_cast<long>(from + length));
-    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.data());
+    // An empty view may carry a null pointer, which Scintilla asserts on.
+    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(text.size()),
+                  text.empty() ? "" : text.data());
     SendScintilla(SCI_ENDUNDOACTION);
 }
 

@@ -195,9 +195,10 @@ TEST_F(MainWindowTest, ConversionThroughTheButtonShowsProgressAndBothMessages) {
         kalvo::ProgressWindow* progress = window.Form1();
         ASSERT_NE(progress, nullptr);
         if (run == 0)
-            QObject::connect(progress->pb1, &QProgressBar::valueChanged, progress, [&](int value) {
-                steps.push_back({value, progress->isVisible()});
-            });
+            QObject::connect(progress->pb1, &QProgressBar::valueChanged, progress,
+                             [&steps, progress](int value) {
+                                 steps.push_back({value, progress->isVisible()});
+                             });
         EXPECT_FALSE(progress->isVisible());
     }
 
