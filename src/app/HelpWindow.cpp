@@ -11,8 +11,8 @@ namespace kalvo {
 
 namespace {
 
-QPointer<HelpWindow>& instance() {
-    static QPointer<HelpWindow> window;
+QPointer<Form2>& instance() {
+    static QPointer<Form2> window;
     return window;
 }
 
@@ -22,7 +22,7 @@ QRect twipsRect(int left, int top, int width, int height) {
 
 } // namespace
 
-HelpWindow::HelpWindow(QWidget* parent)
+Form2::Form2(QWidget* parent)
     : QWidget(parent, Qt::Window), text1_(new QPlainTextEdit(this)),
       command1_(new QPushButton(QStringLiteral("&Close"), this)) {
     setObjectName(QStringLiteral("Form2"));
@@ -70,7 +70,7 @@ HelpWindow::HelpWindow(QWidget* parent)
 
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setGeometry(twipsRect(1920, 5280, 3255, 375));
-    connect(command1_, &QPushButton::clicked, this, &HelpWindow::Command1_Click);
+    connect(command1_, &QPushButton::clicked, this, &Form2::Command1_Click);
 
     setTabOrder(text1_, command1_);
     text1_->setFocus();
@@ -79,11 +79,11 @@ HelpWindow::HelpWindow(QWidget* parent)
     resize(twipsToPixels(7455), twipsToPixels(5715));
 }
 
-void HelpWindow::Command1_Click() {
+void Form2::Command1_Click() {
     close();
 }
 
-void HelpWindow::closeEvent(QCloseEvent* event) {
+void Form2::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     // Unloaded from now on, although Qt deletes the object a little later: a
     // Help2_Click in between must create a fresh window.
@@ -91,10 +91,10 @@ void HelpWindow::closeEvent(QCloseEvent* event) {
         instance() = nullptr;
 }
 
-HelpWindow* showHelpWindow() {
-    QPointer<HelpWindow>& window = instance();
+Form2* showHelpWindow() {
+    QPointer<Form2>& window = instance();
     if (!window)
-        window = new HelpWindow;
+        window = new Form2;
     if (window->isMinimized())
         window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
@@ -103,7 +103,7 @@ HelpWindow* showHelpWindow() {
     return window;
 }
 
-HelpWindow* helpWindow() {
+Form2* helpWindow() {
     return instance();
 }
 

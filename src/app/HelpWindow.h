@@ -10,10 +10,10 @@ namespace kalvo {
 // Form2, the help window: a sizable window with the help text in
 // an editable box and a "&Close" button. Closing it destroys it, so the next
 // opening starts again from the initial text.
-class HelpWindow : public QWidget {
+class Form2 : public QWidget {
     Q_OBJECT
 public:
-    explicit HelpWindow(QWidget* parent = nullptr);
+    explicit Form2(QWidget* parent = nullptr);
 
     QPlainTextEdit* Text1() const { return text1_; }
     QPushButton* Command1() const { return command1_; }
@@ -32,9 +32,9 @@ private:
 // What the main window's Help2_Click does: shows the one help window,
 // creating it with the initial text when none is loaded, otherwise bringing
 // the open one to the front with its text as it is.
-HelpWindow* showHelpWindow();
+Form2* showHelpWindow();
 
 // The loaded help window, or nullptr when none is.
-HelpWindow* helpWindow();
+Form2* helpWindow();
 
 } // namespace kalvo

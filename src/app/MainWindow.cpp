@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/AppResources.h"
 #include "app/HelpWindow.h"
 #include "app/ProgressWindow.h"
 #include "editor/ClipboardCommands.h"
@@ -51,6 +52,7 @@ frmWordProc::frmWordProc(QWidget* parent)
     : QMainWindow(parent), endProgram([] { QCoreApplication::exit(0); }), messages_(this) {
     setObjectName(QStringLiteral("frmWordProc"));
     setWindowTitle(QStringLiteral("Kalvo"));
+    setWindowIcon(appIcon());
 
     // Controls keep their place and size whatever the window's size: the
     // client area has no layout.
@@ -121,7 +123,7 @@ frmWordProc::~frmWordProc() = default;
 
 void frmWordProc::Command1_Click() {
     if (!Form1_)
-        Form1_ = std::make_unique<ProgressWindow>();
+        Form1_ = std::make_unique<Form1>();
     runConversion(*txtwordproc, conversion, *Form1_, messages_, ScanMode::Linear);
 }
 

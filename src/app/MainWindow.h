@@ -17,7 +17,7 @@ class QPushButton;
 namespace kalvo {
 
 class EditorWidget;
-class ProgressWindow;
+class Form1;
 class frmReplace;
 
 // The document window: the editor txtwordproc, the "&Convert to 8xp" button
@@ -58,7 +58,7 @@ public:
     // The message box for the program's messages.
     MessageSink& messageBox() { return messages_; }
     // The progress window; null until the first conversion.
-    ProgressWindow* Form1() const { return Form1_.get(); }
+    Form1* progressWindow() const { return Form1_.get(); }
 
     // How Exit and the close box end the program: leave the event loop, so
     // that every other window goes too. Replaceable for tests.
@@ -86,7 +86,7 @@ private:
     std::filesystem::path askFileName();
 
     QtMessageBox messages_;
-    std::unique_ptr<ProgressWindow> Form1_;
+    std::unique_ptr<Form1> Form1_;
     QPointer<frmReplace> frmReplace_;
 };
 

@@ -1,5 +1,7 @@
 #include "app/ProgressWindow.h"
 
+#include "app/AppResources.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -20,10 +22,10 @@ constexpr int px(int twips) {
 
 // The window takes no input, and taking the focus would pull it from the
 // editor that the run works on.
-ProgressWindow::ProgressWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus) {
+Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Converting..."));
+    setWindowIcon(appIcon());
     resize(px(4710), px(1380));
 
     Label1 = new QLabel(QStringLiteral("Converting..."), this);
@@ -38,7 +40,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     pb1->setTextVisible(false);
 }
 
-void ProgressWindow::showProgress() {
+void Form1::showProgress() {
     show();
     raise();
     // The run keeps the event loop waiting until its first message, so let
@@ -52,18 +54,18 @@ void ProgressWindow::showProgress() {
     repaint();
 }
 
-float ProgressWindow::progressValue() const {
+float Form1::progressValue() const {
     return static_cast<float>(pb1->value());
 }
 
-void ProgressWindow::setProgressValue(float value) {
+void Form1::setProgressValue(float value) {
     // The bar holds whole values within its range and ignores any other.
     pb1->setValue(static_cast<int>(std::lround(value)));
     // Painted now: the run does not return to the event loop between rows.
     pb1->repaint();
 }
 
-void ProgressWindow::hideProgress() {
+void Form1::hideProgress() {
     hide();
 }
 

@@ -11,11 +11,11 @@ namespace kalvo {
 
 // Form1: "Converting..." and the bar pb1 (0 to 82) that the conversion run
 // steps once per row. Hidden, not destroyed, between runs.
-class ProgressWindow final : public QWidget, public ProgressView {
+class Form1 final : public QWidget, public ProgressView {
     Q_OBJECT
 
 public:
-    explicit ProgressWindow(QWidget* parent = nullptr);
+    explicit Form1(QWidget* parent = nullptr);
 
     void showProgress() override;
     float progressValue() const override;

@@ -46,7 +46,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, con
 
 } // namespace
 
-SplashWindow::SplashWindow(int intervalMs)
+frmSplash::frmSplash(int intervalMs)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), frame1_(new QFrame(this)),
       timer1_(new QTimer(this)) {
     setObjectName(QStringLiteral("frmSplash"));
@@ -96,11 +96,11 @@ SplashWindow::SplashWindow(int intervalMs)
     // A coarse timer may fire up to 5% early; the splash shows for 5000 ms.
     timer1_->setTimerType(Qt::PreciseTimer);
     timer1_->setInterval(intervalMs);
-    connect(timer1_, &QTimer::timeout, this, &SplashWindow::Timer1_Timer);
+    connect(timer1_, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
     timer1_->start();
 }
 
-void SplashWindow::Timer1_Timer() {
+void frmSplash::Timer1_Timer() {
     // 1. Unload the splash: gone from the screen now, the object and its
     //    timer deleted when control returns to the event loop.
     timer1_->stop();
@@ -112,23 +112,23 @@ void SplashWindow::Timer1_Timer() {
 
 // The splash takes no input: clicks and keys are swallowed, so they reach
 // no other widget and change nothing.
-void SplashWindow::mousePressEvent(QMouseEvent* event) {
+void frmSplash::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
-void SplashWindow::mouseReleaseEvent(QMouseEvent* event) {
+void frmSplash::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
-void SplashWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+void frmSplash::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
-void SplashWindow::keyPressEvent(QKeyEvent* event) {
+void frmSplash::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
-void SplashWindow::keyReleaseEvent(QKeyEvent* event) {
+void frmSplash::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
 }
 
-void SplashWindow::closeEvent(QCloseEvent* event) {
+void frmSplash::closeEvent(QCloseEvent* event) {
     if (unloading_)
         event->accept();
     else

@@ -14,14 +14,14 @@ namespace kalvo {
 // fires, Timer1_Timer unloads the splash and then emits handOver, on which
 // the start-up shows the main window. Neither mouse nor keyboard does
 // anything here.
-class SplashWindow : public QWidget {
+class frmSplash : public QWidget {
     Q_OBJECT
 public:
     // Timer1's interval, the program's only timer.
     static constexpr int kTimerIntervalMs = 5000;
 
     // intervalMs is for tests only; the program uses kTimerIntervalMs.
-    explicit SplashWindow(int intervalMs = kTimerIntervalMs);
+    explicit frmSplash(int intervalMs = kTimerIntervalMs);
 
     QFrame* Frame1() const { return frame1_; }
     QLabel* lblProductName() const { return lblProductName_; }

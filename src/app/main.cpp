@@ -1,4 +1,3 @@
-#include "app/AppResources.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
 
@@ -12,7 +11,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvo"));
-    QApplication::setWindowIcon(kalvo::appIcon());
+    // Each window sets its own icon: the Replace dialog must have none, and an
+    // application-wide icon would be its fallback.
     // No window of the program is open between the splash's unloading and the
     // main window's showing, and the program must not end there. It ends only
     // through the main window, whose Exit and close box end it at once,
@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     std::unique_ptr<kalvo::frmWordProc> mainWindow;
-    auto* splash = new kalvo::SplashWindow; // deletes itself when unloaded
-    QObject::connect(splash, &kalvo::SplashWindow::handOver, [&mainWindow] {
+    auto* splash = new kalvo::frmSplash; // deletes itself when unloaded
+    QObject::connect(splash, &kalvo::frmSplash::handOver, [&mainWindow] {
         mainWindow = std::make_unique<kalvo::frmWordProc>();
         mainWindow->show();
     });

@@ -104,6 +104,7 @@ TEST_F(EditAndFindCommands, DialogLaysOutItsControlsFromTheTwipsFigures) {
     EXPECT_EQ(d.minimumSize(), QSize(403, 106));
     EXPECT_EQ(d.maximumSize(), QSize(403, 106));
     EXPECT_EQ(d.windowType(), Qt::Tool);
+    EXPECT_TRUE(d.windowIcon().isNull()); // the dialog has no icon of its own
     const Qt::WindowFlags flags = d.windowHandle()->flags();
     EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));

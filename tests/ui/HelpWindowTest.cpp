@@ -18,9 +18,9 @@
 
 #include <gtest/gtest.h>
 
+using kalvo::Form2;
 using kalvo::frmWordProc;
 using kalvo::helpText;
-using kalvo::HelpWindow;
 using kalvo::helpWindow;
 using kalvo::showHelpWindow;
 
@@ -31,7 +31,7 @@ void processDeletes() {
 }
 
 void closeHelpWindow() {
-    if (HelpWindow* window = helpWindow())
+    if (Form2* window = helpWindow())
         window->close();
     processDeletes();
 }
@@ -39,7 +39,7 @@ void closeHelpWindow() {
 int helpWindowCount() {
     int count = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<HelpWindow*>(w) && w->isVisible())
+        if (qobject_cast<Form2*>(w) && w->isVisible())
             ++count;
     return count;
 }
@@ -55,12 +55,12 @@ protected:
 
 TEST_F(HelpWindowTest, OneWindowOnTwoOpensKeepingItsText) {
     EXPECT_EQ(helpWindow(), nullptr);
-    HelpWindow* first = showHelpWindow();
+    Form2* first = showHelpWindow();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible());
     first->Text1()->setPlainText(QStringLiteral("my notes"));
 
-    HelpWindow* second = showHelpWindow();
+    Form2* second = showHelpWindow();
     EXPECT_EQ(second, first);
     EXPECT_EQ(second->Text1()->toPlainText(), QStringLiteral("my notes"));
     EXPECT_EQ(helpWindowCount(), 1);
@@ -74,7 +74,7 @@ TEST_F(HelpWindowTest, F1InTheMainWindowOpensOneHelpWindow) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
 
     QTest::keyClick(main.txtwordproc, Qt::Key_F1);
-    HelpWindow* first = helpWindow();
+    Form2* first = helpWindow();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(first->parentWidget(), nullptr); // no owner
@@ -89,28 +89,28 @@ TEST_F(HelpWindowTest, F1InTheMainWindowOpensOneHelpWindow) {
 }
 
 TEST_F(HelpWindowTest, CloseButtonUnloadsAndTheInitialTextComesBack) {
-    HelpWindow* window = showHelpWindow();
+    Form2* window = showHelpWindow();
     const QString initial = window->Text1()->toPlainText();
     window->Text1()->selectAll();
     QTest::keyClicks(window->Text1(), QStringLiteral("typed over"));
     EXPECT_EQ(window->Text1()->toPlainText(), QStringLiteral("typed over"));
 
-    QPointer<HelpWindow> closed = window;
+    QPointer<Form2> closed = window;
     QTest::mouseClick(window->Command1(), Qt::LeftButton);
     EXPECT_EQ(helpWindow(), nullptr);
     EXPECT_FALSE(closed && closed->isVisible());
     processDeletes();
     EXPECT_TRUE(closed.isNull());
 
-    HelpWindow* again = showHelpWindow();
+    Form2* again = showHelpWindow();
     EXPECT_EQ(again->Text1()->toPlainText(), initial);
 }
 
 TEST_F(HelpWindowTest, OpeningRightAfterACloseGivesAFreshWindow) {
-    HelpWindow* window = showHelpWindow();
+    Form2* window = showHelpWindow();
     window->Text1()->setPlainText(QStringLiteral("edited"));
     window->close(); // the close box; Qt deletes the window later
-    HelpWindow* again = showHelpWindow();
+    Form2* again = showHelpWindow();
     EXPECT_NE(again->Text1()->toPlainText(), QStringLiteral("edited"));
     processDeletes();
     EXPECT_EQ(helpWindow(), again);
@@ -118,14 +118,14 @@ TEST_F(HelpWindowTest, OpeningRightAfterACloseGivesAFreshWindow) {
 }
 
 TEST_F(HelpWindowTest, TheCloseButtonWorksFromTheKeyboard) {
-    HelpWindow* window = showHelpWindow();
+    Form2* window = showHelpWindow();
     EXPECT_EQ(window->Command1()->text(), QStringLiteral("&Close"));
     QTest::keyClick(window->Command1(), Qt::Key_Space);
     EXPECT_EQ(helpWindow(), nullptr);
 }
 
 TEST_F(HelpWindowTest, InitialTextIsTheHelpText) {
-    HelpWindow* window = showHelpWindow();
+    Form2* window = showHelpWindow();
     QString expected = helpText();
     expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     EXPECT_EQ(window->Text1()->toPlainText(), expected);
@@ -134,7 +134,7 @@ TEST_F(HelpWindowTest, InitialTextIsTheHelpText) {
 }
 
 TEST_F(HelpWindowTest, LayoutFollowsTheTwipsTable) {
-    HelpWindow* window = showHelpWindow();
+    Form2* window = showHelpWindow();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Help"));
     EXPECT_EQ(window->size(), QSize(497, 381));
     EXPECT_EQ(window->Text1()->geometry(), QRect(16, 16, 473, 321));
@@ -151,7 +151,7 @@ TEST_F(HelpWindowTest, LayoutFollowsTheTwipsTable) {
 }
 
 TEST_F(HelpWindowTest, WrapsWithoutAHorizontalScrollBar) {
-    HelpWindow* window = showHelpWindow();
+    Form2* window = showHelpWindow();
     QPlainTextEdit* text = window->Text1();
     EXPECT_EQ(text->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_EQ(text->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -165,7 +165,7 @@ TEST_F(HelpWindowTest, WrapsWithoutAHorizontalScrollBar) {
 }
 
 TEST_F(HelpWindowTest, TheHelpTextsLinesFitTheBoxUnwrapped) {
-    HelpWindow* window = showHelpWindow();
+    Form2* window = showHelpWindow();
     QCoreApplication::processEvents();
     const QTextDocument* document = window->Text1()->document();
     for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next()) {
@@ -175,7 +175,7 @@ TEST_F(HelpWindowTest, TheHelpTextsLinesFitTheBoxUnwrapped) {
 }
 
 TEST_F(HelpWindowTest, ColoursAndTabOrder) {
-    HelpWindow* window = showHelpWindow();
+    Form2* window = showHelpWindow();
     const QColor info = QApplication::palette().color(QPalette::ToolTipBase);
     EXPECT_EQ(window->palette().color(QPalette::Window), info);
     EXPECT_TRUE(window->autoFillBackground());

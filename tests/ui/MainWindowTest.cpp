@@ -183,7 +183,7 @@ TEST_F(MainWindowTest, ConversionThroughTheButtonShowsProgressAndBothMessages) {
     ModalAnswerer answer([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);
-        kalvo::ProgressWindow* progress = window.Form1();
+        kalvo::Form1* progress = window.progressWindow();
         seen.push_back({box->windowTitle(), box->text(), box->icon(),
                         static_cast<int>(box->buttons().size()), progress && progress->isVisible(),
                         progress ? progress->pb1->value() : -1});
@@ -192,7 +192,7 @@ TEST_F(MainWindowTest, ConversionThroughTheButtonShowsProgressAndBothMessages) {
 
     for (int run = 0; run < 2; ++run) {
         QTest::mouseClick(window.Command1, Qt::LeftButton);
-        kalvo::ProgressWindow* progress = window.Form1();
+        kalvo::Form1* progress = window.progressWindow();
         ASSERT_NE(progress, nullptr);
         if (run == 0)
             QObject::connect(progress->pb1, &QProgressBar::valueChanged, progress,
@@ -239,7 +239,7 @@ TEST_F(MainWindowTest, ConversionThroughTheButtonShowsProgressAndBothMessages) {
 TEST_F(MainWindowTest, ProgressWindowMatchesItsLayout) {
     ModalAnswerer answer([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
     window.Command1_Click();
-    kalvo::ProgressWindow* progress = window.Form1();
+    kalvo::Form1* progress = window.progressWindow();
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->windowTitle(), "Converting...");
     EXPECT_EQ(progress->parentWidget(), nullptr);

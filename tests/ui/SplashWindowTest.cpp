@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-using kalvo::SplashWindow;
+using kalvo::frmSplash;
 
 namespace {
 
@@ -23,9 +23,9 @@ QRect px(int left, int top, int width, int height) {
 
 } // namespace
 
-TEST(SplashWindow, TimerIsOneShotFiveSecondsFromCreation) {
-    EXPECT_EQ(SplashWindow::kTimerIntervalMs, 5000);
-    auto* splash = new SplashWindow;
+TEST(frmSplash, TimerIsOneShotFiveSecondsFromCreation) {
+    EXPECT_EQ(frmSplash::kTimerIntervalMs, 5000);
+    auto* splash = new frmSplash;
     EXPECT_EQ(splash->Timer1()->interval(), 5000);
     EXPECT_TRUE(splash->Timer1()->isSingleShot());
     EXPECT_EQ(splash->Timer1()->timerType(), Qt::PreciseTimer);
@@ -34,8 +34,8 @@ TEST(SplashWindow, TimerIsOneShotFiveSecondsFromCreation) {
     delete splash;
 }
 
-TEST(SplashWindow, FramelessAtItsStoredPlace) {
-    SplashWindow splash;
+TEST(frmSplash, FramelessAtItsStoredPlace) {
+    frmSplash splash;
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
     EXPECT_TRUE(splash.windowTitle().isEmpty());
@@ -49,8 +49,8 @@ TEST(SplashWindow, FramelessAtItsStoredPlace) {
     EXPECT_EQ(splash.lblWarning()->geometry(), px(150, 3660, 6855, 195));
 }
 
-TEST(SplashWindow, LabelsShowTheirTextsInArial) {
-    SplashWindow splash;
+TEST(frmSplash, LabelsShowTheirTextsInArial) {
+    frmSplash splash;
     struct Expected {
         QLabel* label;
         const char* text;
@@ -91,8 +91,8 @@ TEST(SplashWindow, LabelsShowTheirTextsInArial) {
     }
 }
 
-TEST(SplashWindow, PictureIs307By167StretchedIntoTheBox) {
-    SplashWindow splash;
+TEST(frmSplash, PictureIs307By167StretchedIntoTheBox) {
+    frmSplash splash;
     const QPixmap logo = splash.imgLogo()->pixmap();
     ASSERT_FALSE(logo.isNull());
     EXPECT_EQ(logo.size(), QSize(307, 167));
@@ -101,12 +101,12 @@ TEST(SplashWindow, PictureIs307By167StretchedIntoTheBox) {
     EXPECT_EQ(splash.imgLogo()->size(), QSize(217, 143));
 }
 
-TEST(SplashWindow, HandsOverExactlyOnceAndIsGone) {
-    QPointer<SplashWindow> splash = new SplashWindow(30);
+TEST(frmSplash, HandsOverExactlyOnceAndIsGone) {
+    QPointer<frmSplash> splash = new frmSplash(30);
     splash->show();
-    QSignalSpy handOver(splash.data(), &SplashWindow::handOver);
+    QSignalSpy handOver(splash.data(), &frmSplash::handOver);
     bool hiddenAtHandOver = false;
-    QObject::connect(splash.data(), &SplashWindow::handOver,
+    QObject::connect(splash.data(), &frmSplash::handOver,
                      [&] { hiddenAtHandOver = splash && !splash->isVisible(); });
     EXPECT_TRUE(handOver.wait(2000));
     EXPECT_TRUE(hiddenAtHandOver);
@@ -116,10 +116,10 @@ TEST(SplashWindow, HandsOverExactlyOnceAndIsGone) {
     EXPECT_TRUE(splash.isNull());
 }
 
-TEST(SplashWindow, ClicksAndKeysDoNothing) {
-    QPointer<SplashWindow> splash = new SplashWindow;
+TEST(frmSplash, ClicksAndKeysDoNothing) {
+    QPointer<frmSplash> splash = new frmSplash;
     splash->show();
-    QSignalSpy handOver(splash.data(), &SplashWindow::handOver);
+    QSignalSpy handOver(splash.data(), &frmSplash::handOver);
     QTest::mouseClick(splash.data(), Qt::LeftButton);
     QTest::mouseDClick(splash->imgLogo(), Qt::LeftButton);
     QTest::mouseClick(splash->lblProductName(), Qt::RightButton);

@@ -105,7 +105,23 @@ sleep 0.5
 count=$(named Help | wc -l)
 [ "$count" -eq 1 ] || fail "$count help windows after a second F1"
 
-# 4. File > Exit ends the program at once, the help window still open.
+# 4. The Find/Replace dialog has no window icon; the main window has one.
+xprop -id "$main" _NET_WM_ICON | grep -q 'Icon (' || fail "the main window has no icon"
+xdotool windowraise "$main"
+xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
+sleep 0.3
+xdotool key alt+f
+sleep 0.3
+xdotool key Return
+for _ in $(seq 50); do
+    [ -n "$(named Replace)" ] && break
+    sleep 0.1
+done
+replace=$(named Replace | head -1)
+[ -n "$replace" ] || fail "Alt+F, Enter opened no Replace dialog"
+xprop -id "$replace" _NET_WM_ICON | grep -q 'not found' || fail "the Replace dialog has an icon"
+
+# 5. File > Exit ends the program at once, the help window still open.
 # Without a window manager every window opens at 0, 0: lift the main window
 # above the help window before clicking its menu bar.
 xdotool windowraise "$main"
