@@ -85,6 +85,11 @@ void convertRow(std::string_view in, std::string& out, std::string_view find,
     out.append(replace);
     std::size_t at = q + find.size();
     for (;;) {
+        // The next search starts one byte after the replacement began. An
+        // empty replacement leaves that byte in the input: it can no longer
+        // begin a match, so it is settled.
+        if (out.size() == last && at < in.size())
+            out.push_back(in[at++]);
         // Matches that begin inside the text just inserted, from its second byte.
         bool found = false;
         const std::size_t firstCandidate = resumeAfterInsert ? out.size() : last + 1;

@@ -1,0 +1,241 @@
+// kalvo-convert: the conversion of the "Convert to 8xp" button for scripts and
+// batch work. Bytes in, converted bytes out, nothing else on standard output.
+
+#include "conversion/ConversionRun.h"
+#include "editor/FileIO.h"
+#include "editor/TextBox.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#ifndef KALVO_VERSION
+#error "KALVO_VERSION must be defined by the build"
+#endif
+
+namespace kalvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kProgram = "kalvo-convert";
+constexpr std::string_view kStandardStream = "-";
+
+constexpr std::string_view kUsage = "Usage: kalvo-convert [INPUT] [-o OUTPUT]\n";
+
+constexpr std::string_view kHelp =
+    R"(Rewrites the text of a TI-86 BASIC program into TI-83 Plus spellings, with the
+same 81-row token table as Kalvo's "Convert to 8xp" button.
+
+INPUT is read as bytes (Windows-1252 text; line ends stay as they are). Without
+INPUT, or when INPUT is "-", standard input is read. The result goes to OUTPUT,
+or to standard output without -o or when OUTPUT is "-". OUTPUT may name INPUT
+itself. An existing OUTPUT is replaced only once the whole result is written.
+
+Options:
+  -o OUTPUT      write the result to OUTPUT
+  -h, --help     show this help and exit
+      --version  show the version and exit
+  --             end of options, for an INPUT whose name begins with "-"
+
+Exit status: 0 when converted, 1 when the input cannot be read or the output
+cannot be written, 2 for a wrong command line.
+
+Labels, gotos, menus and long variable names still need editing by hand after
+the conversion, as Kalvo's closing messages explain.
+
+Examples:
+  kalvo-convert GAME.86.txt -o GAME.83p.txt
+  kalvo-convert < GAME.86.txt > GAME.83p.txt
+  kalvo-convert GAME.txt -o GAME.txt              # convert in place
+
+  # Every program of the folder programs/ into the folder converted/:
+  mkdir -p converted
+  for f in programs/*.txt; do
+      kalvo-convert "$f" -o "converted/${f##*/}" || break
+  done
+)";
+
+void writeErr(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+// One line on stderr: the program, what it was working on, why it failed.
+int fail(std::string_view what, std::string_view reason) {
+    std::string line;
+    line.append(kProgram).append(": ").append(what).append(": ").append(reason).append("\n");
+    writeErr(line);
+    return 1;
+}
+
+int usageError(std::string_view problem) {
+    std::string text;
+    text.append(kProgram).append(": ").append(problem).append("\n");
+    text.append(kUsage);
+    text.append("Try 'kalvo-convert --help' for more information.\n");
+    writeErr(text);
+    return 2;
+}
+
+std::string systemReason() {
+    return std::generic_category().message(errno != 0 ? errno : EIO);
+}
+
+int printToStdout(std::string_view text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        return fail("standard output", systemReason());
+    return 0;
+}
+
+struct Arguments {
+    std::string input{kStandardStream};
+    std::string output{kStandardStream};
+};
+
+// Returns the exit status when the command line is already answered (help,
+// version, a usage error), nothing when there is a conversion to run.
+std::optional<int> parseArguments(const std::vector<std::string_view>& args, Arguments& parsed) {
+    bool haveInput = false;
+    bool haveOutput = false;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg.front() == '-';
+        if (!isOption) {
+            if (haveInput)
+                return usageError("unexpected argument '" + std::string(arg) + "'");
+            parsed.input = arg;
+            haveInput = true;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            std::string text(kUsage);
+            text.append("\n").append(kHelp);
+            return printToStdout(text);
+        } else if (arg == "--version") {
+            return printToStdout(std::string(kProgram) + " " + KALVO_VERSION + "\n");
+        } else if (arg == "-o") {
+            if (haveOutput)
+                return usageError("-o given more than once");
+            if (i + 1 == args.size())
+                return usageError("-o needs a file name");
+            parsed.output = args[++i];
+            haveOutput = true;
+        } else {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    return std::nullopt;
+}
+
+// Standard input, read to its end but never past the longest document.
+std::optional<std::string> readStandardInput(std::string& problem) {
+    std::string bytes;
+    std::vector<char> chunk(std::size_t{1} << 16);
+    errno = 0;
+    for (;;) {
+        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), stdin);
+        bytes.append(chunk.data(), got);
+        if (bytes.size() > static_cast<std::size_t>(kMaxDocumentLength)) {
+            try {
+                checkDocumentSize(bytes.size());
+            } catch (const std::length_error& tooLarge) {
+                problem = tooLarge.what();
+            }
+            return std::nullopt;
+        }
+        if (got < chunk.size())
+            break;
+    }
+    if (std::ferror(stdin)) {
+        problem = systemReason();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<std::string> readInput(const std::string& input, std::string& problem) {
+    if (input == kStandardStream)
+        return readStandardInput(problem);
+    // Refuse a file that is too large before reading any of it.
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(input, error);
+    try {
+        if (!error)
+            checkDocumentSize(size);
+        std::optional<std::string> bytes = readFile(input, error);
+        if (!bytes) {
+            problem = error.message();
+            return std::nullopt;
+        }
+        checkDocumentSize(bytes->size()); // not a regular file: size known only now
+        return bytes;
+    } catch (const std::length_error& tooLarge) {
+        problem = tooLarge.what();
+        return std::nullopt;
+    }
+}
+
+std::string_view nameOf(const std::string& path, std::string_view standardName) {
+    return path == kStandardStream ? standardName : std::string_view(path);
+}
+
+int convertCommand(const std::vector<std::string_view>& args) {
+    Arguments parsed;
+    if (const std::optional<int> answered = parseArguments(args, parsed))
+        return *answered;
+
+    std::string problem;
+    std::optional<std::string> document = readInput(parsed.input, problem);
+    if (!document)
+        return fail(nameOf(parsed.input, "standard input"), problem);
+
+    std::string converted = convertText(*document);
+    document.reset(); // only one document in memory while writing
+    try {
+        // The window could not hold a result past the position limit either.
+        checkDocumentSize(converted.size());
+    } catch (const std::length_error& tooLarge) {
+        return fail(nameOf(parsed.input, "standard input"), tooLarge.what());
+    }
+
+    if (parsed.output == kStandardStream)
+        return printToStdout(converted);
+    std::error_code error;
+    if (!writeFileReplacing(parsed.output, converted, error))
+        return fail(parsed.output, error.message());
+    return 0;
+}
+
+} // namespace
+} // namespace kalvo
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    try {
+        return kalvo::convertCommand(args);
+    } catch (const std::bad_alloc&) {
+        kalvo::writeErr("kalvo-convert: out of memory\n");
+    } catch (const std::exception& error) {
+        kalvo::writeErr(std::string("kalvo-convert: ") + error.what() + "\n");
+    }
+    return 1;
+}
