@@ -34,8 +34,8 @@ void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
         state.txtFind.assign(row->find);
         state.txtReplace.assign(row->replace);
         if (mode == ScanMode::Linear) {
-            convertRow(work, scratch, state.txtFind, state.txtReplace);
-            std::swap(work, scratch);
+            if (convertRow(work, scratch, state.txtFind, state.txtReplace))
+                std::swap(work, scratch);
         } else {
             scanRow(box, state.txtFind, state.txtReplace);
         }
@@ -55,12 +55,21 @@ void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
 }
 
 std::string convertText(std::string_view document) {
-    std::string work(document), scratch;
+    // Two buffers in turn, and no copy at all for a row that changes
+    // nothing; the rows up to the first change read the caller's text.
+    std::string work, scratch;
+    std::string_view in = document;
+    bool changed = false;
     for (int n = 1; n <= kTokenRowCount; ++n) {
         const TokenRow row = *tokenRow(n);
-        convertRow(work, scratch, row.find, row.replace);
-        std::swap(work, scratch);
+        if (convertRow(in, scratch, row.find, row.replace)) {
+            std::swap(work, scratch);
+            in = work;
+            changed = true;
+        }
     }
+    if (!changed)
+        return std::string(document);
     return work;
 }
 

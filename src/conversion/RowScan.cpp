@@ -68,18 +68,26 @@ void replaceAt(std::string& out, std::size_t from, std::size_t& at, std::string_
 // text just inserted, where the next match may begin. `last` is where the most
 // recent replacement begins in `out`, which is where scanRow() leaves its
 // selection for the closing comparison.
-void convertRow(std::string_view in, std::string& out, std::string_view find,
+bool convertRow(std::string_view in, std::string& out, std::string_view find,
                 std::string_view replace) {
-    out.clear();
     if (in.empty())
-        return;
+        return false;
     std::size_t q = in.find(find, 1); // the whole document is selected: start at the second byte
     if (q == std::string_view::npos) {
-        out.assign(in == find ? replace : in);
-        return;
+        if (in != find)
+            return false;
+        out.assign(replace);
+        return true;
     }
+    // Room for the usual growth of a row. A buffer that is too small is
+    // dropped before the new one is taken, so that a run never holds more
+    // than its input and one output.
+    if (out.capacity() < in.size() + in.size() / 16 + replace.size()) {
+        std::string().swap(out);
+        out.reserve(in.size() + in.size() / 8 + replace.size());
+    }
+    out.clear();
     const bool resumeAfterInsert = insertsOwnFindText(find, replace);
-    out.reserve(in.size() + in.size() / 8 + replace.size());
     out.append(in.substr(0, q));
     std::size_t last = out.size();
     out.append(replace);
@@ -115,6 +123,7 @@ void convertRow(std::string_view in, std::string& out, std::string_view find,
     if (spellsAt(out, last, in, at, find))
         replaceAt(out, last, at, find, replace);
     out.append(in.substr(at));
+    return true;
 }
 
 } // namespace kalvo

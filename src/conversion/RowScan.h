@@ -19,10 +19,12 @@ bool insertsOwnFindText(std::string_view find, std::string_view replace);
 void scanRow(TextBox& box, const std::string& find, const std::string& replace);
 
 // The same row applied to a plain string in one left-to-right pass: the bytes
-// scanRow() leaves behind, in time linear in the document. `out` is
-// overwritten; it must not alias `in`. `find` must not be empty; `replace`
-// may be (no table row has an empty one, but both paths agree on it).
-void convertRow(std::string_view in, std::string& out, std::string_view find,
+// scanRow() leaves behind, in time linear in the document. Returns false,
+// leaving `out` alone, when the row finds nothing to change; otherwise `out`
+// receives the converted document. `out` must not alias `in`. `find` must not
+// be empty; `replace` may be (no table row has an empty one, but both paths
+// agree on it).
+bool convertRow(std::string_view in, std::string& out, std::string_view find,
                 std::string_view replace);
 
 } // namespace kalvo
