@@ -4,8 +4,10 @@
 #include "conversion/TokenTable.h"
 #include "editor/TextBuffer.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace kalvo {
 
@@ -55,22 +57,64 @@ void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
 }
 
 std::string convertText(std::string_view document) {
-    // Two buffers in turn, and no copy at all for a row that changes
-    // nothing; the rows up to the first change read the caller's text.
-    std::string work, scratch;
-    std::string_view in = document;
-    bool changed = false;
-    for (int n = 1; n <= kTokenRowCount; ++n) {
-        const TokenRow row = *tokenRow(n);
-        if (convertRow(in, scratch, row.find, row.replace)) {
-            std::swap(work, scratch);
-            in = work;
-            changed = true;
+    // Pieces small enough that a piece and its converted text stay in the
+    // processor's cache while all 81 rows work on them, and small beside
+    // the document so that they add little to the memory a run needs.
+    const std::size_t pieceSize =
+        std::clamp<std::size_t>(document.size() / 16, std::size_t{4} << 10, std::size_t{32} << 10);
+    return convertTextInPieces(document, pieceSize);
+}
+
+std::string convertTextInPieces(std::string_view document, std::size_t pieceSize) {
+    std::vector<RowStream> rows;
+    rows.reserve(kTokenRowCount);
+    for (int n = 1; n <= kTokenRowCount; ++n)
+        rows.emplace_back(tokenRow(n)->find, tokenRow(n)->replace);
+    // What each row left unconsumed of the last piece: it goes in front of
+    // the next one. A few bytes: the start of a possible match.
+    std::vector<std::string> leftover(rows.size());
+    // A piece on its way through the rows, in two buffers used in turn.
+    std::string piece, converted;
+    piece.reserve(pieceSize + pieceSize / 4 + 64);
+    converted.reserve(pieceSize + pieceSize / 4 + 64);
+    std::string result;
+    bool resultReserved = false;
+
+    std::size_t fed = 0;      // bytes of the document handed to the first row
+    std::size_t consumed = 0; // of those, consumed by it
+    for (;;) {
+        fed = std::min(document.size(), fed + std::max<std::size_t>(pieceSize, 1));
+        const bool end = fed == document.size();
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            const bool lastRow = k + 1 == rows.size();
+            std::string& out = lastRow ? result : converted;
+            if (!lastRow) {
+                out.assign(leftover[k + 1]);
+            } else {
+                // A row that held text back (it has replaced something and
+                // must wait for the end to know whether that was its last
+                // occurrence) hands it all over at the end, when the other
+                // buffer is no longer needed. Text that flows through the
+                // rows gets room for all of it at once.
+                if (end)
+                    std::string().swap(converted);
+                if (!resultReserved && result.size() + piece.size() >= fed / 2) {
+                    result.reserve(document.size() + document.size() / 8);
+                    resultReserved = true;
+                }
+            }
+            if (k == 0) {
+                consumed += rows[k].run(document.substr(consumed, fed - consumed), end, out);
+            } else {
+                const std::size_t used = rows[k].run(piece, end, out);
+                leftover[k].assign(piece, used);
+            }
+            if (!lastRow)
+                std::swap(piece, converted);
         }
+        if (end)
+            return result;
     }
-    if (!changed)
-        return std::string(document);
-    return work;
 }
 
 namespace {

@@ -61,6 +61,9 @@ void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
 
 // The 81 rows applied to a plain document, without windows or messages.
 std::string convertText(std::string_view document);
+// The same, with the document passed through the rows in pieces of
+// `pieceSize` bytes; every size gives the same bytes.
+std::string convertTextInPieces(std::string_view document, std::size_t pieceSize);
 // The same through the step-by-step scan on a TextBuffer; the reference the
 // linear path is checked against.
 std::string convertTextStepByStep(std::string_view document);

@@ -36,49 +36,200 @@ void scanRow(TextBox& box, const std::string& find, const std::string& replace) 
     }
 }
 
+// The document as this row sees it is: bytes already passed on, then
+// `pending_`, then the unconsumed input. Once a replacement has happened,
+// `pending_` begins where the latest one began (where scanRow() leaves its
+// selection for the closing comparison), so everything before it is settled.
+// `next_` is where the next search starts, counted in `pending_`; it may lie
+// past its end, in the input.
+
 namespace {
 
-// Does `out[from..]` followed by `in[at..]` begin with `find`?
-bool spellsAt(const std::string& out, std::size_t from, std::string_view in, std::size_t at,
-              std::string_view find) {
-    const std::size_t fromOut = std::min(out.size() - from, find.size());
-    if (std::string_view(out).substr(from, fromOut) != find.substr(0, fromOut))
-        return false;
-    const std::size_t rest = find.size() - fromOut;
-    return in.size() - at >= rest && in.substr(at, rest) == find.substr(fromOut);
+// Room for `extra` more bytes, growing by a quarter at least: a row can hold
+// back most of a document, and doubling would make that twice as costly.
+void makeRoom(std::string& buffer, std::size_t extra) {
+    if (buffer.capacity() - buffer.size() >= extra)
+        return;
+    std::string grown;
+    if (buffer.size() <= 256) {
+        // Little to keep: the old buffer goes before the new one comes.
+        const std::string kept(buffer);
+        std::string().swap(buffer);
+        grown.reserve(kept.size() + extra);
+        grown.append(kept);
+    } else {
+        grown.reserve(std::max(buffer.size() + extra, buffer.size() + buffer.size() / 4));
+        grown.append(buffer);
+    }
+    buffer.swap(grown);
 }
 
-// Replaces the occurrence of `find` that starts at out[from] and may run on
-// into in[at..]; advances `at` past the input it consumed.
-void replaceAt(std::string& out, std::size_t from, std::size_t& at, std::string_view find,
-               std::string_view replace) {
-    const std::size_t fromOut = out.size() - from;
-    if (fromOut >= find.size()) {
-        out.replace(from, find.size(), replace);
-        return;
-    }
-    out.resize(from);
-    out.append(replace);
-    at += find.size() - fromOut;
+// Held-back text is usually a few lines; let go of the memory of a longer
+// stretch once it has been passed on.
+void trim(std::string& buffer) {
+    if (buffer.capacity() > (std::size_t{64} << 10) && buffer.size() < buffer.capacity() / 8)
+        buffer.shrink_to_fit();
 }
 
 } // namespace
 
-// The document is always out + in[at..]: `out` holds what is settled plus the
-// text just inserted, where the next match may begin. `last` is where the most
-// recent replacement begins in `out`, which is where scanRow() leaves its
-// selection for the closing comparison.
+RowStream::RowStream(std::string_view find, std::string_view replace)
+    : find_(find), replace_(replace), resume_(insertsOwnFindText(find, replace)) {}
+
+RowStream::Spelling RowStream::spellsAt(std::size_t j, std::string_view input, std::size_t at,
+                                        bool end) const {
+    const std::size_t fromPending = std::min(pending_.size() - j, find_.size());
+    if (std::string_view(pending_).substr(j, fromPending) != find_.substr(0, fromPending))
+        return Spelling::No;
+    const std::size_t rest = find_.size() - fromPending;
+    const std::size_t available = std::min(rest, input.size() - at);
+    if (input.substr(at, available) != find_.substr(fromPending, available))
+        return Spelling::No;
+    if (available == rest)
+        return Spelling::Yes;
+    return end ? Spelling::No : Spelling::NeedMore;
+}
+
+void RowStream::replaceAt(std::size_t j, std::size_t& at) {
+    const std::size_t fromPending = pending_.size() - j;
+    if (fromPending >= find_.size()) {
+        pending_.replace(j, find_.size(), replace_);
+    } else {
+        pending_.resize(j);
+        pending_.append(replace_);
+        at += find_.size() - fromPending;
+    }
+    changed_ = true;
+}
+
+void RowStream::passOnPending(std::string& out) {
+    out.append(pending_);
+    pending_.clear();
+    trim(pending_);
+    for (std::string& stretch : held_) {
+        out.append(stretch);
+        std::string().swap(stretch);
+    }
+    held_.clear();
+    heldSize_ = 0;
+}
+
+void RowStream::startedAt(std::size_t j, std::string& out) {
+    out.append(pending_, 0, j);
+    pending_.erase(0, j);
+    trim(pending_);
+    hasLast_ = true;
+    // The search after a replacement starts at its second byte, or right
+    // after it for a row that inserts its own find text.
+    next_ = resume_ ? replace_.size() : 1;
+}
+
+std::size_t RowStream::run(std::string_view input, bool end, std::string& out) {
+    // What this call may add, roughly: a row that lengthens the text makes
+    // it a little longer here and there.
+    const std::size_t growth = replace_.size() > find_.size() ? input.size() / 8 : 0;
+    makeRoom(out, input.size() + growth + replace_.size());
+    std::size_t at = 0;
+    // Until the row has replaced something, the document might still be
+    // exactly the find text, which the closing comparison replaces whole.
+    const bool mayBeFindText = consumed_ + input.size() <= find_.size();
+    for (;;) {
+        // Bytes the search start has passed: the document's first byte, or
+        // the byte after an empty replacement.
+        while (next_ > pending_.size() && at < input.size())
+            pending_.push_back(input[at++]);
+        if (next_ > pending_.size())
+            break; // no more input
+        // Matches beginning in the text held back, which runs on into the
+        // input: the inserted text from its second byte.
+        bool found = false;
+        for (; next_ < pending_.size(); ++next_) {
+            const Spelling spelling = spellsAt(next_, input, at, end);
+            if (spelling == Spelling::NeedMore) {
+                consumed_ += at;
+                return at;
+            }
+            if (spelling == Spelling::Yes) {
+                const std::size_t j = next_;
+                replaceAt(j, at);
+                startedAt(j, out);
+                found = true;
+                break;
+            }
+        }
+        if (found)
+            continue;
+        const std::size_t q = input.find(find_, at);
+        if (q != std::string_view::npos) {
+            makeRoom(out, pending_.size() + heldSize_ + (q - at));
+            passOnPending(out);
+            out.append(input.substr(at, q - at));
+            pending_.assign(replace_);
+            changed_ = true;
+            at = q + find_.size();
+            startedAt(0, out);
+            continue;
+        }
+        if (end)
+            break;
+        // Nothing here; the last bytes may begin a match with the next piece.
+        const std::size_t keep = std::min(input.size() - at, find_.size() - 1);
+        const std::size_t settled = input.size() - keep - at;
+        if (hasLast_ || mayBeFindText) {
+            // Searched already; only the closing comparison may still look
+            // at the first bytes after the latest replacement. The rest
+            // waits in stretches, without being copied again.
+            const std::string_view searched = input.substr(at, settled);
+            const std::size_t atHand =
+                held_.empty() && pending_.size() < find_.size()
+                    ? std::min(searched.size(), find_.size() - pending_.size())
+                    : 0;
+            pending_.append(searched.substr(0, atHand));
+            next_ = pending_.size();
+            if (atHand < searched.size()) {
+                held_.emplace_back(searched.substr(atHand));
+                heldSize_ += searched.size() - atHand;
+            }
+        } else {
+            next_ -= pending_.size();
+            makeRoom(out, pending_.size() + settled);
+            passOnPending(out);
+            out.append(input.substr(at, settled));
+        }
+        at += settled;
+        consumed_ += at;
+        return at;
+    }
+
+    if (!end) { // waiting for the byte after an empty replacement
+        consumed_ += at;
+        return at;
+    }
+    // The pass that finds nothing still compares the last selection: the
+    // latest replacement, or the whole document when there was none.
+    if (hasLast_) {
+        if (spellsAt(0, input, at, true) == Spelling::Yes)
+            replaceAt(0, at);
+    } else if (consumed_ + input.size() == find_.size() &&
+               pending_ + std::string(input.substr(at)) == find_) {
+        pending_.assign(replace_);
+        at = input.size();
+        changed_ = true;
+    }
+    makeRoom(out, pending_.size() + heldSize_ + (input.size() - at));
+    passOnPending(out);
+    std::string().swap(pending_);
+    out.append(input.substr(at));
+    consumed_ += input.size();
+    return input.size();
+}
+
 bool convertRow(std::string_view in, std::string& out, std::string_view find,
                 std::string_view replace) {
-    if (in.empty())
+    // A row that finds nothing changes nothing, unless the document is
+    // exactly its find text: no copy for that common case.
+    if (in.empty() || (in.find(find, 1) == std::string_view::npos && in != find))
         return false;
-    std::size_t q = in.find(find, 1); // the whole document is selected: start at the second byte
-    if (q == std::string_view::npos) {
-        if (in != find)
-            return false;
-        out.assign(replace);
-        return true;
-    }
     // Room for the usual growth of a row. A buffer that is too small is
     // dropped before the new one is taken, so that a run never holds more
     // than its input and one output.
@@ -87,42 +238,8 @@ bool convertRow(std::string_view in, std::string& out, std::string_view find,
         out.reserve(in.size() + in.size() / 8 + replace.size());
     }
     out.clear();
-    const bool resumeAfterInsert = insertsOwnFindText(find, replace);
-    out.append(in.substr(0, q));
-    std::size_t last = out.size();
-    out.append(replace);
-    std::size_t at = q + find.size();
-    for (;;) {
-        // The next search starts one byte after the replacement began. An
-        // empty replacement leaves that byte in the input: it can no longer
-        // begin a match, so it is settled.
-        if (out.size() == last && at < in.size())
-            out.push_back(in[at++]);
-        // Matches that begin inside the text just inserted, from its second byte.
-        bool found = false;
-        const std::size_t firstCandidate = resumeAfterInsert ? out.size() : last + 1;
-        for (std::size_t j = firstCandidate; j < out.size(); ++j) {
-            if (spellsAt(out, j, in, at, find)) {
-                replaceAt(out, j, at, find, replace);
-                last = j;
-                found = true;
-                break;
-            }
-        }
-        if (found)
-            continue;
-        q = in.find(find, at);
-        if (q == std::string_view::npos)
-            break;
-        out.append(in.substr(at, q - at));
-        last = out.size();
-        out.append(replace);
-        at = q + find.size();
-    }
-    // The pass that finds nothing still compares the last selection.
-    if (spellsAt(out, last, in, at, find))
-        replaceAt(out, last, at, find, replace);
-    out.append(in.substr(at));
+    RowStream row(find, replace);
+    row.run(in, true, out);
     return true;
 }
 

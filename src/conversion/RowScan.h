@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kalvo {
 
@@ -26,5 +27,42 @@ void scanRow(TextBox& box, const std::string& find, const std::string& replace);
 // agree on it).
 bool convertRow(std::string_view in, std::string& out, std::string_view find,
                 std::string_view replace);
+
+// One row applied to a document that arrives in pieces: the bytes
+// convertRow() gives, without holding the whole document. Rows chained this
+// way let each piece pass through all 81 rows while it is in the cache.
+class RowStream {
+public:
+    RowStream(std::string_view find, std::string_view replace);
+
+    // `input` is the row's input not consumed yet; `end` says whether it
+    // runs to the end of the document. Appends the bytes that are settled
+    // to `out` and returns how many bytes of `input` were consumed: the
+    // caller keeps the rest in front of the next piece. With `end`, all of
+    // it is consumed and everything is passed on.
+    std::size_t run(std::string_view input, bool end, std::string& out);
+
+    // Whether the row has replaced anything so far.
+    bool changed() const { return changed_; }
+
+private:
+    enum class Spelling { Yes, No, NeedMore };
+    Spelling spellsAt(std::size_t j, std::string_view input, std::size_t at, bool end) const;
+    void replaceAt(std::size_t j, std::size_t& at);
+    void startedAt(std::size_t j, std::string& out);
+    void passOnPending(std::string& out);
+
+    std::string_view find_;
+    std::string_view replace_;
+    bool resume_;
+    std::string pending_;
+    // Text after pending_ that waits for the end or the next occurrence.
+    std::vector<std::string> held_;
+    std::size_t heldSize_ = 0;
+    bool hasLast_ = false;
+    bool changed_ = false;
+    std::size_t next_ = 1; // the whole document is selected: start at the second byte
+    std::size_t consumed_ = 0;
+};
 
 } // namespace kalvo

@@ -34,6 +34,9 @@ TEST(GoldenFiles, EveryProgramConvertsToItsExpectedText) {
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(kalvo::convertTextStepByStep(program), expected);
         EXPECT_EQ(kalvo::convertText(program), expected);
+        // Small pieces: every row holds text back across piece ends.
+        for (std::size_t pieceSize : {1, 7, 64})
+            EXPECT_EQ(kalvo::convertTextInPieces(program, pieceSize), expected) << pieceSize;
         ++pairs;
     }
     // A missing folder or renamed files must not pass as "nothing to check".

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -114,15 +115,40 @@ std::string convertRowOn(const std::string& doc, const std::string& find,
     return out;
 }
 
+// The row fed in pieces of 0 to 3 bytes, as a stage of the pipeline sees it.
+std::string streamRowOn(const std::string& doc, const std::string& find, const std::string& replace,
+                        Picker& pick) {
+    RowStream row(find, replace);
+    std::string out, waiting;
+    std::size_t fed = 0;
+    for (;;) {
+        const std::size_t piece = std::min(doc.size() - fed, pick.below(4));
+        waiting.append(doc, fed, piece);
+        fed += piece;
+        // The end comes with the last bytes or in a call of its own.
+        const bool end = fed == doc.size() && (piece == 0 || pick.chance(2));
+        const std::size_t used = row.run(waiting, end, out);
+        EXPECT_LE(used, waiting.size());
+        waiting.erase(0, used);
+        if (end) {
+            EXPECT_EQ(waiting, ""); // all of it consumed at the end
+            return out;
+        }
+    }
+}
+
 // Returns the number of documents that differed, reporting the first few.
-int expectSameRow(const std::string& doc, const std::string& find, const std::string& replace) {
+int expectSameRow(const std::string& doc, const std::string& find, const std::string& replace,
+                  Picker& pick) {
     const std::string stepByStep = scanRowOn(doc, find, replace);
     const std::string linear = convertRowOn(doc, find, replace);
-    if (stepByStep == linear)
+    const std::string streamed = streamRowOn(doc, find, replace, pick);
+    if (stepByStep == linear && stepByStep == streamed)
         return 0;
     ADD_FAILURE() << "row \"" << printable(find) << "\" -> \"" << printable(replace) << "\" on \""
                   << printable(doc) << "\": step by step \"" << printable(stepByStep)
-                  << "\", linear \"" << printable(linear) << "\"";
+                  << "\", linear \"" << printable(linear) << "\", in pieces \""
+                  << printable(streamed) << "\"";
     return 1;
 }
 
@@ -138,11 +164,16 @@ TEST(LinearPathDifferential, WholeDocumentsGiveTheSameBytes) {
         const std::string doc = documentOf(pick, texts, 14);
         const std::string stepByStep = convertTextStepByStep(doc);
         const std::string linear = convertText(doc);
+        // Pieces of 1 to 9 bytes end everywhere a find text can be.
+        const std::size_t pieceSize = 1 + static_cast<std::size_t>(i) % 9;
+        const std::string inPieces = convertTextInPieces(doc, pieceSize);
         changed += stepByStep != doc;
-        if (stepByStep != linear) {
+        if (stepByStep != linear || stepByStep != inPieces) {
             ++differing;
             ADD_FAILURE() << "on \"" << printable(doc) << "\": step by step \""
-                          << printable(stepByStep) << "\", linear \"" << printable(linear) << "\"";
+                          << printable(stepByStep) << "\", linear \"" << printable(linear)
+                          << "\", in pieces of " << pieceSize << " \"" << printable(inPieces)
+                          << "\"";
         }
     }
     // The documents must exercise the table, not pass through untouched.
@@ -167,12 +198,12 @@ TEST(LinearPathDifferential, EveryTableRowGivesTheSameBytes) {
                                      find.substr(find.size() - 1)};
         own.push_back(pick.from(texts));
         for (int i = 0; i < 60 && differing < 5; ++i)
-            differing += expectSameRow(documentOf(pick, own, 8), find, replace);
-        differing += expectSameRow("", find, replace);
-        differing += expectSameRow(find, find, replace);
-        differing += expectSameRow(find + find, find, replace);
-        differing += expectSameRow("x" + find, find, replace);
-        differing += expectSameRow("x" + find + find, find, replace);
+            differing += expectSameRow(documentOf(pick, own, 8), find, replace, pick);
+        differing += expectSameRow("", find, replace, pick);
+        differing += expectSameRow(find, find, replace, pick);
+        differing += expectSameRow(find + find, find, replace, pick);
+        differing += expectSameRow("x" + find, find, replace, pick);
+        differing += expectSameRow("x" + find + find, find, replace, pick);
     }
 }
 
@@ -216,7 +247,7 @@ TEST(LinearPathDifferential, SyntheticRowsGiveTheSameBytes) {
         const std::vector<std::string> pieces{find, replace, word(1, 2), cut(pick, find),
                                               find.substr(0, 1)};
         for (int i = 0; i < 25 && differing < 5; ++i)
-            differing += expectSameRow(documentOf(pick, pieces, 8), find, replace);
+            differing += expectSameRow(documentOf(pick, pieces, 8), find, replace, pick);
     }
 }
 
