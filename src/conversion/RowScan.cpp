@@ -37,22 +37,22 @@ void scanRow(TextBox& box, const std::string& find, const std::string& replace) 
 }
 
 // The document as this row sees it is: bytes already passed on, then
-// `pending_`, then the unconsumed input. Once a replacement has happened,
-// `pending_` begins where the latest one began (where scanRow() leaves its
-// selection for the closing comparison), so everything before it is settled.
-// `next_` is where the next search starts, counted in `pending_`; it may lie
-// past its end, in the input.
+// `pending_`, then the stretches in `held_`, then the unconsumed input. Once
+// a replacement has happened, `pending_` begins where the latest one began
+// (where scanRow() leaves its selection for the closing comparison), so
+// everything before it is settled. `next_` is where the next search starts,
+// counted in `pending_`; it may lie past its end, in the input.
 
 namespace {
 
-// Room for `extra` more bytes, growing by a quarter at least: a row can hold
-// back most of a document, and doubling would make that twice as costly.
+// Room for `extra` more bytes. At the end of a run a buffer may have to take
+// most of the document at once, so it grows by a quarter rather than double,
+// and a nearly empty one is let go before its successor is taken.
 void makeRoom(std::string& buffer, std::size_t extra) {
     if (buffer.capacity() - buffer.size() >= extra)
         return;
     std::string grown;
     if (buffer.size() <= 256) {
-        // Little to keep: the old buffer goes before the new one comes.
         const std::string kept(buffer);
         std::string().swap(buffer);
         grown.reserve(kept.size() + extra);
@@ -62,13 +62,6 @@ void makeRoom(std::string& buffer, std::size_t extra) {
         grown.append(buffer);
     }
     buffer.swap(grown);
-}
-
-// Held-back text is usually a few lines; let go of the memory of a longer
-// stretch once it has been passed on.
-void trim(std::string& buffer) {
-    if (buffer.capacity() > (std::size_t{64} << 10) && buffer.size() < buffer.capacity() / 8)
-        buffer.shrink_to_fit();
 }
 
 } // namespace
@@ -99,13 +92,11 @@ void RowStream::replaceAt(std::size_t j, std::size_t& at) {
         pending_.append(replace_);
         at += find_.size() - fromPending;
     }
-    changed_ = true;
 }
 
 void RowStream::passOnPending(std::string& out) {
     out.append(pending_);
     pending_.clear();
-    trim(pending_);
     for (std::string& stretch : held_) {
         out.append(stretch);
         std::string().swap(stretch);
@@ -117,7 +108,6 @@ void RowStream::passOnPending(std::string& out) {
 void RowStream::startedAt(std::size_t j, std::string& out) {
     out.append(pending_, 0, j);
     pending_.erase(0, j);
-    trim(pending_);
     hasLast_ = true;
     // The search after a replacement starts at its second byte, or right
     // after it for a row that inserts its own find text.
@@ -165,7 +155,6 @@ std::size_t RowStream::run(std::string_view input, bool end, std::string& out) {
             passOnPending(out);
             out.append(input.substr(at, q - at));
             pending_.assign(replace_);
-            changed_ = true;
             at = q + find_.size();
             startedAt(0, out);
             continue;
@@ -214,11 +203,9 @@ std::size_t RowStream::run(std::string_view input, bool end, std::string& out) {
                pending_ + std::string(input.substr(at)) == find_) {
         pending_.assign(replace_);
         at = input.size();
-        changed_ = true;
     }
     makeRoom(out, pending_.size() + heldSize_ + (input.size() - at));
     passOnPending(out);
-    std::string().swap(pending_);
     out.append(input.substr(at));
     consumed_ += input.size();
     return input.size();

@@ -31,8 +31,12 @@ bool convertRow(std::string_view in, std::string& out, std::string_view find,
 // One row applied to a document that arrives in pieces: the bytes
 // convertRow() gives, without holding the whole document. Rows chained this
 // way let each piece pass through all 81 rows while it is in the cache.
+// A row that has replaced something holds back the text after its latest
+// replacement until the next one or the end of the document: only then is
+// it known whether the closing comparison applies there.
 class RowStream {
 public:
+    // Keeps views of both texts; they must outlive the stream.
     RowStream(std::string_view find, std::string_view replace);
 
     // `input` is the row's input not consumed yet; `end` says whether it
@@ -41,9 +45,6 @@ public:
     // caller keeps the rest in front of the next piece. With `end`, all of
     // it is consumed and everything is passed on.
     std::size_t run(std::string_view input, bool end, std::string& out);
-
-    // Whether the row has replaced anything so far.
-    bool changed() const { return changed_; }
 
 private:
     enum class Spelling { Yes, No, NeedMore };
@@ -60,7 +61,6 @@ private:
     std::vector<std::string> held_;
     std::size_t heldSize_ = 0;
     bool hasLast_ = false;
-    bool changed_ = false;
     std::size_t next_ = 1; // the whole document is selected: start at the second byte
     std::size_t consumed_ = 0;
 };
