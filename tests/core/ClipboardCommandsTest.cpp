@@ -7,130 +7,54 @@ using namespace kalvo;
 
 namespace {
 
-// An in-memory clipboard that can hold a picture and can be made to refuse.
-class FakeClipboard : public Clipboard {
-public:
-    bool clear() override {
-        ++clears;
-        if (refuseClear)
-            return false;
-        content.reset();
-        picture = false;
-        return true;
-    }
-    bool setText(std::string_view text) override {
-        if (refuseSetText)
-            return false;
-        content = std::string(text);
-        return true;
-    }
+// "<picture>" stands for other formats; `refuse` is "clear", "set" or "get".
+struct FakeClipboard : Clipboard {
+    bool clear() override { return refuse != "clear" && (content.clear(), true); }
+    bool setText(std::string_view t) override { return refuse != "set" && (content = t, true); }
     std::optional<std::string> text() override {
-        if (unreadable)
-            return std::nullopt;
-        return content.value_or("");
+        return refuse == "get" ? std::nullopt : std::optional(content);
     }
-
-    std::optional<std::string> content;
-    bool picture = false;
-    int clears = 0;
-    bool refuseClear = false;
-    bool refuseSetText = false;
-    bool unreadable = false;
+    std::string content = "<picture>", refuse;
 };
 
-TextBuffer selected(std::string_view text, Pos start, Pos length) {
-    TextBuffer box(text);
+// Selects, runs the command, shows its answer and the box: "ok:text|caret+length".
+std::string run(bool (*command)(TextBox&, Clipboard&), TextBuffer& box, Clipboard& clipboard,
+                Pos start, Pos length) {
     box.SetSelStart(start);
     box.SetSelLength(length);
-    return box;
+    const std::string answer = command(box, clipboard) ? "ok:" : "refused:";
+    return answer + box.Text() + "|" + std::to_string(box.SelStart()) + "+" +
+           std::to_string(box.SelLength());
 }
 
 } // namespace
 
-TEST(ClipboardCommands, EmptySelectionLeavesClipboardAndDocumentAlone) {
-    FakeClipboard clipboard;
-    clipboard.picture = true;
-    TextBuffer box = selected("abc", 1, 0);
-
-    EXPECT_TRUE(copySelection(box, clipboard));
-    EXPECT_TRUE(cutSelection(box, clipboard));
-    EXPECT_EQ(clipboard.clears, 0);
-    EXPECT_TRUE(clipboard.picture);
-    EXPECT_EQ(box.Text(), "abc");
-    EXPECT_EQ(box.SelStart(), 1);
-}
-
-TEST(ClipboardCommands, CopyReplacesEverythingWithTheExactSelection) {
-    FakeClipboard clipboard;
-    clipboard.picture = true;
-    TextBuffer box = selected("x\r\n\xF1y\r\nz", 1, 5);
-
-    EXPECT_TRUE(copySelection(box, clipboard));
-    EXPECT_FALSE(clipboard.picture);
-    EXPECT_EQ(clipboard.content, "\r\n\xF1y\r");
-    // Copy moves nothing: document, selection and focus as they were.
-    EXPECT_EQ(box.Text(), "x\r\n\xF1y\r\nz");
-    EXPECT_EQ(box.SelStart(), 1);
-    EXPECT_EQ(box.SelLength(), 5);
-    EXPECT_EQ(box.focusCount(), 0);
-}
-
-TEST(ClipboardCommands, CutThenPasteGivesTheDocumentBack) {
-    FakeClipboard clipboard;
-    TextBuffer box = selected("one\r\ntwo", 2, 4);
-
-    EXPECT_TRUE(cutSelection(box, clipboard));
-    EXPECT_EQ(clipboard.content, "e\r\nt");
-    EXPECT_EQ(box.Text(), "onwo");
-    EXPECT_EQ(box.SelStart(), 2);
-    EXPECT_EQ(box.SelLength(), 0);
-
-    EXPECT_TRUE(pasteClipboard(box, clipboard));
-    EXPECT_EQ(box.Text(), "one\r\ntwo");
-    EXPECT_EQ(box.SelStart(), 6);
-    EXPECT_EQ(box.SelLength(), 0);
-    EXPECT_EQ(box.focusCount(), 0);
-}
-
-TEST(ClipboardCommands, RefusingClipboardKeepsDocumentAndCutSelection) {
-    for (const bool refuseClear : {true, false}) {
-        SCOPED_TRACE(refuseClear ? "cannot clear" : "cannot set text");
-        FakeClipboard clipboard;
-        clipboard.content = "old";
-        clipboard.refuseClear = refuseClear;
-        clipboard.refuseSetText = !refuseClear;
-        TextBuffer box = selected("abcd", 1, 2);
-
-        EXPECT_FALSE(copySelection(box, clipboard));
-        EXPECT_FALSE(cutSelection(box, clipboard));
-        EXPECT_EQ(box.Text(), "abcd");
-        EXPECT_EQ(box.SelStart(), 1);
-        EXPECT_EQ(box.SelLength(), 2);
-        if (refuseClear) {
-            EXPECT_EQ(clipboard.content, "old");
-        }
-    }
-
-    FakeClipboard clipboard;
-    clipboard.content = "never used";
-    clipboard.unreadable = true;
-    TextBuffer box = selected("abcd", 1, 2);
-    EXPECT_FALSE(pasteClipboard(box, clipboard));
-    EXPECT_EQ(box.Text(), "abcd");
-    EXPECT_EQ(box.SelStart(), 1);
-    EXPECT_EQ(box.SelLength(), 2);
-}
-
-TEST(ClipboardCommands, SelectAllFocusesAndSelectsEverything) {
-    TextBuffer box = selected("ab\r\n", 1, 1);
-    selectWholeDocument(box);
-    EXPECT_EQ(box.SelStart(), 0);
-    EXPECT_EQ(box.SelLength(), 4);
-    EXPECT_EQ(box.focusCount(), 1);
-
+TEST(ClipboardCommands, CopyCutPasteAndSelectAll) {
+    FakeClipboard c;
+    TextBuffer box("x\r\n\xF1y\r\nz");
+    EXPECT_EQ(run(copySelection, box, c, 1, 0), "ok:x\r\n\xF1y\r\nz|1+0"); // nothing selected
+    EXPECT_EQ(run(cutSelection, box, c, 1, 0), "ok:x\r\n\xF1y\r\nz|1+0");
+    EXPECT_EQ(c.content, "<picture>");
+    // The clipboard holds exactly the selection, line breaks included.
+    EXPECT_EQ(run(copySelection, box, c, 1, 5), "ok:x\r\n\xF1y\r\nz|1+5");
+    EXPECT_EQ(c.content, "\r\n\xF1y\r");
+    EXPECT_EQ(run(cutSelection, box, c, 1, 5), "ok:x\nz|1+0");
+    EXPECT_EQ(run(pasteClipboard, box, c, 1, 0), "ok:x\r\n\xF1y\r\nz|6+0");
+    c.content = ""; // no text: Paste deletes the selection
+    EXPECT_EQ(run(pasteClipboard, box, c, 0, 3), "ok:\xF1y\r\nz|0+0");
+    auto selectAllCommand = +[](TextBox& b, Clipboard&) { return selectWholeDocument(b), true; };
+    EXPECT_EQ(run(selectAllCommand, box, c, 2, 1), "ok:\xF1y\r\nz|0+5");
     TextBuffer empty;
-    selectWholeDocument(empty);
-    EXPECT_EQ(empty.SelStart(), 0);
-    EXPECT_EQ(empty.SelLength(), 0);
-    EXPECT_EQ(empty.focusCount(), 1);
+    EXPECT_EQ(run(selectAllCommand, empty, c, 0, 0), "ok:|0+0");
+    EXPECT_EQ(box.focusCount() + empty.focusCount(), 2); // only Select All moves the focus
+}
+
+TEST(ClipboardCommands, ARefusingClipboardCostsNothing) {
+    FakeClipboard c;
+    TextBuffer box("abcd"); // Cut keeps its selection when its text did not get through
+    for (const char* refused : {"clear", "set", "get"}) {
+        const bool get = (c.refuse = refused) == "get";
+        EXPECT_EQ(run(get ? pasteClipboard : cutSelection, box, c, 1, 2), "refused:abcd|1+2");
+        EXPECT_EQ(run(copySelection, box, c, 1, 2), get ? "ok:abcd|1+2" : "refused:abcd|1+2");
+    }
 }
