@@ -30,15 +30,16 @@ protected:
         return text + (f == &box() ? " editor" : f && f->window() == opened ? " dialog" : " other");
     }
     static frmReplace* active() { return qobject_cast<frmReplace*>(qApp->activeWindow()); }
-    frmReplace& dialog() { return opened ? *opened : throw std::runtime_error("no dialog"); }
+    // The dialog; a test that finds it unloaded ends there.
+    frmReplace& d() { return opened ? *opened : throw std::runtime_error("no dialog"); }
     frmReplace& openDialog() {
         window.FR->trigger();
         opened = QTest::qWaitFor(active) ? active() : nullptr;
-        return dialog();
+        return d();
     }
     // A user's click on the dialog's button; then the focus settles.
     void press(QPushButton* button, const std::string& expected) {
-        dialog().activateWindow();
+        d().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(opened));
         QTest::mouseClick(button, Qt::LeftButton);
         QTest::qWait(50);
@@ -81,30 +82,29 @@ TEST_F(EditAndFindCommands, DialogLayoutAndEnabling) {
 
 TEST_F(EditAndFindCommands, PressesMessagesAndFocusTheMenuItemAgainThenCancelAndReopen) {
     box().SetText("cat cat");
-    frmReplace& d = openDialog();
-    d.txtFind->setText(QStringLiteral("cat"));
-    d.txtReplace->setText(QString::fromUtf16(u"\u2192")); // no Windows-1252 byte
+    const frmReplace* first = &openDialog();
+    d().txtFind->setText(QStringLiteral("cat"));
+    d().txtReplace->setText(QString::fromUtf16(u"\u2192")); // no Windows-1252 byte
     ModalAnswerer answers;
-    for (QWidget* w : d.findChildren<QWidget*>()) // Enter and Escape press nothing
+    for (QWidget* w : d().findChildren<QWidget*>()) // Enter and Escape press nothing
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
             QTest::keyClick(w, key);
-    QTest::qWait(20);
-    ASSERT_TRUE(opened) << "unloaded by Enter or Escape";
+    QTest::qWait(150); // longer than the animated click of a button's shortcut
     EXPECT_EQ(state(), "[cat cat] dialog");
-    press(d.cmdFindNext, "cat [cat] editor");
-    press(d.cmdReplace, "cat [cat] dialog"); // refused, never stored as other characters
-    d.txtReplace->setText(QStringLiteral("dog"));
-    EXPECT_EQ(&openDialog(), &d); // the whole document selected again, the texts kept
+    press(d().cmdFindNext, "cat [cat] editor");
+    press(d().cmdReplace, "cat [cat] dialog"); // refused, never stored as other characters
+    d().txtReplace->setText(QStringLiteral("dog"));
+    EXPECT_EQ(&openDialog(), first); // the whole document selected again, the texts kept
     EXPECT_EQ(state(), "[cat cat] dialog");
-    EXPECT_EQ(d.txtFind->text() + d.txtReplace->text(), QStringLiteral("catdog"));
-    press(d.cmdReplace, "[cat] cat dialog"); // nothing to replace; found
-    press(d.cmdReplace, "dog [cat] dialog"); // replaced, found
-    press(d.cmdReplace, "[dog dog] editor"); // replaced, not found
-    d.txtFind->setText(QString::fromUtf16(u"\u00F1\u2192"));
-    press(d.cmdFindNext, "[dog dog] editor"); // quoted as typed
+    EXPECT_EQ(d().txtFind->text() + d().txtReplace->text(), QStringLiteral("catdog"));
+    press(d().cmdReplace, "[cat] cat dialog"); // nothing to replace; found
+    press(d().cmdReplace, "dog [cat] dialog"); // replaced, found
+    press(d().cmdReplace, "[dog dog] editor"); // replaced, not found
+    d().txtFind->setText(QString::fromUtf16(u"\u00F1\u2192"));
+    press(d().cmdFindNext, "[dog dog] editor"); // quoted as typed
     EXPECT_EQ(answers.messages, (QStringList{QStringLiteral("Can't find 'cat'!"),
                                              QString::fromUtf16(u"Can't find '\u00F1\u2192'!")}));
-    press(d.cmdCancel, "[]dog dog editor");
+    press(d().cmdCancel, "[]dog dog editor");
     ASSERT_TRUE(QTest::qWaitFor([this] { return opened.isNull(); })); // unloaded
     frmReplace& again = openDialog();
     EXPECT_EQ(again.txtFind->text() + again.txtReplace->text(), QString());
