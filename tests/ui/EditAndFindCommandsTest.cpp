@@ -1,6 +1,8 @@
+#include "../core/FindReplaceExamples.h"
 #include "WidgetTestHelpers.h"
 
 #include "app/MainWindow.h"
+#include "editor/Cp1252Qt.h"
 #include "editor/EditorWidget.h"
 #include "findreplace/ReplaceDialog.h"
 
@@ -16,7 +18,11 @@ using namespace kalvo;
 
 namespace {
 
-// The Edit and Find\Replace menus of the real main window.
+// "b[an]ana": a document with its selection in brackets.
+std::string marked(std::string text, Pos start, Pos length) {
+    return text.insert(start + length, "]").insert(start, "[");
+}
+
 class EditAndFindCommands : public ::testing::Test {
 protected:
     EditAndFindCommands() { window.show(); }
@@ -24,10 +30,11 @@ protected:
     EditorWidget& box() { return *window.txtwordproc; }
     // "b[an]ana editor": the document, its selection and where the focus is.
     std::string state() {
-        std::string text = box().Text();
-        text.insert(box().SelStart() + box().SelLength(), "]").insert(box().SelStart(), "[");
-        const QWidget* f = QApplication::focusWidget();
-        return text + (f == &box() ? " editor" : f && f->window() == opened ? " dialog" : " other");
+        const QWidget* f = qApp->focusWidget();
+        const char* at = f == &box()                  ? " editor"
+                         : f && f->window() == opened ? " dialog"
+                                                      : " other";
+        return marked(box().Text(), box().SelStart(), box().SelLength()) + at;
     }
     static frmReplace* active() { return qobject_cast<frmReplace*>(qApp->activeWindow()); }
     // The dialog; a test that finds it unloaded ends there.
@@ -37,7 +44,6 @@ protected:
         opened = QTest::qWaitFor(active) ? active() : nullptr;
         return d();
     }
-    // A user's click on the dialog's button; then the focus settles.
     void press(QPushButton* button, const std::string& expected) {
         d().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(opened));
@@ -46,14 +52,13 @@ protected:
         (void)QTest::qWaitFor([&] { return state() == expected; });
         EXPECT_EQ(state(), expected);
     }
-
     frmWordProc window;
     QPointer<frmReplace> opened;
 };
 
 } // namespace
 
-TEST_F(EditAndFindCommands, DialogLayoutAndEnabling) {
+TEST_F(EditAndFindCommands, DialogLayout) {
     frmReplace& d = openDialog();
     EXPECT_EQ(d.geometry(), QRect(130, 81, 403, 106));
     EXPECT_TRUE(d.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -72,46 +77,43 @@ TEST_F(EditAndFindCommands, DialogLayoutAndEnabling) {
         EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(caption));
     }
     EXPECT_LE(d.Label3->heightForWidth(d.Label3->width()), d.Label3->height()); // read whole
-    // Both buttons are enabled exactly while there is a find text.
-    QTest::keyClick(d.txtFind, Qt::Key_A);
-    QTest::keyClick(d.txtReplace, Qt::Key_B);
-    EXPECT_TRUE(d.cmdFindNext->isEnabled() && d.cmdReplace->isEnabled());
-    QTest::keyClick(d.txtFind, Qt::Key_Backspace);
-    EXPECT_FALSE(d.cmdFindNext->isEnabled() || d.cmdReplace->isEnabled());
 }
 
-TEST_F(EditAndFindCommands, PressesMessagesAndFocusTheMenuItemAgainThenCancelAndReopen) {
-    box().SetText("cat cat");
+// The presses of one worked example, checked on the plain buffer too.
+TEST_F(EditAndFindCommands, PressesFocusMessagesTheMenuItemAgainThenCancelAndReopen) {
+    const auto examples = kalvo::testing::findReplaceExamples();
+    const auto example = std::find_if(examples.begin(), examples.end(), [](const auto& e) {
+        return e.name == std::string_view("CatHatCatOverFourReplace");
+    });
+    ASSERT_NE(example, examples.end());
+    box().SetText(example->document);
     const frmReplace* first = &openDialog();
-    d().txtFind->setText(QStringLiteral("cat"));
     d().txtReplace->setText(QString::fromUtf16(u"\u2192")); // no Windows-1252 byte
+    EXPECT_FALSE(d().cmdFindNext->isEnabled() || d().cmdReplace->isEnabled()); // until a find text
+    d().txtFind->setText(decodeCp1252(example->find)); // enables both, or no press below works
     ModalAnswerer answers;
     for (QWidget* w : d().findChildren<QWidget*>()) // Enter and Escape press nothing
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
             QTest::keyClick(w, key);
     QTest::qWait(150); // longer than the animated click of a button's shortcut
-    EXPECT_EQ(state(), "[cat cat] dialog");
-    press(d().cmdFindNext, "cat [cat] editor");
-    press(d().cmdReplace, "cat [cat] dialog"); // refused, never stored as other characters
-    d().txtReplace->setText(QStringLiteral("dog"));
-    EXPECT_EQ(&openDialog(), first); // the whole document selected again, the texts kept
-    EXPECT_EQ(state(), "[cat cat] dialog");
-    EXPECT_EQ(d().txtFind->text() + d().txtReplace->text(), QStringLiteral("catdog"));
-    press(d().cmdReplace, "[cat] cat dialog"); // nothing to replace; found
-    press(d().cmdReplace, "dog [cat] dialog"); // replaced, found
-    press(d().cmdReplace, "[dog dog] editor"); // replaced, not found
-    d().txtFind->setText(QString::fromUtf16(u"\u00F1\u2192"));
-    press(d().cmdFindNext, "[dog dog] editor"); // quoted as typed
-    EXPECT_EQ(answers.messages, (QStringList{QStringLiteral("Can't find 'cat'!"),
-                                             QString::fromUtf16(u"Can't find '\u00F1\u2192'!")}));
-    press(d().cmdCancel, "[]dog dog editor");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return opened.isNull(); })); // unloaded
-    frmReplace& again = openDialog();
+    EXPECT_EQ(state(), "[cat hat cat] dialog");
+    press(d().cmdFindNext, "cat hat [cat] editor");
+    press(d().cmdReplace, "cat hat [cat] dialog"); // refused, never stored as other characters
+    d().txtReplace->setText(decodeCp1252(example->replacement));
+    EXPECT_EQ(&openDialog(), first);       // the whole document selected again, the texts kept
+    for (const auto& p : example->presses) // the focus stays after a Replace that found
+        press(p.button == kalvo::testing::Button::FindNext ? d().cmdFindNext : d().cmdReplace,
+              marked(p.text, p.selStart, p.selLength) + (p.notFound ? " editor" : " dialog"));
+    EXPECT_EQ(answers.messages, QStringList(2, QStringLiteral("Can't find 'cat'!")));
+    d().txtFind->setText(QString::fromUtf16(u"\u00F1\u2192")); // quoted as typed
+    press(d().cmdFindNext, "[dog hat dog] editor");
+    EXPECT_EQ(answers.messages.last(), QString::fromUtf16(u"Can't find '\u00F1\u2192'!"));
+    press(d().cmdCancel, "[]dog hat dog editor");
+    frmReplace& again = openDialog(); // a new one, unless Cancel left this one loaded
     EXPECT_EQ(again.txtFind->text() + again.txtReplace->text(), QString());
-    EXPECT_FALSE(again.cmdFindNext->isEnabled() || again.cmdReplace->isEnabled());
 }
 
-TEST_F(EditAndFindCommands, CopyAndPasteKeysReachTheEditMenuThenCutAndSelectAll) {
+TEST_F(EditAndFindCommands, CopyAndPasteKeysReachTheEditMenuThenSelectAllAndCut) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     box().SetText("x\xF1\r\n\x80y");
     box().SetSelStart(1);
@@ -121,10 +123,8 @@ TEST_F(EditAndFindCommands, CopyAndPasteKeysReachTheEditMenuThenCutAndSelectAll)
     box().SetSelStart(0);
     QTest::keyClick(&box(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(state(), "\xF1\r\n\x80[]x\xF1\r\n\x80y editor");
-    box().SetSelLength(5);
     window.Command1->setFocus();
+    window.all->trigger(); // takes the focus back to the editor
     window.cut->trigger();
-    EXPECT_EQ(state(), "\xF1\r\n\x80[]y other"); // only Select All moves the focus
-    window.all->trigger();
-    EXPECT_EQ(state(), "[\xF1\r\n\x80y] editor");
+    EXPECT_EQ(state(), "[] editor");
 }
