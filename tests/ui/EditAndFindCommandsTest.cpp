@@ -49,7 +49,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(opened));
         QTest::mouseClick(button, Qt::LeftButton);
         QTest::qWait(50);
-        (void)QTest::qWaitFor([&] { return state() == expected; });
+        (void)QTest::qWaitFor([&] { return state() == expected; }, 2000);
         EXPECT_EQ(state(), expected);
     }
     frmWordProc window;
