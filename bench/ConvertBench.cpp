@@ -203,8 +203,7 @@ void ScanOncePerRow(benchmark::State& state) {
 
 // Heap in use at the peak of a conversion, over the document's size. The
 // document itself is not counted: it is the caller's.
-void PeakMemory(benchmark::State& state) {
-    const std::string& doc = document(state.range(0));
+void measurePeak(benchmark::State& state, const std::string& doc) {
     double ratio = 0;
     for (auto _ : state) {
         const std::size_t before = gLiveBytes.load();
@@ -216,6 +215,10 @@ void PeakMemory(benchmark::State& state) {
     state.counters["peak_x_doc"] = ratio;
 }
 
+void PeakMemory(benchmark::State& state) {
+    measurePeak(state, document(state.range(0)));
+}
+
 // The hard case for memory: tokens only in the first lines, then plain text.
 // A row that has replaced something holds back everything after its latest
 // replacement until the end of the document, when it hands it all over.
@@ -223,15 +226,7 @@ void PeakMemoryTokensOnlyAtTheStart(benchmark::State& state) {
     std::string doc = programText(4 << 10);
     while (doc.size() < static_cast<std::size_t>(state.range(0)))
         doc += ":A+B->C\r\n:Goto X1\r\n";
-    double ratio = 0;
-    for (auto _ : state) {
-        const std::size_t before = gLiveBytes.load();
-        gPeakBytes.store(before);
-        std::string converted = kalvo::convertText(doc);
-        benchmark::DoNotOptimize(converted.data());
-        ratio = static_cast<double>(gPeakBytes.load() - before) / static_cast<double>(doc.size());
-    }
-    state.counters["peak_x_doc"] = ratio;
+    measurePeak(state, doc);
 }
 
 // The step-by-step scan, for comparison: it edits the whole text once per

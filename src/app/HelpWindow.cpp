@@ -16,10 +16,6 @@ QPointer<Form2>& instance() {
     return window;
 }
 
-QRect twipsRect(int left, int top, int width, int height) {
-    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-
 } // namespace
 
 Form2::Form2(QWidget* parent)

@@ -25,11 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Window positions are laid out in twips: 15 to a pixel at 96 dots per inch.
-constexpr int px(int twips) {
-    return twips / 15;
-}
-
 fs::path toPath(const QString& name) {
 #ifdef _WIN32
     return fs::path(name.toStdWString());
@@ -61,11 +56,13 @@ frmWordProc::frmWordProc(QWidget* parent)
 
     txtwordproc = new EditorWidget(client);
     txtwordproc->setObjectName(QStringLiteral("txtwordproc"));
-    txtwordproc->setGeometry(px(240), px(240), px(11295), px(6735));
+    txtwordproc->setGeometry(twipsToPixels(240), twipsToPixels(240), twipsToPixels(11295),
+                             twipsToPixels(6735));
 
     Command1 = new QPushButton(QStringLiteral("&Convert to 8xp"), client);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(px(360), px(7200), px(11175), px(375));
+    Command1->setGeometry(twipsToPixels(360), twipsToPixels(7200), twipsToPixels(11175),
+                          twipsToPixels(375));
     setTabOrder(txtwordproc, Command1);
     connect(Command1, &QPushButton::clicked, this, &frmWordProc::Command1_Click);
 
@@ -114,7 +111,8 @@ frmWordProc::frmWordProc(QWidget* parent)
     // The client area (below the menu bar) is 11880 x 7920 twips and stands
     // at 60, 630 twips from the screen's corner.
     const int menuHeight = menuBar()->sizeHint().height();
-    setGeometry(px(60), px(630) - menuHeight, px(11880), px(7920) + menuHeight);
+    setGeometry(twipsToPixels(60), twipsToPixels(630) - menuHeight, twipsToPixels(11880),
+                twipsToPixels(7920) + menuHeight);
 
     txtwordproc->setFocus();
 }

@@ -13,12 +13,7 @@
 
 namespace kalvo {
 
-namespace {
-// Window positions are laid out in twips: 15 to a pixel at 96 dots per inch.
-constexpr int px(int twips) {
-    return twips / 15;
-}
-} // namespace
+namespace {} // namespace
 
 // The window takes no input, and taking the focus would pull it from the
 // editor that the run works on.
@@ -26,15 +21,17 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowDoesNotAc
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Converting..."));
     setWindowIcon(appIcon());
-    resize(px(4710), px(1380));
+    resize(twipsToPixels(4710), twipsToPixels(1380));
 
     Label1 = new QLabel(QStringLiteral("Converting..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(px(240), px(360), px(2055), px(255));
+    Label1->setGeometry(twipsToPixels(240), twipsToPixels(360), twipsToPixels(2055),
+                        twipsToPixels(255));
 
     pb1 = new QProgressBar(this);
     pb1->setObjectName(QStringLiteral("pb1"));
-    pb1->setGeometry(px(240), px(720), px(4215), px(375));
+    pb1->setGeometry(twipsToPixels(240), twipsToPixels(720), twipsToPixels(4215),
+                     twipsToPixels(375));
     pb1->setRange(0, 82);
     pb1->setValue(0);
     pb1->setTextVisible(false);

@@ -17,10 +17,6 @@ QPoint twipsPoint(int left, int top) {
     return {twipsToPixels(left), twipsToPixels(top)};
 }
 
-QRect twipsRect(int left, int top, int width, int height) {
-    return {twipsPoint(left, top), QSize(twipsToPixels(width), twipsToPixels(height))};
-}
-
 // Arial; where it is missing, fontconfig's metric-compatible substitute.
 QFont arial(qreal points, bool bold) {
     QFont font;

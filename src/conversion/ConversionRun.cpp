@@ -117,24 +117,11 @@ std::string convertTextInPieces(std::string_view document, std::size_t pieceSize
     }
 }
 
-namespace {
-
-struct Silent final : ProgressView, MessageSink {
-    float value = 0;
-    void showProgress() override {}
-    float progressValue() const override { return value; }
-    void setProgressValue(float v) override { value = v; }
-    void hideProgress() override {}
-    void showMessage(std::string_view) override {}
-};
-
-} // namespace
-
 std::string convertTextStepByStep(std::string_view document) {
     TextBuffer box(document);
     ConversionState state;
-    Silent silent;
-    runConversion(box, state, silent, silent, ScanMode::StepByStep);
+    HeadlessView headless;
+    runConversion(box, state, headless, headless, ScanMode::StepByStep);
     return box.Text();
 }
 

@@ -53,6 +53,16 @@ inline constexpr std::string_view kAfterConversionMessage =
     "working.  ALSO NOTE THAT TI-86 MENUS ARE A LITLE WEIRD. JUST DELETE THE NUMBER BEFORE THE "
     "CHOICE.  SOMETIMES IT DOESN'T HAVE A TITLE EITHER.";
 
+// A run with no windows: the bar's value is kept, messages are dropped.
+struct HeadlessView final : ProgressView, MessageSink {
+    float value = 0;
+    void showProgress() override {}
+    float progressValue() const override { return value; }
+    void setProgressValue(float v) override { value = v; }
+    void hideProgress() override {}
+    void showMessage(std::string_view) override {}
+};
+
 // One conversion run (the Convert button): all 81 rows over the box, the
 // progress bar stepped 82 times, the two closing messages, then the caret at
 // the start of the document and the counter back at 0.

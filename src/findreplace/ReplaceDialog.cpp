@@ -1,5 +1,6 @@
 #include "findreplace/ReplaceDialog.h"
 
+#include "app/AppResources.h"
 #include "app/KeepOnTop.h"
 #include "app/MessageBox.h"
 #include "editor/Cp1252Qt.h"
@@ -13,15 +14,6 @@
 namespace kalvo {
 
 namespace {
-
-// Layouts are given in twips; 15 twips make one pixel at 96 dots per inch.
-constexpr int px(int twips) {
-    return twips / 15;
-}
-
-QRect twips(int left, int top, int width, int height) {
-    return {px(left), px(top), px(width), px(height)};
-}
 
 QLabel* label(QWidget* parent, const char* caption, const QRect& geometry) {
     auto* l = new QLabel(QString::fromUtf8(caption), parent);
@@ -55,16 +47,16 @@ frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Replace"));
 
-    Label1 = label(this, "Find what:", twips(240, 240, 1092, 252));
+    Label1 = label(this, "Find what:", twipsRect(240, 240, 1092, 252));
     txtFind = new QLineEdit(this);
-    txtFind->setGeometry(twips(1560, 240, 2532, 288));
-    Label2 = label(this, "Replace with:", twips(240, 600, 1092, 252));
+    txtFind->setGeometry(twipsRect(1560, 240, 2532, 288));
+    Label2 = label(this, "Replace with:", twipsRect(240, 600, 1092, 252));
     txtReplace = new QLineEdit(this);
-    txtReplace->setGeometry(twips(1560, 600, 2532, 288));
-    cmdFindNext = button(this, "Find Next", twips(4680, 120, 1215, 375), false);
-    cmdReplace = button(this, "Replace", twips(4680, 600, 1212, 372), false);
-    cmdCancel = button(this, "Cancel", twips(4680, 1080, 1215, 375), true);
-    Label3 = label(this, kReplaceDialogHint, twips(360, 960, 3975, 615));
+    txtReplace->setGeometry(twipsRect(1560, 600, 2532, 288));
+    cmdFindNext = button(this, "Find Next", twipsRect(4680, 120, 1215, 375), false);
+    cmdReplace = button(this, "Replace", twipsRect(4680, 600, 1212, 372), false);
+    cmdCancel = button(this, "Cancel", twipsRect(4680, 1080, 1215, 375), true);
+    Label3 = label(this, kReplaceDialogHint, twipsRect(360, 960, 3975, 615));
     Label3->setWordWrap(true);
     fitFontToLayout();
 
@@ -75,7 +67,7 @@ frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget)
     txtFind->setFocus();
 
     // Client area at 1950, 1215 on the screen, at every load.
-    const QRect client = twips(1950, 1215, 6045, 1590);
+    const QRect client = twipsRect(1950, 1215, 6045, 1590);
     setFixedSize(client.size());
     setGeometry(client);
 

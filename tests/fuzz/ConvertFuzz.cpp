@@ -38,15 +38,6 @@ struct CheckedBox final : kalvo::TextBox {
     kalvo::TextBuffer inner;
 };
 
-struct Silent final : kalvo::ProgressView, kalvo::MessageSink {
-    float value = 0;
-    void showProgress() override {}
-    float progressValue() const override { return value; }
-    void setProgressValue(float v) override { value = v; }
-    void hideProgress() override {}
-    void showMessage(std::string_view) override {}
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -56,10 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     CheckedBox box(input); // the whole table over the input as a document
     kalvo::ConversionState state;
-    Silent silent;
-    kalvo::runConversion(box, state, silent, silent, kalvo::ScanMode::StepByStep);
+    kalvo::HeadlessView headless;
+    kalvo::runConversion(box, state, headless, headless, kalvo::ScanMode::StepByStep);
     require(box.Text() == kalvo::convertText(input), "whole table: linear and step by step differ");
-    require(silent.value == 82.0f && state.counter == 0, "progress or counter wrong after a run");
+    require(headless.value == 82.0f && state.counter == 0, "progress or counter wrong after a run");
 
     // A row made of the input itself: its first two bytes give the lengths of
     // the find and replace texts that follow; the rest is the document.
