@@ -56,13 +56,11 @@ frmWordProc::frmWordProc(QWidget* parent)
 
     txtwordproc = new EditorWidget(client);
     txtwordproc->setObjectName(QStringLiteral("txtwordproc"));
-    txtwordproc->setGeometry(twipsToPixels(240), twipsToPixels(240), twipsToPixels(11295),
-                             twipsToPixels(6735));
+    txtwordproc->setGeometry(twipsRect(240, 240, 11295, 6735));
 
     Command1 = new QPushButton(QStringLiteral("&Convert to 8xp"), client);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twipsToPixels(360), twipsToPixels(7200), twipsToPixels(11175),
-                          twipsToPixels(375));
+    Command1->setGeometry(twipsRect(360, 7200, 11175, 375));
     setTabOrder(txtwordproc, Command1);
     connect(Command1, &QPushButton::clicked, this, &frmWordProc::Command1_Click);
 

@@ -13,8 +13,6 @@
 
 namespace kalvo {
 
-namespace {} // namespace
-
 // The window takes no input, and taking the focus would pull it from the
 // editor that the run works on.
 Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus) {
@@ -25,13 +23,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowDoesNotAc
 
     Label1 = new QLabel(QStringLiteral("Converting..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(twipsToPixels(240), twipsToPixels(360), twipsToPixels(2055),
-                        twipsToPixels(255));
+    Label1->setGeometry(twipsRect(240, 360, 2055, 255));
 
     pb1 = new QProgressBar(this);
     pb1->setObjectName(QStringLiteral("pb1"));
-    pb1->setGeometry(twipsToPixels(240), twipsToPixels(720), twipsToPixels(4215),
-                     twipsToPixels(375));
+    pb1->setGeometry(twipsRect(240, 720, 4215, 375));
     pb1->setRange(0, 82);
     pb1->setValue(0);
     pb1->setTextVisible(false);
