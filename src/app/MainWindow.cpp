@@ -206,7 +206,7 @@ void frmWordProc::cut_Click() {
 }
 
 void frmWordProc::all_Click() {
-    selectWholeDocument(*txtwordproc);
+    focusAndSelectAll(*txtwordproc);
 }
 
 // Opens the Find/Replace dialog frmReplace over the document.

@@ -14,8 +14,7 @@ namespace kalvo {
 void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
                    MessageSink& messages, ScanMode mode) {
     progress.showProgress();
-    box.SetFocus();
-    selectAll(box);
+    focusAndSelectAll(box);
     progress.setProgressValue(0);
 
     std::optional<std::string> original;
@@ -27,8 +26,7 @@ void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
 
     for (;;) {
         ++state.counter;
-        box.SetFocus();
-        selectAll(box);
+        focusAndSelectAll(box);
         progress.setProgressValue(progress.progressValue() + 1);
         const std::optional<TokenRow> row = tokenRow(state.counter);
         if (!row)

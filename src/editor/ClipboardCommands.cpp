@@ -23,9 +23,7 @@ bool cutSelection(TextBox& txtwordproc, Clipboard& clipboard) {
         return true;
     if (!putSelectionOnClipboard(txtwordproc, clipboard))
         return false;
-    // An empty literal rather than an empty view: the editor widget hands
-    // the pointer on to Scintilla, which rejects a null one.
-    txtwordproc.SetSelText("");
+    txtwordproc.SetSelText({});
     return true;
 }
 
@@ -35,11 +33,6 @@ bool pasteClipboard(TextBox& txtwordproc, Clipboard& clipboard) {
         return false;
     txtwordproc.SetSelText(*text);
     return true;
-}
-
-void selectWholeDocument(TextBox& txtwordproc) {
-    txtwordproc.SetFocus();
-    selectAll(txtwordproc);
 }
 
 } // namespace kalvo

@@ -37,7 +37,5 @@ bool cutSelection(TextBox& txtwordproc, Clipboard& clipboard);
 // Paste_Click: the clipboard's text replaces the selection (no text on the
 // clipboard deletes it).
 bool pasteClipboard(TextBox& txtwordproc, Clipboard& clipboard);
-// all_Click: focus the main box and select the whole document.
-void selectWholeDocument(TextBox& txtwordproc);
 
 } // namespace kalvo

@@ -13,6 +13,11 @@ void selectAll(TextBox& box) {
     box.SetSelLength(box.Length());
 }
 
+void focusAndSelectAll(TextBox& box) {
+    box.SetFocus();
+    selectAll(box);
+}
+
 Pos findIn(std::string_view haystack, std::int64_t start, std::string_view needle) {
     if (haystack.empty() || start > static_cast<std::int64_t>(haystack.size()))
         return 0;

@@ -50,6 +50,9 @@ public:
 
 // The select-all sequence: caret to 0, then select Length() characters.
 void selectAll(TextBox& box);
+// The same after giving the box the keyboard focus: Select All, opening the
+// Find/Replace dialog, each conversion row and a failed search all start so.
+void focusAndSelectAll(TextBox& box);
 
 // find() over a plain string, shared by every implementation.
 Pos findIn(std::string_view haystack, std::int64_t start, std::string_view needle);

@@ -24,8 +24,7 @@ void select(TextBox& box, Pos position, std::string_view findText) {
 // document selected in the focused main box.
 void reportNotFound(TextBox& box, FindReplaceView& view) {
     view.showNotFound();
-    box.SetFocus();
-    selectAll(box);
+    focusAndSelectAll(box);
 }
 
 } // namespace
@@ -35,11 +34,6 @@ std::string notFoundMessage(std::string_view findText) {
     message.reserve(kNotFoundPrefix.size() + findText.size() + kNotFoundSuffix.size());
     message.append(kNotFoundPrefix).append(findText).append(kNotFoundSuffix);
     return message;
-}
-
-void selectDocumentForDialog(TextBox& txtwordproc) {
-    txtwordproc.SetFocus();
-    selectAll(txtwordproc);
 }
 
 void findTextChanged(bool findTextEmpty, FindReplaceView& view) {

@@ -34,10 +34,6 @@ inline constexpr std::string_view kNotFoundSuffix = "'!";
 // "Can't find 'cat'!" for the find text cat.
 std::string notFoundMessage(std::string_view findText);
 
-// FR_Click before the dialog is shown: focus the main box and select the
-// whole document.
-void selectDocumentForDialog(TextBox& txtwordproc);
-
 // txtFind_Change: both action buttons are enabled exactly while the find
 // text is not empty.
 void findTextChanged(bool findTextEmpty, FindReplaceView& view);

@@ -168,7 +168,7 @@ void frmReplace::unload() {
 }
 
 frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget) {
-    selectDocumentForDialog(txtwordproc);
+    focusAndSelectAll(txtwordproc);
     if (!dialog)
         dialog = new frmReplace(txtwordproc, widget);
     dialog->show();

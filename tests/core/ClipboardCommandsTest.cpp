@@ -42,7 +42,7 @@ TEST(ClipboardCommands, CopyCutPasteAndSelectAll) {
     EXPECT_EQ(run(pasteClipboard, box, c, 1, 0), "ok:x\r\n\xF1y\r\nz|6+0");
     c.content = ""; // no text: Paste deletes the selection
     EXPECT_EQ(run(pasteClipboard, box, c, 0, 3), "ok:\xF1y\r\nz|0+0");
-    auto selectAllCommand = +[](TextBox& b, Clipboard&) { return selectWholeDocument(b), true; };
+    auto selectAllCommand = +[](TextBox& b, Clipboard&) { return focusAndSelectAll(b), true; };
     EXPECT_EQ(run(selectAllCommand, box, c, 2, 1), "ok:\xF1y\r\nz|0+5");
     TextBuffer empty;
     EXPECT_EQ(run(selectAllCommand, empty, c, 0, 0), "ok:|0+0");

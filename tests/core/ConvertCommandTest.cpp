@@ -1,6 +1,7 @@
 // kalvo-convert as a script sees it: the real binary, run through the shell,
 // with its standard streams in files.
 
+#include "TempFolderTest.h"
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -11,7 +12,6 @@
 #include <system_error>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -27,14 +27,8 @@ std::string failure(const std::string& what, int error) {
     return "1||kalvo-convert: " + what + ": " + std::generic_category().message(error) + "\n";
 }
 
-class ConvertCommand : public testing::Test {
+class ConvertCommand : public TempFolderTest {
 protected:
-    void SetUp() override {
-        const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::create_directories(dir /= "kalvo-convert-" + std::to_string(::getpid()) + test);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string read(const std::string& name) {
         std::ostringstream bytes;
         bytes << std::ifstream(dir / name, std::ios::binary).rdbuf();
@@ -59,7 +53,6 @@ protected:
     }
     // Everything in the folder, so that a temporary left behind shows.
     long entries() const { return std::distance(fs::directory_iterator(dir), {}); }
-    fs::path dir = fs::temp_directory_path();
 };
 
 } // namespace

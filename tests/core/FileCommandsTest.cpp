@@ -1,22 +1,16 @@
 #include "editor/FileCommands.h"
+#include "TempFolderTest.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace kalvo;
 
-class FileCommands : public testing::Test {
+class FileCommands : public TempFolderTest {
 protected:
-    void SetUp() override {
-        const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::create_directories(dir /= "kalvo-" + std::to_string(::getpid()) + test);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     fs::path put(const std::string& name, std::string_view bytes, bool readOnly = false) {
         std::ofstream(dir / name, std::ios::binary) << bytes;
         if (readOnly)
@@ -33,7 +27,6 @@ protected:
             return answer.empty() ? fs::path() : dir / answer;
         });
     }
-    fs::path dir = fs::temp_directory_path();
     int asked = 0;
 };
 

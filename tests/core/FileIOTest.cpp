@@ -1,26 +1,17 @@
 #include "editor/FileIO.h"
+#include "TempFolderTest.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace kalvo;
 
-class FileIO : public testing::Test {
+class FileIO : public TempFolderTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kalvo-fileio-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
     long entries() const { return std::distance(fs::directory_iterator(dir), {}); } // temporaries
-    fs::path dir;
     std::error_code error;
 };
 

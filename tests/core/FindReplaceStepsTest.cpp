@@ -51,7 +51,7 @@ TEST(FindReplaceSteps, WorkedExamples) {
 TEST(FindReplaceSteps, MessagesComeBeforeTheMainBoxChangesAndCancelUnloads) {
     TextBuffer box("abcabc");
     LogView view(box);
-    selectDocumentForDialog(box);
+    focusAndSelectAll(box);
     box.SetSelStart(3);
     replaceSteps(box, std::nullopt, "x", view); // a text no document can hold
     findNextSteps(box, "abd", view);
