@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kalvo::calc {
+
+// One finding about a calculator file or a program text, in the form a
+// compiler reports it. A fault in a file's container has a byte offset; a
+// finding in a program has a 1-based line and column counting bytes of the
+// text it was found in. Zero means "does not apply".
+struct Diagnostic {
+    enum class Severity { Note, Warning, Error };
+
+    Severity severity = Severity::Warning;
+    std::uint64_t offset = 0;
+    bool hasOffset = false;
+    std::size_t line = 0;
+    std::size_t column = 0;
+    std::string message;
+};
+
+using Diagnostics = std::vector<Diagnostic>;
+
+} // namespace kalvo::calc
