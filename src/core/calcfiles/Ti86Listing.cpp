@@ -21,6 +21,7 @@ constexpr char kArrowText = '\xE5'; // ▶ (font 05)
 struct Spellings {
     std::unordered_map<std::string, Ti86Token> byText;
     std::unordered_set<std::string> prefixes; // every proper and whole prefix
+    std::unordered_set<std::string> builtins; // code byte, then the font name
     std::size_t longest = 0;
 
     Spellings() {
@@ -49,6 +50,7 @@ struct Spellings {
                 text.push_back(static_cast<char>(t));
             }
             add(text, token);
+            builtins.insert(static_cast<char>(name.code) + name.name);
         }
     }
 };
@@ -56,6 +58,10 @@ struct Spellings {
 const Spellings& spellings() {
     static const Spellings s;
     return s;
+}
+
+bool isBuiltinName(const Ti86Token& token) {
+    return spellings().builtins.count(static_cast<char>(token.code) + token.data) != 0;
 }
 
 bool isWordText(char c) {
@@ -96,6 +102,20 @@ bool endsUnit(char c) {
 bool isNumberFont(std::uint8_t b) {
     return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'F') || b == 'b' || b == 'h' || b == 'o' ||
            b == 'd' || b == '.' || b == 0x1A || b == 0x1B;
+}
+
+// Whether text starts like the rest of a number with a base: hexadecimal
+// digits, then b, h, o or d ending the word ("Fh", "b").
+bool looksLikeBaseSuffix(std::string_view text) {
+    std::size_t j = 0;
+    while (j < text.size() &&
+           ((text[j] >= '0' && text[j] <= '9') || (text[j] >= 'A' && text[j] <= 'F')))
+        ++j;
+    if (j >= text.size())
+        return false;
+    const char suffix = text[j];
+    return (suffix == 'b' || suffix == 'h' || suffix == 'o' || suffix == 'd') &&
+           (j + 1 == text.size() || !isWordText(text[j + 1]));
 }
 
 std::string hexByte(std::uint8_t b) {
@@ -204,6 +224,9 @@ std::string tokenText(Writer& writer, const Ti86Token& token) {
     case Ti86Inline::String:
         return '"' + field(token.data, Field::String) + (token.terminated ? "\"" : "");
     case Ti86Inline::LengthName:
+        // Built-in names are spelled as they are (Q'1, Σx²); others as names.
+        return isBuiltinName(token) ? field(token.data, Field::Plain)
+                                    : field(token.data, Field::Name);
     case Ti86Inline::FixedName:
         return field(token.data, Field::Name);
     case Ti86Inline::Conversion:
@@ -240,14 +263,20 @@ bool spaceBetween(const Ti86Token& previous, const std::string& before, const Ti
         right == Ti86Spacing::Infix)
         return true;
     const char last = before.back(), first = after.front();
-    if (isWordText(last) && isWordText(first))
-        return true;
-    if (inlineOf(previous) == Ti86Inline::Number &&
-        (first == '.' || first == '\xFB' || first == '\xFA')) // ᴇ, negation
-        return true;
+    // A unit name runs on to the next delimiter.
     if (inlineOf(previous) == Ti86Inline::Conversion && !endsUnit(first))
         return true;
     if (inlineOf(next) == Ti86Inline::Conversion && !endsUnit(last))
+        return true;
+    if (inlineOf(previous) == Ti86Inline::Number) {
+        // "2A" reads back as 2 and A, but "2 5", "2 .5", "2 Bh" need their space.
+        if ((first >= '0' && first <= '9') || first == '.' || first == '\xFB' || first == '\xFA')
+            return true;
+        // A base letter ends the number only before something that is no word.
+        const bool endsInDigit = (last >= '0' && last <= '9') || last == '.';
+        return endsInDigit ? looksLikeBaseSuffix(after) : isWordText(first);
+    }
+    if (isWordText(last) && isWordText(first))
         return true;
     // A longer name would start here: "e" then "^" reads as e^.
     const Spellings& s = spellings();
@@ -355,7 +384,7 @@ private:
     }
 
     // A unit conversion at i: unit characters, "å", unit characters, where
-    // the "å" does not begin a ▶ token (▶Dec) and no spelling reaches past it.
+    // the "å" does not begin a ▶ token (▶Dec) and no spelling reaches over it.
     bool conversionAt(std::size_t i, std::size_t spellingEnd, Ti86Token& token,
                       std::size_t& end) const {
         std::size_t arrow = i;
@@ -366,6 +395,11 @@ private:
         std::size_t length = 0;
         if (spellingAt(arrow, length) != nullptr)
             return false;
+        // Nor is it one when the "å" belongs to a name begun inside the run
+        // ("-Eq▶St" after a number).
+        for (std::size_t j = i + 1; j < arrow; ++j)
+            if (spellingAt(j, length) != nullptr && j + length > arrow)
+                return false;
         std::size_t second = arrow + 1;
         while (second < stop_ && !endsUnit(text_[second]))
             ++second;
