@@ -540,9 +540,10 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
                 token.terminated = untilNul(at, token.data);
                 break;
             case Ti86Inline::LengthName: {
-                const std::size_t length = at < n ? byte(at++) : 0;
+                const bool hasLength = at < n;
+                const std::size_t length = hasLength ? byte(at++) : 0;
                 token.data.assign(body.substr(at, std::min(length, n - at)));
-                token.terminated = length <= n - at;
+                token.terminated = hasLength && length <= n - at;
                 at += token.data.size();
                 break;
             }
