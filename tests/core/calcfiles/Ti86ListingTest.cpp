@@ -422,6 +422,14 @@ TEST(Ti86RoundTrip, RandomProgramsTokenizeBackToTheirBytes) {
 }
 
 TEST(Ti86RoundTrip, EveryTokenOfTheGridsAlone) {
+    // 01-FE but the prefixes 3D and 8E; 3D 00-3D; 8E 00-31 but the marks
+    // 8E 28 and 8E 29.
+    std::size_t counts[3] = {};
+    for (const Ti86TokenInfo& info : ti86Tokens())
+        ++counts[info.code >> 8 == 0 ? 0 : info.code >> 8 == 0x3D ? 1 : 2];
+    EXPECT_EQ(counts[0], 252u);
+    EXPECT_EQ(counts[1], 62u);
+    EXPECT_EQ(counts[2], 48u);
     for (const Ti86TokenInfo& info : ti86Tokens()) {
         if (info.data != Ti86Inline::None || info.code == 0x8E30)
             continue;
