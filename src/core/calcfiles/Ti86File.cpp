@@ -125,33 +125,46 @@ Ti86File readTi86File(std::string_view bytes) {
         warn(file.diagnostics, 8,
              "the header holds " + hexBytes(bytes.substr(8, 3)) + " where 1A 0A 00 belongs");
 
-    std::size_t at = kDataStart;
-    // Entries until only a checksum's two bytes are left.
-    while (size - at > 2 && readEntry(bytes, at, file)) {
-    }
-    const std::size_t entriesEnd = at;
     const std::size_t declared = le16(bytes, kLengthField);
+    const auto sumOf = [&bytes](std::size_t end) {
+        unsigned sum = 0;
+        for (std::size_t i = kDataStart; i < end; ++i)
+            sum += static_cast<std::uint8_t>(bytes[i]);
+        return static_cast<std::uint16_t>(sum);
+    };
+    const auto checksumAt = [&](std::size_t end) {
+        return size - end >= 2 && sumOf(end) == le16(bytes, end);
+    };
+    // Entries until only a checksum's two bytes are left, or until the
+    // header's length is reached and a good checksum stands there (bytes
+    // after it are then left over, not entries).
+    std::size_t at = kDataStart;
+    bool lost = false; // an unreadable entry hides where the checksum is
+    while (!lost && size - at > 2 &&
+           !(at == kDataStart + declared && at > kDataStart && checksumAt(at)))
+        lost = !readEntry(bytes, at, file);
+    const std::size_t entriesEnd = at;
     if (declared != entriesEnd - kDataStart)
         warn(file.diagnostics, kLengthField,
              "the header gives the entries " + number(declared) + " bytes; the file holds " +
                  number(entriesEnd - kDataStart));
-    if (size - entriesEnd == 2) {
-        unsigned sum = 0;
-        for (std::size_t i = kDataStart; i < entriesEnd; ++i)
-            sum += static_cast<std::uint8_t>(bytes[i]);
-        const std::uint16_t stored = le16(bytes, entriesEnd);
-        if (static_cast<std::uint16_t>(sum) != stored) {
+    if (lost) {
+        // readEntry said what was skipped.
+    } else if (size - entriesEnd >= 2) {
+        const std::uint16_t stored = le16(bytes, entriesEnd), sum = sumOf(entriesEnd);
+        if (sum != stored) {
             char message[80];
             std::snprintf(message, sizeof message,
-                          "bad checksum: the file says %04X, the data sums to %04X", stored,
-                          sum & 0xFFFFu);
+                          "bad checksum: the file says %04X, the data sums to %04X", stored, sum);
             warn(file.diagnostics, entriesEnd, message);
         }
+        if (size - entriesEnd > 2)
+            warn(file.diagnostics, entriesEnd + 2,
+                 number(size - entriesEnd - 2) + " bytes after the checksum are ignored");
     } else if (size == entriesEnd) {
         warn(file.diagnostics, entriesEnd, "the file ends without its checksum");
     } else {
-        warn(file.diagnostics, entriesEnd,
-             number(size - entriesEnd) + " bytes after the entries where a checksum belongs");
+        warn(file.diagnostics, entriesEnd, "one byte after the entries where a checksum belongs");
     }
     if (file.entries.empty())
         add(file.diagnostics, Diagnostic::Severity::Error, kDataStart, "no entry can be read");

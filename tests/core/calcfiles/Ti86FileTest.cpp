@@ -190,6 +190,14 @@ TEST(Ti86Container, FaultsThatLeaveNothingToReadAreErrors) {
         fileBytes(le16(8) + le16(1) + "\x12" + std::string(1, '\0') + "ABCD" + le16(1) + "x")));
 }
 
+TEST(Ti86Container, BytesAfterAGoodChecksumAreLeftOver) {
+    const std::string data = le16(1) + "\x83";
+    const Ti86File file = readTi86File(fileBytes(entryBytes(0x12, "AB", 2, data)) + "xyz");
+    EXPECT_EQ(programNames(file), std::vector<std::string>{"AB"});
+    ASSERT_EQ(file.diagnostics.size(), 1u) << describe(file.diagnostics);
+    expectWarning(file.diagnostics, 55 + 13 + 2, "3 bytes after the checksum");
+}
+
 TEST(Ti86Container, TheTwoDataLengthsDisagreeing) {
     // The first copy says 5, the second 3: the second is the one read, as
     // the name field's leftovers can hide the first.
