@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz screenshots clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz fuzz-ti86 screenshots clean
 
 all: build
 
@@ -44,12 +44,22 @@ fuzz: deps
 	$(BUILD_DIR)-fuzz/tests/kalvo_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 		$(BUILD_DIR)-fuzz/corpus tests/fuzz/corpus
 
+# The same for the TI-86 file reader; its corpus is tests/fuzz/ti86-corpus.
+fuzz-ti86: deps
+	cmake -S . -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF
+	cmake --build $(BUILD_DIR)-fuzz --target kalvo_ti86_fuzz
+	mkdir -p $(BUILD_DIR)-fuzz/ti86-corpus
+	$(BUILD_DIR)-fuzz/tests/kalvo_ti86_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+		$(BUILD_DIR)-fuzz/ti86-corpus tests/fuzz/ti86-corpus
+
 # The README's pictures, taken on a virtual X server.
 screenshots: build
 	tools/screenshots $(BUILD_DIR)/src/app/kalvo samples/demo.86.txt docs/screenshots
 
 bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
+	$(BUILD_DIR)/bench/kalvo_ti86_bench
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,0 +1,76 @@
+// Fuzz target for TI-86 files: whatever the bytes, reading, listing and
+// tokenizing the listing end without reading outside the input, entries lie
+// inside the file, listings keep their line form, and token bytes that
+// decode without a fault encode back to themselves.
+#include "calcfiles/Ti86File.h"
+#include "calcfiles/Ti86Listing.h"
+#include "calcfiles/Ti86Tokens.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+void require(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "%s\n", what);
+        std::abort();
+    }
+}
+
+// Every line begins with ":" and ends with CR LF.
+bool hasLineForm(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find("\r\n", at);
+        if (text[at] != ':' || end == std::string_view::npos)
+            return false;
+        at = end + 2;
+    }
+    return true;
+}
+
+void checkListing(const kalvo::calc::Ti86Listing& listing) {
+    using namespace kalvo::calc;
+    require(listing.text.empty() || hasLineForm(listing.text), "listing lines malformed");
+    const Ti86Tokenized back = tokenizeTi86Text(listing.text);
+    for (const Ti86Token& t : back.tokens)
+        require(t.line >= 1 && t.column >= 1, "token without a position");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kalvo::calc;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    // The input as a whole file, signature forced so that the fuzzer need
+    // not find it; then as it is.
+    std::string file = "**TI86**";
+    file.append(bytes);
+    for (const std::string_view input : {std::string_view(file), bytes}) {
+        const Ti86File read = readTi86File(input);
+        require(read.readable() || !read.diagnostics.empty(), "nothing read and nothing said");
+        for (const Ti86Entry& entry : read.entries) {
+            require(entry.dataOffset + entry.data.size() <= input.size(), "entry past the end");
+            require(input.substr(entry.dataOffset, entry.data.size()) == entry.data,
+                    "entry data not where it says");
+            (void)ti86EntryName(entry);
+            (void)findTi86Entry(read, ti86EntryName(entry));
+            checkListing(listTi86Program(entry));
+        }
+    }
+
+    // The input as token bytes and as text.
+    Diagnostics faults;
+    const auto tokens = decodeTi86Tokens(bytes, 0, faults);
+    if (faults.empty())
+        require(encodeTi86Tokens(tokens) == bytes, "clean tokens do not encode back");
+    checkListing(listTi86Tokens(tokens));
+    checkListing(listTi86PlainText(bytes));
+    (void)tokenizeTi86Text(bytes);
+    return 0;
+}
