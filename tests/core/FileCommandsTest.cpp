@@ -132,6 +132,7 @@ TEST_F(FileCommands, SaveWritesOnlyRegularFiles) {
         EXPECT_EQ(result.path, dir / node);
         EXPECT_TRUE(result.error) << node;
     }
+    EXPECT_EQ(asked, static_cast<int>(names.size())); // each current name led to the prompt
     EXPECT_TRUE(fs::is_directory(dir / "folder"));
     EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
     EXPECT_TRUE(fs::is_socket(dir / "socket"));
