@@ -327,3 +327,32 @@ TEST_F(ConvertCommand, ReadsStopAtTheDocumentLimit) {
     EXPECT_EQ(read("status") + read("out") + read("err") + read("pos"),
               "1\nkalvo-convert: standard input: " + tooLarge + "pos:\t0\n");
 }
+
+// A rename is on disk only once its folder is: the folder's descriptor is
+// synced after the rename that put the output in place.
+TEST_F(ConvertCommand, TheFolderIsSyncedAfterTheRename) {
+#ifndef KALVO_STRACE
+    GTEST_SKIP() << "strace is needed to see the system calls";
+#else
+    if (std::system(KALVO_STRACE " -o /dev/null true") != 0)
+        GTEST_SKIP() << "strace may not trace here";
+    write("in.txt", kProgram);
+    write("out.txt", "old");
+    ASSERT_EQ(shell(KALVO_STRACE " -e trace=rename,renameat,renameat2,fsync -o calls "
+                                 "\"$K\" in.txt -o out.txt"),
+              0);
+    std::istringstream calls(read("calls"));
+    std::string folder; // the descriptor the rename went through, once it has
+    bool synced = false;
+    for (std::string call; std::getline(calls, call);) {
+        if (call.starts_with("renameat") && call.find("\"out.txt\"") != std::string::npos &&
+            call.ends_with("= 0"))
+            folder = call.substr(call.find('(') + 1, call.find(',') - call.find('(') - 1);
+        else if (!folder.empty() && call.starts_with("fsync(" + folder + ")"))
+            synced = call.ends_with("= 0");
+    }
+    EXPECT_FALSE(folder.empty()) << read("calls");
+    EXPECT_TRUE(synced) << read("calls");
+    EXPECT_EQ(read("out.txt"), kConverted);
+#endif
+}
