@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -17,10 +18,8 @@
 #include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
+#include <signal.h>
+#include <unistd.h>
 
 #ifndef KALVO_VERSION
 #error "KALVO_VERSION must be defined by the build"
@@ -43,16 +42,29 @@ same 81-row token table as Kalvo's "Convert to 8xp" button.
 INPUT is read as bytes (Windows-1252 text; line ends stay as they are). Without
 INPUT, or when INPUT is "-", standard input is read. The result goes to OUTPUT,
 or to standard output without -o or when OUTPUT is "-". OUTPUT may name INPUT
-itself. An existing OUTPUT is replaced only once the whole result is written.
+itself. Input longer than 2147483647 bytes is refused.
+
+An existing OUTPUT file is replaced only once the whole result is written and
+on disk: a failure or an interruption leaves it as it was, and no temporary
+file behind. The new file keeps the old one's mode, owner and group where
+kalvo-convert may set them (set-id bits are dropped when it may not). A
+symbolic link is followed and kept, and its target written; a link that leads
+nowhere is refused. Other hard links to the file keep the old content. A
+read-only OUTPUT is refused unless --force is given. An OUTPUT that is not a
+regular file (a device, a FIFO, /dev/stdout, /dev/fd/N) is written into as it
+stands, never replaced.
 
 Options:
   -o OUTPUT      write the result to OUTPUT
+      --force    replace OUTPUT even when it is read-only (its mode is kept)
   -h, --help     show this help and exit
       --version  show the version and exit
   --             end of options, for an INPUT whose name begins with "-"
 
 Exit status: 0 when converted, 1 when the input cannot be read or the output
-cannot be written, 2 for a wrong command line.
+cannot be written, 2 for a wrong command line. When the reader of the output
+stops early (a closed pipe), kalvo-convert ends quietly, as other filters do:
+killed by SIGPIPE, which shells report as 141.
 
 Labels, gotos, menus and long variable names still need editing by hand after
 the conversion, as Kalvo's closing messages explain.
@@ -94,16 +106,35 @@ std::string systemReason() {
     return std::generic_category().message(errno != 0 ? errno : EIO);
 }
 
+// A reader that went away is no error to report: end as a filter does, by
+// SIGPIPE, even when the caller ignores it.
+[[noreturn]] void endOfPipe() {
+    struct sigaction fatal {};
+    fatal.sa_handler = SIG_DFL;
+    ::sigaction(SIGPIPE, &fatal, nullptr);
+    sigset_t pipeOnly;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    ::sigprocmask(SIG_UNBLOCK, &pipeOnly, nullptr);
+    ::raise(SIGPIPE);
+    std::_Exit(128 + SIGPIPE);
+}
+
 int printToStdout(std::string_view text) {
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        if (errno == EPIPE)
+            endOfPipe();
         return fail("standard output", systemReason());
+    }
     return 0;
 }
 
 struct Arguments {
     std::string input{kStandardStream};
     std::string output{kStandardStream};
+    bool force = false;
 };
 
 // Returns the exit status when the command line is already answered (help,
@@ -128,6 +159,8 @@ std::optional<int> parseArguments(const std::vector<std::string_view>& args, Arg
             return printToStdout(text);
         } else if (arg == "--version") {
             return printToStdout(std::string(kProgram) + " " + KALVO_VERSION + "\n");
+        } else if (arg == "--force") {
+            parsed.force = true;
         } else if (arg == "-o") {
             if (haveOutput)
                 return usageError("-o given more than once");
@@ -142,52 +175,24 @@ std::optional<int> parseArguments(const std::vector<std::string_view>& args, Arg
     return std::nullopt;
 }
 
-// Standard input, read to its end but never past the longest document.
-std::optional<std::string> readStandardInput(std::string& problem) {
-    std::string bytes;
-    std::vector<char> chunk(std::size_t{1} << 16);
-    errno = 0;
-    for (;;) {
-        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), stdin);
-        bytes.append(chunk.data(), got);
-        if (bytes.size() > static_cast<std::size_t>(kMaxDocumentLength)) {
-            try {
-                checkDocumentSize(bytes.size());
-            } catch (const std::length_error& tooLarge) {
-                problem = tooLarge.what();
-            }
-            return std::nullopt;
-        }
-        if (got < chunk.size())
-            break;
-    }
-    if (std::ferror(stdin)) {
-        problem = systemReason();
-        return std::nullopt;
-    }
-    return bytes;
-}
-
+// The whole input, or nothing with the reason in `problem`. Standard input
+// that is a file is checked against the limit before any of it is read, as a
+// named file is; anything else is read up to the limit and no further.
 std::optional<std::string> readInput(const std::string& input, std::string& problem) {
-    if (input == kStandardStream)
-        return readStandardInput(problem);
-    // Refuse a file that is too large before reading any of it.
     std::error_code error;
-    const std::uintmax_t size = fs::file_size(input, error);
-    try {
-        if (!error)
-            checkDocumentSize(size);
-        std::optional<std::string> bytes = readFile(input, error);
-        if (!bytes) {
-            problem = error.message();
-            return std::nullopt;
-        }
-        checkDocumentSize(bytes->size()); // not a regular file: size known only now
+    std::optional<std::string> bytes =
+        input == kStandardStream ? readDescriptor(STDIN_FILENO, error) : readFile(input, error);
+    if (bytes)
         return bytes;
-    } catch (const std::length_error& tooLarge) {
-        problem = tooLarge.what();
-        return std::nullopt;
+    problem = error.message();
+    if (error == std::errc::file_too_large) {
+        try {
+            checkDocumentSize(static_cast<std::size_t>(kMaxDocumentLength) + 1);
+        } catch (const std::length_error& tooLarge) {
+            problem = tooLarge.what(); // the window's words for the same limit
+        }
     }
+    return std::nullopt;
 }
 
 std::string_view nameOf(const std::string& path, std::string_view standardName) {
@@ -216,8 +221,13 @@ int convertCommand(const std::vector<std::string_view>& args) {
     if (parsed.output == kStandardStream)
         return printToStdout(converted);
     std::error_code error;
-    if (!writeFileReplacing(parsed.output, converted, error))
+    WriteRules rules;
+    rules.replaceReadOnly = parsed.force;
+    if (!writeFileReplacing(parsed.output, converted, error, rules)) {
+        if (error == std::errc::broken_pipe)
+            endOfPipe();
         return fail(parsed.output, error.message());
+    }
     return 0;
 }
 
@@ -225,10 +235,10 @@ int convertCommand(const std::vector<std::string_view>& args) {
 } // namespace kalvo
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    // A file-size limit (ulimit -f) is a write error to report, not a kill.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, nullptr);
     std::vector<std::string_view> args(argv + 1, argv + argc);
     try {
         return kalvo::convertCommand(args);

@@ -1,16 +1,8 @@
 #include "editor/FileCommands.h"
 
 #include "editor/FileIO.h"
-#include "editor/TextBox.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
 #include <unistd.h>
-#endif
-
-#include <cerrno>
-#include <stdexcept>
 
 namespace kalvo {
 namespace fs = std::filesystem;
@@ -18,12 +10,7 @@ namespace fs = std::filesystem;
 namespace {
 
 bool mayWrite(const fs::path& path, bool folder) {
-#ifdef _WIN32
-    (void)folder;
-    return ::_waccess(path.c_str(), 2) == 0;
-#else
     return ::access(path.c_str(), folder ? (W_OK | X_OK) : W_OK) == 0;
-#endif
 }
 
 // The read-only mark: no write permission for anyone. Checked on the mode
@@ -34,14 +21,6 @@ bool markedReadOnly(const fs::file_status& status) {
     return (status.permissions() & anyWrite) == fs::perms::none;
 }
 
-bool isReadOnlyFile(const fs::path& path) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (error || !fs::is_regular_file(status))
-        return false;
-    return markedReadOnly(status) || !mayWrite(path, false);
-}
-
 fs::path folderOf(const fs::path& path) {
     const fs::path parent = path.parent_path();
     return parent.empty() ? fs::path(".") : parent;
@@ -50,14 +29,10 @@ fs::path folderOf(const fs::path& path) {
 SaveResult writeDocument(const fs::path& path, std::string_view text) {
     SaveResult result;
     result.path = path;
-    if (isReadOnlyFile(path)) {
-        // Renaming over it would succeed on this system, but a read-only
-        // file is one the user asked not to have changed.
-        result.outcome = SaveOutcome::Failed;
-        result.error = std::make_error_code(std::errc::permission_denied);
-        return result;
-    }
-    if (!writeFileReplacing(path, documentFileBytes(text), result.error))
+    // Only regular files: a document written into a device or FIFO is lost.
+    WriteRules rules;
+    rules.regularFilesOnly = true;
+    if (!writeFileReplacing(path, documentFileBytes(text), result.error, rules))
         result.outcome = SaveOutcome::Failed;
     return result;
 }
@@ -65,16 +40,10 @@ SaveResult writeDocument(const fs::path& path, std::string_view text) {
 } // namespace
 
 std::optional<std::string> readDocument(const fs::path& path) {
+    // Regular files only, opened without waiting: a FIFO with no writer
+    // would otherwise freeze the window. The read stops at the document limit.
     std::error_code error;
-    std::optional<std::string> bytes = readFile(path, error);
-    if (!bytes)
-        return std::nullopt;
-    try {
-        checkDocumentSize(bytes->size());
-    } catch (const std::length_error&) {
-        return std::nullopt;
-    }
-    return bytes;
+    return readFile(path, error, true);
 }
 
 std::string documentFileBytes(std::string_view text) {

@@ -10,8 +10,8 @@
 namespace kalvo {
 
 // Open: the whole file as bytes, or nothing when it cannot be read (missing,
-// refused, a folder, too large for a document). Open shows no message, so
-// the reason is not kept.
+// refused, a folder, a device or FIFO, too large for a document). It never
+// waits for a writer. Open shows no message, so the reason is not kept.
 std::optional<std::string> readDocument(const std::filesystem::path& path);
 
 // What a saved file holds: the document followed by one CR LF.
@@ -37,8 +37,10 @@ struct SaveResult {
 
 // Save. Writes under `fileName` when it is usable; otherwise, or when that
 // write fails, asks once for a name, stores the answer in `fileName`
-// (whatever it is) and writes there. The old file is replaced only once the
-// new content is on disk, so no failure costs the user the file they had.
+// (whatever it is) and writes there. Only regular files are written: an
+// answer naming a folder, device, FIFO or socket fails. The old file is
+// replaced only once the new content is on disk, so no failure costs the
+// user the file they had; its mode, owner and group are kept.
 SaveResult saveDocument(std::filesystem::path& fileName, std::string_view text,
                         const std::function<std::filesystem::path()>& askFileName);
 

@@ -3,8 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace kalvo;
@@ -36,6 +45,23 @@ TEST_F(FileCommands, OpenReadsTheWholeFileOrNothing) {
     EXPECT_EQ(readDocument(put("empty.txt", "")), "");
     EXPECT_EQ(readDocument(dir / "missing.txt"), std::nullopt);
     EXPECT_EQ(readDocument(dir), std::nullopt);
+}
+
+// Open never waits for a writer: a FIFO or a device is not a document.
+TEST_F(FileCommands, OpenRefusesFifosAndDevicesWithoutWaiting) {
+    const fs::path fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    auto opened = std::async(std::launch::async, [&] { return readDocument(fifo); });
+    if (opened.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK)); // lets the blocked Open go
+        FAIL() << "Open waited for a writer";
+    }
+    EXPECT_EQ(opened.get(), std::nullopt);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making a device needs root";
+    // A copy of /dev/null: readable, empty, and still not a document.
+    ASSERT_EQ(::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    EXPECT_EQ(readDocument(dir / "null"), std::nullopt);
 }
 
 TEST_F(FileCommands, SaveAddsOneCrLfAndAsksOnlyWhenItCannotReplaceTheFile) {
@@ -71,13 +97,63 @@ TEST_F(FileCommands, NoFailureCostsTheOldFile) {
     EXPECT_EQ(name, dir / "locked.txt");
     EXPECT_EQ(contents("locked.txt"), "original");
 
-    // The new content goes to a file beside it first; a name this long leaves
-    // no room for that, so the write fails, even for root.
-    const std::string longName(250, 'n');
-    ASSERT_FALSE(saveNeedsPrompt(name = put(longName, "precious")));
-    EXPECT_EQ(save(name, "new text").outcome, SaveOutcome::Cancelled);
-    EXPECT_EQ(save(name = dir / longName, "new text", "rescued.txt").outcome, SaveOutcome::Written);
-    EXPECT_EQ(asked, 4);
-    EXPECT_EQ(contents(longName), "precious");
-    EXPECT_EQ(contents("rescued.txt"), "new text\r\n");
+    // The temporary's name does not grow with the file's: the longest name works.
+    const std::string longName(255, 'n');
+    ASSERT_FALSE(saveNeedsPrompt(name = put(longName, "old")));
+    EXPECT_EQ(save(name, "new text").outcome, SaveOutcome::Written);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(contents(longName), "new text\r\n");
+}
+
+// Save writes only regular files: a current name that is something else
+// leads to the prompt, and an answer naming one is not written.
+TEST_F(FileCommands, SaveWritesOnlyRegularFiles) {
+    fs::create_directory(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (dir / "socket").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::vector<std::string> names = {"folder", "fifo", "socket"};
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+        names.push_back("null");
+    }
+    fs::create_symlink("fifo", dir / "link-to-fifo");
+    names.push_back("link-to-fifo");
+    for (const std::string& node : names) {
+        fs::path name = dir / node;
+        EXPECT_TRUE(saveNeedsPrompt(name)) << node;
+        const SaveResult result = save(name, "text", node);
+        EXPECT_EQ(result.outcome, SaveOutcome::Failed) << node;
+        EXPECT_EQ(result.path, dir / node);
+        EXPECT_TRUE(result.error) << node;
+    }
+    EXPECT_EQ(asked, static_cast<int>(names.size())); // each current name led to the prompt
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
+    EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
+    EXPECT_TRUE(fs::is_socket(dir / "socket"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link-to-fifo"));
+    if (::geteuid() == 0) {
+        EXPECT_TRUE(fs::is_character_file(dir / "null"));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), static_cast<long>(names.size()));
+    ::close(sock);
+}
+
+// Save as root keeps the file's owner and group.
+TEST_F(FileCommands, SaveKeepsTheOwner) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "changing owners needs root";
+    fs::path name = put("theirs.txt", "old");
+    ASSERT_EQ(::chown(name.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(save(name, "new").outcome, SaveOutcome::Written);
+    struct stat after {};
+    ASSERT_EQ(::stat(name.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 65534u);
+    EXPECT_EQ(after.st_gid, 65534u);
+    EXPECT_EQ(contents("theirs.txt"), "new\r\n");
 }

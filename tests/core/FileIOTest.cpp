@@ -1,10 +1,13 @@
 #include "editor/FileIO.h"
 #include "TempFolderTest.h"
+#include "editor/TextBox.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace kalvo;
@@ -43,4 +46,40 @@ TEST_F(FileIO, FailuresGiveTheSystemsReasonAndLeaveNothingBehind) {
     EXPECT_FALSE(writeFileReplacing(dir / "folder", "x", error));
     EXPECT_EQ(entries(), 1);
     EXPECT_EQ(readFile(dir / "folder" / "inside.txt", error), "kept");
+}
+
+TEST_F(FileIO, ANewFileGetsTheUsualModeForTheUmask) {
+    for (const mode_t mask : {022, 077, 002}) {
+        const mode_t old = ::umask(mask);
+        ASSERT_TRUE(writeFileReplacing(dir / "new.txt", "x", error)) << error.message();
+        ::umask(old);
+        struct stat info {};
+        ASSERT_EQ(::stat((dir / "new.txt").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask) << std::oct << mask;
+        fs::remove(dir / "new.txt");
+    }
+}
+
+// A file that claims more than a document can hold is refused before any of
+// it is read, whether Open or kalvo-convert asks.
+TEST_F(FileIO, AFileOverTheDocumentLimitIsRefusedAtOnce) {
+    std::ofstream(dir / "huge.txt") << "x";
+    fs::resize_file(dir / "huge.txt", std::uintmax_t{3} << 30); // sparse: no disk used
+    for (const bool regularOnly : {false, true}) {
+        EXPECT_EQ(readFile(dir / "huge.txt", error, regularOnly), std::nullopt);
+        EXPECT_EQ(error, std::errc::file_too_large);
+    }
+    fs::resize_file(dir / "huge.txt", std::uintmax_t{kMaxDocumentLength} + 1);
+    EXPECT_EQ(readFile(dir / "huge.txt", error), std::nullopt);
+    EXPECT_EQ(error, std::errc::file_too_large);
+}
+
+// Save's rule: a descriptor's name is not a file to save into.
+TEST_F(FileIO, RegularFilesOnlyRefusesDescriptorNames) {
+    WriteRules rules;
+    rules.regularFilesOnly = true;
+    for (const char* name : {"/dev/stdout", "/dev/fd/2", "/proc/self/fd/1"}) {
+        EXPECT_FALSE(writeFileReplacing(name, "x", error, rules)) << name;
+        EXPECT_EQ(error, FileError::NotRegularFile) << name;
+    }
 }
