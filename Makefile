@@ -61,6 +61,7 @@ screenshots: build
 
 bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
+	$(BUILD_DIR)/bench/kalvo_bench_ti83p
 
 clean:
 	rm -rf $(BUILD_DIR)

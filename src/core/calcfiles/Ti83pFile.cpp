@@ -209,6 +209,17 @@ Ti83pFileBytes buildTi83pFile(const std::vector<Ti83pToken>& tokens, std::string
     result.diagnostics = checkTi83pProgramName(name);
     if (!result.diagnostics.empty())
         return result;
+    // A prefix byte alone fuses with the next token's first byte in the
+    // file; only at the very end (a cut-off program) does it read back.
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i)
+        if (tokens[i].code <= 0xFF && isTi83pPrefix(static_cast<std::uint8_t>(tokens[i].code))) {
+            result.diagnostics.push_back(
+                {Diagnostic::Severity::Error, 0, false, tokens[i].line, tokens[i].column,
+                 format("the prefix byte %02lX stands alone before other tokens; in a file it "
+                        "would join the next byte into another token",
+                        tokens[i].code)});
+            return result;
+        }
     const std::string program = encodeTi83pTokens(tokens);
     if (program.size() > kTi83pMaxTokenBytes) {
         result.diagnostics.push_back(

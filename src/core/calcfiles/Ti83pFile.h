@@ -54,7 +54,9 @@ struct Ti83pFileBytes {
 
 // The .8xp file of a program (type 05) called `name`, which must be valid.
 // Its version byte is the highest any token needs. More token bytes than a
-// file holds is an error; more than the calculator's free memory, a warning.
+// file holds is an error, and so is a prefix byte standing alone before
+// other tokens (it would join them); more than the calculator's free
+// memory, a warning.
 Ti83pFileBytes buildTi83pFile(const std::vector<Ti83pToken>& tokens, std::string_view name,
                               std::string_view comment = "Kalvo");
 

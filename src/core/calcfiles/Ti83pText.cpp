@@ -252,8 +252,7 @@ public:
     LineChecker(std::size_t line, Diagnostics& out, const Spellings& s)
         : line_(line), out_(out), s_(s) {}
 
-    // `spelled` is the text the token came from when it was one plain
-    // character outside strings, else empty.
+    // `text` is the line from where the token's spelling begins.
     void token(const Match& match, Mode mode, std::size_t column, std::string_view text) {
         const std::uint16_t code = match.code;
         const bool oneCharacter = match.kind == Match::Spelled && match.length == 1;
@@ -335,9 +334,12 @@ private:
         labelOpen_ = false;
         const bool valid = !label_.empty() && label_.size() <= 2 &&
                            std::all_of(label_.begin(), label_.end(), isNameCharacter);
+        std::string shown;
+        for (const char c : label_)
+            shown += c == '\xC1' ? std::string("theta") : std::string(1, c);
         if (!valid)
             warn(labelColumn_, (label_.empty() ? std::string("a label is missing")
-                                               : "label '" + label_ + "' will not work") +
+                                               : "label '" + shown + "' will not work") +
                                    "; a TI-83 Plus label is one or two of A-Z, 0-9 and theta");
         label_.clear();
     }

@@ -148,7 +148,7 @@ TEST(Ti83pFileWrite, VersionByteNameAndComment) {
     EXPECT_EQ(commented[0x35], 0x14); // the 42-byte comment field did not grow
 }
 
-TEST(Ti83pFileWrite, SizeLimitsAndBadNames) {
+TEST(Ti83pFileWrite, RefusesWhatAFileCannotHold) {
     const auto of = [](std::size_t count) {
         return buildTi83pFile(std::vector<Ti83pToken>(count, Ti83pToken{0x41}), "BIG");
     };
@@ -165,6 +165,10 @@ TEST(Ti83pFileWrite, SizeLimitsAndBadNames) {
     EXPECT_EQ(largest.diagnostics.size(), 1u); // more than the calculator's free memory
     EXPECT_EQ(of(24001).diagnostics.size(), 1u);
     EXPECT_TRUE(of(24000).diagnostics.empty());
+
+    // A prefix alone is kept only at the end, where a cut-off program has it.
+    EXPECT_FALSE(buildTi83pFile(tokensOf({0xBB, 0x41}), "CUT").written());
+    EXPECT_EQ(buildTi83pFile(tokensOf({0x41, 0xBB}), "CUT").bytes.substr(0x4A, 2), "A\xBB");
 
     const Ti83pFileBytes badName = buildTi83pFile(tokensOf({0x41}), "hello");
     EXPECT_FALSE(badName.written());
