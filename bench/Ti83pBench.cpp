@@ -17,6 +17,7 @@ namespace {
 
 // Lines of the kind converted games hold: screens, loops, menus, strings,
 // lists and matrices, with θ, → and ⁻¹ in their Windows-1252 spelling.
+// clang-format off
 constexpr const char* kLines[] = {
     ":ClrHome",
     ":Disp \"SCORE:\",S",
@@ -43,6 +44,7 @@ constexpr const char* kLines[] = {
     ":\"You win\xFCStr3",
     ":If \xC1\xF9" "2\xC4:Stop",
 };
+// clang-format on
 
 // 1,000 different programs of 2 KiB each.
 const std::vector<std::string>& programs() {
@@ -79,8 +81,7 @@ void ReadAndList1000(benchmark::State& state) {
     std::vector<std::string> files;
     for (const std::string& text : programs())
         files.push_back(
-            kalvo::calc::buildTi83pFile(kalvo::calc::tokenizeTi83pText(text).tokens, "GAME")
-                .bytes);
+            kalvo::calc::buildTi83pFile(kalvo::calc::tokenizeTi83pText(text).tokens, "GAME").bytes);
     for (auto _ : state) {
         for (const std::string& file : files) {
             const auto read = kalvo::calc::readTi83pFile(file);
