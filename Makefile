@@ -45,15 +45,17 @@ fuzz: deps
 	$(BUILD_DIR)-fuzz/tests/kalvo_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 		$(BUILD_DIR)-fuzz/corpus tests/fuzz/corpus
 
-# The same for the TI-83 Plus file reader and text tokenizer:
+# The TI-83 Plus file reader and text tokenizer, the same way, with the
+# core instrumented too so that the fuzzer sees what the library does:
 # make fuzz-ti83p-reader, make fuzz-ti83p-tokenizer.
 fuzz-ti83p-reader fuzz-ti83p-tokenizer: fuzz-ti83p-%: deps
-	cmake -S . -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF
-	cmake --build $(BUILD_DIR)-fuzz --target kalvo_fuzz_ti83p-$*
-	mkdir -p $(BUILD_DIR)-fuzz/corpus-ti83p-$*
-	$(BUILD_DIR)-fuzz/tests/kalvo_fuzz_ti83p-$* -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-		$(BUILD_DIR)-fuzz/corpus-ti83p-$* tests/fuzz/corpus-ti83p-$*
+	cmake -S . -B $(BUILD_DIR)-fuzz-ti83p -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF \
+		-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined
+	cmake --build $(BUILD_DIR)-fuzz-ti83p --target kalvo_fuzz_ti83p-$*
+	mkdir -p $(BUILD_DIR)-fuzz-ti83p/corpus-$*
+	$(BUILD_DIR)-fuzz-ti83p/tests/kalvo_fuzz_ti83p-$* -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+		$(BUILD_DIR)-fuzz-ti83p/corpus-$* tests/fuzz/corpus-ti83p-$*
 
 # The README's pictures, taken on a virtual X server.
 screenshots: build
