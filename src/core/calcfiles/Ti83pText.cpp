@@ -402,6 +402,15 @@ std::string preferredIn(Mode mode, std::uint16_t code, const Spellings& s) {
 // itself. `first`..`last` are the line's tokens; their columns are set.
 std::string listLine(std::vector<Ti83pToken>& tokens, std::size_t first, std::size_t last,
                      const Spellings& s) {
+    // A token's mode, and so its usual spelling, follows from the tokens
+    // before it alone.
+    std::vector<std::string> usual;
+    usual.reserve(last - first);
+    for (Mode mode = Mode::Normal; usual.size() < last - first;) {
+        const std::uint16_t code = tokens[first + usual.size()].code;
+        usual.push_back(preferredIn(mode, code, s));
+        mode = after(mode, code);
+    }
     std::vector<bool> forced(last - first, false);
     for (int attempt = 0;; ++attempt) {
         // A token whose spelling would run into the next one's is written
@@ -412,20 +421,14 @@ std::string listLine(std::vector<Ti83pToken>& tokens, std::size_t first, std::si
         Mode mode = Mode::Normal;
         for (std::size_t k = first; k < last; ++k) {
             const std::uint16_t code = tokens[k].code;
-            const auto other = s.otherName.find(code);
-            std::string spelling = named[k - first] && mode != Mode::String
-                                       ? other->second
-                                       : preferredIn(mode, code, s);
+            std::string spelling =
+                named[k - first] && mode != Mode::String ? s.otherName.at(code) : usual[k - first];
             const auto readsBack = [&](bool nextNamed) {
                 std::string ahead = line + spelling;
-                Mode aheadMode = after(mode, code);
                 for (std::size_t j = k + 1; j < last && ahead.size() < line.size() + s.longest + 2;
-                     ++j) {
-                    const auto name = s.otherName.find(tokens[j].code);
-                    ahead += j == k + 1 && nextNamed ? name->second
-                                                     : preferredIn(aheadMode, tokens[j].code, s);
-                    aheadMode = after(aheadMode, tokens[j].code);
-                }
+                     ++j)
+                    ahead +=
+                        j == k + 1 && nextNamed ? s.otherName.at(tokens[j].code) : usual[j - first];
                 const Match m = matchAt(ahead, line.size(), mode, s);
                 return m.code == code && m.length == spelling.size() && m.kind == Match::Spelled;
             };
