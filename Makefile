@@ -5,7 +5,8 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz fuzz-ti86 screenshots clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz screenshots clean \
+	fuzz-ti86 fuzz-ti83p-reader fuzz-ti83p-tokenizer
 
 all: build
 
@@ -53,6 +54,18 @@ fuzz-ti86: deps
 	$(BUILD_DIR)-fuzz/tests/kalvo_ti86_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 		$(BUILD_DIR)-fuzz/ti86-corpus tests/fuzz/ti86-corpus
 
+# The TI-83 Plus file reader and text tokenizer, the same way, with the
+# core instrumented too so that the fuzzer sees what the library does:
+# make fuzz-ti83p-reader, make fuzz-ti83p-tokenizer.
+fuzz-ti83p-reader fuzz-ti83p-tokenizer: fuzz-ti83p-%: deps
+	cmake -S . -B $(BUILD_DIR)-fuzz-ti83p -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF \
+		-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined
+	cmake --build $(BUILD_DIR)-fuzz-ti83p --target kalvo_fuzz_ti83p-$*
+	mkdir -p $(BUILD_DIR)-fuzz-ti83p/corpus-$*
+	$(BUILD_DIR)-fuzz-ti83p/tests/kalvo_fuzz_ti83p-$* -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+		$(BUILD_DIR)-fuzz-ti83p/corpus-$* tests/fuzz/corpus-ti83p-$*
+
 # The README's pictures, taken on a virtual X server.
 screenshots: build
 	tools/screenshots $(BUILD_DIR)/src/app/kalvo samples/demo.86.txt docs/screenshots
@@ -60,6 +73,7 @@ screenshots: build
 bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
 	$(BUILD_DIR)/bench/kalvo_ti86_bench
+	$(BUILD_DIR)/bench/kalvo_bench_ti83p
 
 clean:
 	rm -rf $(BUILD_DIR)
