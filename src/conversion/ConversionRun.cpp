@@ -11,9 +11,9 @@
 
 namespace kalvo {
 
-void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
-                   MessageSink& messages, ScanMode mode) {
-    progress.showProgress();
+namespace {
+
+void runRows(TextBox& box, ConversionState& state, ProgressView& progress, ScanMode mode) {
     focusAndSelectAll(box);
     progress.setProgressValue(0);
 
@@ -44,6 +44,26 @@ void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
     // The whole document is selected here, so this is a single replacement.
     if (original && work != *original)
         box.SetSelText(work);
+}
+
+} // namespace
+
+void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
+                   MessageSink& messages, ScanMode mode) {
+    const Pos selStart = box.SelStart(), selLength = box.SelLength();
+    progress.showProgress();
+    try {
+        runRows(box, state, progress, mode);
+    } catch (...) {
+        // Stopped by an error (no memory, a result past the document's
+        // limit): no progress window or counter is left behind, and the
+        // linear scan has not touched the text. The caller says why.
+        progress.hideProgress();
+        state.counter = 0;
+        box.SetSelStart(selStart);
+        box.SetSelLength(selLength);
+        throw;
+    }
 
     messages.showMessage(kConversionCompleteMessage);
     messages.showMessage(kAfterConversionMessage);

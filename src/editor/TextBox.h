@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -57,8 +58,19 @@ void focusAndSelectAll(TextBox& box);
 // find() over a plain string, shared by every implementation.
 Pos findIn(std::string_view haystack, std::int64_t start, std::string_view needle);
 
-// Throws std::length_error when a document of `size` bytes cannot be held
-// with 32-bit positions.
-void checkDocumentSize(std::size_t size);
+// A change refused because the document would pass its limit; nothing was
+// changed.
+class DocumentTooLarge : public std::length_error {
+public:
+    explicit DocumentTooLarge(Pos limit);
+    Pos limit() const { return limit_; }
+
+private:
+    Pos limit_;
+};
+
+// Throws DocumentTooLarge when a document of `size` bytes would pass `limit`
+// (by default what 32-bit positions can hold).
+void checkDocumentSize(std::size_t size, Pos limit = kMaxDocumentLength);
 
 } // namespace kalvo

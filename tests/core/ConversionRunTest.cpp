@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <exception>
+#include <new>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -104,6 +108,53 @@ TEST(ConversionRun, ProgressMessagesCaretAndStateOfEveryRun) {
             EXPECT_EQ(state.txtReplace, "=");
             EXPECT_EQ(state.counter, 0);
         }
+    }
+}
+
+namespace {
+
+// A box whose replacements fail as a full memory or a document past its
+// limit would make them fail.
+class FailingBox final : public TextBox {
+public:
+    explicit FailingBox(std::exception_ptr error) : error_(std::move(error)) {}
+    TextBuffer b;
+    std::string Text() const override { return b.Text(); }
+    void SetText(std::string_view text) override { b.SetText(text); }
+    Pos Length() const override { return b.Length(); }
+    Pos SelStart() const override { return b.SelStart(); }
+    void SetSelStart(Pos caret) override { b.SetSelStart(caret); }
+    Pos SelLength() const override { return b.SelLength(); }
+    void SetSelLength(Pos count) override { b.SetSelLength(count); }
+    std::string SelText() const override { return b.SelText(); }
+    void SetSelText(std::string_view) override { std::rethrow_exception(error_); }
+    void SetFocus() override {}
+
+private:
+    std::exception_ptr error_;
+};
+
+} // namespace
+
+// A run that cannot store its result leaves the document, its selection and
+// the counter as they were, hides the progress window, shows no message and
+// lets the caller say why.
+TEST(ConversionRun, FailedReplacementLeavesEverythingAsItWas) {
+    for (const std::exception_ptr& error : {std::make_exception_ptr(std::bad_alloc()),
+                                            std::make_exception_ptr(DocumentTooLarge(9))}) {
+        FailingBox box(error);
+        box.SetText(":sin A:sin B");
+        box.SetSelStart(1);
+        box.SetSelLength(3);
+        ConversionState state;
+        RecordingView view;
+        EXPECT_ANY_THROW(runConversion(box, state, view, view, ScanMode::Linear));
+        EXPECT_EQ(box.Text(), ":sin A:sin B");
+        EXPECT_EQ(box.SelText(), "sin");
+        EXPECT_EQ(view.calls.back(), "hide");
+        EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "hide"), 1);
+        EXPECT_EQ(view.calls.size(), 85u); // show, 83 steps, hide: no message
+        EXPECT_EQ(state.counter, 0);
     }
 }
 
