@@ -1,6 +1,7 @@
 #include "editor/EditorWidget.h"
 
 #include "editor/Cp1252Qt.h"
+#include "editor/FailureReason.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -102,7 +103,7 @@ std::string EditorWidget::Text() const {
 }
 
 void EditorWidget::SetText(std::string_view text) {
-    checkDocumentSize(text.size());
+    checkDocumentSize(text.size(), lengthLimit_);
     // A new document starts a new undo history; not recording the old text
     // also keeps loading a large file quick.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
@@ -136,7 +137,18 @@ Pos EditorWidget::SelLength() const {
 void EditorWidget::SetSelLength(Pos count) {
     const Pos start = SelStart();
     const Pos length = std::clamp<Pos>(count, 0, Length() - start);
-    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), static_cast<long>(start + length));
+    if (internalSelections_ == 0) {
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start),
+                      static_cast<long>(start + length));
+        return;
+    }
+    // SCI_SETSEL hands every non-empty selection to the X11 primary
+    // selection, copying the selected text out of the editor; setting the
+    // selection directly does not. The view scrolls to the caret as with
+    // SCI_SETSEL.
+    SendScintilla(SCI_SETSELECTION, static_cast<unsigned long>(start + length),
+                  static_cast<long>(start));
+    SendScintilla(SCI_SCROLLCARET);
 }
 
 std::string EditorWidget::SelText() const {
@@ -147,7 +159,7 @@ std::string EditorWidget::SelText() const {
 void EditorWidget::SetSelText(std::string_view text) {
     const Pos start = SelStart();
     const Pos length = SelLength();
-    checkDocumentSize(static_cast<std::size_t>(Length() - length) + text.size());
+    checkRoomFor(text.size(), length);
     replaceRange(start, length, text);
     SendScintilla(SCI_SETEMPTYSELECTION,
                   static_cast<unsigned long>(start) + static_cast<unsigned long>(text.size()));
@@ -181,6 +193,14 @@ void EditorWidget::refuse() const {
     emit const_cast<EditorWidget*>(this)->characterRefused();
 }
 
+void EditorWidget::reportFailure(const std::exception_ptr& error) {
+    emit insertionFailed(failureReason(error));
+}
+
+void EditorWidget::checkRoomFor(std::size_t inserted, Pos replaced) const {
+    checkDocumentSize(static_cast<std::size_t>(Length() - replaced) + inserted, lengthLimit_);
+}
+
 void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
     Pos from = SelStart();
     Pos length = SelLength();
@@ -190,6 +210,7 @@ void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
         if (next != '\r' && next != '\n')
             length = 1;
     }
+    checkRoomFor(typed.size(), length);
     replaceRange(from, length, typed);
     SendScintilla(SCI_SETEMPTYSELECTION,
                   static_cast<unsigned long>(from) + static_cast<unsigned long>(typed.size()));
@@ -199,19 +220,38 @@ void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
 void EditorWidget::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-    if (command || text.isEmpty() || !allPrintable(text) || latin1AgreesWithCp1252(text)) {
-        QsciScintilla::keyPressEvent(event);
-        return;
+    try {
+        if (command || text.isEmpty() || !allPrintable(text) || latin1AgreesWithCp1252(text)) {
+            // What Scintilla is about to type: the characters, or CR LF for
+            // Enter. It replaces the selection, if any.
+            const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+            if (!command && ((!text.isEmpty() && allPrintable(text)) || enter))
+                checkRoomFor(enter ? 2 : static_cast<std::size_t>(text.size()), SelLength());
+            QsciScintilla::keyPressEvent(event);
+            return;
+        }
+        if (const std::optional<std::string> typed = encodeCp1252(text))
+            insertTyped(*typed, true);
+        else
+            refuse();
+    } catch (...) {
+        reportFailure(std::current_exception());
     }
-    if (const std::optional<std::string> typed = encodeCp1252(text))
-        insertTyped(*typed, true);
-    else
-        refuse();
     event->accept();
 }
 
 void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
+    try {
+        inputMethodEventChecked(event);
+    } catch (...) {
+        reportFailure(std::current_exception());
+        event->accept();
+    }
+}
+
+void EditorWidget::inputMethodEventChecked(QInputMethodEvent* event) {
     const QString commit = event->commitString();
+    checkRoomFor(static_cast<std::size_t>(commit.size()), SelLength());
     if (commit.isEmpty() || latin1AgreesWithCp1252(commit)) {
         QsciScintilla::inputMethodEvent(event);
         return;
@@ -232,31 +272,50 @@ void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void EditorWidget::paste() {
-    const QMimeData* source = QApplication::clipboard()->mimeData();
-    if (!source || !source->hasText())
-        return;
-    bool rectangular = false;
-    const QByteArray text = fromMimeData(source, rectangular);
-    if (text.isEmpty())
-        return;
-    insertTyped(view(text), false);
+    try {
+        const QMimeData* source = QApplication::clipboard()->mimeData();
+        if (!source || !source->hasText())
+            return;
+        bool rectangular = false;
+        const QByteArray text = fromMimeData(source, rectangular);
+        if (text.isEmpty())
+            return;
+        insertTyped(view(text), false);
+    } catch (...) {
+        reportFailure(std::current_exception());
+    }
 }
 
 void EditorWidget::dropEvent(QDropEvent* event) {
     // Scintilla drops the text with its line ends made CR LF and leaves it
     // selected; the text is put back as it came, in the same undo step.
     bool rectangular = false;
-    const QByteArray dropped = fromMimeData(event->mimeData(), rectangular);
+    QByteArray dropped;
+    std::string converted;
+    try {
+        dropped = fromMimeData(event->mimeData(), rectangular);
+        converted = withWindowsLineEnds(view(dropped));
+        // Text moved within the document leaves its length as it is; the
+        // check counts the dropped text as Scintilla first inserts it.
+        if (event->source() != this || event->dropAction() != Qt::MoveAction)
+            checkRoomFor(converted.size(), 0);
+    } catch (...) {
+        event->ignore();
+        reportFailure(std::current_exception());
+        return;
+    }
     SendScintilla(SCI_BEGINUNDOACTION);
-    QsciScintilla::dropEvent(event);
-    if (event->isAccepted() && !rectangular && !dropped.isEmpty()) {
-        const std::string converted = withWindowsLineEnds(view(dropped));
-        if (converted != view(dropped) && SelText() == converted) {
+    try {
+        QsciScintilla::dropEvent(event);
+        if (event->isAccepted() && !rectangular && !dropped.isEmpty() &&
+            converted != view(dropped) && SelText() == converted) {
             const Pos start = SelStart();
             SetSelText(view(dropped));
             SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start),
                           static_cast<long>(start + dropped.size()));
         }
+    } catch (...) {
+        reportFailure(std::current_exception());
     }
     SendScintilla(SCI_ENDUNDOACTION);
 }
@@ -274,11 +333,15 @@ void EditorWidget::mousePressEvent(QMouseEvent* event) {
     SetSelStart(static_cast<Pos>(SendScintilla(
         SCI_POSITIONFROMPOINT, static_cast<unsigned long>(at.x()), static_cast<long>(at.y()))));
     const QMimeData* source = clipboard->mimeData(QClipboard::Selection);
-    if (source && source->hasText()) {
-        bool rectangular = false;
-        const QByteArray text = fromMimeData(source, rectangular);
-        if (!text.isEmpty())
-            insertTyped(view(text), false);
+    try {
+        if (source && source->hasText()) {
+            bool rectangular = false;
+            const QByteArray text = fromMimeData(source, rectangular);
+            if (!text.isEmpty())
+                insertTyped(view(text), false);
+        }
+    } catch (...) {
+        reportFailure(std::current_exception());
     }
     event->accept();
 }
