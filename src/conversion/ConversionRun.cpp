@@ -17,11 +17,19 @@ void runRows(TextBox& box, ConversionState& state, ProgressView& progress, ScanM
     focusAndSelectAll(box);
     progress.setProgressValue(0);
 
-    std::optional<std::string> original;
-    std::string work, scratch;
+    // The linear scan reads the document where the box keeps it, and holds
+    // only the two latest versions of it: the memory a run needs stays a
+    // small multiple of the document.
+    std::string copy, work, scratch;
+    std::string_view original, current;
     if (mode == ScanMode::Linear) {
-        original = box.Text();
-        work = *original;
+        if (const std::optional<std::string_view> bytes = box.bytesInPlace()) {
+            original = *bytes;
+        } else {
+            copy = box.Text();
+            original = copy;
+        }
+        current = original;
     }
 
     for (;;) {
@@ -34,16 +42,21 @@ void runRows(TextBox& box, ConversionState& state, ProgressView& progress, ScanM
         state.txtFind.assign(row->find);
         state.txtReplace.assign(row->replace);
         if (mode == ScanMode::Linear) {
-            if (convertRow(work, scratch, state.txtFind, state.txtReplace))
+            if (convertRow(current, scratch, state.txtFind, state.txtReplace)) {
                 std::swap(work, scratch);
+                current = work;
+            }
         } else {
             scanRow(box, state.txtFind, state.txtReplace);
         }
     }
 
     // The whole document is selected here, so this is a single replacement.
-    if (original && work != *original)
+    if (mode == ScanMode::Linear && current != original) {
+        std::string().swap(scratch);
+        std::string().swap(copy);
         box.SetSelText(work);
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -15,10 +16,14 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <new>
 
 namespace kalvo {
 
 namespace {
+
+// Replacements of more bytes than this skip Scintilla's change notices.
+constexpr std::size_t kLargeReplacement = std::size_t{1} << 20;
 
 // Scintilla in 8-bit mode reads and writes characters as Latin-1. That is
 // right for ASCII and for 0xA0-0xFF, where Windows-1252 agrees with Latin-1;
@@ -178,6 +183,31 @@ Pos EditorWidget::find(std::int64_t start, std::string_view needle) const {
 }
 
 void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
+    // Scintilla deletes before it inserts, and grows its buffer for the
+    // insertion by the whole inserted text plus a sixth of the old buffer
+    // (all of it zeroed), so replacing a whole document would take about
+    // three times its size. Room made first is just the new length, with a
+    // little to spare for typing; when the buffer is large enough already
+    // this does nothing.
+    const std::size_t newLength = static_cast<std::size_t>(Length() - length) + text.size();
+    if (text.size() > static_cast<std::size_t>(length)) {
+        SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(newLength + newLength / 256 + 1));
+        // Scintilla keeps its own failures to itself; this one comes before
+        // any change, so the document is still as it was.
+        if (SendScintilla(SCI_GETSTATUS) == SC_STATUS_BADALLOC) {
+            SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+            throw std::bad_alloc();
+        }
+    }
+    // Each change notice carries two copies of the changed text (one as
+    // UTF-16, for assistive tools), three times the size of a converted
+    // document. A large replacement goes without them; the editor's own
+    // change signals are given afterwards.
+    const bool large = text.size() + static_cast<std::size_t>(length) > kLargeReplacement;
+    const long mask = SendScintilla(SCI_GETMODEVENTMASK);
+    const long lines = SendScintilla(SCI_GETLINECOUNT);
+    if (large)
+        SendScintilla(SCI_SETMODEVENTMASK, 0UL);
     // One undo step, whatever the size of the replacement.
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from),
@@ -186,6 +216,16 @@ void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
     SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(text.size()),
                   text.empty() ? "" : text.data());
     SendScintilla(SCI_ENDUNDOACTION);
+    if (large) {
+        SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
+        emit textChanged();
+        if (SendScintilla(SCI_GETLINECOUNT) != lines)
+            emit linesChanged();
+        if (QAccessible::isActive()) {
+            QAccessibleEvent changed(this, QAccessible::TextUpdated);
+            QAccessible::updateAccessibility(&changed);
+        }
+    }
 }
 
 void EditorWidget::refuse() const {

@@ -34,6 +34,7 @@ public:
     void SetSelText(std::string_view text) override;
 
     void SetFocus() override;
+    std::optional<std::string_view> bytesInPlace() const override { return bytes(); }
     Pos find(std::int64_t start, std::string_view needle) const override;
 
     // Scintilla's own paste (its context menu) would turn the pasted line

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,6 +43,11 @@ public:
     virtual void SetSelText(std::string_view text) = 0;
 
     virtual void SetFocus() = 0;
+
+    // The document's bytes where the box keeps them, valid until its next
+    // change, for callers that only read a large document; nothing when the
+    // box keeps no such copy (Text() then gives one).
+    virtual std::optional<std::string_view> bytesInPlace() const { return std::nullopt; }
 
     // Smallest 1-based position >= start where needle occurs, 0 when there is
     // none, when the document is empty or when start lies beyond its end.

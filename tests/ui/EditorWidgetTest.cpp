@@ -120,3 +120,24 @@ TEST_F(EditorWidgetTest, TypingComposingPastingAndDroppingStopAtTheLimit) {
     EXPECT_EQ(failed.first().first().toString(),
               QStringLiteral("the result would be larger than 5 bytes"));
 }
+
+// A replacement of more than 1 MiB, as a conversion makes, skips Scintilla's
+// own change notices: the editor still says once that its text changed, and
+// the replacement is still one undo step.
+TEST_F(EditorWidgetTest, LargeReplacementIsOneUndoStepWithOneChangeSignal) {
+    std::string before;
+    while (before.size() < (std::size_t{3} << 19)) // 1.5 MiB of short lines
+        before += ":Disp A\r\n";
+    const std::string after = ":ClrHome\r\n" + before; // one line more
+    editor.SetText(before);
+    QSignalSpy changed(&editor, &QsciScintilla::textChanged);
+    QSignalSpy lines(&editor, &QsciScintilla::linesChanged);
+    editor.SetSelLength(editor.Length());
+    editor.SetSelText(after);
+    EXPECT_EQ(editor.Text(), after);
+    EXPECT_EQ(editor.SelStart(), static_cast<kalvo::Pos>(after.size()));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(lines.count(), 1);
+    editor.undo();
+    EXPECT_EQ(editor.Text(), before);
+}
