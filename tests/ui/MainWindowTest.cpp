@@ -15,6 +15,9 @@
 #include <QTest>
 #include <QWindow>
 
+#include <exception>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 using kalvo::frmWordProc;
@@ -237,4 +240,27 @@ TEST_F(MainWindowTest, ConversionLeavesThePrimarySelectionToOtherPrograms) {
     EXPECT_EQ(primary({"-o"}), ":sin( A");
     window.all->trigger();
     EXPECT_EQ(primary({"-o"}), ":sin( A\r\n:sin(( B");
+}
+
+// Whatever a command handler meets, one message says what could not be done
+// and why, and the handler returns.
+TEST_F(MainWindowTest, CommandFailuresBecomeOneSentenceEach) {
+    ModalAnswerer answer;
+    const auto fails = [&](const std::exception_ptr& error) {
+        return kalvo::runCommand(&window, QStringLiteral("Kalvo could not open the file \"a.txt\""),
+                                 [&] { std::rethrow_exception(error); });
+    };
+    EXPECT_FALSE(fails(std::make_exception_ptr(std::bad_alloc())));
+    EXPECT_FALSE(fails(std::make_exception_ptr(kalvo::DocumentTooLarge(2147483647))));
+    EXPECT_FALSE(fails(std::make_exception_ptr(std::runtime_error("disk on fire"))));
+    EXPECT_FALSE(fails(std::make_exception_ptr(42)));
+    EXPECT_TRUE(kalvo::runCommand(&window, QStringLiteral("unused"), [] {}));
+    EXPECT_EQ(answer.messages,
+              (QStringList{
+                  "Kalvo could not open the file \"a.txt\": there is not enough memory.",
+                  "Kalvo could not open the file \"a.txt\": the result would be larger than "
+                  "2147483647 bytes.",
+                  "Kalvo could not open the file \"a.txt\": an unexpected error occurred (disk on "
+                  "fire).",
+                  "Kalvo could not open the file \"a.txt\": an unexpected error occurred."}));
 }
