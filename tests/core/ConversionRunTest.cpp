@@ -158,6 +158,24 @@ TEST(ConversionRun, FailedReplacementLeavesEverythingAsItWas) {
     }
 }
 
+// The window's bar follows the share of the document done: pieces of a
+// sixteenth of the document (from 4 KiB to 32 KiB) each report how far the
+// conversion has got.
+TEST(ConversionRun, PiecesReportHowFarTheConversionHasGot) {
+    std::string document;
+    for (int line = 0; line < 25000; ++line) // 200000 bytes
+        document += ":sin A\r\n";
+    std::vector<std::size_t> done;
+    const std::string converted = convertText(document, [&](std::size_t n) { done.push_back(n); });
+    std::vector<std::size_t> expected;
+    for (std::size_t n = 12500; n <= 200000; n += 12500)
+        expected.push_back(n);
+    EXPECT_EQ(done, expected);
+    // Every sin gains "(", the last one "((".
+    EXPECT_EQ(converted.size(), 200000u + 25000u + 1u);
+    EXPECT_TRUE(converted.ends_with(":sin( A\r\n:sin(( A\r\n"));
+}
+
 TEST(ConversionRun, ClosingMessagesKeepTheirWording) {
     EXPECT_TRUE(kConversionCompleteMessage.starts_with("Conversion Complete!  Although"));
     EXPECT_NE(kConversionCompleteMessage.find("before you exit!  I am"), std::string_view::npos);
