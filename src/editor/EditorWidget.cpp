@@ -191,6 +191,7 @@ void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
     // this does nothing.
     const std::size_t newLength = static_cast<std::size_t>(Length() - length) + text.size();
     if (text.size() > static_cast<std::size_t>(length)) {
+        SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
         SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(newLength + newLength / 256 + 1));
         // Scintilla keeps its own failures to itself; this one comes before
         // any change, so the document is still as it was.
