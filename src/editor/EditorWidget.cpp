@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 namespace kalvo {
 
@@ -96,6 +97,20 @@ EditorWidget::EditorWidget(QWidget* parent) : QsciScintilla(parent) {
                 command->setAlternateKey(0);
         }
     }
+
+    // Whatever else Scintilla inserts by itself (a Tab, a duplicated line)
+    // meets the document's limit too: an insertion that would pass it is
+    // made empty and reported, once for each key, paste or drop.
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int type, const char*, int length, int, int, int, int, int, int) {
+                if ((type & SC_MOD_INSERTCHECK) &&
+                    static_cast<std::size_t>(Length()) + static_cast<std::size_t>(length) >
+                        static_cast<std::size_t>(lengthLimit_)) {
+                    SendScintilla(SCI_CHANGEINSERTION, 0UL, "");
+                    if (!std::exchange(insertionEmptied_, true))
+                        reportFailure(std::make_exception_ptr(DocumentTooLarge(lengthLimit_)));
+                }
+            });
 }
 
 std::string_view EditorWidget::bytes() const {
@@ -259,6 +274,7 @@ void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
 }
 
 void EditorWidget::keyPressEvent(QKeyEvent* event) {
+    insertionEmptied_ = false;
     const QString text = event->text();
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
     try {
@@ -282,6 +298,7 @@ void EditorWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
+    insertionEmptied_ = false;
     try {
         inputMethodEventChecked(event);
     } catch (...) {
@@ -313,6 +330,7 @@ void EditorWidget::inputMethodEventChecked(QInputMethodEvent* event) {
 }
 
 void EditorWidget::paste() {
+    insertionEmptied_ = false;
     try {
         const QMimeData* source = QApplication::clipboard()->mimeData();
         if (!source || !source->hasText())
@@ -328,6 +346,7 @@ void EditorWidget::paste() {
 }
 
 void EditorWidget::dropEvent(QDropEvent* event) {
+    insertionEmptied_ = false;
     // Scintilla drops the text with its line ends made CR LF and leaves it
     // selected; the text is put back as it came, in the same undo step.
     bool rectangular = false;
@@ -362,6 +381,7 @@ void EditorWidget::dropEvent(QDropEvent* event) {
 }
 
 void EditorWidget::mousePressEvent(QMouseEvent* event) {
+    insertionEmptied_ = false;
     // The middle button pastes the X11 selection; Scintilla's own way would
     // change its line ends and turn other characters into '?'.
     QClipboard* clipboard = QApplication::clipboard();

@@ -100,6 +100,9 @@ private:
     void insertTyped(std::string_view bytes, bool overtype);
 
     Pos lengthLimit_ = kMaxDocumentLength;
+    // Scintilla was made to insert nothing since the last key, paste or
+    // drop: the document was full.
+    bool insertionEmptied_ = false;
     int internalSelections_ = 0;
 };
 

@@ -91,6 +91,9 @@ TEST_F(EditorWidgetTest, TypingComposingPastingAndDroppingStopAtTheLimit) {
              QApplication::sendEvent(&editor, &key);
          }},
         {"Enter", [&] { QTest::keyClick(&editor, Qt::Key_Return); }},
+        {"Tab", [&] { QTest::keyClick(&editor, Qt::Key_Tab); }},
+        {"Ctrl+D, which duplicates",
+         [&] { QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier); }},
         {"an input method",
          [&] {
              QInputMethodEvent composed;
