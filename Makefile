@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz screenshots clean \
+.PHONY: all deps configure build run test test-sanitize bench bench-window fuzz screenshots clean \
 	fuzz-ti86 fuzz-ti83p-reader fuzz-ti83p-tokenizer
 
 all: build
@@ -74,6 +74,10 @@ bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
 	$(BUILD_DIR)/bench/kalvo_ti86_bench
 	$(BUILD_DIR)/bench/kalvo_bench_ti83p
+
+# The Convert button in the real window, on a virtual X server.
+bench-window: build
+	QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD_DIR)/bench/kalvo_window_bench
 
 clean:
 	rm -rf $(BUILD_DIR)

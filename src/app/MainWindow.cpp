@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include <utility>
+
 namespace kalvo {
 
 namespace fs = std::filesystem;
@@ -63,6 +65,15 @@ frmWordProc::frmWordProc(QWidget* parent)
     Command1->setGeometry(twipsRect(360, 7200, 11175, 375));
     setTabOrder(txtwordproc, Command1);
     connect(Command1, &QPushButton::clicked, this, &frmWordProc::Command1_Click);
+    // Shown once the event that failed has returned: a drop must not wait on
+    // a message box.
+    connect(
+        txtwordproc, &EditorWidget::insertionFailed, this,
+        [this](const QString& reason) {
+            showKalvoMessage(this,
+                             QStringLiteral("Kalvo could not insert the text: %1.").arg(reason));
+        },
+        Qt::QueuedConnection);
 
     auto item = [this](QMenu* menu, const char* name, const QString& caption,
                        void (frmWordProc::*handler)()) {
@@ -118,9 +129,22 @@ frmWordProc::frmWordProc(QWidget* parent)
 frmWordProc::~frmWordProc() = default;
 
 void frmWordProc::Command1_Click() {
-    if (!Form1_)
-        Form1_ = std::make_unique<Form1>();
-    runConversion(*txtwordproc, conversion, *Form1_, messages_, ScanMode::Linear);
+    if (converting_)
+        return;
+    converting_ = true;
+    runCommand(this, QStringLiteral("Kalvo could not convert the document"), [this] {
+        if (!Form1_)
+            Form1_ = std::make_unique<Form1>();
+        // The run selects the whole document 82 times to work on it; none of
+        // that is a selection for other programs to paste.
+        const EditorWidget::InternalSelections internal(*txtwordproc);
+        runConversion(*txtwordproc, conversion, *Form1_, messages_, ScanMode::Linear);
+    });
+    converting_ = false;
+    // A close request that came while the progress window was painting: the
+    // run and its messages are done, so the program ends now.
+    if (std::exchange(closeWhenConverted_, false))
+        close();
 }
 
 void frmWordProc::convert_Click() {
@@ -128,8 +152,10 @@ void frmWordProc::convert_Click() {
 }
 
 void frmWordProc::New_Click() {
-    strFileName.clear();
-    txtwordproc->SetText({});
+    runCommand(this, QStringLiteral("Kalvo could not start a new document"), [this] {
+        strFileName.clear();
+        txtwordproc->SetText({});
+    });
 }
 
 void frmWordProc::open_Click() {
@@ -139,16 +165,22 @@ void frmWordProc::open_Click() {
     dialog.setNameFilter(QStringLiteral("Text File (*.txt)"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    // The name is kept even when the file then cannot be read.
-    strFileName = toPath(dialog.selectedFiles().constFirst());
-    if (const std::optional<std::string> bytes = readDocument(strFileName))
-        txtwordproc->SetText(*bytes);
+    const QString name = dialog.selectedFiles().constFirst();
+    runCommand(this, QStringLiteral("Kalvo could not open the file \"%1\"").arg(name), [&] {
+        // The name is kept even when the file then cannot be read.
+        strFileName = toPath(name);
+        if (const std::optional<std::string> bytes = readDocument(strFileName))
+            txtwordproc->SetText(*bytes);
+    });
 }
 
 void frmWordProc::Save_Click() {
-    const std::string text = txtwordproc->Text();
-    const SaveResult result = saveDocument(strFileName, text, [this] { return askFileName(); });
-    if (result.outcome == SaveOutcome::Failed)
+    SaveResult result;
+    const bool ran = runCommand(this, QStringLiteral("Kalvo could not save the file"), [&] {
+        const std::string text = txtwordproc->Text();
+        result = saveDocument(strFileName, text, [this] { return askFileName(); });
+    });
+    if (ran && result.outcome == SaveOutcome::Failed)
         showKalvoMessage(
             this, QStringLiteral("Kalvo could not save the file \"%1\": %2.")
                       .arg(fromPath(result.path), QString::fromLocal8Bit(result.error.message())));
@@ -180,6 +212,11 @@ void frmWordProc::showEvent(QShowEvent* event) {
 }
 
 void frmWordProc::closeEvent(QCloseEvent* event) {
+    if (converting_) {
+        closeWhenConverted_ = true;
+        event->ignore();
+        return;
+    }
     event->accept();
     if (endProgram)
         endProgram();
@@ -188,35 +225,43 @@ void frmWordProc::closeEvent(QCloseEvent* event) {
 // The clipboard commands show no message; a beep says the clipboard refused
 // (another program holds it, or Paste met a character no document can hold).
 void frmWordProc::copy_Click() {
-    SystemClipboard clipboard;
-    if (!copySelection(*txtwordproc, clipboard))
-        QApplication::beep();
+    runCommand(this, QStringLiteral("Kalvo could not copy the text"), [this] {
+        SystemClipboard clipboard;
+        if (!copySelection(*txtwordproc, clipboard))
+            QApplication::beep();
+    });
 }
 
 void frmWordProc::Paste_Click() {
-    SystemClipboard clipboard;
-    if (!pasteClipboard(*txtwordproc, clipboard))
-        QApplication::beep();
+    runCommand(this, QStringLiteral("Kalvo could not paste the text"), [this] {
+        SystemClipboard clipboard;
+        if (!pasteClipboard(*txtwordproc, clipboard))
+            QApplication::beep();
+    });
 }
 
 void frmWordProc::cut_Click() {
-    SystemClipboard clipboard;
-    if (!cutSelection(*txtwordproc, clipboard))
-        QApplication::beep();
+    runCommand(this, QStringLiteral("Kalvo could not cut the text"), [this] {
+        SystemClipboard clipboard;
+        if (!cutSelection(*txtwordproc, clipboard))
+            QApplication::beep();
+    });
 }
 
 void frmWordProc::all_Click() {
-    focusAndSelectAll(*txtwordproc);
+    runCommand(this, QStringLiteral("Kalvo could not select the text"),
+               [this] { focusAndSelectAll(*txtwordproc); });
 }
 
 // Opens the Find/Replace dialog frmReplace over the document.
 void frmWordProc::FR_Click() {
-    openReplaceDialog(frmReplace_, *txtwordproc, *txtwordproc);
+    runCommand(this, QStringLiteral("Kalvo could not open Find/Replace"),
+               [this] { openReplaceDialog(frmReplace_, *txtwordproc, *txtwordproc); });
 }
 
 // Opens the help window Form2, or brings it to the front.
 void frmWordProc::Help2_Click() {
-    showHelpWindow();
+    runCommand(this, QStringLiteral("Kalvo could not show the help"), [] { showHelpWindow(); });
 }
 
 } // namespace kalvo

@@ -86,6 +86,9 @@ private:
     std::filesystem::path askFileName();
 
     QtMessageBox messages_;
+    // A conversion is running; a close request waits for its end.
+    bool converting_ = false;
+    bool closeWhenConverted_ = false;
     std::unique_ptr<Form1> Form1_;
     QPointer<frmReplace> frmReplace_;
 };

@@ -1,7 +1,9 @@
 #include "app/MessageBox.h"
 
 #include "editor/Cp1252Qt.h"
+#include "editor/FailureReason.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace kalvo {
@@ -11,6 +13,17 @@ void showKalvoMessage(QWidget* parent, const QString& text) {
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+void showFailure(QWidget* parent, const QString& whatFailed, const std::exception_ptr& error) {
+    try {
+        showKalvoMessage(parent, whatFailed + QStringLiteral(": ") + failureReason(error) +
+                                     QLatin1Char('.'));
+    } catch (...) {
+        // Too little memory even for the message: the beep is all that is
+        // left, and the document is as it was.
+        QApplication::beep();
+    }
 }
 
 void QtMessageBox::showMessage(std::string_view text) {

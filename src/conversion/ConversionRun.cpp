@@ -5,45 +5,89 @@
 #include "editor/TextBuffer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
 
 namespace kalvo {
 
-void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
-                   MessageSink& messages, ScanMode mode) {
-    progress.showProgress();
+namespace {
+
+// One step of the run: the next row, the focus in the box with everything
+// selected, the bar one further. False past the last row.
+bool nextRow(TextBox& box, ConversionState& state, ProgressView& progress) {
+    ++state.counter;
+    focusAndSelectAll(box);
+    progress.setProgressValue(progress.progressValue() + 1);
+    const std::optional<TokenRow> row = tokenRow(state.counter);
+    if (!row)
+        return false;
+    state.txtFind.assign(row->find);
+    state.txtReplace.assign(row->replace);
+    return true;
+}
+
+void runRows(TextBox& box, ConversionState& state, ProgressView& progress, ScanMode mode) {
     focusAndSelectAll(box);
     progress.setProgressValue(0);
 
-    std::optional<std::string> original;
-    std::string work, scratch;
-    if (mode == ScanMode::Linear) {
-        original = box.Text();
-        work = *original;
+    if (mode == ScanMode::StepByStep) {
+        while (nextRow(box, state, progress))
+            scanRow(box, state.txtFind, state.txtReplace);
+        return;
     }
 
-    for (;;) {
-        ++state.counter;
-        focusAndSelectAll(box);
-        progress.setProgressValue(progress.progressValue() + 1);
-        const std::optional<TokenRow> row = tokenRow(state.counter);
-        if (!row)
-            break;
-        state.txtFind.assign(row->find);
-        state.txtReplace.assign(row->replace);
-        if (mode == ScanMode::Linear) {
-            if (convertRow(work, scratch, state.txtFind, state.txtReplace))
-                std::swap(work, scratch);
-        } else {
-            scanRow(box, state.txtFind, state.txtReplace);
-        }
+    // The linear run reads the document where the box keeps it and sends it
+    // through all rows in pieces, so that it holds one converted copy and
+    // takes a fraction of the time of a pass per row. The bar still counts
+    // the rows, in step with the share of the document done.
+    std::string copy;
+    std::string_view original;
+    if (const std::optional<std::string_view> bytes = box.bytesInPlace()) {
+        original = *bytes;
+    } else {
+        copy = box.Text();
+        original = copy;
     }
+    int rowsShown = 0;
+    const auto showRowsUpTo = [&](int last) {
+        for (; rowsShown < last; ++rowsShown)
+            nextRow(box, state, progress);
+    };
+    std::string converted = convertText(original, [&](std::size_t done) {
+        showRowsUpTo(original.empty() ? kTokenRowCount
+                                      : static_cast<int>(std::uint64_t{kTokenRowCount} * done /
+                                                         original.size()));
+    });
+    showRowsUpTo(kTokenRowCount);
+    nextRow(box, state, progress); // past the last row: the run ends
 
     // The whole document is selected here, so this is a single replacement.
-    if (original && work != *original)
-        box.SetSelText(work);
+    if (converted != original) {
+        std::string().swap(copy);
+        box.SetSelText(converted);
+    }
+}
+
+} // namespace
+
+void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
+                   MessageSink& messages, ScanMode mode) {
+    const Pos selStart = box.SelStart(), selLength = box.SelLength();
+    progress.showProgress();
+    try {
+        runRows(box, state, progress, mode);
+    } catch (...) {
+        // Stopped by an error (no memory, a result past the document's
+        // limit): no progress window or counter is left behind, and the
+        // linear scan has not touched the text. The caller says why.
+        progress.hideProgress();
+        state.counter = 0;
+        box.SetSelStart(selStart);
+        box.SetSelLength(selLength);
+        throw;
+    }
 
     messages.showMessage(kConversionCompleteMessage);
     messages.showMessage(kAfterConversionMessage);
@@ -54,16 +98,17 @@ void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
     state.counter = 0;
 }
 
-std::string convertText(std::string_view document) {
+std::string convertText(std::string_view document, const std::function<void(std::size_t)>& done) {
     // Pieces small enough that a piece and its converted text stay in the
     // processor's cache while all 81 rows work on them, and small beside
     // the document so that they add little to the memory a run needs.
     const std::size_t pieceSize =
         std::clamp<std::size_t>(document.size() / 16, std::size_t{4} << 10, std::size_t{32} << 10);
-    return convertTextInPieces(document, pieceSize);
+    return convertTextInPieces(document, pieceSize, done);
 }
 
-std::string convertTextInPieces(std::string_view document, std::size_t pieceSize) {
+std::string convertTextInPieces(std::string_view document, std::size_t pieceSize,
+                                const std::function<void(std::size_t)>& done) {
     std::vector<RowStream> rows;
     rows.reserve(kTokenRowCount);
     for (int n = 1; n <= kTokenRowCount; ++n)
@@ -110,6 +155,8 @@ std::string convertTextInPieces(std::string_view document, std::size_t pieceSize
             if (!lastRow)
                 std::swap(piece, converted);
         }
+        if (done)
+            done(fed);
         if (end)
             return result;
     }

@@ -4,6 +4,7 @@
 #include "editor/TextBox.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -70,10 +71,14 @@ void runConversion(TextBox& box, ConversionState& state, ProgressView& progress,
                    MessageSink& messages, ScanMode mode);
 
 // The 81 rows applied to a plain document, without windows or messages.
-std::string convertText(std::string_view document);
+// `done`, when given, hears after each piece how many bytes of the document
+// have gone into the rows.
+std::string convertText(std::string_view document,
+                        const std::function<void(std::size_t)>& done = {});
 // The same, with the document passed through the rows in pieces of
 // `pieceSize` bytes; every size gives the same bytes.
-std::string convertTextInPieces(std::string_view document, std::size_t pieceSize);
+std::string convertTextInPieces(std::string_view document, std::size_t pieceSize,
+                                const std::function<void(std::size_t)>& done = {});
 // The same through the step-by-step scan on a TextBuffer; the reference the
 // linear path is checked against.
 std::string convertTextStepByStep(std::string_view document);

@@ -1,10 +1,12 @@
 #include "editor/EditorWidget.h"
 
 #include "editor/Cp1252Qt.h"
+#include "editor/FailureReason.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -14,10 +16,15 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <new>
+#include <utility>
 
 namespace kalvo {
 
 namespace {
+
+// Replacements of more bytes than this skip Scintilla's change notices.
+constexpr std::size_t kLargeReplacement = std::size_t{1} << 20;
 
 // Scintilla in 8-bit mode reads and writes characters as Latin-1. That is
 // right for ASCII and for 0xA0-0xFF, where Windows-1252 agrees with Latin-1;
@@ -90,6 +97,20 @@ EditorWidget::EditorWidget(QWidget* parent) : QsciScintilla(parent) {
                 command->setAlternateKey(0);
         }
     }
+
+    // Whatever else Scintilla inserts by itself (a Tab, a duplicated line)
+    // meets the document's limit too: an insertion that would pass it is
+    // made empty and reported, once for each key, paste or drop.
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int type, const char*, int length, int, int, int, int, int, int) {
+                if ((type & SC_MOD_INSERTCHECK) &&
+                    static_cast<std::size_t>(Length()) + static_cast<std::size_t>(length) >
+                        static_cast<std::size_t>(lengthLimit_)) {
+                    SendScintilla(SCI_CHANGEINSERTION, 0UL, "");
+                    if (!std::exchange(insertionEmptied_, true))
+                        reportFailure(std::make_exception_ptr(DocumentTooLarge(lengthLimit_)));
+                }
+            });
 }
 
 std::string_view EditorWidget::bytes() const {
@@ -102,7 +123,7 @@ std::string EditorWidget::Text() const {
 }
 
 void EditorWidget::SetText(std::string_view text) {
-    checkDocumentSize(text.size());
+    checkDocumentSize(text.size(), lengthLimit_);
     // A new document starts a new undo history; not recording the old text
     // also keeps loading a large file quick.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
@@ -136,7 +157,18 @@ Pos EditorWidget::SelLength() const {
 void EditorWidget::SetSelLength(Pos count) {
     const Pos start = SelStart();
     const Pos length = std::clamp<Pos>(count, 0, Length() - start);
-    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), static_cast<long>(start + length));
+    if (internalSelections_ == 0) {
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start),
+                      static_cast<long>(start + length));
+        return;
+    }
+    // SCI_SETSEL hands every non-empty selection to the X11 primary
+    // selection, copying the selected text out of the editor; setting the
+    // selection directly does not. The view scrolls to the caret as with
+    // SCI_SETSEL.
+    SendScintilla(SCI_SETSELECTION, static_cast<unsigned long>(start + length),
+                  static_cast<long>(start));
+    SendScintilla(SCI_SCROLLCARET);
 }
 
 std::string EditorWidget::SelText() const {
@@ -147,7 +179,7 @@ std::string EditorWidget::SelText() const {
 void EditorWidget::SetSelText(std::string_view text) {
     const Pos start = SelStart();
     const Pos length = SelLength();
-    checkDocumentSize(static_cast<std::size_t>(Length() - length) + text.size());
+    checkRoomFor(text.size(), length);
     replaceRange(start, length, text);
     SendScintilla(SCI_SETEMPTYSELECTION,
                   static_cast<unsigned long>(start) + static_cast<unsigned long>(text.size()));
@@ -166,6 +198,32 @@ Pos EditorWidget::find(std::int64_t start, std::string_view needle) const {
 }
 
 void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
+    // Scintilla deletes before it inserts, and grows its buffer for the
+    // insertion by the whole inserted text plus a sixth of the old buffer
+    // (all of it zeroed), so replacing a whole document would take about
+    // three times its size. Room made first is just the new length, with a
+    // little to spare for typing; when the buffer is large enough already
+    // this does nothing.
+    const std::size_t newLength = static_cast<std::size_t>(Length() - length) + text.size();
+    if (text.size() > static_cast<std::size_t>(length)) {
+        SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+        SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(newLength + newLength / 256 + 1));
+        // Scintilla keeps its own failures to itself; this one comes before
+        // any change, so the document is still as it was.
+        if (SendScintilla(SCI_GETSTATUS) == SC_STATUS_BADALLOC) {
+            SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+            throw std::bad_alloc();
+        }
+    }
+    // Each change notice carries two copies of the changed text (one as
+    // UTF-16, for assistive tools), three times the size of a converted
+    // document. A large replacement goes without them; the editor's own
+    // change signals are given afterwards.
+    const bool large = text.size() + static_cast<std::size_t>(length) > kLargeReplacement;
+    const long mask = SendScintilla(SCI_GETMODEVENTMASK);
+    const long lines = SendScintilla(SCI_GETLINECOUNT);
+    if (large)
+        SendScintilla(SCI_SETMODEVENTMASK, 0UL);
     // One undo step, whatever the size of the replacement.
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from),
@@ -174,11 +232,29 @@ void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
     SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(text.size()),
                   text.empty() ? "" : text.data());
     SendScintilla(SCI_ENDUNDOACTION);
+    if (large) {
+        SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
+        emit textChanged();
+        if (SendScintilla(SCI_GETLINECOUNT) != lines)
+            emit linesChanged();
+        if (QAccessible::isActive()) {
+            QAccessibleEvent changed(this, QAccessible::TextUpdated);
+            QAccessible::updateAccessibility(&changed);
+        }
+    }
 }
 
 void EditorWidget::refuse() const {
     QApplication::beep();
     emit const_cast<EditorWidget*>(this)->characterRefused();
+}
+
+void EditorWidget::reportFailure(const std::exception_ptr& error) {
+    emit insertionFailed(failureReason(error));
+}
+
+void EditorWidget::checkRoomFor(std::size_t inserted, Pos replaced) const {
+    checkDocumentSize(static_cast<std::size_t>(Length() - replaced) + inserted, lengthLimit_);
 }
 
 void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
@@ -190,6 +266,7 @@ void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
         if (next != '\r' && next != '\n')
             length = 1;
     }
+    checkRoomFor(typed.size(), length);
     replaceRange(from, length, typed);
     SendScintilla(SCI_SETEMPTYSELECTION,
                   static_cast<unsigned long>(from) + static_cast<unsigned long>(typed.size()));
@@ -197,21 +274,42 @@ void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
 }
 
 void EditorWidget::keyPressEvent(QKeyEvent* event) {
+    insertionEmptied_ = false;
     const QString text = event->text();
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-    if (command || text.isEmpty() || !allPrintable(text) || latin1AgreesWithCp1252(text)) {
-        QsciScintilla::keyPressEvent(event);
-        return;
+    try {
+        if (command || text.isEmpty() || !allPrintable(text) || latin1AgreesWithCp1252(text)) {
+            // What Scintilla is about to type: the characters, or CR LF for
+            // Enter. It replaces the selection, if any.
+            const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+            if (!command && ((!text.isEmpty() && allPrintable(text)) || enter))
+                checkRoomFor(enter ? 2 : static_cast<std::size_t>(text.size()), SelLength());
+            QsciScintilla::keyPressEvent(event);
+            return;
+        }
+        if (const std::optional<std::string> typed = encodeCp1252(text))
+            insertTyped(*typed, true);
+        else
+            refuse();
+    } catch (...) {
+        reportFailure(std::current_exception());
     }
-    if (const std::optional<std::string> typed = encodeCp1252(text))
-        insertTyped(*typed, true);
-    else
-        refuse();
     event->accept();
 }
 
 void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
+    insertionEmptied_ = false;
+    try {
+        inputMethodEventChecked(event);
+    } catch (...) {
+        reportFailure(std::current_exception());
+        event->accept();
+    }
+}
+
+void EditorWidget::inputMethodEventChecked(QInputMethodEvent* event) {
     const QString commit = event->commitString();
+    checkRoomFor(static_cast<std::size_t>(commit.size()), SelLength());
     if (commit.isEmpty() || latin1AgreesWithCp1252(commit)) {
         QsciScintilla::inputMethodEvent(event);
         return;
@@ -232,36 +330,58 @@ void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void EditorWidget::paste() {
-    const QMimeData* source = QApplication::clipboard()->mimeData();
-    if (!source || !source->hasText())
-        return;
-    bool rectangular = false;
-    const QByteArray text = fromMimeData(source, rectangular);
-    if (text.isEmpty())
-        return;
-    insertTyped(view(text), false);
+    insertionEmptied_ = false;
+    try {
+        const QMimeData* source = QApplication::clipboard()->mimeData();
+        if (!source || !source->hasText())
+            return;
+        bool rectangular = false;
+        const QByteArray text = fromMimeData(source, rectangular);
+        if (text.isEmpty())
+            return;
+        insertTyped(view(text), false);
+    } catch (...) {
+        reportFailure(std::current_exception());
+    }
 }
 
 void EditorWidget::dropEvent(QDropEvent* event) {
+    insertionEmptied_ = false;
     // Scintilla drops the text with its line ends made CR LF and leaves it
     // selected; the text is put back as it came, in the same undo step.
     bool rectangular = false;
-    const QByteArray dropped = fromMimeData(event->mimeData(), rectangular);
+    QByteArray dropped;
+    std::string converted;
+    try {
+        dropped = fromMimeData(event->mimeData(), rectangular);
+        converted = withWindowsLineEnds(view(dropped));
+        // Text moved within the document leaves its length as it is; the
+        // check counts the dropped text as Scintilla first inserts it.
+        if (event->source() != this || event->dropAction() != Qt::MoveAction)
+            checkRoomFor(converted.size(), 0);
+    } catch (...) {
+        event->ignore();
+        reportFailure(std::current_exception());
+        return;
+    }
     SendScintilla(SCI_BEGINUNDOACTION);
-    QsciScintilla::dropEvent(event);
-    if (event->isAccepted() && !rectangular && !dropped.isEmpty()) {
-        const std::string converted = withWindowsLineEnds(view(dropped));
-        if (converted != view(dropped) && SelText() == converted) {
+    try {
+        QsciScintilla::dropEvent(event);
+        if (event->isAccepted() && !rectangular && !dropped.isEmpty() &&
+            converted != view(dropped) && SelText() == converted) {
             const Pos start = SelStart();
             SetSelText(view(dropped));
             SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start),
                           static_cast<long>(start + dropped.size()));
         }
+    } catch (...) {
+        reportFailure(std::current_exception());
     }
     SendScintilla(SCI_ENDUNDOACTION);
 }
 
 void EditorWidget::mousePressEvent(QMouseEvent* event) {
+    insertionEmptied_ = false;
     // The middle button pastes the X11 selection; Scintilla's own way would
     // change its line ends and turn other characters into '?'.
     QClipboard* clipboard = QApplication::clipboard();
@@ -274,11 +394,15 @@ void EditorWidget::mousePressEvent(QMouseEvent* event) {
     SetSelStart(static_cast<Pos>(SendScintilla(
         SCI_POSITIONFROMPOINT, static_cast<unsigned long>(at.x()), static_cast<long>(at.y()))));
     const QMimeData* source = clipboard->mimeData(QClipboard::Selection);
-    if (source && source->hasText()) {
-        bool rectangular = false;
-        const QByteArray text = fromMimeData(source, rectangular);
-        if (!text.isEmpty())
-            insertTyped(view(text), false);
+    try {
+        if (source && source->hasText()) {
+            bool rectangular = false;
+            const QByteArray text = fromMimeData(source, rectangular);
+            if (!text.isEmpty())
+                insertTyped(view(text), false);
+        }
+    } catch (...) {
+        reportFailure(std::current_exception());
     }
     event->accept();
 }

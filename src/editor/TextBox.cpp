@@ -1,6 +1,6 @@
 #include "editor/TextBox.h"
 
-#include <stdexcept>
+#include <string>
 
 namespace kalvo {
 
@@ -26,9 +26,14 @@ Pos findIn(std::string_view haystack, std::int64_t start, std::string_view needl
     return at == std::string_view::npos ? 0 : static_cast<Pos>(at + 1);
 }
 
-void checkDocumentSize(std::size_t size) {
-    if (size > static_cast<std::size_t>(kMaxDocumentLength))
-        throw std::length_error("document too large: Kalvo holds at most 2147483647 bytes");
+DocumentTooLarge::DocumentTooLarge(Pos limit)
+    : std::length_error("document too large: Kalvo holds at most " + std::to_string(limit) +
+                        " bytes"),
+      limit_(limit) {}
+
+void checkDocumentSize(std::size_t size, Pos limit) {
+    if (size > static_cast<std::size_t>(limit))
+        throw DocumentTooLarge(limit);
 }
 
 } // namespace kalvo

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -42,6 +44,11 @@ public:
 
     virtual void SetFocus() = 0;
 
+    // The document's bytes where the box keeps them, valid until its next
+    // change, for callers that only read a large document; nothing when the
+    // box keeps no such copy (Text() then gives one).
+    virtual std::optional<std::string_view> bytesInPlace() const { return std::nullopt; }
+
     // Smallest 1-based position >= start where needle occurs, 0 when there is
     // none, when the document is empty or when start lies beyond its end.
     // The start is 64-bit because callers compute it as caret + 2.
@@ -57,8 +64,19 @@ void focusAndSelectAll(TextBox& box);
 // find() over a plain string, shared by every implementation.
 Pos findIn(std::string_view haystack, std::int64_t start, std::string_view needle);
 
-// Throws std::length_error when a document of `size` bytes cannot be held
-// with 32-bit positions.
-void checkDocumentSize(std::size_t size);
+// A change refused because the document would pass its limit; nothing was
+// changed.
+class DocumentTooLarge : public std::length_error {
+public:
+    explicit DocumentTooLarge(Pos limit);
+    Pos limit() const { return limit_; }
+
+private:
+    Pos limit_;
+};
+
+// Throws DocumentTooLarge when a document of `size` bytes would pass `limit`
+// (by default what 32-bit positions can hold).
+void checkDocumentSize(std::size_t size, Pos limit = kMaxDocumentLength);
 
 } // namespace kalvo

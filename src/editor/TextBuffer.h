@@ -24,6 +24,7 @@ public:
     void SetSelText(std::string_view text) override;
 
     void SetFocus() override { ++focusCount_; }
+    std::optional<std::string_view> bytesInPlace() const override { return text_; }
     Pos find(std::int64_t start, std::string_view needle) const override {
         return findIn(text_, start, needle);
     }

@@ -125,27 +125,31 @@ SearchText frmReplace::searchText() {
 void frmReplace::cmdFindNext_Click() {
     if (!txtwordproc_.alive())
         return;
-    findNextSteps(txtwordproc_, searchText(), *this);
+    runCommand(this, QStringLiteral("Kalvo could not find the text"),
+               [this] { findNextSteps(txtwordproc_, searchText(), *this); });
 }
 
 void frmReplace::cmdReplace_Click() {
     if (!txtwordproc_.alive())
         return;
-    const SearchText find = searchText();
-    // A replacement Windows-1252 cannot hold is never stored as other
-    // characters; only a find text that can occur would use it anyway.
-    const std::optional<std::string> replacement = encodeCp1252(txtReplace->text());
-    if (find && !replacement) {
-        QApplication::beep();
-        return;
-    }
-    replaceSteps(txtwordproc_, find, replacement ? *replacement : std::string(), *this);
+    runCommand(this, QStringLiteral("Kalvo could not replace the text"), [this] {
+        const SearchText find = searchText();
+        // A replacement Windows-1252 cannot hold is never stored as other
+        // characters; only a find text that can occur would use it anyway.
+        const std::optional<std::string> replacement = encodeCp1252(txtReplace->text());
+        if (find && !replacement) {
+            QApplication::beep();
+            return;
+        }
+        replaceSteps(txtwordproc_, find, replacement ? *replacement : std::string(), *this);
+    });
 }
 
 void frmReplace::cmdCancel_Click() {
     if (!txtwordproc_.alive())
         return;
-    cancelSteps(txtwordproc_, *this);
+    runCommand(this, QStringLiteral("Kalvo could not close Find/Replace"),
+               [this] { cancelSteps(txtwordproc_, *this); });
 }
 
 void frmReplace::setFindNextEnabled(bool enabled) {

@@ -73,6 +73,9 @@ private:
         std::string SelText() const override { return box_.SelText(); }
         void SetSelText(std::string_view text) override { box_.SetSelText(text); }
         void SetFocus() override;
+        std::optional<std::string_view> bytesInPlace() const override {
+            return box_.bytesInPlace();
+        }
         Pos find(std::int64_t start, std::string_view needle) const override {
             return box_.find(start, needle);
         }

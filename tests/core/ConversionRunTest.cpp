@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <exception>
+#include <new>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -105,6 +109,71 @@ TEST(ConversionRun, ProgressMessagesCaretAndStateOfEveryRun) {
             EXPECT_EQ(state.counter, 0);
         }
     }
+}
+
+namespace {
+
+// A box whose replacements fail as a full memory or a document past its
+// limit would make them fail.
+class FailingBox final : public TextBox {
+public:
+    explicit FailingBox(std::exception_ptr error) : error_(std::move(error)) {}
+    TextBuffer b;
+    std::string Text() const override { return b.Text(); }
+    void SetText(std::string_view text) override { b.SetText(text); }
+    Pos Length() const override { return b.Length(); }
+    Pos SelStart() const override { return b.SelStart(); }
+    void SetSelStart(Pos caret) override { b.SetSelStart(caret); }
+    Pos SelLength() const override { return b.SelLength(); }
+    void SetSelLength(Pos count) override { b.SetSelLength(count); }
+    std::string SelText() const override { return b.SelText(); }
+    void SetSelText(std::string_view) override { std::rethrow_exception(error_); }
+    void SetFocus() override {}
+
+private:
+    std::exception_ptr error_;
+};
+
+} // namespace
+
+// A run that cannot store its result leaves the document, its selection and
+// the counter as they were, hides the progress window, shows no message and
+// lets the caller say why.
+TEST(ConversionRun, FailedReplacementLeavesEverythingAsItWas) {
+    for (const std::exception_ptr& error : {std::make_exception_ptr(std::bad_alloc()),
+                                            std::make_exception_ptr(DocumentTooLarge(9))}) {
+        FailingBox box(error);
+        box.SetText(":sin A:sin B");
+        box.SetSelStart(1);
+        box.SetSelLength(3);
+        ConversionState state;
+        RecordingView view;
+        EXPECT_ANY_THROW(runConversion(box, state, view, view, ScanMode::Linear));
+        EXPECT_EQ(box.Text(), ":sin A:sin B");
+        EXPECT_EQ(box.SelText(), "sin");
+        EXPECT_EQ(view.calls.back(), "hide");
+        EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "hide"), 1);
+        EXPECT_EQ(view.calls.size(), 85u); // show, 83 steps, hide: no message
+        EXPECT_EQ(state.counter, 0);
+    }
+}
+
+// The window's bar follows the share of the document done: pieces of a
+// sixteenth of the document (from 4 KiB to 32 KiB) each report how far the
+// conversion has got.
+TEST(ConversionRun, PiecesReportHowFarTheConversionHasGot) {
+    std::string document;
+    for (int line = 0; line < 25000; ++line) // 200000 bytes
+        document += ":sin A\r\n";
+    std::vector<std::size_t> done;
+    const std::string converted = convertText(document, [&](std::size_t n) { done.push_back(n); });
+    std::vector<std::size_t> expected;
+    for (std::size_t n = 12500; n <= 200000; n += 12500)
+        expected.push_back(n);
+    EXPECT_EQ(done, expected);
+    // Every sin gains "(", the last one "((".
+    EXPECT_EQ(converted.size(), 200000u + 25000u + 1u);
+    EXPECT_TRUE(converted.ends_with(":sin( A\r\n:sin(( A\r\n"));
 }
 
 TEST(ConversionRun, ClosingMessagesKeepTheirWording) {

@@ -128,3 +128,18 @@ TEST_F(EditAndFindCommands, CopyAndPasteKeysReachTheEditMenuThenSelectAllAndCut)
     window.cut->trigger();
     EXPECT_EQ(state(), "[] editor");
 }
+
+// A replacement that would pass the document's limit (lowered here) is
+// refused with one message; the document and its selection stay.
+TEST_F(EditAndFindCommands, ReplacePastTheLimitShowsOneMessage) {
+    box().SetText("cat");
+    box().setLengthLimit(4);
+    openDialog();
+    d().txtFind->setText(QStringLiteral("cat"));
+    d().txtReplace->setText(QStringLiteral("tiger"));
+    ModalAnswerer answers;
+    QTest::mouseClick(d().cmdReplace, Qt::LeftButton);
+    EXPECT_EQ(answers.messages, QStringList{"Kalvo could not replace the text: the result would "
+                                            "be larger than 4 bytes."});
+    EXPECT_EQ(marked(box().Text(), box().SelStart(), box().SelLength()), "[cat]");
+}

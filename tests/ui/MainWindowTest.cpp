@@ -6,16 +6,57 @@
 #include "editor/EditorWidget.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QTest>
+#include <QWindow>
 
+#include <exception>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 using kalvo::frmWordProc;
 
 namespace {
+
+// xclip, standing for another program, on the X11 primary selection (what a
+// middle click pastes); this process keeps answering the X server meanwhile.
+QByteArray primary(QStringList args, const QByteArray& input = {}) {
+    QProcess process;
+    if (!input.isNull()) // xclip -i stays behind, serving the text
+        process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(QStringLiteral("xclip"), args << QStringLiteral("-selection") << "primary");
+    process.write(input);
+    process.closeWriteChannel();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(process.exitCode(), 0);
+    return process.readAllStandardOutput();
+}
+
+// Asks the window system to close `window` the first time the progress
+// window paints, as a click on the close box then would.
+class CloseWhileProgressPaints : public QObject {
+public:
+    explicit CloseWhileProgressPaints(QWidget& window) : window_(window) {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!sent && event->type() == QEvent::Paint && qobject_cast<kalvo::Form1*>(watched)) {
+            sent = true;
+            window_.windowHandle()->close();
+        }
+        return false;
+    }
+    bool sent = false;
+
+private:
+    QWidget& window_;
+};
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -105,4 +146,121 @@ TEST_F(MainWindowTest, LayoutIgnoresResizingAndExitEndsTheProgram) {
     EXPECT_TRUE(window.txtwordproc->hasFocus());
     window.Exit->trigger(); // as the close box: through closeEvent
     EXPECT_EQ(ended, 1);
+}
+
+// A document limit lowered so that passing it needs no 2 GiB: a conversion
+// whose result would pass it says so in one message box and changes nothing;
+// a run within the limit then converts as always.
+TEST_F(MainWindowTest, ConversionPastTheLimitShowsOneMessageAndKeepsTheDocument) {
+    kalvo::EditorWidget& box = *window.txtwordproc;
+    box.SetText(":sin A:sin B"); // 12 bytes; converted ":sin( A:sin(( B", 15
+    box.SetSelStart(1);
+    box.SetSelLength(3);
+    box.setLengthLimit(14);
+    ModalAnswerer answer;
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    EXPECT_EQ(answer.messages, QStringList{"Kalvo could not convert the document: the result would "
+                                           "be larger than 14 bytes."});
+    EXPECT_EQ(box.Text(), ":sin A:sin B");
+    EXPECT_EQ(box.SelText(), "sin");
+    EXPECT_FALSE(window.progressWindow()->isVisible());
+    EXPECT_EQ(window.conversion.counter, 0);
+
+    box.setLengthLimit(15);
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    EXPECT_EQ(answer.messages.size(), 3);
+    EXPECT_EQ(box.Text(), ":sin( A:sin(( B");
+    EXPECT_EQ(ended, 0);
+}
+
+// Paste and typing meet the same limit, each with one message; replacing a
+// selection counts only what the document gains.
+TEST_F(MainWindowTest, PasteAndTypingPastTheLimitShowOneMessageEach) {
+    kalvo::EditorWidget& box = *window.txtwordproc;
+    box.setLengthLimit(7);
+    box.SetText("12345");
+    box.SetSelStart(5);
+    QApplication::clipboard()->setText(QStringLiteral("abc"));
+    ModalAnswerer answer;
+    window.Paste->trigger();
+    box.SetText("1234567");
+    box.SetSelStart(7);
+    QTest::keyClick(&box, Qt::Key_X);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.messages.size() == 2; }));
+    EXPECT_EQ(answer.messages,
+              (QStringList{"Kalvo could not paste the text: the result would be larger than 7 "
+                           "bytes.",
+                           "Kalvo could not insert the text: the result would be larger than 7 "
+                           "bytes."}));
+    EXPECT_EQ(box.Text(), "1234567");
+    box.SetSelStart(5);
+    box.SetSelLength(2);
+    QTest::keyClick(&box, Qt::Key_X);
+    EXPECT_EQ(box.Text(), "12345x");
+    QTest::qWait(50);
+    EXPECT_EQ(answer.count(), 2);
+}
+
+// A close request while the progress window paints does not cut the run
+// short: the document is converted, both messages come, then the program
+// ends.
+TEST_F(MainWindowTest, CloseDuringTheRunEndsTheProgramAfterBothMessages) {
+    window.txtwordproc->SetText(":sin A:sin B");
+    ModalAnswerer answer;
+    qsizetype messagesAtEnd = -1;
+    window.endProgram = [&] {
+        ++ended;
+        messagesAtEnd = answer.messages.size();
+    };
+    CloseWhileProgressPaints closer(window);
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    EXPECT_TRUE(closer.sent);
+    EXPECT_EQ(window.txtwordproc->Text(), ":sin( A:sin(( B");
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(messagesAtEnd, 2);
+    EXPECT_FALSE(window.progressWindow()->isVisible());
+}
+
+// The run's 82 select-alls stay inside the editor: after a conversion the X11
+// primary selection still holds what another program put there. The user's
+// own selections, by the keyboard or Select All, still reach it.
+TEST_F(MainWindowTest, ConversionLeavesThePrimarySelectionToOtherPrograms) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+        QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
+        GTEST_SKIP() << "needs an X server and xclip";
+    primary({"-i"}, "another program's words");
+    window.txtwordproc->SetText(":sin A\r\n:sin B");
+    ModalAnswerer answer;
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    ASSERT_EQ(answer.messages.size(), 2);
+    EXPECT_EQ(primary({"-o"}), "another program's words");
+
+    window.txtwordproc->setFocus();
+    QTest::keyClick(window.txtwordproc, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(primary({"-o"}), ":sin( A");
+    window.all->trigger();
+    EXPECT_EQ(primary({"-o"}), ":sin( A\r\n:sin(( B");
+}
+
+// Whatever a command handler meets, one message says what could not be done
+// and why, and the handler returns.
+TEST_F(MainWindowTest, CommandFailuresBecomeOneSentenceEach) {
+    ModalAnswerer answer;
+    const auto fails = [&](const std::exception_ptr& error) {
+        return kalvo::runCommand(&window, QStringLiteral("Kalvo could not open the file \"a.txt\""),
+                                 [&] { std::rethrow_exception(error); });
+    };
+    EXPECT_FALSE(fails(std::make_exception_ptr(std::bad_alloc())));
+    EXPECT_FALSE(fails(std::make_exception_ptr(kalvo::DocumentTooLarge(2147483647))));
+    EXPECT_FALSE(fails(std::make_exception_ptr(std::runtime_error("disk on fire"))));
+    EXPECT_FALSE(fails(std::make_exception_ptr(42)));
+    EXPECT_TRUE(kalvo::runCommand(&window, QStringLiteral("unused"), [] {}));
+    EXPECT_EQ(answer.messages,
+              (QStringList{
+                  "Kalvo could not open the file \"a.txt\": there is not enough memory.",
+                  "Kalvo could not open the file \"a.txt\": the result would be larger than "
+                  "2147483647 bytes.",
+                  "Kalvo could not open the file \"a.txt\": an unexpected error occurred (disk on "
+                  "fire).",
+                  "Kalvo could not open the file \"a.txt\": an unexpected error occurred."}));
 }
