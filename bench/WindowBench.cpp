@@ -5,8 +5,8 @@
 // just before the press. Goals on the 2-core development machine: 16 MiB
 // under 2 s, 50 MiB under 5 s, growth under 4 times the document.
 
-#include "app/MainWindow.h"
-#include "editor/EditorWidget.h"
+#include "widgets/EditorWidget.h"
+#include "windows/MainWindow.h"
 
 #include <QApplication>
 #include <QMessageBox>

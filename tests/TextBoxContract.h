@@ -4,7 +4,7 @@
 // widget, so that the conversion and Find/Replace behave the same on both.
 
 #include "conversion/ConversionRun.h"
-#include "editor/TextBox.h"
+#include "document/TextBox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/MainWindow.h"
-#include "app/SplashWindow.h"
+#include "windows/MainWindow.h"
+#include "windows/SplashWindow.h"
 
 #include <QApplication>
 

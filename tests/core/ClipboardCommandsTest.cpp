@@ -1,5 +1,5 @@
-#include "editor/ClipboardCommands.h"
-#include "editor/TextBuffer.h"
+#include "files/ClipboardCommands.h"
+#include "document/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "conversion/ConversionRun.h"
-#include "editor/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

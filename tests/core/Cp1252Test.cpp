@@ -1,4 +1,4 @@
-#include "editor/Cp1252.h"
+#include "document/Cp1252.h"
 
 #include <gtest/gtest.h>
 

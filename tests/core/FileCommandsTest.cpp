@@ -1,4 +1,4 @@
-#include "editor/FileCommands.h"
+#include "files/FileCommands.h"
 #include "TempFolderTest.h"
 
 #include <gtest/gtest.h>

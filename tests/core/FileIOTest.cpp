@@ -1,6 +1,6 @@
-#include "editor/FileIO.h"
+#include "files/FileIO.h"
 #include "TempFolderTest.h"
-#include "editor/TextBox.h"
+#include "document/TextBox.h"
 
 #include <gtest/gtest.h>
 

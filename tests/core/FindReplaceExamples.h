@@ -2,7 +2,7 @@
 
 // Worked find and replace cases, for the steps and for the real dialog.
 
-#include "editor/TextBox.h"
+#include "document/TextBox.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "findreplace/FindReplaceSteps.h"
 #include "FindReplaceExamples.h"
-#include "editor/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "conversion/ConversionRun.h"
 #include "conversion/RowScan.h"
 #include "conversion/TokenTable.h"
-#include "editor/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "../TextBoxContract.h"
 
-#include "editor/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <stdexcept>
 

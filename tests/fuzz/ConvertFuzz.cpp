@@ -2,7 +2,7 @@
 // selection inside the text, and agree byte for byte.
 #include "conversion/ConversionRun.h"
 #include "conversion/RowScan.h"
-#include "editor/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <cstdint>
 #include <cstdio>

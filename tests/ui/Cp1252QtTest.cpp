@@ -1,4 +1,4 @@
-#include "editor/Cp1252Qt.h"
+#include "common/Cp1252Qt.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "../core/FindReplaceExamples.h"
 #include "WidgetTestHelpers.h"
 
-#include "app/MainWindow.h"
-#include "editor/Cp1252Qt.h"
-#include "editor/EditorWidget.h"
-#include "findreplace/ReplaceDialog.h"
+#include "common/Cp1252Qt.h"
+#include "widgets/EditorWidget.h"
+#include "windows/MainWindow.h"
+#include "windows/ReplaceDialog.h"
 
 #include <QAction>
 #include <QClipboard>

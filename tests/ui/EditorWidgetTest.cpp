@@ -1,6 +1,6 @@
 #include "../TextBoxContract.h"
 
-#include "editor/EditorWidget.h"
+#include "widgets/EditorWidget.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "WidgetTestHelpers.h"
 
-#include "app/MainWindow.h"
-#include "editor/EditorWidget.h"
+#include "widgets/EditorWidget.h"
+#include "windows/MainWindow.h"
 
 #include <QAction>
 #include <QFileDialog>

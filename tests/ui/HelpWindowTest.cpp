@@ -1,5 +1,5 @@
-#include "app/HelpWindow.h"
-#include "app/AppResources.h"
+#include "windows/HelpWindow.h"
+#include "common/AppResources.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "WidgetTestHelpers.h"
 
-#include "app/KeepOnTop.h"
+#include "common/KeepOnTop.h"
 
 #include <QTest>
 #include <QWidget>

@@ -1,9 +1,9 @@
 #include "WidgetTestHelpers.h"
 
-#include "app/MainWindow.h"
-#include "app/ProgressWindow.h"
-#include "editor/Cp1252Qt.h"
-#include "editor/EditorWidget.h"
+#include "common/Cp1252Qt.h"
+#include "widgets/EditorWidget.h"
+#include "windows/MainWindow.h"
+#include "windows/ProgressWindow.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "app/SplashWindow.h"
+#include "windows/SplashWindow.h"
 
 #include <QFrame>
 #include <QLabel>

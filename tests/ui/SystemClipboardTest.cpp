@@ -1,6 +1,6 @@
 #include "WidgetTestHelpers.h"
 
-#include "editor/SystemClipboard.h"
+#include "widgets/SystemClipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

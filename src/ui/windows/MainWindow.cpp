@@ -1,0 +1,267 @@
+#include "windows/MainWindow.h"
+
+#include "common/AppResources.h"
+#include "files/ClipboardCommands.h"
+#include "files/FileCommands.h"
+#include "widgets/EditorWidget.h"
+#include "widgets/SystemClipboard.h"
+#include "windows/HelpWindow.h"
+#include "windows/ProgressWindow.h"
+#include "windows/ReplaceDialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <utility>
+
+namespace kalvo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path toPath(const QString& name) {
+#ifdef _WIN32
+    return fs::path(name.toStdWString());
+#else
+    return fs::path(QFile::encodeName(name).toStdString());
+#endif
+}
+
+QString fromPath(const fs::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+} // namespace
+
+frmWordProc::frmWordProc(QWidget* parent)
+    : QMainWindow(parent), endProgram([] { QCoreApplication::exit(0); }), messages_(this) {
+    setObjectName(QStringLiteral("frmWordProc"));
+    setWindowTitle(QStringLiteral("Kalvo"));
+    setWindowIcon(appIcon());
+
+    // Controls keep their place and size whatever the window's size: the
+    // client area has no layout.
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    txtwordproc = new EditorWidget(client);
+    txtwordproc->setObjectName(QStringLiteral("txtwordproc"));
+    txtwordproc->setGeometry(twipsRect(240, 240, 11295, 6735));
+
+    Command1 = new QPushButton(QStringLiteral("&Convert to 8xp"), client);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(twipsRect(360, 7200, 11175, 375));
+    setTabOrder(txtwordproc, Command1);
+    connect(Command1, &QPushButton::clicked, this, &frmWordProc::Command1_Click);
+    // Shown once the event that failed has returned: a drop must not wait on
+    // a message box.
+    connect(
+        txtwordproc, &EditorWidget::insertionFailed, this,
+        [this](const QString& reason) {
+            showKalvoMessage(this,
+                             QStringLiteral("Kalvo could not insert the text: %1.").arg(reason));
+        },
+        Qt::QueuedConnection);
+
+    auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                       void (frmWordProc::*handler)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    // "File" has no access key, so Alt+F opens "&Find\Replace".
+    file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("file"));
+    New = item(file, "New", QStringLiteral("&New"), &frmWordProc::New_Click);
+    open = item(file, "open", QStringLiteral("&Open"), &frmWordProc::open_Click);
+    Save = item(file, "Save", QStringLiteral("&Save"), &frmWordProc::Save_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("BL"));
+    convert = item(file, "convert", QStringLiteral("&Convert"), &frmWordProc::convert_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("lb"));
+    Exit = item(file, "Exit", QStringLiteral("&Exit"), &frmWordProc::Exit_Click);
+
+    edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("edit"));
+    copy = item(edit, "copy", QStringLiteral("&Copy"), &frmWordProc::copy_Click);
+    Paste = item(edit, "Paste", QStringLiteral("&Paste"), &frmWordProc::Paste_Click);
+    cut = item(edit, "cut", QStringLiteral("C&ut"), &frmWordProc::cut_Click);
+    edit->addSeparator()->setObjectName(QStringLiteral("BLwt"));
+    all = item(edit, "all", QStringLiteral("S&elct All"), &frmWordProc::all_Click);
+    // The usual alternates reach the same commands, so that copying and
+    // pasting always go through the Edit menu.
+    copy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    Paste->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+
+    FR1 = menuBar()->addMenu(QStringLiteral("&Find\\Replace"));
+    FR1->setObjectName(QStringLiteral("FR1"));
+    FR = item(FR1, "FR", QStringLiteral("Find\\Replce Manually"), &frmWordProc::FR_Click);
+
+    Help = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help->setObjectName(QStringLiteral("Help"));
+    Help2 = item(Help, "Help2", QStringLiteral("Help"), &frmWordProc::Help2_Click);
+    Help2->setShortcut(QKeySequence(Qt::Key_F1));
+
+    // The client area (below the menu bar) is 11880 x 7920 twips and stands
+    // at 60, 630 twips from the screen's corner.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setGeometry(twipsToPixels(60), twipsToPixels(630) - menuHeight, twipsToPixels(11880),
+                twipsToPixels(7920) + menuHeight);
+
+    txtwordproc->setFocus();
+}
+
+frmWordProc::~frmWordProc() = default;
+
+void frmWordProc::Command1_Click() {
+    if (converting_)
+        return;
+    converting_ = true;
+    runCommand(this, QStringLiteral("Kalvo could not convert the document"), [this] {
+        if (!Form1_)
+            Form1_ = std::make_unique<Form1>();
+        // The run selects the whole document 82 times to work on it; none of
+        // that is a selection for other programs to paste.
+        const EditorWidget::InternalSelections internal(*txtwordproc);
+        runConversion(*txtwordproc, conversion, *Form1_, messages_, ScanMode::Linear);
+    });
+    converting_ = false;
+    // A close request that came while the progress window was painting: the
+    // run and its messages are done, so the program ends now.
+    if (std::exchange(closeWhenConverted_, false))
+        close();
+}
+
+void frmWordProc::convert_Click() {
+    Command1_Click();
+}
+
+void frmWordProc::New_Click() {
+    runCommand(this, QStringLiteral("Kalvo could not start a new document"), [this] {
+        strFileName.clear();
+        txtwordproc->SetText({});
+    });
+}
+
+void frmWordProc::open_Click() {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("Text File (*.txt)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString name = dialog.selectedFiles().constFirst();
+    runCommand(this, QStringLiteral("Kalvo could not open the file \"%1\"").arg(name), [&] {
+        // The name is kept even when the file then cannot be read.
+        strFileName = toPath(name);
+        if (const std::optional<std::string> bytes = readDocument(strFileName))
+            txtwordproc->SetText(*bytes);
+    });
+}
+
+void frmWordProc::Save_Click() {
+    SaveResult result;
+    const bool ran = runCommand(this, QStringLiteral("Kalvo could not save the file"), [&] {
+        const std::string text = txtwordproc->Text();
+        result = saveDocument(strFileName, text, [this] { return askFileName(); });
+    });
+    if (ran && result.outcome == SaveOutcome::Failed)
+        showKalvoMessage(
+            this, QStringLiteral("Kalvo could not save the file \"%1\": %2.")
+                      .arg(fromPath(result.path), QString::fromLocal8Bit(result.error.message())));
+}
+
+fs::path frmWordProc::askFileName() {
+    QInputDialog prompt(this);
+    prompt.setWindowTitle(QStringLiteral("Kalvo"));
+    prompt.setInputMode(QInputDialog::TextInput);
+    prompt.setLabelText(
+        QStringLiteral("Please Intput A Filename.  (Including Path, Name, and Extension (.txt)"));
+    prompt.setTextValue(QString());
+    if (prompt.exec() != QDialog::Accepted)
+        return {};
+    return toPath(prompt.textValue());
+}
+
+void frmWordProc::Exit_Click() {
+    close();
+}
+
+// Shown, the window takes the keyboard with the caret in the editor, so that
+// typing, the access keys and the shortcuts reach it without a click even
+// where no window manager hands out the focus.
+void frmWordProc::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        activateWindow();
+}
+
+void frmWordProc::closeEvent(QCloseEvent* event) {
+    if (converting_) {
+        closeWhenConverted_ = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (endProgram)
+        endProgram();
+}
+
+// The clipboard commands show no message; a beep says the clipboard refused
+// (another program holds it, or Paste met a character no document can hold).
+void frmWordProc::copy_Click() {
+    runCommand(this, QStringLiteral("Kalvo could not copy the text"), [this] {
+        SystemClipboard clipboard;
+        if (!copySelection(*txtwordproc, clipboard))
+            QApplication::beep();
+    });
+}
+
+void frmWordProc::Paste_Click() {
+    runCommand(this, QStringLiteral("Kalvo could not paste the text"), [this] {
+        SystemClipboard clipboard;
+        if (!pasteClipboard(*txtwordproc, clipboard))
+            QApplication::beep();
+    });
+}
+
+void frmWordProc::cut_Click() {
+    runCommand(this, QStringLiteral("Kalvo could not cut the text"), [this] {
+        SystemClipboard clipboard;
+        if (!cutSelection(*txtwordproc, clipboard))
+            QApplication::beep();
+    });
+}
+
+void frmWordProc::all_Click() {
+    runCommand(this, QStringLiteral("Kalvo could not select the text"),
+               [this] { focusAndSelectAll(*txtwordproc); });
+}
+
+// Opens the Find/Replace dialog frmReplace over the document.
+void frmWordProc::FR_Click() {
+    runCommand(this, QStringLiteral("Kalvo could not open Find/Replace"),
+               [this] { openReplaceDialog(frmReplace_, *txtwordproc, *txtwordproc); });
+}
+
+// Opens the help window Form2, or brings it to the front.
+void frmWordProc::Help2_Click() {
+    runCommand(this, QStringLiteral("Kalvo could not show the help"), [] { showHelpWindow(); });
+}
+
+} // namespace kalvo

@@ -1,0 +1,360 @@
+// kalvo-convert as a script sees it: the real binary, run through the shell,
+// with its standard streams in files.
+
+#include "../core/TempFolderTest.h"
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <system_error>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A program with CR LF, a lone CR, a lone LF, NUL and both non-ASCII bytes.
+const std::string kProgram = std::string("A:sin X\r\n:ZDecm\r:cos\xF1 X\n") + '\0' + "\xE5";
+const std::string kConverted =
+    std::string("A:sin(( X\r\n:Z\xE5") + "Decm\r:cos((\xF1 X\n" + '\0' + "\xE5";
+
+// What a failure prints: one line naming the path and the system's reason.
+std::string failure(const std::string& what, int error) {
+    return "1||kalvo-convert: " + what + ": " + std::generic_category().message(error) + "\n";
+}
+
+class ConvertCommand : public TempFolderTest {
+protected:
+    std::string read(const std::string& name) {
+        std::ostringstream bytes;
+        bytes << std::ifstream(dir / name, std::ios::binary).rdbuf();
+        return bytes.str();
+    }
+    void write(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
+    // Runs kalvo-convert in `dir` through the shell, `input` on its standard
+    // input, `args` (redirections too) last; answers "exit status|stdout|stderr".
+    std::string run(const std::string& args, const std::string& input = "",
+                    const std::string& shellPrefix = "") {
+        write(".in", input);
+        const std::string command = shellPrefix + "cd '" + dir.string() + "' && exec '" +
+                                    KALVO_CONVERT_BINARY + "' <.in >.out 2>.err " + args;
+        const int status = std::system(command.c_str());
+        const std::string result = std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) +
+                                   "|" + read(".out") + "|" + read(".err");
+        for (const char* stream : {".in", ".out", ".err"})
+            fs::remove(dir / stream);
+        return result;
+    }
+    // Runs a bash script in `dir` with $K naming kalvo-convert; its exit status.
+    int shell(const std::string& script) {
+        const std::string command = "cd '" + dir.string() + "' && K='" + KALVO_CONVERT_BINARY +
+                                    "' exec bash -c '" + script + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Everything in the folder, so that a temporary left behind shows.
+    long entries() const { return std::distance(fs::directory_iterator(dir), {}); }
+};
+
+} // namespace
+
+TEST_F(ConvertCommand, ConvertsByteExactBetweenFilesAndStandardStreams) {
+    for (const char* args : {"", "-", "- -o -"})
+        EXPECT_EQ(run(args, kProgram), "0|" + kConverted + "|") << args;
+    EXPECT_EQ(run("", ""), "0||");
+    write("game.86.txt", kProgram);
+    EXPECT_EQ(run("game.86.txt"), "0|" + kConverted + "|");
+    EXPECT_EQ(run("game.86.txt -o game.83p.txt"), "0||");
+    write("old.txt", "old contents that are longer than the new ones");
+    EXPECT_EQ(run("-o old.txt game.86.txt"), "0||"); // options first; the output replaced
+    write("prog.txt", kProgram);
+    EXPECT_EQ(run("prog.txt -o prog.txt"), "0||"); // in place
+    write("-o", ":ClLCD");
+    EXPECT_EQ(run("-- -o"), "0|:ClrHome|");
+    for (const char* name : {"game.83p.txt", "old.txt", "prog.txt"})
+        EXPECT_EQ(read(name), kConverted) << name;
+    EXPECT_EQ(read("game.86.txt"), kProgram);
+    EXPECT_EQ(entries(), 5);
+}
+
+TEST_F(ConvertCommand, HelpVersionAndUsageErrors) {
+    EXPECT_TRUE(run("--help").starts_with("0|Usage: kalvo-convert [INPUT] [-o OUTPUT]\n"));
+    EXPECT_EQ(run("-h"), run("--help"));
+    EXPECT_EQ(run("--version"), std::string("0|kalvo-convert ") + KALVO_VERSION + "\n|");
+    write("a.txt", ":ClLCD");
+    for (const char* args : {"--bogus", "-x a.txt", "a.txt b.txt", "a.txt -o", "-o x -o y a.txt"}) {
+        const std::string result = run(args, ":ClLCD");
+        EXPECT_TRUE(result.starts_with("2||kalvo-convert: ")) << args << ": " << result;
+        EXPECT_NE(result.find("\nUsage: kalvo-convert"), std::string::npos) << args;
+    }
+    EXPECT_EQ(entries(), 1); // nothing written
+}
+
+// These fail even for root. The old output survives whole; nothing is left.
+TEST_F(ConvertCommand, FailuresKeepTheOldOutput) {
+    write("in.txt", kProgram);
+    write("out.txt", "old");
+    write("plain.txt", "a file, not a folder");
+    fs::create_directory(dir / "folder");
+    EXPECT_EQ(run("missing.txt -o out.txt"), failure("missing.txt", ENOENT));
+    EXPECT_EQ(run("folder -o out.txt"), failure("folder", EISDIR));
+    EXPECT_EQ(run("in.txt -o no/such/out.txt"), failure("no/such/out.txt", ENOENT));
+    EXPECT_EQ(run("in.txt -o folder"), failure("folder", EISDIR));
+    EXPECT_EQ(run("in.txt -o plain.txt/out.txt"), failure("plain.txt/out.txt", ENOTDIR));
+    EXPECT_EQ(run(">/dev/full", kProgram), failure("standard output", ENOSPC));
+    // The file size limit stops the write halfway through the result.
+    std::string program;
+    while (program.size() < 64 * 1024)
+        program += ":Outpt(1,1,\"SCORE\")\r\n:getKy->K\r\n";
+    write("in.txt", program);
+    // Not killed by SIGXFSZ: one line, the old output kept, no temporary.
+    EXPECT_EQ(run("in.txt -o out.txt", "", "ulimit -f 8 && "), failure("out.txt", EFBIG));
+    EXPECT_EQ(run("in.txt >big.txt", "", "ulimit -f 8 && "), failure("standard output", EFBIG));
+    fs::remove(dir / "big.txt");
+    EXPECT_EQ(read("out.txt"), "old");
+    EXPECT_EQ(entries(), 4);
+}
+
+namespace {
+
+bool isRoot() {
+    return ::geteuid() == 0;
+}
+
+// `count` copies of a line whose conversion is known: ClLCD becomes ClrHome.
+std::string clearScreens(std::size_t count) {
+    std::string program;
+    program.reserve(count * 8);
+    for (std::size_t i = 0; i < count; ++i)
+        program += ":ClLCD\r\n";
+    return program;
+}
+
+} // namespace
+
+// What a careful filter does with a path that is not a plain file: write into
+// it, never replace it.
+TEST_F(ConvertCommand, OutputsThatAreNotRegularFilesAreWrittenInto) {
+    write("in.txt", kProgram);
+    write("log", "earlier\n");
+    // The descriptor names reach stdout as it stands: appended, or into a pipe.
+    for (const char* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        const std::string appended = std::string("in.txt -o ") + name + " >>log";
+        EXPECT_EQ(run(appended), "0||") << name;
+        EXPECT_EQ(run(std::string("in.txt -o ") + name), "0|" + kConverted + "|") << name;
+    }
+    EXPECT_EQ(read("log"), "earlier\n" + kConverted + kConverted + kConverted);
+    EXPECT_EQ(run("in.txt -o /dev/stderr 2>&1"), "0|" + kConverted + "|");
+    // A process substitution, and a FIFO whose reader gets the result.
+    EXPECT_EQ(shell("\"$K\" in.txt -o >(cat >subst) && wait $!"), 0);
+    EXPECT_EQ(read("subst"), kConverted);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    EXPECT_EQ(shell("timeout 10 cat fifo >got & \"$K\" in.txt -o fifo; s=$?; wait; exit $s"), 0);
+    EXPECT_EQ(read("got"), kConverted);
+    EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
+    EXPECT_EQ(entries(), 5);
+    if (!isRoot())
+        GTEST_SKIP() << "making a device needs root";
+    // A copy of /dev/null made here: it stays a device, as the real one must.
+    ASSERT_EQ(std::system(("mknod '" + (dir / "null").string() + "' c 1 3").c_str()), 0);
+    EXPECT_EQ(run("in.txt -o null"), "0||");
+    EXPECT_TRUE(fs::is_character_file(dir / "null"));
+    EXPECT_EQ(entries(), 6);
+}
+
+// Links, read-only files and names up to the longest the system allows.
+TEST_F(ConvertCommand, LinksReadOnlyFilesAndLongNames) {
+    write("in.txt", kProgram);
+    write("target.txt", "old");
+    fs::create_symlink("target.txt", dir / "link.txt");
+    fs::create_hard_link(dir / "target.txt", dir / "hard.txt");
+    EXPECT_EQ(run("in.txt -o link.txt"), "0||"); // the link kept, its target written
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(read("target.txt"), kConverted);
+    EXPECT_EQ(read("hard.txt"), "old"); // the other name keeps the old file
+    fs::create_symlink("nowhere.txt", dir / "dangling.txt");
+    EXPECT_EQ(run("in.txt -o dangling.txt"),
+              "1||kalvo-convert: dangling.txt: not writing through a dangling symbolic link\n");
+    EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
+
+    write("locked.txt", "keep");
+    fs::permissions(dir / "locked.txt", fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(run("in.txt -o locked.txt"), failure("locked.txt", EACCES));
+    EXPECT_EQ(read("locked.txt"), "keep");
+    EXPECT_EQ(run("--force in.txt -o locked.txt"), "0||");
+    EXPECT_EQ(read("locked.txt"), kConverted);
+    EXPECT_EQ(fs::status(dir / "locked.txt").permissions(),
+              fs::perms::owner_read | fs::perms::group_read);
+
+    // The temporary's name must not grow with the output's.
+    for (std::size_t length : {240, 255}) {
+        const std::string name(length, 'n');
+        EXPECT_EQ(run("in.txt -o " + name), "0||") << length;
+        EXPECT_EQ(read(name), kConverted) << length;
+        write(name, "old");
+        EXPECT_EQ(run("in.txt -o " + name), "0||") << length;
+        EXPECT_EQ(read(name), kConverted) << length;
+    }
+    EXPECT_EQ(entries(), 8);
+}
+
+// The old file's owner and group stay; set-id bits never pass to a new owner.
+TEST_F(ConvertCommand, OwnerKeptAndSetIdBitsNeverChangeHands) {
+    if (!isRoot())
+        GTEST_SKIP() << "changing owners needs root";
+    write("in.txt", kProgram);
+    write("theirs", "old");
+    ASSERT_EQ(::chown((dir / "theirs").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod((dir / "theirs").c_str(), 04755), 0);
+    EXPECT_EQ(run("in.txt -o theirs"), "0||");
+    struct stat after {};
+    ASSERT_EQ(::stat((dir / "theirs").c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 65534u);
+    EXPECT_EQ(after.st_gid, 65534u);
+    EXPECT_EQ(after.st_mode & 07777, 04755u);
+
+    // User 65534 replaces root's set-user-id and set-group-id files: the new
+    // files are theirs, without those bits.
+    fs::permissions(dir, fs::perms::all);
+    for (const mode_t mode : {04755, 02755}) {
+        fs::remove(dir / "roots");
+        write("roots", "old");
+        ASSERT_EQ(::chmod((dir / "roots").c_str(), mode), 0);
+        EXPECT_EQ(shell("setpriv --reuid=65534 --regid=65534 --clear-groups "
+                        "\"$K\" --force in.txt -o roots"),
+                  0);
+        ASSERT_EQ(::stat((dir / "roots").c_str(), &after), 0);
+        EXPECT_EQ(after.st_uid, 65534u);
+        EXPECT_EQ(after.st_mode & 07777, 0755u) << std::oct << mode;
+        EXPECT_EQ(read("roots"), kConverted);
+    }
+}
+
+// SIGINT, SIGTERM and SIGHUP while the result is being written: the program
+// dies of the signal as usual and leaves the old output and nothing else.
+TEST_F(ConvertCommand, ASignalDuringTheWriteLeavesNoTemporary) {
+    // 60 MiB with nothing to convert, so that the time goes to writing.
+    std::string digits;
+    for (std::size_t line = 0; line < (std::size_t{6} << 20); ++line)
+        digits += "12345678\r\n";
+    write("in.txt", digits);
+    write("out.txt", "old");
+    const std::string prefix = dir.string() + "/";
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int null = ::open("/dev/null", O_RDWR);
+            for (int stream = 0; stream < 3; ++stream)
+                ::dup2(null, stream);
+            if (::chdir(dir.c_str()) == 0)
+                ::execl(KALVO_CONVERT_BINARY, KALVO_CONVERT_BINARY, "in.txt", "-o", "out.txt",
+                        static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // The temporary is the file of this folder that it opens besides its
+        // input and output; stat through /proc reads its mode while it is open.
+        const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
+        std::optional<mode_t> temporaryMode;
+        int status = 0;
+        bool ended = false;
+        while (!temporaryMode && !ended) {
+            std::error_code error;
+            for (fs::directory_iterator entry(descriptors, error), end; !error && entry != end;
+                 entry.increment(error)) {
+                const std::string target = fs::read_symlink(entry->path(), error).string();
+                struct stat info {};
+                if (target.starts_with(prefix) && target != prefix + "in.txt" &&
+                    target != prefix + "out.txt" && ::stat(entry->path().c_str(), &info) == 0)
+                    temporaryMode = info.st_mode & 07777;
+            }
+            ended = !temporaryMode && ::waitpid(child, &status, WNOHANG) == child;
+        }
+        ASSERT_FALSE(ended) << "finished before its temporary was seen";
+        ::kill(child, signal);
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(*temporaryMode, 0600u) << std::oct << *temporaryMode;
+        EXPECT_EQ(read("out.txt"), "old");
+        EXPECT_EQ(entries(), 2);
+    }
+}
+
+// A reader that stops early ends the command quietly, as it ends other
+// filters: killed by SIGPIPE (status 141 in the shell), nothing on stderr,
+// even when the caller ignores SIGPIPE.
+TEST_F(ConvertCommand, AClosedPipeEndsTheCommandQuietly) {
+    write("in.txt", clearScreens(std::size_t{1} << 17)); // 1 MiB, far past a pipe's buffer
+    for (const char* output : {"", "-o /dev/stdout"}) {
+        for (const char* callerPipe : {"", "trap \"\" PIPE;"}) {
+            EXPECT_EQ(shell(std::string(callerPipe) + "\"$K\" in.txt " + output +
+                            " 2>err | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"),
+                      128 + SIGPIPE)
+                << output << callerPipe;
+            EXPECT_EQ(read("err"), "") << output << callerPipe;
+        }
+    }
+}
+
+// Reads stop at the document limit by counting, whatever the input claims.
+TEST_F(ConvertCommand, ReadsStopAtTheDocumentLimit) {
+    const std::string tooLarge = "document too large: Kalvo holds at most 2147483647 bytes\n";
+#if defined(__SANITIZE_ADDRESS__)
+    const std::string memoryCap; // the sanitizer reserves more address space than any cap
+#else
+    const std::string memoryCap =
+        "ulimit -v 4194304 && "; // fails fast instead of exhausting memory
+#endif
+    EXPECT_EQ(run("/dev/zero -o out.txt", "", memoryCap),
+              "1||kalvo-convert: /dev/zero: " + tooLarge);
+    EXPECT_FALSE(fs::exists(dir / "out.txt"));
+    // A 3 GiB standard input that is a file is refused before any of it is read.
+    EXPECT_EQ(shell("truncate -s 3G huge && { \"$K\" <&3 >out 2>err; echo $? >status; "
+                    "grep ^pos: /proc/$$/fdinfo/3 >pos; } 3<huge"),
+              0);
+    EXPECT_EQ(read("status") + read("out") + read("err") + read("pos"),
+              "1\nkalvo-convert: standard input: " + tooLarge + "pos:\t0\n");
+}
+
+// A rename is on disk only once its folder is: the folder's descriptor is
+// synced after the rename that put the output in place.
+TEST_F(ConvertCommand, TheFolderIsSyncedAfterTheRename) {
+#ifndef KALVO_STRACE
+    GTEST_SKIP() << "strace is needed to see the system calls";
+#else
+    if (std::system(KALVO_STRACE " -o /dev/null true") != 0)
+        GTEST_SKIP() << "strace may not trace here";
+    write("in.txt", kProgram);
+    write("out.txt", "old");
+    // LeakSanitizer cannot run under ptrace; in other builds the setting does nothing.
+    ASSERT_EQ(shell("ASAN_OPTIONS=detect_leaks=0 " KALVO_STRACE
+                    " -e trace=rename,renameat,renameat2,fsync -o calls "
+                    "\"$K\" in.txt -o out.txt"),
+              0);
+    std::istringstream calls(read("calls"));
+    std::string folder; // the descriptor the rename went through, once it has
+    bool synced = false;
+    for (std::string call; std::getline(calls, call);) {
+        if (call.starts_with("renameat") && call.find("\"out.txt\"") != std::string::npos &&
+            call.ends_with("= 0"))
+            folder = call.substr(call.find('(') + 1, call.find(',') - call.find('(') - 1);
+        else if (!folder.empty() && call.starts_with("fsync(" + folder + ")"))
+            synced = call.ends_with("= 0");
+    }
+    EXPECT_FALSE(folder.empty()) << read("calls");
+    EXPECT_TRUE(synced) << read("calls");
+    EXPECT_EQ(read("out.txt"), kConverted);
+#endif
+}
