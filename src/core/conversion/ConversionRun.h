@@ -28,11 +28,17 @@ public:
     virtual void hideProgress() = 0; // stays created for the next run
 };
 
+// A row's scan exists twice, on purpose. The step-by-step scan (scanRow)
+// moves the box's caret and selection exactly as the Convert button always
+// has: it is what the rows mean, and it is quadratic on a long document. The
+// linear scan (RowStream) gives the same bytes in one pass and is the only
+// one the window and kalvo-convert run; the differential tests, the fuzz
+// target and the contract tests hold it to the step-by-step one.
 enum class ScanMode {
-    // Every row scanned through the box's caret and selection.
+    // Every row scanned through the box's caret and selection: the reference.
     StepByStep,
-    // Rows applied to a copy in linear time; the result goes back into the
-    // box as one replacement of the whole text (one undo step).
+    // The document streamed through all rows in linear time; the result goes
+    // back into the box as one replacement of the whole text (one undo step).
     Linear,
 };
 

@@ -114,86 +114,78 @@ void RowStream::startedAt(std::size_t j, std::string& out) {
     next_ = resume_ ? replace_.size() : 1;
 }
 
-std::size_t RowStream::run(std::string_view input, bool end, std::string& out) {
-    // What this call may add, roughly: a row that lengthens the text makes
-    // it a little longer here and there.
-    const std::size_t growth = replace_.size() > find_.size() ? input.size() / 8 : 0;
-    makeRoom(out, input.size() + growth + replace_.size());
-    std::size_t at = 0;
-    // Until the row has replaced something, the document might still be
-    // exactly the find text, which the closing comparison replaces whole.
-    const bool mayBeFindText = consumed_ + input.size() <= find_.size();
-    for (;;) {
-        // Bytes the search start has passed: the document's first byte, or
-        // the byte after an empty replacement.
-        while (next_ > pending_.size() && at < input.size())
-            pending_.push_back(input[at++]);
-        if (next_ > pending_.size())
-            break; // no more input
-        // Matches beginning in the text held back, which runs on into the
-        // input: the inserted text from its second byte.
-        bool found = false;
-        for (; next_ < pending_.size(); ++next_) {
-            const Spelling spelling = spellsAt(next_, input, at, end);
-            if (spelling == Spelling::NeedMore) {
-                consumed_ += at;
-                return at;
-            }
-            if (spelling == Spelling::Yes) {
-                const std::size_t j = next_;
-                replaceAt(j, at);
-                startedAt(j, out);
-                found = true;
-                break;
-            }
-        }
-        if (found)
-            continue;
-        const std::size_t q = input.find(find_, at);
-        if (q != std::string_view::npos) {
-            makeRoom(out, pending_.size() + heldSize_ + (q - at));
-            passOnPending(out);
-            out.append(input.substr(at, q - at));
-            pending_.assign(replace_);
-            at = q + find_.size();
-            startedAt(0, out);
-            continue;
-        }
-        if (end)
-            break;
-        // Nothing here; the last bytes may begin a match with the next piece.
-        const std::size_t keep = std::min(input.size() - at, find_.size() - 1);
-        const std::size_t settled = input.size() - keep - at;
-        if (hasLast_ || mayBeFindText) {
-            // Searched already; only the closing comparison may still look
-            // at the first bytes after the latest replacement. The rest
-            // waits in stretches, without being copied again.
-            const std::string_view searched = input.substr(at, settled);
-            const std::size_t atHand =
-                held_.empty() && pending_.size() < find_.size()
-                    ? std::min(searched.size(), find_.size() - pending_.size())
-                    : 0;
-            pending_.append(searched.substr(0, atHand));
-            next_ = pending_.size();
-            if (atHand < searched.size()) {
-                held_.emplace_back(searched.substr(atHand));
-                heldSize_ += searched.size() - atHand;
-            }
-        } else {
-            next_ -= pending_.size();
-            makeRoom(out, pending_.size() + settled);
-            passOnPending(out);
-            out.append(input.substr(at, settled));
-        }
-        at += settled;
-        consumed_ += at;
-        return at;
-    }
+std::size_t RowStream::consume(std::size_t at) {
+    consumed_ += at;
+    return at;
+}
 
-    if (!end) { // waiting for the byte after an empty replacement
-        consumed_ += at;
-        return at;
+void RowStream::takePassedBytes(std::string_view input, std::size_t& at) {
+    // Bytes the search start has passed: the document's first byte, or the
+    // byte after an empty replacement.
+    while (next_ > pending_.size() && at < input.size())
+        pending_.push_back(input[at++]);
+}
+
+RowStream::Match RowStream::matchInPending(std::string_view input, std::size_t& at, bool end,
+                                           std::string& out) {
+    // Matches beginning in the text held back, which runs on into the input:
+    // the inserted text from its second byte.
+    for (; next_ < pending_.size(); ++next_) {
+        const Spelling spelling = spellsAt(next_, input, at, end);
+        if (spelling == Spelling::NeedMore)
+            return Match::NeedMore;
+        if (spelling == Spelling::Yes) {
+            const std::size_t j = next_;
+            replaceAt(j, at);
+            startedAt(j, out);
+            return Match::Replaced;
+        }
     }
+    return Match::None;
+}
+
+bool RowStream::matchInInput(std::string_view input, std::size_t& at, std::string& out) {
+    const std::size_t q = input.find(find_, at);
+    if (q == std::string_view::npos)
+        return false;
+    makeRoom(out, pending_.size() + heldSize_ + (q - at));
+    passOnPending(out);
+    out.append(input.substr(at, q - at));
+    pending_.assign(replace_);
+    at = q + find_.size();
+    startedAt(0, out);
+    return true;
+}
+
+void RowStream::settlePiece(std::string_view input, std::size_t& at, bool mayBeFindText,
+                            std::string& out) {
+    // Nothing here; the last bytes may begin a match with the next piece.
+    const std::size_t keep = std::min(input.size() - at, find_.size() - 1);
+    const std::size_t settled = input.size() - keep - at;
+    if (hasLast_ || mayBeFindText) {
+        // Searched already; only the closing comparison may still look at
+        // the first bytes after the latest replacement. The rest waits in
+        // stretches, without being copied again.
+        const std::string_view searched = input.substr(at, settled);
+        const std::size_t atHand = held_.empty() && pending_.size() < find_.size()
+                                       ? std::min(searched.size(), find_.size() - pending_.size())
+                                       : 0;
+        pending_.append(searched.substr(0, atHand));
+        next_ = pending_.size();
+        if (atHand < searched.size()) {
+            held_.emplace_back(searched.substr(atHand));
+            heldSize_ += searched.size() - atHand;
+        }
+    } else {
+        next_ -= pending_.size();
+        makeRoom(out, pending_.size() + settled);
+        passOnPending(out);
+        out.append(input.substr(at, settled));
+    }
+    at += settled;
+}
+
+void RowStream::finishDocument(std::string_view input, std::size_t at, std::string& out) {
     // The pass that finds nothing still compares the last selection: the
     // latest replacement, or the whole document when there was none.
     if (hasLast_) {
@@ -207,8 +199,35 @@ std::size_t RowStream::run(std::string_view input, bool end, std::string& out) {
     makeRoom(out, pending_.size() + heldSize_ + (input.size() - at));
     passOnPending(out);
     out.append(input.substr(at));
-    consumed_ += input.size();
-    return input.size();
+}
+
+std::size_t RowStream::run(std::string_view input, bool end, std::string& out) {
+    // What this call may add, roughly: a row that lengthens the text makes
+    // it a little longer here and there.
+    const std::size_t growth = replace_.size() > find_.size() ? input.size() / 8 : 0;
+    makeRoom(out, input.size() + growth + replace_.size());
+    std::size_t at = 0;
+    // Until the row has replaced something, the document might still be
+    // exactly the find text, which the closing comparison replaces whole.
+    const bool mayBeFindText = consumed_ + input.size() <= find_.size();
+    for (;;) {
+        takePassedBytes(input, at);
+        if (next_ > pending_.size())
+            break; // no more input
+        const Match inPending = matchInPending(input, at, end, out);
+        if (inPending == Match::NeedMore)
+            return consume(at);
+        if (inPending == Match::Replaced || matchInInput(input, at, out))
+            continue;
+        if (end)
+            break;
+        settlePiece(input, at, mayBeFindText, out);
+        return consume(at);
+    }
+    if (!end) // waiting for the byte after an empty replacement
+        return consume(at);
+    finishDocument(input, at, out);
+    return consume(input.size());
 }
 
 bool convertRow(std::string_view in, std::string& out, std::string_view find,

@@ -48,6 +48,13 @@ public:
 
 private:
     enum class Spelling { Yes, No, NeedMore };
+    enum class Match { Replaced, None, NeedMore };
+    std::size_t consume(std::size_t at);
+    void takePassedBytes(std::string_view input, std::size_t& at);
+    Match matchInPending(std::string_view input, std::size_t& at, bool end, std::string& out);
+    bool matchInInput(std::string_view input, std::size_t& at, std::string& out);
+    void settlePiece(std::string_view input, std::size_t& at, bool mayBeFindText, std::string& out);
+    void finishDocument(std::string_view input, std::size_t at, std::string& out);
     Spelling spellsAt(std::size_t j, std::string_view input, std::size_t at, bool end) const;
     void replaceAt(std::size_t j, std::size_t& at);
     void startedAt(std::size_t j, std::string& out);

@@ -26,13 +26,15 @@ Pos findIn(std::string_view haystack, std::int64_t start, std::string_view needl
     return at == std::string_view::npos ? 0 : static_cast<Pos>(at + 1);
 }
 
+std::string documentTooLargeMessage(Pos limit) {
+    return "document too large: Kalvo holds at most " + std::to_string(limit) + " bytes";
+}
+
 DocumentTooLarge::DocumentTooLarge(Pos limit)
-    : std::length_error("document too large: Kalvo holds at most " + std::to_string(limit) +
-                        " bytes"),
-      limit_(limit) {}
+    : std::length_error(documentTooLargeMessage(limit)), limit_(limit) {}
 
 void checkDocumentSize(std::size_t size, Pos limit) {
-    if (size > static_cast<std::size_t>(limit))
+    if (!fitsDocument(size, limit))
         throw DocumentTooLarge(limit);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -63,6 +64,16 @@ void focusAndSelectAll(TextBox& box);
 
 // find() over a plain string, shared by every implementation.
 Pos findIn(std::string_view haystack, std::int64_t start, std::string_view needle);
+
+// Whether a document of `size` bytes stays within `limit` (by default what
+// 32-bit positions can hold).
+constexpr bool fitsDocument(std::size_t size, Pos limit = kMaxDocumentLength) {
+    return size <= static_cast<std::size_t>(limit);
+}
+
+// "document too large: Kalvo holds at most N bytes": the words the window and
+// the command line use for that limit.
+std::string documentTooLargeMessage(Pos limit = kMaxDocumentLength);
 
 // A change refused because the document would pass its limit; nothing was
 // changed.

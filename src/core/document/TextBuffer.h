@@ -31,7 +31,6 @@ public:
 
     // How often SetFocus() was called, for callers that must check focus moves.
     int focusCount() const { return focusCount_; }
-    const std::string& view() const { return text_; }
 
 private:
     std::string text_;

@@ -29,13 +29,6 @@ void reportNotFound(TextBox& box, FindReplaceView& view) {
 
 } // namespace
 
-std::string notFoundMessage(std::string_view findText) {
-    std::string message;
-    message.reserve(kNotFoundPrefix.size() + findText.size() + kNotFoundSuffix.size());
-    message.append(kNotFoundPrefix).append(findText).append(kNotFoundSuffix);
-    return message;
-}
-
 void findTextChanged(bool findTextEmpty, FindReplaceView& view) {
     view.setFindNextEnabled(!findTextEmpty);
     view.setReplaceEnabled(!findTextEmpty);

@@ -31,9 +31,6 @@ using SearchText = std::optional<std::string_view>;
 inline constexpr std::string_view kNotFoundPrefix = "Can't find '";
 inline constexpr std::string_view kNotFoundSuffix = "'!";
 
-// "Can't find 'cat'!" for the find text cat.
-std::string notFoundMessage(std::string_view findText);
-
 // txtFind_Change: both action buttons are enabled exactly while the find
 // text is not empty.
 void findTextChanged(bool findTextEmpty, FindReplaceView& view);
