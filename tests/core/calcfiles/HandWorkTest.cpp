@@ -248,6 +248,39 @@ TEST(HandWorkRows, WhatTheRowsWriteWithTheCommandMeant) {
                         "write length(")}));
 }
 
+// Rows 14, 57 and 67 (cos, sin, tan) and 31, 33, 22 (int, ln, dim) reach
+// into longer names before the rows meant for them can.
+TEST(HandWorkRows, RowsThatCutIntoLongerNames) {
+    const std::string text = ":sin\xF1 A\xFC"
+                             "B\n"
+                             ":cosh A\xFC"
+                             "B\n"
+                             ":tanh\xF1 A\xFC"
+                             "B\n"
+                             ":dimL L\xFC"
+                             "B\n"
+                             ":inter(A,B,C)\xFC"
+                             "B\n";
+    EXPECT_EQ(report(text),
+              (Lines{at(1, 2,
+                        "sin⁻¹ becomes \"sin(ñ\", which the TI-83 Plus reads as sin(: write "
+                        "sin⁻¹("),
+                     at(2, 2,
+                        "cosh becomes \"cos(h\", which the TI-83 Plus reads as cos(: write "
+                        "cosh("),
+                     at(3, 2,
+                        "tanh⁻¹ becomes \"tan(hñ\", which the TI-83 Plus reads as tan(: "
+                        "write tanh⁻¹("),
+                     at(4, 2, "dimL becomes \"dim(L\": delete the L after dim("),
+                     at(5, 2,
+                        "inter becomes \"int(er\", which the TI-83 Plus reads as int(: "
+                        "interpolation has no counterpart")}));
+    // The forms the rows get right.
+    EXPECT_EQ(report(":sin A+cos B+tan C+ln D+int E\xFC"
+                     "F\n"),
+              Lines{});
+}
+
 TEST(HandWorkRows, LookAlikesTheRowsDoNotTurnIntoSomethingElse) {
     // Inside a string they are no command; without "(" arc and dot are left
     // as they are, which the TI-83 Plus lacks.
