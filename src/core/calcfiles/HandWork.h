@@ -48,9 +48,10 @@ struct HandWorkReport {
 // listing of a calculator file).
 HandWorkReport findHandWork(std::string_view ti86Text);
 
-// The same for text already tokenized by tokenizeTi86Text(ti86Text) or
-// listed by listTi86Program(): the tokens must carry their line and column
-// in `ti86Text`.
+// The same for text already tokenized by tokenizeTi86Text(ti86Text), or for
+// the listing of a tokenized program (listTi86Program's text and tokens): the
+// tokens must carry their line and column in `ti86Text`. A plain-text
+// program's listing has no tokens; pass its text to the overload above.
 HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens);
 
 // Two lists of findings as one, sorted by line and column; where both hold

@@ -348,6 +348,27 @@ TEST(HandWork, CrLfTextAndTheListingsTokensGiveTheSamePlaces) {
     EXPECT_EQ(fromTokens, expected);
 }
 
+// A calculator file's program: its listing's tokens carry the places in the
+// listing's text (":Lbl START", CR LF, ":Goto START", CR LF, ":DispG").
+TEST(HandWork, ListedProgramTokensGiveThePlacesInTheListing) {
+    Ti86Token lbl, newline, go, dispG;
+    lbl.code = 0xE0;
+    lbl.data = "START";
+    newline.code = 0x6F;
+    go.code = 0xE1;
+    go.data = "START";
+    dispG.code = 0xEA;
+    const Ti86Listing listing = listTi86Tokens({lbl, newline, go, newline, dispG});
+    ASSERT_EQ(listing.text, ":Lbl START\r\n:Goto START\r\n:DispG\r\n");
+    Lines got;
+    for (const Diagnostic& d : findHandWork(listing.text, listing.tokens).findings)
+        got.push_back(formatFinding("P", {}, d));
+    EXPECT_EQ(got, (Lines{at(1, 2, longLabel("START")), at(2, 2, longLabel("START")),
+                          at(3, 2,
+                             "DispG becomes \"Disp\", a TI-83 Plus command only with its space: "
+                             "write DispGraph")}));
+}
+
 TEST(HandWork, CountsForTheSummary) {
     const std::string text = ":Lbl START\n"
                              ":Goto START\n"
