@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 namespace kalvo::calc {
@@ -122,12 +123,6 @@ bool isPhysicalConstant(std::uint16_t code) {
     return code >= 0x3D23 && code <= 0x3D32;
 }
 
-bool hasNoCounterpart(std::uint16_t code) {
-    return isPhysicalConstant(code) ||
-           std::find(std::begin(kNoCounterpart), std::end(kNoCounterpart), code) !=
-               std::end(kNoCounterpart);
-}
-
 // Pixel and home-screen commands: (row, column) as their first two
 // arguments, and the TI-83 Plus screen they address.
 struct ScreenCommand {
@@ -138,6 +133,45 @@ constexpr ScreenCommand kScreenCommands[] = {
     {kOutput, true}, {kText, false},  {0x8E00, false},
     {0x8E01, false}, {0x8E02, false}, {0x8E2A, false}, // PxOn PxOff PxChg PxTest
 };
+
+// What look() does with a code, in one table rather than a search of the
+// lists above for every token.
+struct Rule {
+    std::uint8_t rowWrite = 0; // kRowWrites index + 1
+    bool noCounterpart = false;
+    std::uint8_t screen = 0; // 1 home screen, 2 graph screen
+};
+
+class Rules {
+public:
+    Rules() {
+        for (std::size_t k = 0; k < std::size(kRowWrites); ++k)
+            slot(kRowWrites[k].code).rowWrite = static_cast<std::uint8_t>(k + 1);
+        for (const std::uint16_t code : kNoCounterpart)
+            slot(code).noCounterpart = true;
+        for (std::uint16_t code = 0x3D23; code <= 0x3D32; ++code)
+            slot(code).noCounterpart = true;
+        for (const ScreenCommand& command : kScreenCommands)
+            slot(command.code).screen = command.home ? 1 : 2;
+    }
+
+    const Rule& of(std::uint16_t code) const {
+        const int page = code >> 8 == 0 ? 0 : code >> 8 == 0x3D ? 1 : code >> 8 == 0x8E ? 2 : 3;
+        return page == 3 ? none_ : pages_[static_cast<std::size_t>(page)][code & 0xFF];
+    }
+
+private:
+    Rule& slot(std::uint16_t code) {
+        return pages_[code >> 8 == 0 ? 0 : code >> 8 == 0x3D ? 1 : 2][code & 0xFF];
+    }
+    std::array<std::array<Rule, 256>, 3> pages_{};
+    Rule none_{};
+};
+
+const Rules& rules() {
+    static const Rules r;
+    return r;
+}
 
 bool isComparison(const Ti86Token& t) {
     return t.known && t.code >= 0x50 && t.code <= 0x55; // == < > ≤ ≥ ≠
@@ -284,12 +318,11 @@ private:
             return;
         case kBuiltin:
             if (t.data == "x" || t.data == "y" || t.data == "t") {
-                const std::string upper(1, static_cast<char>(t.data[0] - 'a' + 'A'));
-                badNames_.insert(t.data);
-                add(t,
-                    t.data + " is the TI-86's lowercase " + t.data + ": the TI-83 Plus writes " +
-                        upper,
-                    unused_);
+                std::string& message = badNames_[t.data];
+                if (message.empty())
+                    message = t.data + " is the TI-86's lowercase " + t.data +
+                              ": the TI-83 Plus writes " + static_cast<char>(t.data[0] - 'a' + 'A');
+                add(t, message, unused_);
             }
             return;
         default:
@@ -303,14 +336,16 @@ private:
             name(i);
             return;
         }
+        const Rule& rule = rules().of(t.code);
         bool rowWrite = false;
-        for (const RowWrite& row : kRowWrites)
-            if (row.code == t.code && (!row.open || followedByOpen(tokens_, i))) {
+        if (rule.rowWrite != 0) {
+            const RowWrite& row = kRowWrites[rule.rowWrite - 1];
+            if (!row.open || followedByOpen(tokens_, i)) {
                 add(t, row.message, report_.counts.rowWrites);
                 rowWrite = true;
-                break;
             }
-        if (!rowWrite && hasNoCounterpart(t.code)) {
+        }
+        if (!rowWrite && rule.noCounterpart) {
             const std::string shown(ti86TokenInfo(t.code)->glyphs);
             add(t,
                 isPhysicalConstant(t.code) ? "the physical constant " + shown +
@@ -318,9 +353,8 @@ private:
                                            : shown + " has no TI-83 Plus counterpart",
                 report_.counts.noCounterpart);
         }
-        for (const ScreenCommand& command : kScreenCommands)
-            if (command.code == t.code)
-                screen(i, command.home);
+        if (rule.screen != 0)
+            screen(i, rule.screen == 1);
     }
 
     void label(const Ti86Token& at, const std::string& font) {
@@ -330,22 +364,24 @@ private:
         });
         if (!tooLong && !odd)
             return;
-        std::string reason = tooLong ? "is longer than two characters" : "";
-        if (odd)
-            reason +=
-                std::string(tooLong ? " and " : "") + "has characters the TI-83 Plus does not take";
-        badLabels_.insert(font);
-        add(at,
-            "label " + ti86NameToUtf8(font) + " " + reason +
-                "; the TI-83 Plus takes one or two of A-Z, 0-9, θ: rename it at its Lbl and "
-                "every Goto and Menu( that names it",
-            unused_);
+        // A label is used again and again: its message is made once.
+        std::string& message = badLabels_[font];
+        if (message.empty()) {
+            std::string reason = tooLong ? "is longer than two characters" : "";
+            if (odd)
+                reason += std::string(tooLong ? " and " : "") +
+                          "has characters the TI-83 Plus does not take";
+            message = "label " + ti86NameToUtf8(font) + " " + reason +
+                      "; the TI-83 Plus takes one or two of A-Z, 0-9, θ: rename it at its Lbl "
+                      "and every Goto and Menu( that names it";
+        }
+        add(at, message, unused_);
     }
 
     void name(std::size_t i) {
         const Ti86Token& t = tokens_[i];
-        const std::string shown = ti86NameToUtf8(t.data);
         if (statementStart(i) && statementEnd(i) && !isTi83PlusReal(t.data)) {
+            const std::string shown = ti86NameToUtf8(t.data);
             // The TI-86 calls a program by its bare name.
             const bool programName =
                 t.data.size() <= 8 && std::all_of(t.data.begin(), t.data.end(), [](char c) {
@@ -359,18 +395,15 @@ private:
         }
         if (isTi83PlusReal(t.data))
             return;
-        badNames_.insert(t.data);
-        if (t.data.size() > 1)
-            add(t,
-                "name " + shown + " has more than one character: the TI-83 Plus reads it as " +
-                    spelledApart(t.data) + "; rename it to one of A-Z, θ everywhere",
-                unused_);
-        else
-            add(t,
-                "name " + shown +
-                    " is no TI-83 Plus variable: rename it to one of A-Z, θ "
-                    "everywhere",
-                unused_);
+        std::string& message = badNames_[t.data];
+        if (message.empty())
+            message = "name " + ti86NameToUtf8(t.data) +
+                      (t.data.size() > 1 ? " has more than one character: the TI-83 Plus reads "
+                                           "it as " +
+                                               spelledApart(t.data) + ";"
+                                         : " is no TI-83 Plus variable:") +
+                      " rename it to one of A-Z, θ everywhere";
+        add(t, message, unused_);
     }
 
     // The arguments of the "(" at `open`, up to its ")" or the end of the
@@ -575,8 +608,9 @@ private:
     std::vector<bool> isLabel_;
     std::vector<std::size_t> lineStarts_;
     std::set<std::string> keyVariables_;
-    std::set<std::string> badLabels_;
-    std::set<std::string> badNames_;
+    // Labels and names to change, with their message.
+    std::unordered_map<std::string, std::string> badLabels_;
+    std::unordered_map<std::string, std::string> badNames_;
     std::size_t unused_ = 0; // labels and names are counted by their sets
     HandWorkReport report_;
 };
