@@ -60,6 +60,7 @@ screenshots: build
 bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
 	$(BUILD_DIR)/bench/kalvo_ti86_bench
+	$(BUILD_DIR)/bench/kalvo_handwork_bench
 
 clean:
 	rm -rf $(BUILD_DIR)
