@@ -333,7 +333,8 @@ public:
     explicit Reader(std::string_view text) : text_(text) {}
 
     Ti86Tokenized run() {
-        out_.tokens.reserve(text_.size() / 4); // programs run 3-5 bytes a token
+        // Programs run about 3 bytes a token; a huge text grows as it goes.
+        out_.tokens.reserve(std::min<std::size_t>(text_.size() / 2 + 16, std::size_t{1} << 16));
         std::size_t at = 0;
         std::size_t lineNumber = 0;
         while (at < text_.size()) {
