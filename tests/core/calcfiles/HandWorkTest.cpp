@@ -113,6 +113,15 @@ TEST(HandWorkNames, OneCapitalLetterOrThetaIsFine) {
     EXPECT_EQ(report(":5\xFCM\n:Disp M,X,\xC1\n:A\n"), Lines{});
 }
 
+// Names the TI-83 Plus has as built-in variables of its own: lists, strings,
+// pictures and graph databases keep working under the same name.
+TEST(HandWorkNames, Ti83PlusBuiltInNamesAreFine) {
+    EXPECT_EQ(report(":{1,2}\xFCL1\n:\"HI\"\xFCStr0\n:StPic Pic9\n:StGDB GDB1\n:Disp L6,Str9\n"),
+              Lines{});
+    EXPECT_EQ(report(":{1,2}\xFCL7\n:\"HI\"\xFCStr10\n"),
+              (Lines{at(1, 8, longName("L7", "L·7")), at(2, 7, longName("Str10", "S·t·r·1·0"))}));
+}
+
 TEST(HandWorkNames, NameAloneInAStatementCallsAProgram) {
     EXPECT_EQ(report(":If A\n:SUB\n:If B:DRAW:End\n"),
               (Lines{at(2, 2,
