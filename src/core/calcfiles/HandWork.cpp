@@ -200,6 +200,16 @@ bool isTi83PlusReal(const std::string& font) {
            ((font[0] >= 'A' && font[0] <= 'Z') || static_cast<std::uint8_t>(font[0]) == 0xC1);
 }
 
+// Lists L1-L6, strings Str0-Str9, pictures Pic0-Pic9 and graph databases
+// GDB0-GDB9: names the TI-83 Plus reads as its own variables of that kind.
+bool isTi83PlusBuiltIn(const std::string& font) {
+    if (font.size() < 2 || font.back() < '0' || font.back() > '9')
+        return false;
+    const std::string_view stem(font.data(), font.size() - 1);
+    return (stem == "L" && font.back() >= '1' && font.back() <= '6') || stem == "Str" ||
+           stem == "Pic" || stem == "GDB";
+}
+
 // M·O·N·E·Y: how the TI-83 Plus reads a name, one variable per character.
 std::string spelledApart(const std::string& font) {
     std::string out;
@@ -383,6 +393,8 @@ private:
 
     void name(std::size_t i) {
         const Ti86Token& t = tokens_[i];
+        if (isTi83PlusBuiltIn(t.data))
+            return;
         if (statementStart(i) && statementEnd(i) && !isTi83PlusReal(t.data)) {
             const std::string shown = ti86NameToUtf8(t.data);
             // The TI-86 calls a program by its bare name.
