@@ -54,6 +54,21 @@ HandWorkReport findHandWork(std::string_view ti86Text);
 // program's listing has no tokens; pass its text to the overload above.
 HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens);
 
+// Findings about the converted text (from its tokenizer, say) placed in the
+// TI-86 text it was converted from, so that they can be merged with a
+// report: the line stays (the rows never add or remove a line break) and
+// the column moves to where the same byte, or the text it replaced, stands
+// in the TI-86 line. Findings on a line the TI-86 text lacks keep their
+// place.
+Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86Text,
+                            std::string_view convertedText);
+
+// The column of one converted line in the TI-86 line it came from: a byte
+// both hold keeps its counterpart; a byte the rows wrote goes to the start
+// of what they replaced.
+std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLine,
+                         std::size_t convertedColumn);
+
 // Two lists of findings as one, sorted by line and column; where both hold
 // a finding at the same place, only the first list's is kept. Findings with
 // no line sort first, in their order.

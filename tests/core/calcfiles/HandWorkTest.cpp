@@ -458,6 +458,48 @@ TEST(HandWorkMerge, IntoAReportCountsWhatIsNew) {
     EXPECT_EQ(handWorkSummary(r.counts), "1 label to shorten, 1 other warning");
 }
 
+TEST(HandWorkPlaces, ConvertedColumnsBackInTheTi86Line) {
+    // ":DispG:A" became ":Disp:A": the kept bytes keep their counterparts.
+    EXPECT_EQ(ti86ColumnOf(":DispG:A", ":Disp:A", 2), 2u);
+    EXPECT_EQ(ti86ColumnOf(":DispG:A", ":Disp:A", 6), 7u);
+    EXPECT_EQ(ti86ColumnOf(":DispG:A", ":Disp:A", 7), 8u);
+    // A written byte goes where the text it replaced begins: "e" of expr(
+    // to the "E" of ExpR, the "(" to its "R".
+    EXPECT_EQ(ti86ColumnOf(":ExpR", ":expr(", 2), 2u);
+    EXPECT_EQ(ti86ColumnOf(":ExpR", ":expr(", 6), 5u);
+    // An inserted "(" sits where the space after sin is.
+    EXPECT_EQ(ti86ColumnOf(":sin A", ":sin( A", 5), 5u);
+    EXPECT_EQ(ti86ColumnOf(":sin A", ":sin( A", 7), 6u);
+    // Past the end of the line, past the end of the TI-86 line.
+    EXPECT_EQ(ti86ColumnOf(":sin A", ":sin( A", 8), 7u);
+}
+
+TEST(HandWorkPlaces, FindingsOfTheConvertedTextMergeWithTheReport) {
+    const std::string ti86 = ":DispG\r\n:ExpR\r\n";
+    const std::string converted = ":Disp\r\n:expr(\r\n";
+    const Diagnostics placed = placeInTi86Text(
+        {finding(2, 6, "unclosed"), finding(1, 2, "Disp without space"), finding(9, 3, "far")},
+        ti86, converted);
+    Lines got;
+    for (const Diagnostic& d : placed)
+        got.push_back(formatFinding("P", {}, d));
+    EXPECT_EQ(got, (Lines{at(2, 5, "unclosed"), at(1, 2, "Disp without space"), at(9, 3, "far")}));
+
+    HandWorkReport r = findHandWork(ti86);
+    mergeFindings(r, placed);
+    got.clear();
+    for (const Diagnostic& d : r.findings)
+        got.push_back(formatFinding("P", {}, d));
+    EXPECT_EQ(got, (Lines{at(1, 2,
+                             "DispG becomes \"Disp\", a TI-83 Plus command only with its space: "
+                             "write DispGraph"),
+                          at(2, 2,
+                             "ExpR becomes \"expr(\", which evaluates a string on the TI-83 Plus: "
+                             "write ExpReg"),
+                          at(2, 5, "unclosed"), at(9, 3, "far")}));
+    EXPECT_EQ(r.counts.other, 2u);
+}
+
 TEST(HandWorkFormat, FileProgramAndSeverity) {
     Diagnostic d = finding(3, 7, "label START is long");
     EXPECT_EQ(formatFinding("-", {}, d), "-:3:7: warning: label START is long");
