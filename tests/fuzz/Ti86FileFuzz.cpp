@@ -2,12 +2,15 @@
 // tokenizing the listing end without reading outside the input, entries lie
 // inside the file, listings keep their line form, and token bytes that
 // decode without a fault encode back to themselves. The hand-work report on
-// those texts and tokens places every finding inside the text, in order.
+// those texts and tokens places every finding inside the text, in order, and
+// a column of the converted text lands inside its TI-86 line.
 #include "calcfiles/HandWork.h"
 #include "calcfiles/Ti86File.h"
 #include "calcfiles/Ti86Listing.h"
 #include "calcfiles/Ti86Tokens.h"
+#include "conversion/ConversionRun.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -95,5 +98,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkListing(listTi86Tokens(tokens));
     checkListing(listTi86PlainText(bytes));
     checkReport(findHandWork(bytes), bytes);
+
+    const std::string converted = kalvo::convertText(bytes);
+    std::size_t ti86At = 0, convertedAt = 0;
+    for (int line = 0; line < 16; ++line) {
+        const std::size_t ti86End = std::min(bytes.find('\n', ti86At), bytes.size());
+        const std::size_t convertedEnd =
+            std::min(converted.find('\n', convertedAt), converted.size());
+        const std::string_view ti86Line = bytes.substr(ti86At, ti86End - ti86At);
+        const std::string_view convertedLine =
+            std::string_view(converted).substr(convertedAt, convertedEnd - convertedAt);
+        // A few columns a line: each placement aligns the whole line.
+        const std::size_t step = std::max<std::size_t>(1, convertedLine.size() / 8);
+        for (std::size_t column = 1; column <= convertedLine.size(); column += step) {
+            const std::size_t placed = ti86ColumnOf(ti86Line, convertedLine, column);
+            require(placed >= 1 && placed <= ti86Line.size() + 1, "column placed outside the line");
+        }
+        if (ti86End == bytes.size() || convertedEnd == converted.size())
+            break;
+        ti86At = ti86End + 1;
+        convertedAt = convertedEnd + 1;
+    }
     return 0;
 }

@@ -630,6 +630,30 @@ private:
     HandWorkReport report_;
 };
 
+// The lines of a text, without their CR LF or LF.
+std::vector<std::string_view> linesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        std::size_t end = text.find('\n', at);
+        const bool last = end == std::string_view::npos;
+        if (last)
+            end = text.size();
+        std::size_t stop = end;
+        if (stop > at && text[stop - 1] == '\r')
+            --stop;
+        lines.push_back(text.substr(at, stop - at));
+        if (last)
+            break;
+        at = end + 1;
+    }
+    return lines;
+}
+
+// Lines longer than this are placed by their common start and end only:
+// the alignment below takes time and room for every pair of bytes.
+constexpr std::size_t kMostAlignedPairs = std::size_t{1} << 20;
+
 std::string plural(std::size_t n, const char* one, const char* many, const char* rest) {
     return std::to_string(n) + " " + (n == 1 ? one : many) + rest;
 }
@@ -645,6 +669,67 @@ HandWorkReport findHandWork(std::string_view ti86Text) {
 
 HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens) {
     return Finder(ti86Text, tokens).run();
+}
+
+std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLine,
+                         std::size_t convertedColumn) {
+    if (convertedColumn == 0)
+        return 0;
+    const std::size_t j = convertedColumn - 1;
+    const std::size_t n = ti86Line.size(), m = convertedLine.size();
+    if (j >= m)
+        return n + (j - m) + 1;
+    if ((n + 1) * (m + 1) > kMostAlignedPairs) {
+        std::size_t prefix = 0;
+        while (prefix < n && prefix < m && ti86Line[prefix] == convertedLine[prefix])
+            ++prefix;
+        if (j < prefix)
+            return j + 1;
+        const std::size_t fromEnd = m - j; // >= 1
+        std::size_t suffix = 0;
+        while (suffix < n - prefix && suffix < m - prefix &&
+               ti86Line[n - 1 - suffix] == convertedLine[m - 1 - suffix])
+            ++suffix;
+        return fromEnd <= suffix ? n - fromEnd + 1 : prefix + 1;
+    }
+    // Longest common subsequence of the two lines' ends, then one walk
+    // from the front: a byte of the converted line that is not matched
+    // stays with the TI-86 byte the walk is at, the start of what the rows
+    // replaced there.
+    std::vector<std::uint32_t> common((n + 1) * (m + 1), 0);
+    const auto at = [&](std::size_t a, std::size_t b) -> std::uint32_t& {
+        return common[a * (m + 1) + b];
+    };
+    for (std::size_t a = n; a-- > 0;)
+        for (std::size_t b = m; b-- > 0;)
+            at(a, b) = ti86Line[a] == convertedLine[b] ? at(a + 1, b + 1) + 1
+                                                       : std::max(at(a + 1, b), at(a, b + 1));
+    std::size_t a = 0, b = 0;
+    for (;;) {
+        if (a < n && ti86Line[a] == convertedLine[b] && at(a, b) == at(a + 1, b + 1) + 1) {
+            if (b == j)
+                return a + 1;
+            ++a, ++b;
+        } else if (a >= n || at(a, b + 1) >= at(a + 1, b)) {
+            if (b == j)
+                return a + 1;
+            ++b;
+        } else {
+            ++a;
+        }
+    }
+}
+
+Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86Text,
+                            std::string_view convertedText) {
+    const std::vector<std::string_view> ti86Lines = linesOf(ti86Text);
+    const std::vector<std::string_view> convertedLines = linesOf(convertedText);
+    for (Diagnostic& d : convertedFindings) {
+        if (d.line == 0 || d.line > ti86Lines.size() || d.line > convertedLines.size())
+            continue;
+        d.column = ti86ColumnOf(ti86Lines[d.line - 1], convertedLines[d.line - 1], d.column);
+    }
+    return convertedFindings;
 }
 
 Diagnostics mergeFindings(Diagnostics first, Diagnostics second) {
