@@ -335,7 +335,7 @@ private:
                 if (message.empty())
                     message = t.data + " is the TI-86's lowercase " + t.data +
                               ": the TI-83 Plus writes " + static_cast<char>(t.data[0] - 'a' + 'A');
-                add(t, message, unused_);
+                add(t, message, countedBySet_);
             }
             return;
         default:
@@ -388,7 +388,7 @@ private:
                       "; the TI-83 Plus takes one or two of A-Z, 0-9, θ: rename it at its Lbl "
                       "and every Goto and Menu( that names it";
         }
-        add(at, message, unused_);
+        add(at, message, countedBySet_);
     }
 
     void name(std::size_t i) {
@@ -418,7 +418,7 @@ private:
                                                spelledApart(t.data) + ";"
                                          : " is no TI-83 Plus variable:") +
                       " rename it to one of A-Z, θ everywhere";
-        add(t, message, unused_);
+        add(t, message, countedBySet_);
     }
 
     // The arguments of the "(" at `open`, up to its ")" or the end of the
@@ -626,7 +626,7 @@ private:
     // Labels and names to change, with their message.
     std::unordered_map<std::string, std::string> badLabels_;
     std::unordered_map<std::string, std::string> badNames_;
-    std::size_t unused_ = 0; // labels and names are counted by their sets
+    std::size_t countedBySet_ = 0; // labels and names are counted by their maps
     HandWorkReport report_;
 };
 
