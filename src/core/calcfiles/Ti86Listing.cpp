@@ -3,6 +3,7 @@
 #include "calcfiles/Ti86Font.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
@@ -23,6 +24,15 @@ struct Spellings {
     std::unordered_set<std::string> prefixes; // every proper and whole prefix
     std::unordered_set<std::string> builtins; // code byte, then the font name
     std::size_t longest = 0;
+
+    // The same spellings as a tree of characters, for the tokenizer: one
+    // step per character read instead of a hashed look-up per length.
+    struct Node {
+        std::vector<std::pair<char, std::uint32_t>> next;
+        const Ti86Token* token = nullptr; // the spelling that ends here
+    };
+    std::vector<Node> tree{1};
+    std::array<std::uint32_t, 256> first{}; // the root's successors, by character
 
     Spellings() {
         const auto add = [this](const std::string& text, const Ti86Token& token) {
@@ -52,6 +62,38 @@ struct Spellings {
             add(text, token);
             builtins.insert(static_cast<char>(name.code) + name.name);
         }
+        // Pointers into byText stay valid: it is not changed after this.
+        for (const auto& [text, token] : byText) {
+            std::uint32_t node = 0;
+            for (const char c : text)
+                node = step(node, c, true);
+            tree[node].token = &token;
+        }
+        for (const auto& [c, to] : tree[0].next)
+            first[static_cast<std::uint8_t>(c)] = to;
+    }
+
+    // The node after `c` from `node`; 0 (the root, never a successor) when
+    // there is none and `grow` is false.
+    std::uint32_t step(std::uint32_t node, char c, bool grow = false) {
+        for (const auto& [k, to] : tree[node].next)
+            if (k == c)
+                return to;
+        if (!grow)
+            return 0;
+        const auto added = static_cast<std::uint32_t>(tree.size());
+        tree.emplace_back();
+        tree[node].next.emplace_back(c, added);
+        return added;
+    }
+
+    std::uint32_t next(std::uint32_t node, char c) const {
+        if (node == 0)
+            return first[static_cast<std::uint8_t>(c)];
+        for (const auto& [k, to] : tree[node].next)
+            if (k == c)
+                return to;
+        return 0;
     }
 };
 
@@ -291,6 +333,8 @@ public:
     explicit Reader(std::string_view text) : text_(text) {}
 
     Ti86Tokenized run() {
+        // Programs run about 3 bytes a token; a huge text grows as it goes.
+        out_.tokens.reserve(std::min<std::size_t>(text_.size() / 2 + 16, std::size_t{1} << 16));
         std::size_t at = 0;
         std::size_t lineNumber = 0;
         while (at < text_.size()) {
@@ -319,7 +363,7 @@ private:
         token.line = line_;
         token.column = column;
         token.offset = bytes_;
-        token.size = encodeTi86Tokens({token}).size();
+        token.size = ti86EncodedSize(token);
         bytes_ += token.size;
         out_.tokens.push_back(std::move(token));
     }
@@ -371,16 +415,21 @@ private:
     // The longest spelling at i that does not end inside a word.
     const Ti86Token* spellingAt(std::size_t i, std::size_t& length) const {
         const Spellings& s = spellings();
-        for (std::size_t n = std::min(s.longest, stop_ - i); n > 0; --n) {
-            const auto hit = s.byText.find(std::string(text_.substr(i, n)));
-            if (hit == s.byText.end())
+        const Ti86Token* found = nullptr;
+        std::uint32_t node = 0;
+        for (std::size_t n = 1; i + n <= stop_; ++n) {
+            node = s.next(node, text_[i + n - 1]);
+            if (node == 0)
+                break;
+            const Ti86Token* token = s.tree[node].token;
+            if (token == nullptr)
                 continue;
             if (isWordText(text_[i + n - 1]) && isWordText(at(i + n)))
                 continue;
             length = n;
-            return &hit->second;
+            found = token;
         }
-        return nullptr;
+        return found;
     }
 
     // A unit conversion at i: unit characters, "å", unit characters, where

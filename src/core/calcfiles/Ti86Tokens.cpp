@@ -333,6 +333,37 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
     return tokens;
 }
 
+std::size_t ti86EncodedSize(const Ti86Token& token) {
+    if (!token.known)
+        return token.data.size();
+    const Ti86TokenInfo* info = ti86TokenInfo(token.code);
+    const auto inline_ = info != nullptr ? info->data : Ti86Inline::None;
+    if (inline_ == Ti86Inline::FixedName)
+        return 1 + token.data.size();
+    std::size_t size = token.code > 0xFF ? 2 : 1;
+    const std::size_t nul = token.terminated ? 1 : 0;
+    switch (inline_) {
+    case Ti86Inline::None:
+    case Ti86Inline::FixedName:
+        break;
+    case Ti86Inline::String:
+    case Ti86Inline::Number:
+    case Ti86Inline::Label:
+        size += token.data.size() + nul;
+        break;
+    case Ti86Inline::Goto:
+        size += 2 + token.data.size() + nul;
+        break;
+    case Ti86Inline::LengthName:
+        size += 1 + token.data.size();
+        break;
+    case Ti86Inline::Conversion:
+        size += 2 + token.data.size() + token.data2.size();
+        break;
+    }
+    return size;
+}
+
 std::string encodeTi86Tokens(const std::vector<Ti86Token>& tokens) {
     std::string out;
     for (const Ti86Token& token : tokens) {

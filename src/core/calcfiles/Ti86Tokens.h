@@ -85,6 +85,9 @@ struct Ti86Token {
 std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t offset,
                                         Diagnostics& diagnostics);
 
+// How many bytes encodeTi86Tokens() writes for one token.
+std::size_t ti86EncodedSize(const Ti86Token& token);
+
 // The bytes of tokens, as the calculator stores them.
 std::string encodeTi86Tokens(const std::vector<Ti86Token>& tokens);
 

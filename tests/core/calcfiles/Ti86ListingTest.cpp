@@ -416,6 +416,7 @@ TEST(Ti86RoundTrip, RandomProgramsTokenizeBackToTheirBytes) {
             for (std::size_t i = 0; i < back.tokens.size(); ++i) {
                 EXPECT_EQ(back.tokens[i].line, listing.tokens[i].line) << i;
                 EXPECT_EQ(back.tokens[i].column, listing.tokens[i].column) << i;
+                EXPECT_EQ(back.tokens[i].size, encodeTi86Tokens({back.tokens[i]}).size()) << i;
             }
         }
     }
