@@ -5,8 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test test-sanitize bench bench-window fuzz screenshots clean \
-	fuzz-ti86 fuzz-ti83p-reader fuzz-ti83p-tokenizer
+.PHONY: all deps configure build run test test-sanitize bench bench-window fuzz screenshots clean
 
 all: build
 
@@ -34,37 +33,21 @@ test-sanitize: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure $(CTEST_ARGS)
 
-# Coverage-guided fuzzing of the conversion for FUZZ_SECONDS. New inputs land
-# in $(BUILD_DIR)-fuzz/corpus; tests/fuzz/corpus holds the ones worth keeping.
+# Coverage-guided fuzzing for FUZZ_SECONDS, with the core instrumented too so
+# that the fuzzer sees what the library does: make fuzz (the conversion),
+# fuzz-ti86 (TI-86 files, listing, tokenizer, report), fuzz-ti83p-reader,
+# fuzz-ti83p-tokenizer. New inputs land in $(BUILD_DIR)-fuzz/corpus-NAME;
+# tests/fuzz/corpus-NAME holds the ones worth keeping.
 FUZZ_SECONDS ?= 60
-fuzz: deps
+fuzz: fuzz-convert
+fuzz-%: deps
 	cmake -S . -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF
-	cmake --build $(BUILD_DIR)-fuzz --target kalvo_fuzz
-	mkdir -p $(BUILD_DIR)-fuzz/corpus
-	$(BUILD_DIR)-fuzz/tests/kalvo_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-		$(BUILD_DIR)-fuzz/corpus tests/fuzz/corpus
-
-# The same for the TI-86 file reader; its corpus is tests/fuzz/ti86-corpus.
-fuzz-ti86: deps
-	cmake -S . -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF
-	cmake --build $(BUILD_DIR)-fuzz --target kalvo_ti86_fuzz
-	mkdir -p $(BUILD_DIR)-fuzz/ti86-corpus
-	$(BUILD_DIR)-fuzz/tests/kalvo_ti86_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-		$(BUILD_DIR)-fuzz/ti86-corpus tests/fuzz/ti86-corpus
-
-# The TI-83 Plus file reader and text tokenizer, the same way, with the
-# core instrumented too so that the fuzzer sees what the library does:
-# make fuzz-ti83p-reader, make fuzz-ti83p-tokenizer.
-fuzz-ti83p-reader fuzz-ti83p-tokenizer: fuzz-ti83p-%: deps
-	cmake -S . -B $(BUILD_DIR)-fuzz-ti83p -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF \
 		-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined
-	cmake --build $(BUILD_DIR)-fuzz-ti83p --target kalvo_fuzz_ti83p-$*
-	mkdir -p $(BUILD_DIR)-fuzz-ti83p/corpus-$*
-	$(BUILD_DIR)-fuzz-ti83p/tests/kalvo_fuzz_ti83p-$* -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-		$(BUILD_DIR)-fuzz-ti83p/corpus-$* tests/fuzz/corpus-ti83p-$*
+	cmake --build $(BUILD_DIR)-fuzz --target kalvo_fuzz_$*
+	mkdir -p $(BUILD_DIR)-fuzz/corpus-$*
+	$(BUILD_DIR)-fuzz/tests/kalvo_fuzz_$* -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+		$(BUILD_DIR)-fuzz/corpus-$* tests/fuzz/corpus-$*
 
 # The README's pictures, taken on a virtual X server.
 screenshots: build
