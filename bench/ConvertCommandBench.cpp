@@ -57,9 +57,9 @@ std::string programBytes(std::size_t size, unsigned seed) {
         "\x11",
         "\xDD",
         "\xDE",
-        "\xAA",     // ( ) For End sin
-        "\x8E\x00", // PxOn
-        "\x6E",     // :
+        "\xAA",                     // ( ) For End sin
+        std::string("\x8E\x00", 2), // PxOn
+        "\x6E",                     // :
     };
     std::mt19937 random(seed);
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);

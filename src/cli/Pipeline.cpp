@@ -38,6 +38,31 @@ bool readingFailed(Outcome& outcome, std::string_view where, const calc::Diagnos
     return true;
 }
 
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// In TI-86 text, \xHH stands for a TI-86 byte with no text form (an unknown
+// token, a font byte without a glyph); in TI-83 Plus text the same escape
+// is a TI-83 Plus byte, which would give the program some other command
+// with no word said. Doubling the backslash keeps the escape as what the
+// user sees, characters the tokenizer warns about.
+std::string keepTi86Escapes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] != '\\' || i + 1 == text.size())
+            continue;
+        if (text[i + 1] == '\\')
+            out += text[++i];
+        else if (text[i + 1] == 'x' && i + 3 < text.size() && isHexDigit(text[i + 2]) &&
+                 isHexDigit(text[i + 3]))
+            out += '\\';
+    }
+    return out;
+}
+
 // ti83p text as a .8xp file called `name`.
 Outcome writeTi83pFile(Outcome outcome, std::string_view text, std::string_view name,
                        std::string_view where, std::string_view label) {
@@ -90,7 +115,7 @@ Outcome fromTi86File(std::string_view input, const Job& job) {
     const std::optional<std::string> name = nameFor(outcome, *picked.entry, job, where);
     if (!name)
         return outcome;
-    return writeTi83pFile(std::move(outcome), converted, *name, where, job.label);
+    return writeTi83pFile(std::move(outcome), keepTi86Escapes(converted), *name, where, job.label);
 }
 
 Outcome fromTi83pFile(std::string_view input, const Job& job) {
@@ -131,8 +156,9 @@ Outcome runJob(std::string input, const Job& job) {
         // The rows shorten text by half at most ("==" becomes "=").
         if (input.size() > 2 * kMaxTextForTi83pFile)
             return tooLongForTi83p(std::move(outcome), input.size(), job.label);
-        const std::string text =
-            job.from == Format::Ti86Text ? convertProgramText(input, job.engine) : std::move(input);
+        const std::string text = job.from == Format::Ti86Text
+                                     ? keepTi86Escapes(convertProgramText(input, job.engine))
+                                     : std::move(input);
         return writeTi83pFile(std::move(outcome), text, job.name.value_or(""), job.where,
                               job.label);
     }

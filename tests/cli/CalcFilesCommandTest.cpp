@@ -124,7 +124,7 @@ TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
     EXPECT_TRUE(kalvo::calc::listTi83pTokens(back.tokens).text.starts_with(":AxesOff:ClrDraw:"));
 
     // An edit-locked TI-86 program becomes a program anyone may edit: ClLCD
-    // (ClrHome E1), Disp "OK" (DE 2A 4F 4B 2A), Pause (D8 with its space)...
+    // (ClrHome E1), Disp "OK" (DE 2A 4F 4B 2A), ...
     ASSERT_TRUE(run("locked.86p -q -o lock.8xp").starts_with("0||"));
     const kalvo::calc::Ti83pFile lock = kalvo::calc::readTi83pFile(read("lock.8xp"));
     EXPECT_TRUE(lock.readable());
@@ -134,6 +134,21 @@ TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
     ASSERT_GE(lock.tokens.size(), start.size());
     for (std::size_t i = 0; i < start.size(); ++i)
         EXPECT_EQ(lock.tokens[i].code, start[i]) << i;
+    // ... and its unknown TI-86 code 3D 50, listed \x3D\x50, stays those
+    // characters (\ BBD7, x BBC8, 3 33, D 44, 5 35, 0 30) rather than
+    // becoming the TI-83 Plus bytes 3D (xor) and 50 (P).
+    const std::vector<std::uint16_t> end = {0xBBD7, 0xBBC8, 0x33, 0x44, 0xBBD7, 0xBBC8, 0x35, 0x30};
+    ASSERT_GE(lock.tokens.size(), end.size());
+    for (std::size_t i = 0; i < end.size(); ++i)
+        EXPECT_EQ(lock.tokens[lock.tokens.size() - end.size() + i].code, end[i]) << i;
+    // The same for TI-86 text; a backslash written \\ stays one backslash.
+    write("esc.txt", ":\\x3D\\\\\r\n");
+    ASSERT_TRUE(run("-f ti86 esc.txt -q --name E -o esc.8xp").starts_with("0||"));
+    const kalvo::calc::Ti83pFile esc = kalvo::calc::readTi83pFile(read("esc.8xp"));
+    const std::vector<std::uint16_t> escaped = {0xBBD7, 0xBBC8, 0x33, 0x44, 0xBBD7};
+    ASSERT_EQ(esc.tokens.size(), escaped.size());
+    for (std::size_t i = 0; i < escaped.size(); ++i)
+        EXPECT_EQ(esc.tokens[i].code, escaped[i]) << i;
 }
 
 TEST_F(CalcFiles, FormatsFoundByContentAndByExtension) {
