@@ -323,3 +323,25 @@ TEST_F(ConvertCommand, TheFolderIsSyncedAfterTheRename) {
     EXPECT_EQ(read("out.txt"), kConverted);
 #endif
 }
+
+// The golden pairs, written by hand, through the command with no options:
+// the window's conversion byte for byte.
+TEST_F(ConvertCommand, GoldenPairsConvertByteForByte) {
+    const fs::path golden = KALVO_GOLDEN_DIR;
+    int pairs = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(golden)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.ends_with(".86.txt"))
+            continue;
+        const std::string stem = name.substr(0, name.size() - 7);
+        const auto bytes = [&golden](const std::string& file) {
+            std::ostringstream in;
+            in << std::ifstream(golden / file, std::ios::binary).rdbuf();
+            return in.str();
+        };
+        EXPECT_EQ(run("'" + entry.path().string() + "'"), "0|" + bytes(stem + ".83p.txt") + "|")
+            << stem;
+        ++pairs;
+    }
+    EXPECT_EQ(pairs, 6);
+}
