@@ -9,8 +9,9 @@ namespace kalvo::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: kalvo-convert [-f FORMAT] [-t FORMAT] [--table] [--list | --program NAME]\n"
-    "                     [--name NAME] [-q] [--force] [INPUT] [-o OUTPUT]\n";
+    "Usage: kalvo-convert [-f FORMAT] [-t FORMAT] [--table]\n"
+    "                     [--list | --program NAME] [--name NAME] [-q] [--force]\n"
+    "                     [INPUT] [-o OUTPUT]\n";
 
 constexpr std::string_view kHelp =
     R"(Converts TI-86 BASIC programs for the TI-83 Plus: the text that TI's link

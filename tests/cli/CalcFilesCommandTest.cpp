@@ -274,6 +274,13 @@ TEST_F(CalcFiles, DamagedFilesWarnWithOffsetsAndStillConvert) {
     EXPECT_TRUE(
         run("--program Ok -t ti86", goldenFile("damaged.86p"))
             .starts_with("0|" + goldenFile("damaged-Ok.ti86.txt") + "|-: warning: offset 0x08: "));
+    // A .8xp with a bad checksum (the last two bytes, at 0x51) lists all the same.
+    std::string hello = goldenFile("ti83p-hello.8xp");
+    hello.replace(0x51, 2, std::string(2, '\0'));
+    write("hello.8xp", hello);
+    EXPECT_EQ(run("hello.8xp"), "0|" + goldenFile("ti83p-hello.83p.txt") +
+                                    "|hello.8xp: warning: offset 0x51: the checksum is 0000, but "
+                                    "the data adds up to 0482\n");
     // Text that is no TI-83 Plus command warns at its line and column: the
     // euro sign (80) of line 2 has no token and becomes ?.
     write("euro.txt", ":Disp 1\r\n:1\x80\r\n");
