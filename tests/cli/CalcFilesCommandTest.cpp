@@ -328,6 +328,29 @@ TEST_F(CalcFiles, ProgramNames) {
     EXPECT_EQ(read("g.8xp").substr(0x3C, 8), std::string("\x5B\0\0\0\0\0\0\0", 8));
 }
 
+// A .8xp holds 65535 bytes of data, 19 of them around the tokens; the
+// calculator has about 24000 bytes free. Digits are one token byte each.
+TEST_F(CalcFiles, ProgramsTooLargeForA8xpFile) {
+    write("most.txt", std::string(65516, '1'));
+    EXPECT_EQ(run("-f ti83p most.txt -o most.8xp"),
+              "0||most.8xp: warning: the program name 'most' becomes 'MOST': a TI-83 Plus "
+              "program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or theta\n"
+              "most.txt: warning: the program has 65516 token bytes, more than the about 24000 "
+              "bytes a TI-83 Plus has free\n");
+    EXPECT_EQ(read("most.8xp").size(), 57u + 65535u);
+    write("over.txt", std::string(65517, '1'));
+    EXPECT_EQ(run("-f ti83p over.txt --name OVER -o over.8xp"),
+              "1||over.txt: error: the program has 65517 token bytes; a .8xp file holds at most "
+              "65516\n");
+    // Far too much text is refused before it is tokenized.
+    write("huge.txt", std::string(std::size_t{2} << 20 | 1, '1'));
+    EXPECT_EQ(run("-f ti83p huge.txt --name HUGE -o huge.8xp"),
+              "1||kalvo-convert: huge.txt: 2097153 bytes of text are far more than a TI-83 Plus "
+              "program holds (65533 token bytes)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "over.8xp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "huge.8xp"));
+}
+
 TEST_F(CalcFiles, WritingAn8xpFollowsTheFileRules) {
     copyGolden("ti83p-hello.83p.txt", "h.txt");
     write("old.8xp", "old");
