@@ -22,6 +22,22 @@ std::string numbered(const std::vector<const calc::Ti86Entry*>& programs) {
     return out;
 }
 
+constexpr std::string_view kNameRule =
+    "a TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or theta";
+
+// The name made of `textForm`, with the findings naming both names as the
+// user knows them, in UTF-8, rather than as the text form's bytes.
+calc::Ti83pProgramName madeName(std::string_view shown, std::string_view textForm) {
+    calc::Ti83pProgramName made = calc::makeTi83pProgramName(textForm);
+    const std::string rule(kNameRule);
+    for (calc::Diagnostic& d : made.diagnostics)
+        d.message = made.name.empty() ? "no program name can be made of '" + std::string(shown) +
+                                            "' (" + rule + "); give one with --name"
+                                      : "the program name '" + std::string(shown) + "' becomes '" +
+                                            calc::ti86NameToUtf8(made.name) + "': " + rule;
+    return made;
+}
+
 std::string count(std::size_t n) {
     return n == 1 ? "1 program" : std::to_string(n) + " programs";
 }
@@ -103,7 +119,7 @@ calc::Ti83pProgramName ti83pNameForTi86(const calc::Ti86Entry& program) {
         if (calc::ti86FontToText(static_cast<std::uint8_t>(c), byte))
             text += static_cast<char>(byte);
     }
-    return calc::makeTi83pProgramName(text);
+    return madeName(calc::ti86EntryName(program), text);
 }
 
 calc::Ti83pProgramName ti83pNameForPath(std::string_view path) {
@@ -121,7 +137,7 @@ calc::Ti83pProgramName ti83pNameForPath(std::string_view path) {
                 text += static_cast<char>(byte);
         }
     }
-    return calc::makeTi83pProgramName(text);
+    return madeName(stem, text);
 }
 
 } // namespace kalvo::cli

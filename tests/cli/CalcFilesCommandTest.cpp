@@ -316,6 +316,10 @@ TEST_F(CalcFiles, ProgramNames) {
               "TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or "
               "theta\n");
     EXPECT_EQ(read("my-game_2.8xp").substr(0x3C, 8), std::string("MYGAME2\0", 8));
+    EXPECT_TRUE(run("-f ti83p p.txt -o é.8xp")
+                    .starts_with("2||kalvo-convert: no program name can be made of 'é' (a TI-83 "
+                                 "Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a "
+                                 "letter or theta); give one with --name\nUsage: "));
     for (const char* args : {"-f ti83p p.txt -o 123.8xp", "-f ti83p p.txt -t 8xp"}) {
         const std::string result = run(args);
         EXPECT_TRUE(result.starts_with("2||kalvo-convert: no program name can be made"))
@@ -324,7 +328,9 @@ TEST_F(CalcFiles, ProgramNames) {
     }
     // A TI-86 name the TI-83 Plus cannot spell: Δθé keeps only θ.
     copyGolden("group.86g");
-    EXPECT_TRUE(run("group.86g --program @2 -o g.8xp").starts_with("0||group.86g(")) << "warned";
+    EXPECT_EQ(run("group.86g --program @2 -o g.8xp"),
+              "0||group.86g(Δθé): warning: the program name 'Δθé' becomes 'θ': a TI-83 Plus "
+              "program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or theta\n");
     EXPECT_EQ(read("g.8xp").substr(0x3C, 8), std::string("\x5B\0\0\0\0\0\0\0", 8));
 }
 
