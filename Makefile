@@ -58,6 +58,7 @@ bench: build
 	$(BUILD_DIR)/bench/kalvo_ti86_bench
 	$(BUILD_DIR)/bench/kalvo_bench_ti83p
 	$(BUILD_DIR)/bench/kalvo_handwork_bench
+	$(BUILD_DIR)/bench/kalvo_bench_convert_command
 
 # The Convert button in the real window, on a virtual X server.
 bench-window: build

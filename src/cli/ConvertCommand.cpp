@@ -1,22 +1,23 @@
 // kalvo-convert: the conversion of the "Convert to 8xp" button for scripts and
-// batch work. Bytes in, converted bytes out, nothing else on standard output.
+// batch work, and the way between TI-86 program files and TI-83 Plus ones.
+// Results on standard output or in OUTPUT, nothing else on standard output.
 
-#include "conversion/ConversionRun.h"
+#include "ConvertCommand.h"
+
+#include "DiagnosticLines.h"
+#include "Options.h"
+#include "Pipeline.h"
+
 #include "document/TextBox.h"
 #include "files/FileIO.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
-#include <filesystem>
-#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <system_error>
-#include <vector>
 
 #include <signal.h>
 #include <unistd.h>
@@ -25,61 +26,10 @@
 #error "KALVO_VERSION must be defined by the build"
 #endif
 
-namespace kalvo {
+namespace kalvo::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::string_view kProgram = "kalvo-convert";
-constexpr std::string_view kStandardStream = "-";
-
-constexpr std::string_view kUsage = "Usage: kalvo-convert [INPUT] [-o OUTPUT]\n";
-
-constexpr std::string_view kHelp =
-    R"(Rewrites the text of a TI-86 BASIC program into TI-83 Plus spellings, with the
-same 81-row token table as Kalvo's "Convert to 8xp" button.
-
-INPUT is read as bytes (Windows-1252 text; line ends stay as they are). Without
-INPUT, or when INPUT is "-", standard input is read. The result goes to OUTPUT,
-or to standard output without -o or when OUTPUT is "-". OUTPUT may name INPUT
-itself. Input longer than 2147483647 bytes is refused.
-
-An existing OUTPUT file is replaced only once the whole result is written and
-on disk: a failure or an interruption leaves it as it was, and no temporary
-file behind. The new file keeps the old one's mode, owner and group where
-kalvo-convert may set them (set-id bits are dropped when it may not). A
-symbolic link is followed and kept, and its target written; a link that leads
-nowhere is refused. Other hard links to the file keep the old content. A
-read-only OUTPUT is refused unless --force is given. An OUTPUT that is not a
-regular file (a device, a FIFO, /dev/stdout, /dev/fd/N) is written into as it
-stands, never replaced.
-
-Options:
-  -o OUTPUT      write the result to OUTPUT
-      --force    replace OUTPUT even when it is read-only (its mode is kept)
-  -h, --help     show this help and exit
-      --version  show the version and exit
-  --             end of options, for an INPUT whose name begins with "-"
-
-Exit status: 0 when converted, 1 when the input cannot be read or the output
-cannot be written, 2 for a wrong command line. When the reader of the output
-stops early (a closed pipe), kalvo-convert ends quietly, as other filters do:
-killed by SIGPIPE, which shells report as 141.
-
-Labels, gotos, menus and long variable names still need editing by hand after
-the conversion, as Kalvo's closing messages explain.
-
-Examples:
-  kalvo-convert GAME.86.txt -o GAME.83p.txt
-  kalvo-convert < GAME.86.txt > GAME.83p.txt
-  kalvo-convert GAME.txt -o GAME.txt              # convert in place
-
-  # Every program of the folder programs/ into the folder converted/:
-  mkdir -p converted
-  for f in programs/*.txt; do
-      kalvo-convert "$f" -o "converted/${f##*/}" || break
-  done
-)";
 
 void writeErr(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
@@ -96,7 +46,7 @@ int fail(std::string_view what, std::string_view reason) {
 int usageError(std::string_view problem) {
     std::string text;
     text.append(kProgram).append(": ").append(problem).append("\n");
-    text.append(kUsage);
+    text.append(usageLine());
     text.append("Try 'kalvo-convert --help' for more information.\n");
     writeErr(text);
     return 2;
@@ -131,50 +81,6 @@ int printToStdout(std::string_view text) {
     return 0;
 }
 
-struct Arguments {
-    std::string input{kStandardStream};
-    std::string output{kStandardStream};
-    bool force = false;
-};
-
-// Returns the exit status when the command line is already answered (help,
-// version, a usage error), nothing when there is a conversion to run.
-std::optional<int> parseArguments(const std::vector<std::string_view>& args, Arguments& parsed) {
-    bool haveInput = false;
-    bool haveOutput = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg.front() == '-';
-        if (!isOption) {
-            if (haveInput)
-                return usageError("unexpected argument '" + std::string(arg) + "'");
-            parsed.input = arg;
-            haveInput = true;
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            std::string text(kUsage);
-            text.append("\n").append(kHelp);
-            return printToStdout(text);
-        } else if (arg == "--version") {
-            return printToStdout(std::string(kProgram) + " " + KALVO_VERSION + "\n");
-        } else if (arg == "--force") {
-            parsed.force = true;
-        } else if (arg == "-o") {
-            if (haveOutput)
-                return usageError("-o given more than once");
-            if (i + 1 == args.size())
-                return usageError("-o needs a file name");
-            parsed.output = args[++i];
-            haveOutput = true;
-        } else {
-            return usageError("unknown option '" + std::string(arg) + "'");
-        }
-    }
-    return std::nullopt;
-}
-
 // The whole input, or nothing with the reason in `problem`. Standard input
 // that is a file is checked against the limit before any of it is read, as a
 // named file is; anything else is read up to the limit and no further.
@@ -195,57 +101,119 @@ std::optional<std::string> readInput(const std::string& input, std::string& prob
     return std::nullopt;
 }
 
-std::string_view nameOf(const std::string& path, std::string_view standardName) {
-    return path == kStandardStream ? standardName : std::string_view(path);
+std::string nameOf(const std::string& path, std::string_view standardName) {
+    return path == kStandardStream ? std::string(standardName) : path;
 }
 
-int convertCommand(const std::vector<std::string_view>& args) {
-    Arguments parsed;
-    if (const std::optional<int> answered = parseArguments(args, parsed))
-        return *answered;
+bool isText(Format format) {
+    return format == Format::Ti86Text || format == Format::Ti83pText;
+}
 
-    std::string problem;
-    std::optional<std::string> document = readInput(parsed.input, problem);
-    if (!document)
-        return fail(nameOf(parsed.input, "standard input"), problem);
+// Findings on stderr (-q keeps only errors), then the failure if any; the
+// exit status.
+int report(const Outcome& outcome, bool quiet) {
+    std::string lines;
+    for (const LocatedDiagnostic& found : outcome.diagnostics)
+        if (!quiet || found.diagnostic.severity == calc::Diagnostic::Severity::Error)
+            lines += diagnosticLine(found.where, found.diagnostic);
+    if (outcome.failure && !outcome.failure->message.empty())
+        lines.append(kProgram).append(": ").append(outcome.failure->message).append("\n");
+    writeErr(lines);
+    return outcome.failure ? outcome.failure->status : 0;
+}
 
-    std::string converted = convertText(*document);
-    document.reset(); // only one document in memory while writing
-    try {
-        // The window could not hold a result past the position limit either.
-        checkDocumentSize(converted.size());
-    } catch (const std::length_error& tooLarge) {
-        return fail(nameOf(parsed.input, "standard input"), tooLarge.what());
-    }
-
-    if (parsed.output == kStandardStream)
-        return printToStdout(converted);
+int writeOutput(const Options& options, const std::string& bytes) {
+    if (options.output == kStandardStream)
+        return printToStdout(bytes);
     std::error_code error;
     WriteRules rules;
-    rules.replaceReadOnly = parsed.force;
-    if (!writeFileReplacing(parsed.output, converted, error, rules)) {
+    rules.replaceReadOnly = options.force;
+    if (!writeFileReplacing(options.output, bytes, error, rules)) {
         if (error == std::errc::broken_pipe)
             endOfPipe();
-        return fail(parsed.output, error.message());
+        return fail(options.output, error.message());
     }
     return 0;
 }
 
-} // namespace
-} // namespace kalvo
-
-int main(int argc, char** argv) {
-    // A file-size limit (ulimit -f) is a write error to report, not a kill.
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, nullptr);
-    std::vector<std::string_view> args(argv + 1, argv + argc);
-    try {
-        return kalvo::convertCommand(args);
-    } catch (const std::bad_alloc&) {
-        kalvo::writeErr("kalvo-convert: out of memory\n");
-    } catch (const std::exception& error) {
-        kalvo::writeErr(std::string("kalvo-convert: ") + error.what() + "\n");
+// The rest of the command line's checks, now that the input's format is
+// known; fills in the job, or returns the usage error's text.
+std::optional<std::string> planJob(const Options& options, Format from, Job& job,
+                                   LocatedDiagnostics& found) {
+    const std::string pair =
+        std::string(formatName(from)) + " to " + std::string(formatName(options.to));
+    if (options.program && isText(from))
+        return "--program needs a calculator file (86p or 8xp); the input is " +
+               std::string(formatName(from)) + " text";
+    if (!options.from && from == Format::Ti86Text && options.to == Format::Ti83pFile)
+        return "text into an 8xp file needs -f: -f ti86 for TI-86 text (converted with the 81 "
+               "rows first), -f ti83p for text already in TI-83 Plus spellings (converted in "
+               "the window or by kalvo-convert); the rows must not run twice";
+    const Route* route = findRoute(from, options.to);
+    if (route == nullptr)
+        return "kalvo-convert does not convert " + pair;
+    if (options.table && route->engine == Engine::None)
+        return "--table picks how a program is converted; " + pair + " converts nothing";
+    job.from = from;
+    job.to = options.to;
+    job.engine = chooseEngine(*route, options.table);
+    job.where = options.input;
+    job.label = nameOf(options.input, "standard input");
+    job.program = options.program;
+    job.name = options.name;
+    if (options.to == Format::Ti83pFile && !job.name && isText(from)) {
+        const std::string output = options.output == kStandardStream ? "" : options.output;
+        const calc::Ti83pProgramName made = ti83pNameForPath(output);
+        if (made.name.empty())
+            return made.diagnostics.front().message;
+        addDiagnostics(found, nameOf(options.output, "-"), made.diagnostics);
+        job.name = made.name;
     }
-    return 1;
+    return std::nullopt;
 }
+
+} // namespace
+
+int convertCommand(const std::vector<std::string_view>& args) {
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    switch (parsed.kind) {
+    case ParsedCommandLine::Kind::Help:
+        return printToStdout(std::string(usageLine()) + "\n" + std::string(helpText()));
+    case ParsedCommandLine::Kind::Version:
+        return printToStdout(std::string(kProgram) + " " + KALVO_VERSION + "\n");
+    case ParsedCommandLine::Kind::UsageError:
+        return usageError(parsed.problem);
+    case ParsedCommandLine::Kind::Run:
+        break;
+    }
+    const Options& options = parsed.options;
+
+    std::string problem;
+    std::optional<std::string> input = readInput(options.input, problem);
+    if (!input)
+        return fail(nameOf(options.input, "standard input"), problem);
+    const Format from = options.from ? *options.from : detectInputFormat(*input);
+
+    if (options.list) {
+        if (isText(from))
+            return usageError("--list needs a calculator file (86p or 8xp); the input is " +
+                              std::string(formatName(from)) + " text");
+        const Outcome listed =
+            listPrograms(*input, from, options.input, nameOf(options.input, "standard input"));
+        const int status = report(listed, options.quiet);
+        return status != 0 ? status : printToStdout(listed.output);
+    }
+
+    Job job;
+    LocatedDiagnostics naming;
+    if (const std::optional<std::string> wrong = planJob(options, from, job, naming))
+        return usageError(*wrong);
+    Outcome outcome = runJob(std::move(*input), job);
+    input.reset();
+    outcome.diagnostics.insert(outcome.diagnostics.begin(), naming.begin(), naming.end());
+    if (const int status = report(outcome, options.quiet); status != 0)
+        return status;
+    return writeOutput(options, outcome.output);
+}
+
+} // namespace kalvo::cli

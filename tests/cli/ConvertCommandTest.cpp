@@ -1,7 +1,7 @@
 // kalvo-convert as a script sees it: the real binary, run through the shell,
 // with its standard streams in files.
 
-#include "../core/TempFolderTest.h"
+#include "CommandFixture.h"
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -32,41 +32,6 @@ std::string failure(const std::string& what, int error) {
     return "1||kalvo-convert: " + what + ": " + std::generic_category().message(error) + "\n";
 }
 
-class ConvertCommand : public TempFolderTest {
-protected:
-    std::string read(const std::string& name) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(dir / name, std::ios::binary).rdbuf();
-        return bytes.str();
-    }
-    void write(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-    }
-    // Runs kalvo-convert in `dir` through the shell, `input` on its standard
-    // input, `args` (redirections too) last; answers "exit status|stdout|stderr".
-    std::string run(const std::string& args, const std::string& input = "",
-                    const std::string& shellPrefix = "") {
-        write(".in", input);
-        const std::string command = shellPrefix + "cd '" + dir.string() + "' && exec '" +
-                                    KALVO_CONVERT_BINARY + "' <.in >.out 2>.err " + args;
-        const int status = std::system(command.c_str());
-        const std::string result = std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) +
-                                   "|" + read(".out") + "|" + read(".err");
-        for (const char* stream : {".in", ".out", ".err"})
-            fs::remove(dir / stream);
-        return result;
-    }
-    // Runs a bash script in `dir` with $K naming kalvo-convert; its exit status.
-    int shell(const std::string& script) {
-        const std::string command = "cd '" + dir.string() + "' && K='" + KALVO_CONVERT_BINARY +
-                                    "' exec bash -c '" + script + "'";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    // Everything in the folder, so that a temporary left behind shows.
-    long entries() const { return std::distance(fs::directory_iterator(dir), {}); }
-};
-
 } // namespace
 
 TEST_F(ConvertCommand, ConvertsByteExactBetweenFilesAndStandardStreams) {
@@ -89,7 +54,7 @@ TEST_F(ConvertCommand, ConvertsByteExactBetweenFilesAndStandardStreams) {
 }
 
 TEST_F(ConvertCommand, HelpVersionAndUsageErrors) {
-    EXPECT_TRUE(run("--help").starts_with("0|Usage: kalvo-convert [INPUT] [-o OUTPUT]\n"));
+    EXPECT_TRUE(run("--help").starts_with("0|Usage: kalvo-convert [-f FORMAT] [-t FORMAT]"));
     EXPECT_EQ(run("-h"), run("--help"));
     EXPECT_EQ(run("--version"), std::string("0|kalvo-convert ") + KALVO_VERSION + "\n|");
     write("a.txt", ":ClLCD");
@@ -357,4 +322,26 @@ TEST_F(ConvertCommand, TheFolderIsSyncedAfterTheRename) {
     EXPECT_TRUE(synced) << read("calls");
     EXPECT_EQ(read("out.txt"), kConverted);
 #endif
+}
+
+// The golden pairs, written by hand, through the command with no options:
+// the window's conversion byte for byte.
+TEST_F(ConvertCommand, GoldenPairsConvertByteForByte) {
+    const fs::path golden = KALVO_GOLDEN_DIR;
+    int pairs = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(golden)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.ends_with(".86.txt"))
+            continue;
+        const std::string stem = name.substr(0, name.size() - 7);
+        const auto bytes = [&golden](const std::string& file) {
+            std::ostringstream in;
+            in << std::ifstream(golden / file, std::ios::binary).rdbuf();
+            return in.str();
+        };
+        EXPECT_EQ(run("'" + entry.path().string() + "'"), "0|" + bytes(stem + ".83p.txt") + "|")
+            << stem;
+        ++pairs;
+    }
+    EXPECT_EQ(pairs, 6);
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "DiagnosticLines.h"
+#include "Formats.h"
+#include "Programs.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The work of kalvo-convert between reading the input and writing the
+// output, in memory: what comes out of which bytes, and what to say about
+// them.
+namespace kalvo::cli {
+
+struct Job {
+    Format from = Format::Ti86Text;
+    Format to = Format::Ti83pText;
+    Engine engine = Engine::TableRows;
+    std::string where{"-"};              // the input, as findings name it
+    std::string label{"standard input"}; // the input, as failure lines name it
+    std::optional<std::string> program;  // --program
+    std::optional<std::string> name;     // the .8xp program's name when already known (valid)
+};
+
+struct Outcome {
+    std::string output;             // the bytes to write, when failure is empty
+    LocatedDiagnostics diagnostics; // findings, whatever happened
+    std::optional<Failure> failure; // why there is no output
+};
+
+// Converts `input` as `job` says. Takes the input over so that it can be
+// let go of before the result grows.
+Outcome runJob(std::string input, const Job& job);
+
+// What --list prints for a calculator file.
+Outcome listPrograms(std::string_view input, Format from, std::string_view where,
+                     std::string_view label);
+
+// The engine's work on program text: `text` in TI-86 spellings, the result
+// in TI-83 Plus ones.
+std::string convertProgramText(std::string_view text, Engine engine);
+
+} // namespace kalvo::cli
