@@ -91,13 +91,8 @@ std::optional<std::string> readInput(const std::string& input, std::string& prob
     if (bytes)
         return bytes;
     problem = error.message();
-    if (error == std::errc::file_too_large) {
-        try {
-            checkDocumentSize(static_cast<std::size_t>(kMaxDocumentLength) + 1);
-        } catch (const std::length_error& tooLarge) {
-            problem = tooLarge.what(); // the window's words for the same limit
-        }
-    }
+    if (error == std::errc::file_too_large)
+        problem = documentTooLargeMessage(); // the window's words for the same limit
     return std::nullopt;
 }
 

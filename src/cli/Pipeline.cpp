@@ -165,12 +165,9 @@ Outcome runJob(std::string input, const Job& job) {
     // ti86 text to ti83p text: the window's conversion, byte for byte.
     std::string converted = convertProgramText(input, job.engine);
     std::string().swap(input); // only one document in memory while writing
-    try {
-        // The window could not hold a result past the position limit either.
-        checkDocumentSize(converted.size());
-    } catch (const std::length_error& tooLarge) {
-        return failed(std::move(outcome), job.label + ": " + tooLarge.what());
-    }
+    // The window could not hold a result past the position limit either.
+    if (!fitsDocument(converted.size()))
+        return failed(std::move(outcome), job.label + ": " + documentTooLargeMessage());
     outcome.output = std::move(converted);
     return outcome;
 }

@@ -343,24 +343,4 @@ Ti83pFile readTi83pFile(std::string_view bytes) {
     return file;
 }
 
-Ti83pFile readTi83pPath(const std::filesystem::path& path) {
-    Ti83pFile file;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(path.c_str(), "rb"),
-                                                                 &std::fclose);
-    if (!stream) {
-        file.diagnostics.push_back(
-            error("cannot open " + path.string() + ": " + std::strerror(errno)));
-        return file;
-    }
-    std::string bytes(kTi83pMaxFileBytes + 1, '\0');
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), stream.get());
-    if (std::ferror(stream.get())) {
-        file.diagnostics.push_back(
-            error("cannot read " + path.string() + ": " + std::strerror(errno)));
-        return file;
-    }
-    bytes.resize(got);
-    return readTi83pFile(bytes);
-}
-
 } // namespace kalvo::calc

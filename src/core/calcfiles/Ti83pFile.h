@@ -87,8 +87,4 @@ bool looksLikeTi83pFile(std::string_view bytes);
 // program is an error.
 Ti83pFile readTi83pFile(std::string_view bytes);
 
-// readTi83pFile on a file's bytes, reading at most kTi83pMaxFileBytes + 1;
-// a file that cannot be opened or read is an error naming the reason.
-Ti83pFile readTi83pPath(const std::filesystem::path& path);
-
 } // namespace kalvo::calc

@@ -171,30 +171,6 @@ Ti86File readTi86File(std::string_view bytes) {
     return file;
 }
 
-Ti86File readTi86Path(const std::filesystem::path& path) {
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    errno = 0;
-    const std::unique_ptr<std::FILE, Closer> stream(std::fopen(path.c_str(), "rb"));
-    Ti86File failed;
-    const auto fail = [&failed](std::string message) {
-        add(failed.diagnostics, Diagnostic::Severity::Error, 0, std::move(message));
-        failed.diagnostics.back().hasOffset = false;
-        return failed;
-    };
-    if (!stream)
-        return fail(std::strerror(errno != 0 ? errno : EIO));
-    std::string bytes(kTi86MaxFileBytes + 1, '\0');
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), stream.get());
-    if (std::ferror(stream.get()))
-        return fail(std::strerror(errno != 0 ? errno : EIO));
-    if (got > kTi86MaxFileBytes)
-        return fail("larger than any TI-86 file (over " + number(kTi86MaxFileBytes) + " bytes)");
-    bytes.resize(got);
-    return readTi86File(bytes);
-}
-
 std::string ti86TypeName(std::uint8_t type) {
     switch (type) {
     case 0x00:

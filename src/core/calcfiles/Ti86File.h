@@ -40,10 +40,6 @@ struct Ti86File {
 
 Ti86File readTi86File(std::string_view bytes);
 
-// Reads at most kTi86MaxFileBytes of `path`, then as readTi86File. A file
-// that cannot be opened or read, or is larger, gives an error naming why.
-Ti86File readTi86Path(const std::filesystem::path& path);
-
 // Whether `bytes` begin like a TI-86 file ("**TI86**").
 bool looksLikeTi86File(std::string_view bytes);
 

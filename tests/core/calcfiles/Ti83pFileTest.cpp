@@ -1,8 +1,6 @@
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti83pText.h"
 
-#include "../TempFolderTest.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -295,25 +293,4 @@ TEST(Ti83pFileRead, MoreVariablesAfterTheProgramAreLeftWithANote) {
               std::vector<std::string>{"51 N more variables follow the program; only the program "
                                        "is read"});
     EXPECT_EQ(codesOf(read.tokens), kHelloCodes);
-}
-
-class Ti83pPathTest : public TempFolderTest {};
-
-TEST_F(Ti83pPathTest, ReadsAFileAndSaysWhyItCannot) {
-    std::ofstream(dir / "HELLO.8xp", std::ios::binary) << kHello;
-    EXPECT_EQ(codesOf(readTi83pPath(dir / "HELLO.8xp").tokens), kHelloCodes);
-
-    const Ti83pFile missing = readTi83pPath(dir / "none.8xp");
-    ASSERT_EQ(missing.diagnostics.size(), 1u);
-    EXPECT_NE(missing.diagnostics[0].message.find("cannot open"), std::string::npos);
-    EXPECT_NE(missing.diagnostics[0].message.find("No such file"), std::string::npos);
-
-    std::ofstream(dir / "huge.8xp", std::ios::binary)
-        << kHello << std::string(kTi83pMaxFileBytes, 'x');
-    const Ti83pFile huge = readTi83pPath(dir / "huge.8xp");
-    EXPECT_FALSE(huge.readable());
-    EXPECT_TRUE(huge.tokens.empty());
-
-    const Ti83pFile folder = readTi83pPath(dir);
-    EXPECT_FALSE(folder.readable());
 }

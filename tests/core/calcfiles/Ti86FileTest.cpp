@@ -2,7 +2,6 @@
 // listings, worked out by hand from the layouts and the token grids before
 // the reader existed.
 #include "calcfiles/Ti86File.h"
-#include "../TempFolderTest.h"
 #include "calcfiles/Ti86Listing.h"
 
 #include <gtest/gtest.h>
@@ -248,32 +247,6 @@ TEST(Ti86Names, UseTheCalculatorsGlyphs) {
     EXPECT_EQ(ti86EntryName(e), "θÁΔ₅xé\\x00");
     e.name = "\xB4\xB5\xB3\xFF";
     EXPECT_EQ(ti86EntryName(e), "Ññç\\xFF");
-}
-
-using Ti86Path = TempFolderTest;
-
-TEST_F(Ti86Path, ReadsAFileAndRefusesWhatIsNoneOrTooBig) {
-    const auto write = [](const std::filesystem::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    };
-    write(dir / "GAME.86p", golden("tokenized.86p"));
-    const Ti86File game = readTi86Path(dir / "GAME.86p");
-    EXPECT_EQ(programNames(game), std::vector<std::string>{"Demo"});
-
-    const Ti86File missing = readTi86Path(dir / "none.86p");
-    EXPECT_FALSE(missing.readable());
-    ASSERT_EQ(missing.diagnostics.size(), 1u);
-    EXPECT_EQ(missing.diagnostics[0].severity, Severity::Error);
-    EXPECT_FALSE(missing.diagnostics[0].hasOffset);
-
-    // One byte over the cap: refused without being taken in whole.
-    write(dir / "big.86p", golden("tokenized.86p") + std::string(kTi86MaxFileBytes, 'x'));
-    const Ti86File big = readTi86Path(dir / "big.86p");
-    EXPECT_FALSE(big.readable());
-    ASSERT_EQ(big.diagnostics.size(), 1u);
-    EXPECT_NE(big.diagnostics[0].message.find("larger"), std::string::npos);
-
-    EXPECT_FALSE(readTi86Path(dir).readable()); // a folder
 }
 
 } // namespace
