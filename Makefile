@@ -74,6 +74,7 @@ bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
 	$(BUILD_DIR)/bench/kalvo_ti86_bench
 	$(BUILD_DIR)/bench/kalvo_bench_ti83p
+	$(BUILD_DIR)/bench/kalvo_bench_translate
 
 # The Convert button in the real window, on a virtual X server.
 bench-window: build

@@ -859,6 +859,11 @@ public:
 
     Ti83pTranslation run() {
         translate(0, tokens_.size());
+        // In the order of the program, as a compiler reports.
+        std::stable_sort(out_.diagnostics.begin(), out_.diagnostics.end(),
+                         [](const Diagnostic& a, const Diagnostic& b) {
+                             return a.line != b.line ? a.line < b.line : a.column < b.column;
+                         });
         out_.name = std::string(title_);
         return std::move(out_);
     }
@@ -1028,7 +1033,7 @@ private:
         if (operand && endsOperand(tokens_, *operand, end)) {
             noteOnce(f, "paren", nameText(f) + " without ( now has its ( and )");
             translate(i + 1, *operand);
-            put(k83Close, tokens_[*operand - 1]);
+            put(k83Close, f); // added for the function, so placed with it
             return *operand;
         }
         if (i + 1 < end)

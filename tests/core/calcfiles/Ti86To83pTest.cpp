@@ -180,8 +180,8 @@ TEST(Ti86To83p, DelVarEquationsAndConstants) {
         // y1=x² stores the function as a string.
         {":y1=x\xF2",
          "2A 58 0D 2A 04 5E 10",
-         {"N 1:5 x is now X",
-          "N 1:2 y1= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)"}},
+         {"N 1:2 y1= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:5 x is now X"}},
         {":c\xFC"
          "A",
          "32 39 39 37 39 32 34 35 38 04 41",
@@ -259,8 +259,8 @@ TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
          {"N 1:2 Menu( takes the program's name as its title and drops the key numbers"}},
         {":Menu(1,\"GO\",START):Lbl START",
          "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 53 54 11 3E D6 53 54",
-         {"N 1:14 label START is now ST",
-          "N 1:2 Menu( takes the program's name as its title and drops the key numbers"}},
+         {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
+          "N 1:14 label START is now ST"}},
     });
     // Eight choices are one too many for the TI-83 Plus.
     std::string eight = ":Menu(";
