@@ -220,8 +220,14 @@ bool isValueToken(const Ti86Token& t) {
 // The end of the one operand at `i` of a function the TI-86 applied without
 // "(": a number, a name, a parenthesised group or a function call. Nothing
 // when the operand is anything else.
-std::optional<std::size_t> operandEnd(const Tokens& tokens, std::size_t i, std::size_t end) {
-    if (i >= end)
+// Functions applied without "(" to functions applied without "(", deeper
+// than any program writes, are left to the user: the translation recurses
+// once per level.
+constexpr int kMaxNesting = 16;
+
+std::optional<std::size_t> operandEnd(const Tokens& tokens, std::size_t i, std::size_t end,
+                                      int depth = 0) {
+    if (i >= end || depth > kMaxNesting)
         return std::nullopt;
     const Ti86Token& t = tokens[i];
     if (isValueToken(t))
@@ -235,7 +241,7 @@ std::optional<std::size_t> operandEnd(const Tokens& tokens, std::size_t i, std::
             const std::size_t close = matchingClose(tokens, i + 1, end);
             return close < end ? std::optional<std::size_t>(close + 1) : std::nullopt;
         }
-        return operandEnd(tokens, i + 1, end);
+        return operandEnd(tokens, i + 1, end, depth + 1);
     }
     return std::nullopt;
 }
@@ -293,24 +299,31 @@ struct MenuForm {
 };
 
 std::optional<MenuForm> parseMenu(const Tokens& tokens, std::size_t menu) {
-    const std::size_t end = statementEnd(tokens, menu);
+    // Looks no further than the menu itself: a line of many Menu tokens
+    // stays linear.
+    const auto ended = [&tokens](std::size_t k) {
+        return k >= tokens.size() || endsStatement(tokens[k]);
+    };
+    const auto at = [&](std::size_t k, std::uint16_t code) {
+        return !ended(k) && is(tokens[k], code);
+    };
     std::size_t i = menu + 1;
-    if (i >= end || !is(tokens[i], kOpen))
+    if (!at(i, kOpen))
         return std::nullopt;
     ++i;
     MenuForm form;
     for (;;) {
-        if (i + 4 >= end + 1 || !is(tokens[i], kNumber) || !is(tokens[i + 1], kComma) ||
-            !is(tokens[i + 2], kString) || !is(tokens[i + 3], kComma) || !isUserName(tokens[i + 4]))
+        if (!at(i, kNumber) || !at(i + 1, kComma) || !at(i + 2, kString) || !at(i + 3, kComma) ||
+            ended(i + 4) || !isUserName(tokens[i + 4]))
             return std::nullopt;
         form.choices.push_back({i + 2, i + 4});
         i += 5;
-        if (i >= end) {
-            form.close = end;
+        if (ended(i)) {
+            form.close = i;
             return form;
         }
         if (is(tokens[i], kClose)) {
-            if (i + 1 != end)
+            if (!ended(i + 1))
                 return std::nullopt;
             form.close = i;
             form.closed = true;
@@ -808,27 +821,29 @@ std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
         if (placed.count(l))
             continue;
         const std::string up = upperName(l);
-        std::vector<std::string> wanted;
-        if (up.size() >= 2)
-            wanted.push_back(up.substr(0, 2));
-        for (std::size_t k = 2; k < up.size(); ++k)
-            wanted.push_back(std::string{up[0], up[k]});
-        if (!up.empty()) {
-            wanted.push_back(up.substr(0, 1));
-            for (const char c : kChars)
-                wanted.push_back(std::string{up[0], c});
+        const auto take = [&](const std::string& w) {
+            if (!used.insert(w).second)
+                return false;
+            placed[l] = w;
+            return true;
+        };
+        // Its first two letters, its first with a later one, its first alone
+        // or with anything; then whatever is free.
+        bool done = up.size() >= 2 && take(up.substr(0, 2));
+        for (std::size_t k = 2; !done && k < up.size(); ++k)
+            done = take(std::string{up[0], up[k]});
+        if (!done && !up.empty()) {
+            done = take(up.substr(0, 1));
+            for (std::size_t k = 0; !done && k < kChars.size(); ++k)
+                done = take(std::string{up[0], kChars[k]});
         }
-        for (const char a : kChars) {
-            wanted.emplace_back(1, a);
-            for (const char b : kChars)
-                wanted.push_back(std::string{a, b});
+        for (std::size_t a = 0; !done && a < kChars.size(); ++a) {
+            done = take(std::string(1, kChars[a]));
+            for (std::size_t b = 0; !done && b < kChars.size(); ++b)
+                done = take(std::string{kChars[a], kChars[b]});
         }
-        for (const std::string& w : wanted)
-            if (!used.count(w)) {
-                placed[l] = w;
-                used.insert(w);
-                break;
-            }
+        if (!done)
+            break; // all 1,406 are taken: the rest stay as they are
     }
     return placed;
 }
@@ -985,8 +1000,11 @@ private:
 
     void putLabel(const Ti86Token& t, const std::string& label) {
         const auto hit = labels_.find(label);
-        if (hit == labels_.end() || hit->second.empty()) {
+        if (hit == labels_.end()) {
             spell(label, t);
+            if (reported_.insert("unplaced label" + label).second)
+                warn(t, "label " + utf8(label) +
+                            ": all 1,406 TI-83 Plus labels are taken; it is left as it is");
             return;
         }
         putText(hit->second, t);
@@ -1130,6 +1148,7 @@ private:
 
     void translate(std::size_t from, std::size_t to) {
         bool statementStart = from == 0 || endsStatement(tokens_[from - 1]);
+        std::size_t end = to;
         for (std::size_t i = from; i < to;) {
             const Ti86Token& t = tokens_[i];
             const bool atStart = statementStart;
@@ -1145,7 +1164,8 @@ private:
                 ++i;
                 continue;
             }
-            const std::size_t end = statementEndFrom(i, to);
+            if (atStart || i == from)
+                end = statementEndFrom(i, to);
             if (atStart) {
                 if (const Builtin* y = builtinOf(t); y != nullptr && t.code == kYVar &&
                                                      y->code != 0 && i + 1 < end &&

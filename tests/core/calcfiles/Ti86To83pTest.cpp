@@ -313,3 +313,79 @@ TEST(Ti86To83p, GroupSharesNamesAndCalls) {
     EXPECT_EQ(names.at("2x"), "X");
     EXPECT_EQ(d.size(), 2u);
 }
+
+// What the translator cannot do it says, once per name, and leaves the name
+// as the TI-86 spelled it.
+TEST(Ti86To83p, NamesItCannotPlace) {
+    check({
+        // A string and a list at once.
+        {":\"A\"\xFCW:{1}\xFCW:Disp W",
+         "2A 41 2A 04 57 3E 08 31 09 04 57 3E DE 57",
+         {"W 1:6 variable W: its kind cannot be told (it is used as more than one of number, "
+          "string, list, matrix); it is left as it is"}},
+        // An equation variable other than y1...: the = is a test on the TI-83 Plus.
+        {":f=x\xF2",
+         "BB B5 6A 58 0D",
+         {"W 1:2 variable f: the TI-83 Plus has no equation variables but Y1-Y0; it is left as "
+          "it is",
+          "W 1:3 = stores an equation on the TI-86; the TI-83 Plus reads it as a test, check it",
+          "N 1:4 x is now X"}},
+        // A bare name never used otherwise is a call, of a program not given.
+        {":SUB",
+         "5F 53 55 42",
+         {"N 1:2 the call of program SUB is now prgmSUB",
+          "W 1:2 SUB is called as a program but is not among the programs translated"}},
+        {":Menu(A)",
+         "E6 41 11",
+         {"W 1:2 Menu( is not in the form Menu(n,\"text\",label,...); translated as it stands, "
+          "check it"}},
+        {":\\xFF", "", {"W 1:2 bytes FF are no TI-86 token; left out"}},
+        {"", "", {}},
+    });
+
+    // 28 names for 27 letters: AA-AZ take A-Z, BA takes θ, BB is left.
+    std::string text;
+    for (char second = 'A'; second <= 'Z'; ++second)
+        text += std::string(":1\xFC") + "A" + second + "\r\n";
+    text += ":1\xFC"
+            "BA\r\n:1\xFC"
+            "BB";
+    const Ti83pTranslation t = translateTi86Program(ti86(text), "P");
+    const std::string bytes = hex(t.tokens);
+    EXPECT_EQ(bytes.substr(0, 8), "31 04 41");
+    EXPECT_EQ(bytes.substr(bytes.size() - 23), "31 04 5B 3F 31 04 42 42");
+    ASSERT_FALSE(t.diagnostics.empty());
+    EXPECT_EQ(findings({"", {}, {t.diagnostics.back()}}),
+              std::vector<std::string>{"W 28:4 variable BB: all 27 TI-83 Plus real variables "
+                                       "(A-Z, θ) are taken; it is left as it is"});
+}
+
+TEST(Ti86To83p, BuiltInNamesAndUnits) {
+    check({
+        {":y1\xFC"
+         "A",
+         "5E 10 04 41",
+         {"N 1:2 y1 is now Y1"}},
+        {":corr+Ans", "62 12 70 72", {"N 1:2 corr is now r"}},
+        {":5m\xE5"
+         "ft",
+         "35 BB BD BB EC BB B5 BB C4",
+         {"W 1:3 m▶ft has no TI-83 Plus counterpart; written as its name for you to replace"}},
+    });
+}
+
+// Functions applied without "(" to each other far deeper than any program
+// does, as deep as a 64 KiB program can hold: the translation must not
+// recurse once per level (it ran out of stack doing so).
+TEST(Ti86To83p, DeepNestingStaysOnTheStack) {
+    std::string text = ":";
+    for (int n = 0; n < 60000; ++n)
+        text += "sin ";
+    text += "A";
+    const Ti83pTranslation t = translateTi86Program(ti86(text), "P");
+    std::size_t sines = 0;
+    for (const Ti83pToken& token : t.tokens)
+        sines += token.code == 0xC2;
+    EXPECT_EQ(sines, 60000u);
+    EXPECT_EQ(t.tokens.back().code, 0x11);
+}
