@@ -1286,8 +1286,11 @@ Ti83pTranslation translateTi86Program(const std::vector<Ti86Token>& tokens, std:
     return Translator(tokens, name, names).run();
 }
 
-Ti83pProgramNames ti83pNamesForGroup(const std::vector<Ti86SourceProgram>& programs,
-                                     Diagnostics* diagnostics) {
+namespace {
+
+// The group's program names, and the note for each TI-86 name that changed.
+Ti83pProgramNames groupNames(const std::vector<Ti86SourceProgram>& programs,
+                             std::map<std::string, Diagnostic>& renamed) {
     Ti83pProgramNames names;
     std::set<std::string> used;
     // Names the TI-83 Plus takes as they are keep them; the others are made
@@ -1304,30 +1307,48 @@ Ti83pProgramNames ti83pNamesForGroup(const std::vector<Ti86SourceProgram>& progr
             const std::string suffix = std::to_string(n);
             name = name.substr(0, std::min(name.size(), 8 - suffix.size())) + suffix;
         }
-        if (diagnostics != nullptr) {
-            Diagnostic d;
-            d.severity = Diagnostic::Severity::Warning;
-            d.message = "program " + utf8(program.name) + " is now " + name +
-                        " (a TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and θ, the first "
-                        "not a digit)";
-            diagnostics->push_back(std::move(d));
-        }
+        Diagnostic d;
+        d.severity = Diagnostic::Severity::Note;
+        d.message = "program " + utf8(program.name) + " is now " + shownLabel(name) +
+                    " (a TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and θ, the first "
+                    "not a digit)";
+        renamed[program.name] = std::move(d);
         used.insert(name);
         names[program.name] = name;
     }
     return names;
 }
 
+} // namespace
+
+Ti83pProgramNames ti83pNamesForGroup(const std::vector<Ti86SourceProgram>& programs,
+                                     Diagnostics* diagnostics) {
+    std::map<std::string, Diagnostic> renamed;
+    Ti83pProgramNames names = groupNames(programs, renamed);
+    if (diagnostics != nullptr)
+        for (const Ti86SourceProgram& program : programs)
+            if (const auto hit = renamed.find(program.name); hit != renamed.end()) {
+                diagnostics->push_back(hit->second);
+                renamed.erase(hit);
+            }
+    return names;
+}
+
 std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs) {
-    const Ti83pProgramNames calls = ti83pNamesForGroup(programs);
+    std::map<std::string, Diagnostic> renamed;
+    const Ti83pProgramNames calls = groupNames(programs, renamed);
     Names names(calls);
     for (const Ti86SourceProgram& program : programs)
         names.analyse(program.tokens);
     names.allocate();
     std::vector<Ti83pTranslation> out;
     out.reserve(programs.size());
-    for (const Ti86SourceProgram& program : programs)
+    for (const Ti86SourceProgram& program : programs) {
         out.push_back(Translator(program.tokens, calls.at(program.name), names).run());
+        // A program's own new name heads its report.
+        if (const auto hit = renamed.find(program.name); hit != renamed.end())
+            out.back().diagnostics.insert(out.back().diagnostics.begin(), hit->second);
+    }
     return out;
 }
 

@@ -49,8 +49,10 @@ Ti83pTranslation translateTi86Program(const std::vector<Ti86Token>& tokens, std:
 // within the group). The results are in the order of `programs`.
 std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs);
 
-// The TI-83 Plus names translateTi86Group gives the programs, by TI-86 name,
-// with a warning for each name that had to change.
+// The TI-83 Plus names translateTi86Group gives the programs, by TI-86 name:
+// a name the TI-83 Plus takes stays; the others are made valid and distinct,
+// each with a note (translateTi86Group puts it first in that program's
+// report, with no line).
 Ti83pProgramNames ti83pNamesForGroup(const std::vector<Ti86SourceProgram>& programs,
                                      Diagnostics* diagnostics = nullptr);
 

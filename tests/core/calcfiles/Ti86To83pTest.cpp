@@ -311,7 +311,21 @@ TEST(Ti86To83p, GroupSharesNamesAndCalls) {
     EXPECT_EQ(names.at("game"), "GAME1");
     EXPECT_EQ(names.at("GAME"), "GAME");
     EXPECT_EQ(names.at("2x"), "X");
-    EXPECT_EQ(d.size(), 2u);
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].severity, Diagnostic::Severity::Note);
+    EXPECT_EQ(d[0].message, "program game is now GAME1 (a TI-83 Plus program name is 1 to 8 of "
+                            "A-Z, 0-9 and θ, the first not a digit)");
+
+    // In a group, that note heads the renamed program's report.
+    const std::vector<Ti83pTranslation> renamed =
+        translateTi86Group({{"main", ti86(":ClLCD")}, {"SUB", ti86(":ClLCD")}});
+    EXPECT_EQ(renamed[0].name, "MAIN");
+    EXPECT_EQ(findings(renamed[0]),
+              (std::vector<std::string>{"N 0:0 program main is now MAIN (a TI-83 Plus program "
+                                        "name is 1 to 8 of A-Z, 0-9 and θ, the first not a "
+                                        "digit)",
+                                        "N 1:2 ClLCD is now ClrHome"}));
+    EXPECT_EQ(findings(renamed[1]), std::vector<std::string>{"N 1:2 ClLCD is now ClrHome"});
 }
 
 // What the translator cannot do it says, once per name, and leaves the name
