@@ -470,8 +470,12 @@ private:
                      t.code == 0x8E2F || t.code == 0x8E30 || t.code == 0x8E31)
                 kind |= List;
             else if (t.code == kMatrixOpen)
-                kind |=
-                    (i + 1 < to && is(tokens[i + 1], kMatrixOpen)) || i > from ? Matrix : Vector;
+                // [[1,2][3,4]] is a matrix, row by row; [1,2] alone a vector.
+                kind |= (i + 1 < to && is(tokens[i + 1], kMatrixOpen)) ||
+                                (i > from &&
+                                 (is(tokens[i - 1], kMatrixOpen) || is(tokens[i - 1], 0x0D)))
+                            ? Matrix
+                            : Vector;
             else if (t.code == 0x23 || t.code == 0xB8 || t.code == 0x18 || t.code == 0xBD ||
                      t.code == 0xBE)
                 kind |= Matrix;
@@ -572,6 +576,14 @@ private:
     std::unordered_map<std::string, Placement> placements_;
 };
 
+// A name in text form (θ as C1) as the calculator shows it.
+std::string shownText(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        out += static_cast<std::uint8_t>(c) == kThetaFont ? std::string("θ") : std::string(1, c);
+    return out;
+}
+
 std::string upperName(std::string_view font) {
     std::string out;
     for (char c : font) {
@@ -627,14 +639,16 @@ void Names::allocate() {
         NameUse& u = uses_[name];
         Placement p;
         const auto call = calls_.find(name);
-        if (u.bareCall && (call != calls_.end() || (!u.otherUse && u.kinds == 0))) {
+        const std::string target = call != calls_.end() ? call->second
+                                   : u.bareCall         ? makeTi83pProgramName(name).name
+                                                        : std::string();
+        if (u.bareCall && !target.empty() &&
+            (call != calls_.end() || (!u.otherUse && u.kinds == 0))) {
             p.as = Placement::As::Program;
             p.codes.push_back(k83Prgm);
-            const std::string target =
-                call != calls_.end() ? call->second : makeTi83pProgramName(name).name;
             for (const char c : target)
                 p.codes.push_back(nameCharToken(c));
-            p.shown = "prgm" + (target == "\xC1" ? std::string("θ") : target);
+            p.shown = "prgm" + shownText(target);
             if (call == calls_.end())
                 p.why = "not among the programs translated";
             placements_[name] = std::move(p);
@@ -733,11 +747,7 @@ void Names::allocate() {
                 p.codes.push_back(k83List);
                 for (const char c : custom)
                     p.codes.push_back(nameCharToken(c));
-                std::string shown;
-                for (const char c : custom)
-                    shown += static_cast<std::uint8_t>(c) == kThetaFont ? std::string("θ")
-                                                                        : std::string(1, c);
-                p.shown = "ʟ" + shown;
+                p.shown = "ʟ" + shownText(custom);
                 placements_[name] = std::move(p);
                 continue;
             }
@@ -848,13 +858,6 @@ std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
     return placed;
 }
 
-std::string shownLabel(const std::string& label) {
-    std::string out;
-    for (const char c : label)
-        out += static_cast<std::uint8_t>(c) == kThetaFont ? std::string("θ") : std::string(1, c);
-    return out;
-}
-
 // ---------------------------------------------------------------------------
 // One program's translation.
 
@@ -930,12 +933,19 @@ private:
         return {};
     }
 
-    void spellOut(const Ti86Token& t, std::string_view shownName) {
-        std::string font;
-        ti86FontFromUtf8(shownName, font);
+    // A token with no counterpart, in letters the user sees on the calculator.
+    void spellOut(const Ti86Token& t, std::string_view font) {
         spell(font, t);
-        warn(t, std::string(shownName) +
-                    " has no TI-83 Plus counterpart; written as its name for you to replace");
+        warn(t,
+             utf8(font) + " has no TI-83 Plus counterpart; written as its name for you to replace");
+    }
+
+    static std::string fontName(const Ti86Token& t) {
+        std::string font;
+        if (const Ti86TokenInfo* info = ti86TokenInfo(t.code))
+            for (const char c : info->text)
+                font += static_cast<char>(ti86TextToFont(static_cast<std::uint8_t>(c)));
+        return font;
     }
 
     void putText(std::string_view text, const Ti86Token& from) {
@@ -972,7 +982,7 @@ private:
                 for (const char c : decimal)
                     put(static_cast<std::uint16_t>(c), t);
                 if (base != 10)
-                    noteOnce(t, "base", "number " + d + " is now " + decimal);
+                    noteOnce(t, "base" + d, "number " + d + " is now " + decimal);
                 return;
             }
         }
@@ -1010,7 +1020,7 @@ private:
         putText(hit->second, t);
         if (hit->second != label)
             noteOnce(t, "label" + label,
-                     "label " + utf8(label) + " is now " + shownLabel(hit->second));
+                     "label " + utf8(label) + " is now " + shownText(hit->second));
     }
 
     void putName(const Ti86Token& t) {
@@ -1038,7 +1048,7 @@ private:
                          utf8(t.data) + " is now " + b->shown);
             return;
         }
-        spellOut(t, utf8(t.data));
+        spellOut(t, t.data);
     }
 
     // sin A, ln 2: the TI-83 Plus function gets its "(", and its ")" where
@@ -1153,6 +1163,8 @@ private:
             const Ti86Token& t = tokens_[i];
             const bool atStart = statementStart;
             statementStart = endsStatement(t);
+            if (atStart || i == from)
+                end = statementEndFrom(i, to);
             if (!t.known) {
                 std::string bytes;
                 for (const char c : t.data) {
@@ -1164,8 +1176,6 @@ private:
                 ++i;
                 continue;
             }
-            if (atStart || i == from)
-                end = statementEndFrom(i, to);
             if (atStart) {
                 if (const Builtin* y = builtinOf(t); y != nullptr && t.code == kYVar &&
                                                      y->code != 0 && i + 1 < end &&
@@ -1188,7 +1198,10 @@ private:
                 }
             }
             const Ti86To83pRule* rule = ti86To83pRule(t.code);
-            if (rule == nullptr) {
+            if (rule == nullptr) { // 8E 28 and 8E 29 mark a program's kind, never a token
+                char code[8];
+                std::snprintf(code, sizeof code, "%04X", t.code);
+                warn(t, std::string("token ") + code + " has no translation; left out");
                 ++i;
                 continue;
             }
@@ -1258,10 +1271,7 @@ private:
                 }
                 break;
             case Ti86To83pKind::NoCounterpart:
-                if (t.code == 0x3E)
-                    spellOut(t, utf8(t.data) + "▶" + utf8(t.data2));
-                else
-                    spellOut(t, nameText(t));
+                spellOut(t, t.code == 0x3E ? t.data + '\x05' + t.data2 : fontName(t));
                 ++i;
                 break;
             }
@@ -1309,7 +1319,7 @@ Ti83pProgramNames groupNames(const std::vector<Ti86SourceProgram>& programs,
         }
         Diagnostic d;
         d.severity = Diagnostic::Severity::Note;
-        d.message = "program " + utf8(program.name) + " is now " + shownLabel(name) +
+        d.message = "program " + utf8(program.name) + " is now " + shownText(name) +
                     " (a TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and θ, the first "
                     "not a digit)";
         renamed[program.name] = std::move(d);
