@@ -192,6 +192,7 @@ TEST(Ti86To83p, DelVarEquationsAndConstants) {
          "31 3B B0 35",
          {}},
         {":1Fh", "33 31", {"N 1:2 number 1Fh is now 31"}},
+        {":1Fh+11b", "33 31 70 33", {"N 1:2 number 1Fh is now 31", "N 1:6 number 11b is now 3"}},
     });
 }
 
@@ -349,6 +350,13 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          "5F 53 55 42",
          {"N 1:2 the call of program SUB is now prgmSUB",
           "W 1:2 SUB is called as a program but is not among the programs translated"}},
+        // A vector, alone or scaled, has no TI-83 Plus kind.
+        {":[1,2]\xFCV",
+         "06 31 2B 32 07 04 56",
+         {"W 1:8 variable V: the TI-83 Plus has no vectors; it is left as it is"}},
+        {":2*[1,2]\xFCV",
+         "32 82 06 31 2B 32 07 04 56",
+         {"W 1:10 variable V: the TI-83 Plus has no vectors; it is left as it is"}},
         {":Menu(A)",
          "E6 41 11",
          {"W 1:2 Menu( is not in the form Menu(n,\"text\",label,...); translated as it stands, "
