@@ -6,7 +6,7 @@ CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
 .PHONY: all deps configure build run test test-sanitize bench bench-window fuzz screenshots clean \
-	fuzz-ti86 fuzz-ti83p-reader fuzz-ti83p-tokenizer
+	fuzz-ti86 fuzz-ti83p-reader fuzz-ti83p-tokenizer fuzz-translate
 
 all: build
 
@@ -53,6 +53,16 @@ fuzz-ti86: deps
 	mkdir -p $(BUILD_DIR)-fuzz/ti86-corpus
 	$(BUILD_DIR)-fuzz/tests/kalvo_ti86_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 		$(BUILD_DIR)-fuzz/ti86-corpus tests/fuzz/ti86-corpus
+
+# The translator from TI-86 tokens, starting from the TI-86 reader's corpus;
+# new inputs land in $(BUILD_DIR)-fuzz/translate-corpus.
+fuzz-translate: deps
+	cmake -S . -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO_FUZZ=ON -DKALVO_BUILD_UI=OFF -DKALVO_BUILD_BENCH=OFF
+	cmake --build $(BUILD_DIR)-fuzz --target kalvo_translate_fuzz
+	mkdir -p $(BUILD_DIR)-fuzz/translate-corpus
+	$(BUILD_DIR)-fuzz/tests/kalvo_translate_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+		$(BUILD_DIR)-fuzz/translate-corpus tests/fuzz/ti86-corpus
 
 # The TI-83 Plus file reader and text tokenizer, the same way, with the
 # core instrumented too so that the fuzzer sees what the library does:
