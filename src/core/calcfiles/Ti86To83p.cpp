@@ -1227,12 +1227,23 @@ private:
                 i = ti83pTokenOpensParen(rule->ti83p) ? putFunctionArgument(i, end) : i + 1;
                 break;
             case Ti86To83pKind::Constant: {
+                // 2c is 2 times c: its digits must not run into a number's.
+                const auto numeric = [&](std::size_t k) {
+                    const Ti86To83pRule* r = k < to ? ti86To83pRule(tokens_[k].code) : nullptr;
+                    return tokens_[k].known && r != nullptr &&
+                           (tokens_[k].code == kNumber || r->kind == Ti86To83pKind::Constant);
+                };
+                const bool wrap = (i > from && numeric(i - 1)) || (i + 1 < to && numeric(i + 1));
+                if (wrap)
+                    put(k83Open, t);
                 for (const char c : rule->detail)
                     put(c == 'E'   ? 0x3B
                         : c == '-' ? 0xB0
                         : c == '.' ? 0x3A
                                    : static_cast<std::uint16_t>(c),
                         t);
+                if (wrap)
+                    put(k83Close, t);
                 noteOnce(t, "constant" + std::to_string(t.code),
                          "constant " + nameText(t) + " is now its value " +
                              std::string(rule->detail));

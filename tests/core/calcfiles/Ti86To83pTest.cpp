@@ -187,6 +187,14 @@ TEST(Ti86To83p, DelVarEquationsAndConstants) {
          "32 39 39 37 39 32 34 35 38 04 41",
          {"N 1:2 constant c is now its value 299792458"}},
         {":g", "39 3A 38 30 36 36 35", {"N 1:2 constant g is now its value 9.80665"}},
+        // Beside a number the value is bracketed, or the digits would run on.
+        {":2c",
+         "32 10 32 39 39 37 39 32 34 35 38 11",
+         {"N 1:3 constant c is now its value 299792458"}},
+        {":g*c",
+         "39 3A 38 30 36 36 35 82 32 39 39 37 39 32 34 35 38",
+         {"N 1:2 constant g is now its value 9.80665",
+          "N 1:4 constant c is now its value 299792458"}},
         {":1\xFB\xFA"
          "5",
          "31 3B B0 35",
