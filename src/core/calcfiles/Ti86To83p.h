@@ -25,6 +25,9 @@ namespace kalvo::calc {
 // TI-83 Plus program name (text form) its calls are to use.
 using Ti83pProgramNames = std::map<std::string, std::string>;
 
+// A program's tokens come with the line and column of its listing: from
+// listTi86Program's `tokens` for a tokenized program, from
+// tokenizeTi86Text(listing.text) for one stored as plain text.
 struct Ti86SourceProgram {
     std::string name;              // font bytes, as stored
     std::vector<Ti86Token> tokens; // with the line and column of their listing
@@ -37,8 +40,11 @@ struct Ti83pTranslation {
 };
 
 // One program. `name` is its TI-83 Plus name (text form, a valid program
-// name), the title its menus get; `calls` names the programs it may call.
-// Variables are renamed for this program alone.
+// name, e.g. from makeTi83pProgramName), the title its menus get; `calls`
+// names the programs it may call: a name alone on a line that is one of
+// them becomes prgm and its TI-83 Plus name (a name alone that the program
+// uses nowhere else is taken for a call too, with a warning). Variables are
+// renamed for this program alone.
 Ti83pTranslation translateTi86Program(const std::vector<Ti86Token>& tokens, std::string_view name,
                                       const Ti83pProgramNames& calls = {});
 
