@@ -1036,8 +1036,11 @@ private:
             }
             spell(t.data, t);
             if (reported_.insert("unplaced" + t.data).second)
-                warn(t, "variable " + utf8(t.data) + ": " +
-                            (p != nullptr ? p->why : std::string("not placed")));
+                warn(t, p != nullptr && p->as == Placement::As::Program
+                            ? utf8(t.data) + " is the name of a program; used as a variable "
+                                             "here, it is left as it is"
+                            : "variable " + utf8(t.data) + ": " +
+                                  (p != nullptr ? p->why : std::string("it is left as it is")));
             return;
         }
         const Builtin* b = builtinOf(t);

@@ -281,8 +281,14 @@ TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
 }
 
 TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
-    check({{":SUB", "5F 53 55 42", {"N 1:2 the call of program SUB is now prgmSUB"}}}, "MAIN",
-          {{"SUB", "SUB"}});
+    check({{":SUB", "5F 53 55 42", {"N 1:2 the call of program SUB is now prgmSUB"}},
+           // On the TI-86 a program and a variable cannot share a name.
+           {":SUB:Disp SUB",
+            "5F 53 55 42 3E DE 53 55 42",
+            {"N 1:2 the call of program SUB is now prgmSUB",
+             "W 1:11 SUB is the name of a program; used as a variable here, it is left as it "
+             "is"}}},
+          "MAIN", {{"SUB", "SUB"}});
     check({
         {":cross(A,B)",
          "BB B2 BB C2 BB BF BB C3 BB C3 10 41 2B 42 11",
