@@ -870,9 +870,19 @@ public:
             if (is(t, kLbl) && ++lbls[t.data] == 2)
                 warn(t, "label " + utf8(t.data) +
                             " is defined more than once; Goto jumps to the first");
-        for (const Ti86Token& t : tokens)
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            const Ti86Token& t = tokens[i];
             if (is(t, kGoto) && !lbls.count(t.data) && reported_.insert("goto" + t.data).second)
                 warn(t, "Goto " + utf8(t.data) + " has no Lbl in this program");
+            if (is(t, kMenu))
+                if (const auto menu = parseMenu(tokens, i))
+                    for (const MenuChoice& c : menu->choices) {
+                        const Ti86Token& label = tokens[c.label];
+                        if (!lbls.count(label.data) && reported_.insert("goto" + label.data).second)
+                            warn(label, "Menu( choice " + utf8(label.data) +
+                                            " has no Lbl in this program");
+                    }
+        }
     }
 
     Ti83pTranslation run() {

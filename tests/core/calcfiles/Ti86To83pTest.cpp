@@ -271,6 +271,11 @@ TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
          {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
           "N 1:14 label START is now ST"}},
     });
+    check(
+        {{":Menu(1,\"GO\",GONE)",
+          "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 47 4F 11",
+          {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
+           "W 1:14 Menu( choice GONE has no Lbl in this program", "N 1:14 label GONE is now GO"}}});
     // Eight choices are one too many for the TI-83 Plus.
     std::string eight = ":Menu(";
     for (int n = 1; n <= 8; ++n)
