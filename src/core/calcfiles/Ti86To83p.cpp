@@ -1229,7 +1229,9 @@ private:
                     while (!to83.empty() && (to83.back() == ' ' || to83.back() == '('))
                         to83.pop_back();
                     noteOnce(t, "rename" + std::to_string(t.code), nameText(t) + " is now " + to83);
-                } else if (rule->kind == Ti86To83pKind::Differs) {
+                } else if (rule->kind == Ti86To83pKind::Differs &&
+                           reported_.insert("differs" + std::to_string(t.code)).second) {
+                    // Once: what to check is the same at every use.
                     warn(t, nameText(t) + ": " + std::string(rule->detail));
                 }
                 if (t.code == 0xEB)

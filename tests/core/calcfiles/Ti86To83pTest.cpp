@@ -298,10 +298,12 @@ TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
         {":cross(A,B)",
          "BB B2 BB C2 BB BF BB C3 BB C3 10 41 2B 42 11",
          {"W 1:2 cross has no TI-83 Plus counterpart; written as its name for you to replace"}},
-        {":getKy\xFCK",
-         "AD 04 4B",
+        // Said once: a key loop holds many.
+        {":getKy\xFCK:If getKy==21",
+         "AD 04 4B 3E CE AD 6A 32 31",
          {"W 1:2 getKy: getKey codes differ between the two keyboards; check the numbers it is "
-          "compared with"}},
+          "compared with",
+          "N 1:18 == is now ="}},
         {":Outpt(9,1,\"X\")",
          "E0 39 2B 31 2B 2A 58 2A 11",
          {"N 1:2 Outpt is now Output",
