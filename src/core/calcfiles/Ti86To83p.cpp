@@ -74,6 +74,10 @@ std::uint16_t charToken(std::uint8_t ti86Font) {
                 f = 'A' + (b - 0x0A); // the TI-86's hexadecimal digits
             else if (b == 0x06 || b == 0x07)
                 f = b + 0x18; // its other pair of arrows
+            else if (b == '$')
+                f = 0xF2; // where the TI-83 Plus font has its $
+            else if (b == '`')
+                f = 0xB7; // and its grave accent
             else if (b <= 0x04 || b == 0x1C || b == '"' || b >= 0xD6)
                 continue; // no glyph, or one that would end a TI-83 Plus string
             out[static_cast<std::size_t>(b)] = byFont[static_cast<std::size_t>(f)];

@@ -432,3 +432,29 @@ TEST(Ti86To83p, DeepNestingStaysOnTheStack) {
     EXPECT_EQ(sines, 60000u);
     EXPECT_EQ(t.tokens.back().code, 0x11);
 }
+
+// Every printable ASCII character of a TI-86 string is the TI-83 Plus token
+// that draws that same character (lowercase letters the BB ones, not the
+// statistics variables a, b, n...).
+TEST(Ti86To83p, EveryAsciiCharacterOfAString) {
+    for (int c = 0x20; c <= 0x7E; ++c) {
+        if (c == '"')
+            continue; // closes the TI-83 Plus string
+        SCOPED_TRACE(c);
+        Ti86Token string;
+        string.code = 0x2D;
+        string.data = std::string(1, static_cast<char>(c));
+        const Ti83pTranslation t = translateTi86Program({string}, "P");
+        ASSERT_EQ(t.tokens.size(), 3u);
+        const Ti83pTokenInfo* info = ti83pTokenInfo(t.tokens[1].code);
+        ASSERT_NE(info, nullptr);
+        // The TI-83 Plus font has three of them elsewhere: [ at C1 (5B is θ),
+        // $ at F2, the grave accent at B7.
+        const char drawn = c == '[' ? '\xC1' : c == '$' ? '\xF2' : c == '`' ? '\xB7' : char(c);
+        EXPECT_EQ(info->font, std::string(1, drawn));
+        if (c >= 'a' && c <= 'z') {
+            EXPECT_EQ(t.tokens[1].code >> 8, 0xBB);
+        }
+        EXPECT_TRUE(t.diagnostics.empty());
+    }
+}
