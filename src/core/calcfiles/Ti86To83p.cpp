@@ -78,6 +78,12 @@ std::uint16_t charToken(std::uint8_t ti86Font) {
                 f = 0xF2; // where the TI-83 Plus font has its $
             else if (b == '`')
                 f = 0xB7; // and its grave accent
+            else if (b == 0xD2)
+                f = '-'; // the TI-86's second minus, ² and °
+            else if (b == 0xD3)
+                f = 0x12;
+            else if (b == 0xD4)
+                f = 0x14;
             else if (b <= 0x04 || b == 0x1C || b == '"' || b >= 0xD6)
                 continue; // no glyph, or one that would end a TI-83 Plus string
             out[static_cast<std::size_t>(b)] = byFont[static_cast<std::size_t>(f)];

@@ -458,3 +458,36 @@ TEST(Ti86To83p, EveryAsciiCharacterOfAString) {
         EXPECT_TRUE(t.diagnostics.empty());
     }
 }
+
+// The TI-86 font beyond ASCII: the symbols and letters both fonts have in
+// the same place, and those the TI-83 Plus has elsewhere or not at all.
+TEST(Ti86To83p, SymbolsOfAString) {
+    const struct {
+        std::uint8_t ti86;
+        std::uint16_t ti83p; // 0: none, written ? with a warning
+    } cases[] = {
+        {0x10, 0xBBF4},                          // √
+        {0x11, 0x0C},                            // ⁻¹
+        {0x1A, 0xB0},                            // negation
+        {0x80, 0xBBE0},                          // subscript 0
+        {0x8A, 0xBB6E},                          // Á
+        {0xC4, 0xAC},                            // π
+        {0xC1, 0x5B},                            // θ
+        {0x06, 0xBBED},                          // ↑, which the TI-83 Plus has at 1E only
+        {0x0A, 0x41},                            // the TI-86's hexadecimal A
+        {0x0F, 0x46},                            // and F
+        {0xD2, 0x71},                            // its other minus, ², °
+        {0xD3, 0x0D},   {0xD4, 0x0B}, {0x01, 0}, // small base marks
+        {0x04, 0},      {0x1C, 0},               // → would end the TI-83 Plus string
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ti86);
+        Ti86Token string;
+        string.code = 0x2D;
+        string.data = std::string(1, static_cast<char>(c.ti86));
+        const Ti83pTranslation t = translateTi86Program({string}, "P");
+        ASSERT_EQ(t.tokens.size(), 3u);
+        EXPECT_EQ(t.tokens[1].code, c.ti83p != 0 ? c.ti83p : 0xAF);
+        EXPECT_EQ(t.diagnostics.size(), c.ti83p != 0 ? 0u : 1u);
+    }
+}
