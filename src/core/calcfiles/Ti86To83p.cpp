@@ -23,7 +23,7 @@ constexpr std::uint16_t kStore = 0x0B, kOpen = 0x10, kClose = 0x11, kComma = 0x2
 constexpr std::uint16_t kString = 0x2D, kYVar = 0x3B, kStatVar = 0x3C, kEquals = 0x3F;
 constexpr std::uint16_t kNumber = 0x44, kMenu = 0x4C, kColon = 0x6E, kNewline = 0x6F;
 constexpr std::uint16_t kLbl = 0xE0, kGoto = 0xE1, kDelVar = 0x8E17, kInpSt = 0xE8;
-constexpr std::uint16_t kListOpen = 0x0E, kMatrixOpen = 0x0C;
+constexpr std::uint16_t kListOpen = 0x0E, kMatrixOpen = 0x0C, kPercent = 0x45;
 
 // TI-83 Plus codes written by the rewrites.
 constexpr std::uint16_t k83Quote = 0x2A, k83Comma = 0x2B, k83Open = 0x10, k83Close = 0x11;
@@ -98,6 +98,13 @@ std::uint16_t nameCharToken(char c) {
     if (static_cast<std::uint8_t>(c) == kThetaFont)
         return k83Theta;
     return static_cast<std::uint16_t>(static_cast<std::uint8_t>(c));
+}
+
+// Digits and a point only: a number ᴇ⁻2 can be appended to.
+bool isDecimal(std::string_view number) {
+    return !number.empty() && std::all_of(number.begin(), number.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '.';
+    });
 }
 
 bool isLabelChar(char c) {
@@ -1282,6 +1289,19 @@ private:
                     break;
                 case kNumber:
                     putNumber(t);
+                    if (i + 1 < to && is(tokens_[i + 1], kPercent) && isDecimal(t.data)) {
+                        // 5% is 5ᴇ⁻2: one number, so it binds as the TI-86's % did.
+                        for (const std::uint16_t c :
+                             {std::uint16_t{0x3B}, std::uint16_t{0xB0}, std::uint16_t{0x32}})
+                            put(c, tokens_[i + 1]);
+                        noteOnce(tokens_[i + 1], "percent",
+                                 "% after a number is now \xE1\xB4\x87\xE2\x81\xBB"
+                                 "2 (" +
+                                     t.data + "% is " + t.data +
+                                     "\xE1\xB4\x87\xE2\x81\xBB"
+                                     "2)");
+                        ++i;
+                    }
                     break;
                 case kLbl:
                 case kGoto:

@@ -34,6 +34,9 @@ constexpr std::string_view kPlotArguments =
 // Physics 59, 1121, 1987), the set current when the TI-86 was made, to the
 // digits it shows; mu0 is 4 pi 10^-7 and epsilon0 1/(mu0 c^2), exact then.
 // In `detail`, "E" is the TI-86's exponent mark and "-" its negation.
+//
+// % (45) has no TI-83 Plus token; right after a number the translator
+// writes the number with E-2 instead.
 struct Row {
     constexpr Row(std::uint16_t ti86, Ti86To83pKind kind, std::uint16_t ti83p = 0,
                   std::string_view detail = {})

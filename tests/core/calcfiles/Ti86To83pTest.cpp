@@ -200,6 +200,14 @@ TEST(Ti86To83p, DelVarEquationsAndConstants) {
          "31 3B B0 35",
          {}},
         {":1Fh", "33 31", {"N 1:2 number 1Fh is now 31"}},
+        // A percentage of a number is that number ᴇ⁻2; of anything else it has no form.
+        {":12.5%\xFC"
+         "A",
+         "31 32 3A 35 3B B0 32 04 41",
+         {"N 1:6 % after a number is now ᴇ⁻2 (12.5% is 12.5ᴇ⁻2)"}},
+        {":A%",
+         "41 BB DA",
+         {"W 1:3 % has no TI-83 Plus counterpart; written as its name for you to replace"}},
         {":1Fh+11b", "33 31 70 33", {"N 1:2 number 1Fh is now 31", "N 1:6 number 11b is now 3"}},
     });
 }
