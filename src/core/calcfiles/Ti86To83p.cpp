@@ -652,7 +652,8 @@ void Names::allocate() {
             return c;
         return c == kThetaFont ? k83Theta : 0;
     };
-    for (const auto& [_, name] : order) {
+    for (const auto& entry : order) {
+        const std::string& name = entry.second; // a plain name: lambdas below capture it
         NameUse& u = uses_[name];
         Placement p;
         const auto call = calls_.find(name);
