@@ -36,7 +36,8 @@ test-sanitize: deps
 # Coverage-guided fuzzing for FUZZ_SECONDS, with the core instrumented too so
 # that the fuzzer sees what the library does: make fuzz (the conversion),
 # fuzz-ti86 (TI-86 files, listing, tokenizer, report), fuzz-ti83p-reader,
-# fuzz-ti83p-tokenizer. New inputs land in $(BUILD_DIR)-fuzz/corpus-NAME;
+# fuzz-ti83p-tokenizer, fuzz-translate (the translator, from the TI-86
+# inputs). New inputs land in $(BUILD_DIR)-fuzz/corpus-NAME;
 # tests/fuzz/corpus-NAME holds the ones worth keeping.
 FUZZ_SECONDS ?= 60
 fuzz: fuzz-convert
@@ -47,7 +48,7 @@ fuzz-%: deps
 	cmake --build $(BUILD_DIR)-fuzz --target kalvo_fuzz_$*
 	mkdir -p $(BUILD_DIR)-fuzz/corpus-$*
 	$(BUILD_DIR)-fuzz/tests/kalvo_fuzz_$* -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-		$(BUILD_DIR)-fuzz/corpus-$* tests/fuzz/corpus-$*
+		$(BUILD_DIR)-fuzz/corpus-$* tests/fuzz/corpus-$(if $(filter translate,$*),ti86,$*)
 
 # The README's pictures, taken on a virtual X server.
 screenshots: build
@@ -59,6 +60,7 @@ bench: build
 	$(BUILD_DIR)/bench/kalvo_bench_ti83p
 	$(BUILD_DIR)/bench/kalvo_handwork_bench
 	$(BUILD_DIR)/bench/kalvo_bench_convert_command
+	$(BUILD_DIR)/bench/kalvo_bench_translate
 
 # The Convert button in the real window, on a virtual X server.
 bench-window: build
