@@ -31,7 +31,7 @@ protected:
     // "b[an]ana editor": the document, its selection and where the focus is.
     std::string state() {
         const QWidget* f = qApp->focusWidget();
-        const char* at = f == &box()                  ? " editor"
+        const char* at = box().hasFocus()             ? " editor"
                          : f && f->window() == opened ? " dialog"
                                                       : " other";
         return marked(box().Text(), box().SelStart(), box().SelLength()) + at;
@@ -118,10 +118,10 @@ TEST_F(EditAndFindCommands, CopyAndPasteKeysReachTheEditMenuThenSelectAllAndCut)
     box().SetText("x\xF1\r\n\x80y");
     box().SetSelStart(1);
     box().SetSelLength(4);
-    QTest::keyClick(&box(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(box().textArea(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf16(u"\u00F1\r\n\u20AC"));
     box().SetSelStart(0);
-    QTest::keyClick(&box(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(box().textArea(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(state(), "\xF1\r\n\x80[]x\xF1\r\n\x80y editor");
     window.Command1->setFocus();
     window.all->trigger(); // takes the focus back to the editor

@@ -67,8 +67,8 @@ protected:
     }
     // Alt and a letter as an X11 keyboard gives it, with its text.
     void altKey(Qt::Key key, const char* text) {
-        QTest::sendKeyEvent(QTest::Click, window.txtwordproc, key, QString::fromLatin1(text),
-                            Qt::AltModifier);
+        QTest::sendKeyEvent(QTest::Click, window.txtwordproc->textArea(), key,
+                            QString::fromLatin1(text), Qt::AltModifier);
     }
 
     frmWordProc window;
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, PasteAndTypingPastTheLimitShowOneMessageEach) {
     window.Paste->trigger();
     box.SetText("1234567");
     box.SetSelStart(7);
-    QTest::keyClick(&box, Qt::Key_X);
+    QTest::keyClick(box.textArea(), Qt::Key_X);
     EXPECT_TRUE(QTest::qWaitFor([&] { return answer.messages.size() == 2; }));
     EXPECT_EQ(answer.messages,
               (QStringList{"Kalvo could not paste the text: the result would be larger than 7 "
@@ -195,7 +195,7 @@ TEST_F(MainWindowTest, PasteAndTypingPastTheLimitShowOneMessageEach) {
     EXPECT_EQ(box.Text(), "1234567");
     box.SetSelStart(5);
     box.SetSelLength(2);
-    QTest::keyClick(&box, Qt::Key_X);
+    QTest::keyClick(box.textArea(), Qt::Key_X);
     EXPECT_EQ(box.Text(), "12345x");
     QTest::qWait(50);
     EXPECT_EQ(answer.count(), 2);
@@ -236,7 +236,7 @@ TEST_F(MainWindowTest, ConversionLeavesThePrimarySelectionToOtherPrograms) {
     EXPECT_EQ(primary({"-o"}), "another program's words");
 
     window.txtwordproc->setFocus();
-    QTest::keyClick(window.txtwordproc, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClick(window.txtwordproc->textArea(), Qt::Key_End, Qt::ShiftModifier);
     EXPECT_EQ(primary({"-o"}), ":sin( A");
     window.all->trigger();
     EXPECT_EQ(primary({"-o"}), ":sin( A\r\n:sin(( B");

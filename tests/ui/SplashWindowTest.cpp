@@ -14,10 +14,10 @@ using kalvo::frmSplash;
 TEST(frmSplash, LabelsInArialInsideTheFrame) {
     frmSplash splash;
     const std::tuple<QLabel*, const char*, qreal, bool> labels[] = {
-        {splash.lblProductName(), "Kalvo", 27.75, true},
-        {splash.lblCompanyProduct(), "by the Kalvo team", 18, true},
-        {splash.lblVersion(), "Version 1.0.0", 12, true},
-        {splash.lblWarning(),
+        {splash.lblProductName, "Kalvo", 27.75, true},
+        {splash.lblCompanyProduct, "by the Kalvo team", 18, true},
+        {splash.lblVersion, "Version 1.0.0", 12, true},
+        {splash.lblWarning,
          "Warning:  I am not responsible for anthing this program does to your calc or computer.",
          8.25, false}};
     for (const auto& [label, text, points, bold] : labels) {
@@ -26,13 +26,13 @@ TEST(frmSplash, LabelsInArialInsideTheFrame) {
         EXPECT_EQ(label->font().pointSizeF(), points) << text;
         EXPECT_EQ(label->font().bold(), bold) << text;
         // Read whole, inside the frame's border.
-        EXPECT_TRUE(splash.Frame1()->contentsRect().contains(label->geometry())) << text;
+        EXPECT_TRUE(splash.Frame1->contentsRect().contains(label->geometry())) << text;
         EXPECT_LE(label->sizeHint().width(), label->width()) << text;
     }
 }
 
 TEST(frmSplash, HandsOverOnceAfterItsTimeAndRefusesAnyOtherClose) {
-    EXPECT_EQ(frmSplash().Timer1()->interval(), 5000);
+    EXPECT_EQ(frmSplash().Timer1->interval(), 5000);
     QPointer<frmSplash> splash = new frmSplash(30);
     splash->show();
     QSignalSpy handOver(splash.data(), &frmSplash::handOver);
