@@ -264,3 +264,45 @@ TEST_F(MainWindowTest, CommandFailuresBecomeOneSentenceEach) {
                   "fire).",
                   "Kalvo could not open the file \"a.txt\": an unexpected error occurred."}));
 }
+
+// Tab and Shift+Tab move the focus between the editor and the button, as in
+// a multi-line text box, and type nothing; a tab that comes in by Paste is
+// kept.
+TEST_F(MainWindowTest, TabMovesTheFocusBetweenTheEditorAndTheButton) {
+    window.txtwordproc->SetText("ab");
+    window.txtwordproc->SetSelStart(1);
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), k, m);
+    };
+    ASSERT_TRUE(window.txtwordproc->hasFocus());
+    key(Qt::Key_Tab);
+    EXPECT_TRUE(window.Command1->hasFocus());
+    key(Qt::Key_Tab); // only the two are reached
+    EXPECT_TRUE(window.txtwordproc->hasFocus());
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(window.Command1->hasFocus());
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(window.txtwordproc->hasFocus());
+    EXPECT_EQ(window.txtwordproc->Text(), "ab");
+
+    QApplication::clipboard()->setText(QStringLiteral("\t"));
+    window.Paste->trigger();
+    EXPECT_EQ(window.txtwordproc->Text(), "a\tb");
+}
+
+// F10 reaches the File menu from the editor (Qt on Linux binds no key to
+// the menu bar); the arrows move along the bar and Escape gives the
+// keyboard back to the editor, with nothing typed.
+TEST_F(MainWindowTest, F10OpensTheFileMenuFromTheEditor) {
+    ASSERT_TRUE(window.txtwordproc->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == window.file; }));
+    EXPECT_EQ(window.menuBar()->activeAction(), window.file->menuAction());
+    QTest::keyClick(window.file, Qt::Key_Right);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == window.edit; }));
+    QTest::keyClick(window.edit, Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.txtwordproc->hasFocus(); }));
+    EXPECT_EQ(window.txtwordproc->Text(), "");
+}

@@ -18,7 +18,6 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -45,18 +44,6 @@ QString fromPath(const fs::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
 #endif
 }
-
-// The menu bar's style, with keyboard navigation of the bar turned on.
-class MenuBarStyle final : public QProxyStyle {
-public:
-    explicit MenuBarStyle(QObject* owner) { setParent(owner); }
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returned) const override {
-        if (hint == SH_MenuBar_AltKeyNavigation)
-            return 1;
-        return QProxyStyle::styleHint(hint, option, widget, returned);
-    }
-};
 
 } // namespace
 
@@ -133,13 +120,13 @@ frmWordProc::frmWordProc(QWidget* parent)
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
 
     // F10 takes the keyboard to the menu bar, from anywhere in the window,
-    // the editor included: the only way to the File menu without a mouse.
+    // the editor included: the only way to the File menu without a mouse
+    // (Qt on Linux binds no key to the menu bar).
     auto* menuKey = new QAction(this);
     menuKey->setShortcut(QKeySequence(Qt::Key_F10));
     menuKey->setShortcutContext(Qt::WindowShortcut);
     addAction(menuKey);
     connect(menuKey, &QAction::triggered, this, &frmWordProc::activateMenuBar);
-    menuBar()->setStyle(new MenuBarStyle(menuBar()));
 
     // The client area (below the menu bar) is 11880 x 7920 twips and stands
     // at 60, 630 twips from the screen's corner.
@@ -235,15 +222,11 @@ fs::path frmWordProc::askFileName() {
     return toPath(prompt.textValue());
 }
 
-// Qt offers no call that puts a menu bar into keyboard mode without opening
-// a menu; it enters that mode when Alt is pressed and released alone (where
-// the style allows it, as MenuBarStyle does). F10 goes through the same
-// steps.
+// Qt offers no call that puts a menu bar into keyboard mode with nothing
+// open (its Alt-alone gesture is internal); F10 opens the File menu, in
+// which the arrows move along the bar and Escape leaves.
 void frmWordProc::activateMenuBar() {
-    QKeyEvent altDown(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
-    QCoreApplication::sendEvent(this, &altDown);
-    QKeyEvent altUp(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
-    QCoreApplication::sendEvent(this, &altUp);
+    menuBar()->setActiveAction(file->menuAction());
 }
 
 void frmWordProc::Exit_Click() {
