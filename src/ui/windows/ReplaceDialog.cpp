@@ -38,8 +38,11 @@ QPushButton* button(QWidget* parent, const char* caption, const QRect& geometry,
 } // namespace
 
 frmReplace::frmReplace(EditorWidget& txtwordproc)
-    : QWidget(nullptr,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    // A fixed dialog: the dialog window type, a title and a close box only,
+    // and (below) equal minimum and maximum sizes, which window managers
+    // that ignore Qt's Motif hints (openbox) honour too.
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
       txtwordproc_(&txtwordproc) {
     setObjectName(QStringLiteral("frmReplace"));
     setAttribute(Qt::WA_DeleteOnClose);
