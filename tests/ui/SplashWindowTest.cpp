@@ -1,7 +1,9 @@
 #include "windows/SplashWindow.h"
 
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
+#include <QPalette>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -46,4 +48,22 @@ TEST(frmSplash, HandsOverOnceAfterItsTimeAndRefusesAnyOtherClose) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(handOver.count(), 1);
     EXPECT_TRUE(splash.isNull());
+}
+
+// The window draws the raised edge of a fixed dialog frame around its client
+// area (492 x 283 pixels): light on the top and left, dark on the bottom and
+// right, two pixels wide.
+TEST(frmSplash, RaisedEdgeAroundTheClientArea) {
+    frmSplash splash;
+    EXPECT_EQ(splash.size(), QSize(492 + 4, 283 + 4));
+    const QImage image = splash.grab().toImage();
+    const QPalette& p = splash.palette();
+    const int right = image.width() - 1, bottom = image.height() - 1;
+    EXPECT_EQ(image.pixel(100, 0), p.color(QPalette::Light).rgb());
+    EXPECT_EQ(image.pixel(0, 100), p.color(QPalette::Light).rgb());
+    EXPECT_EQ(image.pixel(100, bottom), p.color(QPalette::Shadow).rgb());
+    EXPECT_EQ(image.pixel(right, 100), p.color(QPalette::Shadow).rgb());
+    EXPECT_EQ(image.pixel(100, bottom - 1), p.color(QPalette::Dark).rgb());
+    EXPECT_EQ(image.pixel(right - 1, 100), p.color(QPalette::Dark).rgb());
+    EXPECT_EQ(image.pixel(100, 2), p.color(QPalette::Window).rgb()); // the client area
 }

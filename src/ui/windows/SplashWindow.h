@@ -8,9 +8,9 @@ class QTimer;
 
 namespace kalvo {
 
-// frmSplash, the start-up window: frameless, without a task-bar
-// entry, showing the name, an author credit, a picture, the version and a
-// disclaimer. Its one-shot Timer1 starts when the window is created; when it
+// frmSplash, the start-up window: the raised edge of a fixed dialog frame
+// and no title bar, no name and no task-bar entry, showing the name, an author credit, a picture,
+// the version and a disclaimer. Its one-shot Timer1 starts when the window is created; when it
 // fires, Timer1_Timer unloads the splash and then emits handOver, on which
 // the start-up shows the main window. Neither mouse nor keyboard does
 // anything here.
