@@ -134,9 +134,9 @@ EditorWidget::Scintilla::Scintilla(EditorWidget& owner) : QsciScintilla(&owner),
     setFolding(NoFoldStyle);
     setWrapMode(WrapNone);
     // Scintilla hands bytes 0x80-0x9F to Qt as Latin-1 control codes, which
-    // no font draws; the font put first here draws them as their
-    // Windows-1252 characters and leaves every other one to the interface
-    // font. Scintilla takes a single family.
+    // no font draws. The editor's font is the small one that draws them as
+    // their Windows-1252 characters; every other character falls back to
+    // the interface font, its substitute (Scintilla takes a single family).
     QFont font = QApplication::font();
     if (const QString family = cp1252FontFamily(); !family.isEmpty())
         font.setFamily(family);
@@ -173,7 +173,7 @@ EditorWidget::Scintilla::Scintilla(EditorWidget& owner) : QsciScintilla(&owner),
     for (int key : focusKeys)
         unbind(key);
 
-    // Whatever else Scintilla inserts by itself (a Tab, a duplicated line)
+    // Whatever else Scintilla inserts by itself (a duplicated line)
     // meets the document's limit too: an insertion that would pass it is
     // made empty and reported, once for each key, paste or drop.
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
