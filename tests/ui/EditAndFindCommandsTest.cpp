@@ -77,6 +77,15 @@ TEST_F(EditAndFindCommands, DialogLayout) {
         EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(caption));
     }
     EXPECT_LE(d.Label3->heightForWidth(d.Label3->width()), d.Label3->height()); // read whole
+    // Each control answers to its name, as in the other windows.
+    EXPECT_EQ(d.objectName(), QStringLiteral("frmReplace"));
+    const std::pair<const char*, QWidget*> named[] = {
+        {"Label1", d.Label1},           {"txtFind", d.txtFind},
+        {"Label2", d.Label2},           {"txtReplace", d.txtReplace},
+        {"cmdFindNext", d.cmdFindNext}, {"cmdReplace", d.cmdReplace},
+        {"cmdCancel", d.cmdCancel},     {"Label3", d.Label3}};
+    for (const auto& [name, widget] : named)
+        EXPECT_EQ(d.findChild<QWidget*>(QString::fromLatin1(name)), widget) << name;
 }
 
 // The presses of one worked example, checked on the plain buffer too.
