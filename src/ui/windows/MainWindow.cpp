@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QWindow>
 
 #include <utility>
 
@@ -222,11 +223,18 @@ fs::path frmWordProc::askFileName() {
     return toPath(prompt.textValue());
 }
 
-// Qt offers no call that puts a menu bar into keyboard mode with nothing
-// open (its Alt-alone gesture is internal); F10 opens the File menu, in
-// which the arrows move along the bar and Escape leaves.
+// Qt offers no call that puts a menu bar into keyboard mode without opening
+// a menu: the bar enters it when Alt is pressed and released alone. F10 makes
+// that gesture on the window, which then shows File highlighted; the arrows
+// move along the bar, Down or Enter opens the menu and Escape leaves.
 void frmWordProc::activateMenuBar() {
-    menuBar()->setActiveAction(file->menuAction());
+    QWindow* native = windowHandle();
+    if (!native)
+        return;
+    QKeyEvent altDown(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QCoreApplication::sendEvent(native, &altDown);
+    QKeyEvent altUp(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(native, &altUp);
 }
 
 void frmWordProc::Exit_Click() {
