@@ -31,7 +31,7 @@ protected:
     // "b[an]ana editor": the document, its selection and where the focus is.
     std::string state() {
         const QWidget* f = qApp->focusWidget();
-        const char* at = f == &box()                  ? " editor"
+        const char* at = box().hasFocus()             ? " editor"
                          : f && f->window() == opened ? " dialog"
                                                       : " other";
         return marked(box().Text(), box().SelStart(), box().SelLength()) + at;
@@ -77,6 +77,15 @@ TEST_F(EditAndFindCommands, DialogLayout) {
         EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(caption));
     }
     EXPECT_LE(d.Label3->heightForWidth(d.Label3->width()), d.Label3->height()); // read whole
+    // Each control answers to its name, as in the other windows.
+    EXPECT_EQ(d.objectName(), QStringLiteral("frmReplace"));
+    const std::pair<const char*, QWidget*> named[] = {
+        {"Label1", d.Label1},           {"txtFind", d.txtFind},
+        {"Label2", d.Label2},           {"txtReplace", d.txtReplace},
+        {"cmdFindNext", d.cmdFindNext}, {"cmdReplace", d.cmdReplace},
+        {"cmdCancel", d.cmdCancel},     {"Label3", d.Label3}};
+    for (const auto& [name, widget] : named)
+        EXPECT_EQ(d.findChild<QWidget*>(QString::fromLatin1(name)), widget) << name;
 }
 
 // The presses of one worked example, checked on the plain buffer too.
@@ -118,10 +127,10 @@ TEST_F(EditAndFindCommands, CopyAndPasteKeysReachTheEditMenuThenSelectAllAndCut)
     box().SetText("x\xF1\r\n\x80y");
     box().SetSelStart(1);
     box().SetSelLength(4);
-    QTest::keyClick(&box(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(box().textArea(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf16(u"\u00F1\r\n\u20AC"));
     box().SetSelStart(0);
-    QTest::keyClick(&box(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(box().textArea(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(state(), "\xF1\r\n\x80[]x\xF1\r\n\x80y editor");
     window.Command1->setFocus();
     window.all->trigger(); // takes the focus back to the editor

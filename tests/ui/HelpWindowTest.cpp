@@ -3,7 +3,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -17,6 +19,9 @@ TEST(HelpText, LinesFitSeventyNineColumnsApartByCrLfInSectionsInOrder) {
     const QString text = helpText();
     const QStringList lines = text.split(QStringLiteral("\r\n"));
     EXPECT_EQ(lines.size(), 112);
+    // About 4,200 characters, line ends included.
+    EXPECT_GE(text.size(), 4050);
+    EXPECT_LE(text.size(), 4350);
     EXPECT_EQ(text.count(u'\r'), lines.size() - 1);
     EXPECT_EQ(text.count(u'\n'), lines.size() - 1);
     for (const QString& line : lines) {
@@ -41,40 +46,57 @@ namespace {
 // Starts and ends every test with no help window loaded.
 class HelpWindowTest : public testing::Test {
 protected:
-    void SetUp() override { TearDown(); }
     void TearDown() override {
-        if (Form2* window = helpWindow())
+        if (window)
             window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    QPointer<Form2> window; // as the main window holds it
 };
 
 } // namespace
 
 TEST_F(HelpWindowTest, OneWindowKeepsItsTextUntilClosedThenStartsAfresh) {
     const QString initial = helpText().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    Form2* first = showHelpWindow();
-    EXPECT_EQ(first->Text1()->toPlainText(), initial);
-    first->Text1()->setPlainText(QStringLiteral("my notes"));
-    EXPECT_EQ(showHelpWindow(), first);
+    Form2* first = &showHelpWindow(window);
+    EXPECT_EQ(first->Text1->toPlainText(), initial);
+    first->Text1->setPlainText(QStringLiteral("my notes"));
+    EXPECT_EQ(&showHelpWindow(window), first);
     int shown = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
         shown += qobject_cast<Form2*>(w) && w->isVisible();
     EXPECT_EQ(shown, 1);
-    EXPECT_EQ(first->Text1()->toPlainText(), QStringLiteral("my notes"));
+    EXPECT_EQ(first->Text1->toPlainText(), QStringLiteral("my notes"));
 
-    QTest::mouseClick(first->Command1(), Qt::LeftButton);
-    EXPECT_EQ(helpWindow(), nullptr);
-    Form2* again = showHelpWindow(); // before Qt has deleted the old one
-    EXPECT_EQ(again->Text1()->toPlainText(), initial);
+    QTest::mouseClick(first->Command1, Qt::LeftButton);
+    Form2* again = &showHelpWindow(window); // before Qt has deleted the old one
+    EXPECT_NE(again, first);
+    EXPECT_EQ(again->Text1->toPlainText(), initial);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(helpWindow() == again && again->isVisible());
+    EXPECT_TRUE(window == again && again->isVisible());
 }
 
 TEST_F(HelpWindowTest, LongLinesWrapWithoutAHorizontalScrollBar) {
-    QPlainTextEdit* text = showHelpWindow()->Text1();
+    QPlainTextEdit* text = showHelpWindow(window).Text1;
     text->setPlainText(QString(400, u'W'));
     QCoreApplication::processEvents();
     EXPECT_FALSE(text->horizontalScrollBar()->isVisible());
     EXPECT_GT(text->document()->firstBlock().layout()->lineCount(), 1);
+}
+
+// What is copied out of the help text has its lines apart by CR LF, as the
+// text is stored: all of it, and a part that spans a line end.
+TEST_F(HelpWindowTest, CopiedTextKeepsCrLf) {
+    QPlainTextEdit* text = showHelpWindow(window).Text1;
+    text->selectAll();
+    text->copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), helpText());
+
+    text->setPlainText(QStringLiteral("one\ntwo\n\nthree"));
+    QTextCursor cursor = text->textCursor();
+    cursor.setPosition(1);
+    cursor.setPosition(10, QTextCursor::KeepAnchor); // "ne", LF, "two", LF, LF, "t"
+    text->setTextCursor(cursor);
+    text->copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ne\r\ntwo\r\n\r\nt"));
 }

@@ -67,8 +67,8 @@ protected:
     }
     // Alt and a letter as an X11 keyboard gives it, with its text.
     void altKey(Qt::Key key, const char* text) {
-        QTest::sendKeyEvent(QTest::Click, window.txtwordproc, key, QString::fromLatin1(text),
-                            Qt::AltModifier);
+        QTest::sendKeyEvent(QTest::Click, window.txtwordproc->textArea(), key,
+                            QString::fromLatin1(text), Qt::AltModifier);
     }
 
     frmWordProc window;
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, PasteAndTypingPastTheLimitShowOneMessageEach) {
     window.Paste->trigger();
     box.SetText("1234567");
     box.SetSelStart(7);
-    QTest::keyClick(&box, Qt::Key_X);
+    QTest::keyClick(box.textArea(), Qt::Key_X);
     EXPECT_TRUE(QTest::qWaitFor([&] { return answer.messages.size() == 2; }));
     EXPECT_EQ(answer.messages,
               (QStringList{"Kalvo could not paste the text: the result would be larger than 7 "
@@ -195,7 +195,7 @@ TEST_F(MainWindowTest, PasteAndTypingPastTheLimitShowOneMessageEach) {
     EXPECT_EQ(box.Text(), "1234567");
     box.SetSelStart(5);
     box.SetSelLength(2);
-    QTest::keyClick(&box, Qt::Key_X);
+    QTest::keyClick(box.textArea(), Qt::Key_X);
     EXPECT_EQ(box.Text(), "12345x");
     QTest::qWait(50);
     EXPECT_EQ(answer.count(), 2);
@@ -236,7 +236,7 @@ TEST_F(MainWindowTest, ConversionLeavesThePrimarySelectionToOtherPrograms) {
     EXPECT_EQ(primary({"-o"}), "another program's words");
 
     window.txtwordproc->setFocus();
-    QTest::keyClick(window.txtwordproc, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClick(window.txtwordproc->textArea(), Qt::Key_End, Qt::ShiftModifier);
     EXPECT_EQ(primary({"-o"}), ":sin( A");
     window.all->trigger();
     EXPECT_EQ(primary({"-o"}), ":sin( A\r\n:sin(( B");
@@ -263,4 +263,53 @@ TEST_F(MainWindowTest, CommandFailuresBecomeOneSentenceEach) {
                   "Kalvo could not open the file \"a.txt\": an unexpected error occurred (disk on "
                   "fire).",
                   "Kalvo could not open the file \"a.txt\": an unexpected error occurred."}));
+}
+
+// Tab and Shift+Tab move the focus between the editor and the button, as in
+// a multi-line text box, and type nothing; a tab that comes in by Paste is
+// kept.
+TEST_F(MainWindowTest, TabMovesTheFocusBetweenTheEditorAndTheButton) {
+    window.txtwordproc->SetText("ab");
+    window.txtwordproc->SetSelStart(1);
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), k, m);
+    };
+    ASSERT_TRUE(window.txtwordproc->hasFocus());
+    key(Qt::Key_Tab);
+    EXPECT_TRUE(window.Command1->hasFocus());
+    key(Qt::Key_Tab); // only the two are reached
+    EXPECT_TRUE(window.txtwordproc->hasFocus());
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(window.Command1->hasFocus());
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(window.txtwordproc->hasFocus());
+    EXPECT_EQ(window.txtwordproc->Text(), "ab");
+
+    QApplication::clipboard()->setText(QStringLiteral("\t"));
+    window.Paste->trigger();
+    EXPECT_EQ(window.txtwordproc->Text(), "a\tb");
+}
+
+// F10 makes the menu bar take the keyboard with File highlighted and no menu
+// open (Qt on Linux binds no key to the menu bar); the arrows move along it,
+// Down opens the highlighted menu, Escape closes it and a second Escape gives
+// the keyboard back to the editor, with nothing typed.
+TEST_F(MainWindowTest, F10ActivatesTheMenuBarFromTheEditor) {
+    const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+    ASSERT_TRUE(window.txtwordproc->hasFocus());
+    key(Qt::Key_F10);
+    EXPECT_EQ(window.menuBar()->activeAction(), window.file->menuAction());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    key(Qt::Key_Right);
+    EXPECT_EQ(window.menuBar()->activeAction(), window.edit->menuAction());
+    key(Qt::Key_Left);
+    key(Qt::Key_Down);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == window.file; }));
+    QTest::keyClick(window.file, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+    EXPECT_EQ(window.menuBar()->activeAction(), window.file->menuAction());
+    key(Qt::Key_Escape);
+    EXPECT_EQ(window.menuBar()->activeAction(), nullptr);
+    EXPECT_TRUE(window.txtwordproc->hasFocus());
+    EXPECT_EQ(window.txtwordproc->Text(), "");
 }

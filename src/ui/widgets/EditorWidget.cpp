@@ -1,10 +1,12 @@
 #include "widgets/EditorWidget.h"
 
+#include "common/Cp1252Font.h"
 #include "common/Cp1252Qt.h"
 #include "common/FailureReason.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
+#include <Qsci/qsciscintilla.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <new>
@@ -62,7 +65,64 @@ std::string_view view(const QByteArray& bytes) {
 
 } // namespace
 
-EditorWidget::EditorWidget(QWidget* parent) : QsciScintilla(parent) {
+// The Scintilla widget inside: every event that brings text in or takes it
+// out, and every byte operation, is handled here.
+class EditorWidget::Scintilla final : public QsciScintilla {
+public:
+    explicit Scintilla(EditorWidget& owner);
+
+    std::string Text() const;
+    void SetText(std::string_view text);
+    Pos Length() const;
+    Pos SelStart() const;
+    void SetSelStart(Pos caret);
+    Pos SelLength() const;
+    void SetSelLength(Pos count);
+    std::string SelText() const;
+    void SetSelText(std::string_view text);
+    std::string_view bytes() const;
+
+    // Scintilla's own paste (its context menu) would turn the pasted line
+    // ends into CR LF; this one keeps them.
+    void paste() override;
+
+    // What a paste or a drop brings in, and what a copy or a drag takes out.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
+    QMimeData* toMimeData(const QByteArray& text, bool rectangular) const override;
+
+    Pos lengthLimit_ = kMaxDocumentLength;
+    int internalSelections_ = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void refuse() const;
+    void reportFailure(const std::exception_ptr& error);
+    void inputMethodEventChecked(QInputMethodEvent* event);
+    // Throws DocumentTooLarge when replacing `replaced` bytes by `inserted`
+    // would pass the limit.
+    void checkRoomFor(std::size_t inserted, Pos replaced) const;
+    // Replaces [from, from + length) by the bytes, NUL included.
+    void replaceRange(Pos from, Pos length, std::string_view text);
+    // Replaces the selection as typing does; typing in overtype mode also
+    // replaces the character under the caret.
+    void insertTyped(std::string_view bytes, bool overtype);
+    // Hands a key back to the window: Scintilla no longer claims it.
+    void unbind(int key);
+
+    EditorWidget& owner_;
+    // Scintilla was made to insert nothing since the last key, paste or
+    // drop: the document was full.
+    bool insertionEmptied_ = false;
+};
+
+EditorWidget::Scintilla::Scintilla(EditorWidget& owner) : QsciScintilla(&owner), owner_(owner) {
     setUtf8(false);
     setEolMode(EolWindows);
     SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
@@ -73,7 +133,20 @@ EditorWidget::EditorWidget(QWidget* parent) : QsciScintilla(parent) {
         setMarginWidth(margin, 0);
     setFolding(NoFoldStyle);
     setWrapMode(WrapNone);
-    QsciScintilla::setFont(QApplication::font());
+    // Scintilla hands bytes 0x80-0x9F to Qt as Latin-1 control codes, which
+    // no font draws. The editor's font is the small one that draws them as
+    // their Windows-1252 characters; every other character falls back to
+    // the interface font, its substitute (Scintilla takes a single family).
+    QFont font = QApplication::font();
+    if (const QString family = cp1252FontFamily(); !family.isEmpty())
+        font.setFamily(family);
+    QsciScintilla::setFont(font);
+    // The five bytes Windows-1252 leaves undefined show as their codes in a
+    // box, each unlike the others and unlike any character.
+    const std::pair<const char*, const char*> undefined[] = {
+        {"\x81", "x81"}, {"\x8D", "x8D"}, {"\x8F", "x8F"}, {"\x90", "x90"}, {"\x9D", "x9D"}};
+    for (const auto& [byte, shown] : undefined)
+        SendScintilla(SCI_SETREPRESENTATION, byte, shown);
     SendScintilla(SCI_SETHSCROLLBAR, 1UL);
     SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
@@ -89,16 +162,18 @@ EditorWidget::EditorWidget(QWidget* parent) : QsciScintilla(parent) {
         (Qt::CTRL | Qt::Key_Insert).toCombined(),
         (Qt::SHIFT | Qt::Key_Insert).toCombined(),
     };
-    for (int key : released) {
-        while (QsciCommand* command = standardCommands()->boundTo(key)) {
-            if (command->key() == key)
-                command->setKey(0);
-            if (command->alternateKey() == key)
-                command->setAlternateKey(0);
-        }
-    }
+    for (int key : released)
+        unbind(key);
 
-    // Whatever else Scintilla inserts by itself (a Tab, a duplicated line)
+    // Tab and Shift+Tab move the focus on, as in a multi-line text box:
+    // the button below is reached by the keyboard, and no tab character is
+    // typed (one that is pasted or opened is kept).
+    const int focusKeys[] = {Qt::Key_Tab, (Qt::SHIFT | Qt::Key_Tab).toCombined(), Qt::Key_Backtab,
+                             (Qt::SHIFT | Qt::Key_Backtab).toCombined()};
+    for (int key : focusKeys)
+        unbind(key);
+
+    // Whatever else Scintilla inserts by itself (a duplicated line)
     // meets the document's limit too: an insertion that would pass it is
     // made empty and reported, once for each key, paste or drop.
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
@@ -113,16 +188,16 @@ EditorWidget::EditorWidget(QWidget* parent) : QsciScintilla(parent) {
             });
 }
 
-std::string_view EditorWidget::bytes() const {
+std::string_view EditorWidget::Scintilla::bytes() const {
     const auto* chars = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
     return {chars, static_cast<std::size_t>(Length())};
 }
 
-std::string EditorWidget::Text() const {
+std::string EditorWidget::Scintilla::Text() const {
     return std::string(bytes());
 }
 
-void EditorWidget::SetText(std::string_view text) {
+void EditorWidget::Scintilla::SetText(std::string_view text) {
     checkDocumentSize(text.size(), lengthLimit_);
     // A new document starts a new undo history; not recording the old text
     // also keeps loading a large file quick.
@@ -136,25 +211,25 @@ void EditorWidget::SetText(std::string_view text) {
     SendScintilla(SCI_SCROLLCARET);
 }
 
-Pos EditorWidget::Length() const {
+Pos EditorWidget::Scintilla::Length() const {
     return static_cast<Pos>(SendScintilla(SCI_GETLENGTH));
 }
 
-Pos EditorWidget::SelStart() const {
+Pos EditorWidget::Scintilla::SelStart() const {
     return static_cast<Pos>(SendScintilla(SCI_GETSELECTIONSTART));
 }
 
-void EditorWidget::SetSelStart(Pos caret) {
+void EditorWidget::Scintilla::SetSelStart(Pos caret) {
     const Pos at = std::clamp<Pos>(caret, 0, Length());
     SendScintilla(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(at));
 }
 
-Pos EditorWidget::SelLength() const {
+Pos EditorWidget::Scintilla::SelLength() const {
     return static_cast<Pos>(SendScintilla(SCI_GETSELECTIONEND) -
                             SendScintilla(SCI_GETSELECTIONSTART));
 }
 
-void EditorWidget::SetSelLength(Pos count) {
+void EditorWidget::Scintilla::SetSelLength(Pos count) {
     const Pos start = SelStart();
     const Pos length = std::clamp<Pos>(count, 0, Length() - start);
     if (internalSelections_ == 0) {
@@ -171,12 +246,12 @@ void EditorWidget::SetSelLength(Pos count) {
     SendScintilla(SCI_SCROLLCARET);
 }
 
-std::string EditorWidget::SelText() const {
+std::string EditorWidget::Scintilla::SelText() const {
     return std::string(bytes().substr(static_cast<std::size_t>(SelStart()),
                                       static_cast<std::size_t>(SelLength())));
 }
 
-void EditorWidget::SetSelText(std::string_view text) {
+void EditorWidget::Scintilla::SetSelText(std::string_view text) {
     const Pos start = SelStart();
     const Pos length = SelLength();
     checkRoomFor(text.size(), length);
@@ -185,19 +260,7 @@ void EditorWidget::SetSelText(std::string_view text) {
                   static_cast<unsigned long>(start) + static_cast<unsigned long>(text.size()));
 }
 
-void EditorWidget::SetFocus() {
-    setFocus(Qt::OtherFocusReason);
-    // Closing a message box may leave no window of the program active; the
-    // focus belongs in the editor then, as it would be in a text box.
-    if (!QApplication::activeWindow() && isVisible())
-        activateWindow();
-}
-
-Pos EditorWidget::find(std::int64_t start, std::string_view needle) const {
-    return findIn(bytes(), start, needle);
-}
-
-void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
+void EditorWidget::Scintilla::replaceRange(Pos from, Pos length, std::string_view text) {
     // Scintilla deletes before it inserts, and grows its buffer for the
     // insertion by the whole inserted text plus a sixth of the old buffer
     // (all of it zeroed), so replacing a whole document would take about
@@ -244,20 +307,20 @@ void EditorWidget::replaceRange(Pos from, Pos length, std::string_view text) {
     }
 }
 
-void EditorWidget::refuse() const {
+void EditorWidget::Scintilla::refuse() const {
     QApplication::beep();
-    emit const_cast<EditorWidget*>(this)->characterRefused();
+    emit owner_.characterRefused();
 }
 
-void EditorWidget::reportFailure(const std::exception_ptr& error) {
-    emit insertionFailed(failureReason(error));
+void EditorWidget::Scintilla::reportFailure(const std::exception_ptr& error) {
+    emit owner_.insertionFailed(failureReason(error));
 }
 
-void EditorWidget::checkRoomFor(std::size_t inserted, Pos replaced) const {
+void EditorWidget::Scintilla::checkRoomFor(std::size_t inserted, Pos replaced) const {
     checkDocumentSize(static_cast<std::size_t>(Length() - replaced) + inserted, lengthLimit_);
 }
 
-void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
+void EditorWidget::Scintilla::insertTyped(std::string_view typed, bool overtype) {
     Pos from = SelStart();
     Pos length = SelLength();
     // Overtype replaces the character under the caret, never a line end.
@@ -273,7 +336,7 @@ void EditorWidget::insertTyped(std::string_view typed, bool overtype) {
     SendScintilla(SCI_SCROLLCARET);
 }
 
-void EditorWidget::keyPressEvent(QKeyEvent* event) {
+void EditorWidget::Scintilla::keyPressEvent(QKeyEvent* event) {
     insertionEmptied_ = false;
     const QString text = event->text();
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
@@ -297,7 +360,7 @@ void EditorWidget::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
+void EditorWidget::Scintilla::inputMethodEvent(QInputMethodEvent* event) {
     insertionEmptied_ = false;
     try {
         inputMethodEventChecked(event);
@@ -307,7 +370,7 @@ void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
     }
 }
 
-void EditorWidget::inputMethodEventChecked(QInputMethodEvent* event) {
+void EditorWidget::Scintilla::inputMethodEventChecked(QInputMethodEvent* event) {
     const QString commit = event->commitString();
     checkRoomFor(static_cast<std::size_t>(commit.size()), SelLength());
     if (commit.isEmpty() || latin1AgreesWithCp1252(commit)) {
@@ -329,7 +392,7 @@ void EditorWidget::inputMethodEventChecked(QInputMethodEvent* event) {
     event->accept();
 }
 
-void EditorWidget::paste() {
+void EditorWidget::Scintilla::paste() {
     insertionEmptied_ = false;
     try {
         const QMimeData* source = QApplication::clipboard()->mimeData();
@@ -345,7 +408,7 @@ void EditorWidget::paste() {
     }
 }
 
-void EditorWidget::dropEvent(QDropEvent* event) {
+void EditorWidget::Scintilla::dropEvent(QDropEvent* event) {
     insertionEmptied_ = false;
     // Scintilla drops the text with its line ends made CR LF and leaves it
     // selected; the text is put back as it came, in the same undo step.
@@ -380,7 +443,7 @@ void EditorWidget::dropEvent(QDropEvent* event) {
     SendScintilla(SCI_ENDUNDOACTION);
 }
 
-void EditorWidget::mousePressEvent(QMouseEvent* event) {
+void EditorWidget::Scintilla::mousePressEvent(QMouseEvent* event) {
     insertionEmptied_ = false;
     // The middle button pastes the X11 selection; Scintilla's own way would
     // change its line ends and turn other characters into '?'.
@@ -407,11 +470,11 @@ void EditorWidget::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
-bool EditorWidget::canInsertFromMimeData(const QMimeData* source) const {
+bool EditorWidget::Scintilla::canInsertFromMimeData(const QMimeData* source) const {
     return QsciScintilla::canInsertFromMimeData(source) && encodeCp1252(source->text()).has_value();
 }
 
-QByteArray EditorWidget::fromMimeData(const QMimeData* source, bool& rectangular) const {
+QByteArray EditorWidget::Scintilla::fromMimeData(const QMimeData* source, bool& rectangular) const {
     // The base call only tells whether the data is a rectangular block; its
     // bytes are Latin-1, with '?' for everything else.
     QsciScintilla::fromMimeData(source, rectangular);
@@ -423,10 +486,106 @@ QByteArray EditorWidget::fromMimeData(const QMimeData* source, bool& rectangular
     return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
 }
 
-QMimeData* EditorWidget::toMimeData(const QByteArray& text, bool rectangular) const {
+QMimeData* EditorWidget::Scintilla::toMimeData(const QByteArray& text, bool rectangular) const {
     QMimeData* mime = QsciScintilla::toMimeData(text, rectangular);
     mime->setText(decodeCp1252(view(text)));
     return mime;
+}
+
+void EditorWidget::Scintilla::unbind(int key) {
+    while (QsciCommand* command = standardCommands()->boundTo(key)) {
+        if (command->key() == key)
+            command->setKey(0);
+        if (command->alternateKey() == key)
+            command->setAlternateKey(0);
+    }
+}
+
+// Scintilla would keep Tab for itself; unbound, Tab and Shift+Tab move the
+// focus as in any other widget.
+bool EditorWidget::Scintilla::focusNextPrevChild(bool next) {
+    return QWidget::focusNextPrevChild(next);
+}
+
+EditorWidget::EditorWidget(QWidget* parent) : QWidget(parent), sci_(new Scintilla(*this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(sci_);
+    setFocusProxy(sci_);
+    setFocusPolicy(sci_->focusPolicy());
+    connect(sci_, &QsciScintilla::textChanged, this, &EditorWidget::textChanged);
+    connect(sci_, &QsciScintilla::linesChanged, this, &EditorWidget::linesChanged);
+}
+
+EditorWidget::~EditorWidget() = default;
+
+std::string EditorWidget::Text() const {
+    return sci_->Text();
+}
+void EditorWidget::SetText(std::string_view text) {
+    sci_->SetText(text);
+}
+Pos EditorWidget::Length() const {
+    return sci_->Length();
+}
+Pos EditorWidget::SelStart() const {
+    return sci_->SelStart();
+}
+void EditorWidget::SetSelStart(Pos caret) {
+    sci_->SetSelStart(caret);
+}
+Pos EditorWidget::SelLength() const {
+    return sci_->SelLength();
+}
+void EditorWidget::SetSelLength(Pos count) {
+    sci_->SetSelLength(count);
+}
+std::string EditorWidget::SelText() const {
+    return sci_->SelText();
+}
+void EditorWidget::SetSelText(std::string_view text) {
+    sci_->SetSelText(text);
+}
+std::string_view EditorWidget::bytes() const {
+    return sci_->bytes();
+}
+
+void EditorWidget::SetFocus() {
+    if (isVisible())
+        window()->activateWindow();
+    sci_->setFocus(Qt::OtherFocusReason);
+}
+
+Pos EditorWidget::find(std::int64_t start, std::string_view needle) const {
+    return findIn(bytes(), start, needle);
+}
+
+Pos EditorWidget::lengthLimit() const {
+    return sci_->lengthLimit_;
+}
+void EditorWidget::setLengthLimit(Pos limit) {
+    sci_->lengthLimit_ = limit;
+}
+
+void EditorWidget::paste() {
+    sci_->paste();
+}
+void EditorWidget::undo() {
+    sci_->undo();
+}
+
+QWidget* EditorWidget::textArea() const {
+    return sci_;
+}
+QWidget* EditorWidget::viewport() const {
+    return sci_->viewport();
+}
+
+EditorWidget::InternalSelections::InternalSelections(EditorWidget& editor) : editor_(editor) {
+    ++editor_.sci_->internalSelections_;
+}
+EditorWidget::InternalSelections::~InternalSelections() {
+    --editor_.sci_->internalSelections_;
 }
 
 } // namespace kalvo

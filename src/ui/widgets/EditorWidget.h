@@ -2,7 +2,7 @@
 
 #include "document/TextBox.h"
 
-#include <Qsci/qsciscintilla.h>
+#include <QWidget>
 
 #include <exception>
 #include <string_view>
@@ -15,11 +15,17 @@ namespace kalvo {
 // from the keyboard, an input method, the clipboard or a drop is stored as
 // the Windows-1252 byte of each character; a character without such a byte
 // is refused rather than replaced.
-class EditorWidget : public QsciScintilla, public TextBox {
+//
+// The Scintilla widget lives inside, out of reach: its own text(),
+// setText() and length() read and write Latin-1 (turning the euro sign into
+// '?') and skip the size check, and differ from Text(), SetText() and
+// Length() only by case. What the windows need of it is passed on here.
+class EditorWidget final : public QWidget, public TextBox {
     Q_OBJECT
 
 public:
     explicit EditorWidget(QWidget* parent = nullptr);
+    ~EditorWidget() override;
 
     std::string Text() const override;
     void SetText(std::string_view text) override;
@@ -33,26 +39,30 @@ public:
     std::string SelText() const override;
     void SetSelText(std::string_view text) override;
 
+    // Gives the editor the keyboard focus and makes its window the active
+    // one, as a click into it would: after a message box, or with the focus
+    // in the Find/Replace dialog, the caret shows where the user looks.
     void SetFocus() override;
     std::optional<std::string_view> bytesInPlace() const override { return bytes(); }
     Pos find(std::int64_t start, std::string_view needle) const override;
-
-    // Scintilla's own paste (its context menu) would turn the pasted line
-    // ends into CR LF; this one keeps them.
-    void paste() override;
-
-    // What a paste or a drop brings in, and what a copy or a drag takes out.
-    bool canInsertFromMimeData(const QMimeData* source) const override;
-    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
-    QMimeData* toMimeData(const QByteArray& text, bool rectangular) const override;
 
     // The document's bytes in place, valid until the next change.
     std::string_view bytes() const;
 
     // The most bytes the document may hold. Tests lower it, so that passing
     // it needs no 2 GiB.
-    Pos lengthLimit() const { return lengthLimit_; }
-    void setLengthLimit(Pos limit) { lengthLimit_ = limit; }
+    Pos lengthLimit() const;
+    void setLengthLimit(Pos limit);
+
+    // The paste of the editor's context menu, which keeps the pasted line
+    // ends, and the undo of Ctrl+Z.
+    void paste();
+    void undo();
+
+    // The widget that takes the focus and the keys, and the one that shows
+    // the text (drops and mouse clicks land there).
+    QWidget* textArea() const;
+    QWidget* viewport() const;
 
     // While one lives, the selections made through SetSelStart and
     // SetSelLength stay inside the editor: the X11 primary selection, which
@@ -61,10 +71,8 @@ public:
     // still reach it.
     class InternalSelections {
     public:
-        explicit InternalSelections(EditorWidget& editor) : editor_(editor) {
-            ++editor_.internalSelections_;
-        }
-        ~InternalSelections() { --editor_.internalSelections_; }
+        explicit InternalSelections(EditorWidget& editor);
+        ~InternalSelections();
         InternalSelections(const InternalSelections&) = delete;
         InternalSelections& operator=(const InternalSelections&) = delete;
 
@@ -79,31 +87,13 @@ signals:
     // Typing, a paste or a drop could not be stored (the document would
     // pass its limit, or memory ran out); the document is as it was.
     void insertionFailed(const QString& reason);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
+    // The text changed, however; and the number of lines with it.
+    void textChanged();
+    void linesChanged();
 
 private:
-    void refuse() const;
-    void reportFailure(const std::exception_ptr& error);
-    void inputMethodEventChecked(QInputMethodEvent* event);
-    // Throws DocumentTooLarge when replacing `replaced` bytes by `inserted`
-    // would pass the limit.
-    void checkRoomFor(std::size_t inserted, Pos replaced) const;
-    // Replaces [from, from + length) by the bytes, NUL included.
-    void replaceRange(Pos from, Pos length, std::string_view text);
-    // Replaces the selection as typing does; typing in overtype mode also
-    // replaces the character under the caret.
-    void insertTyped(std::string_view bytes, bool overtype);
-
-    Pos lengthLimit_ = kMaxDocumentLength;
-    // Scintilla was made to insert nothing since the last key, paste or
-    // drop: the document was full.
-    bool insertionEmptied_ = false;
-    int internalSelections_ = 0;
+    class Scintilla;
+    Scintilla* sci_;
 };
 
 } // namespace kalvo

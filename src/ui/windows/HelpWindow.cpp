@@ -1,26 +1,39 @@
 #include "windows/HelpWindow.h"
 
 #include "common/AppResources.h"
+#include "common/SingleInstance.h"
 
-#include <QCloseEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
+#include <QTextDocumentFragment>
 
 namespace kalvo {
 
 namespace {
 
-QPointer<Form2>& instance() {
-    static QPointer<Form2> window;
-    return window;
-}
+// The help text's box. The text keeps its lines apart by CR LF, as stored;
+// the box shows each pair as one line break, and what is copied out of it
+// has the pairs back.
+class HelpTextBox final : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override {
+        auto* mime = new QMimeData;
+        QString text = textCursor().selection().toPlainText();
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        mime->setText(text);
+        return mime;
+    }
+};
 
 } // namespace
 
 Form2::Form2(QWidget* parent)
-    : QWidget(parent, Qt::Window), text1_(new QPlainTextEdit(this)),
-      command1_(new QPushButton(QStringLiteral("&Close"), this)) {
+    : QWidget(parent, Qt::Window), Text1(new HelpTextBox(this)),
+      Command1(new QPushButton(QStringLiteral("&Close"), this)) {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Help"));
@@ -35,23 +48,23 @@ Form2::Form2(QWidget* parent)
 
     // No layout: the controls keep their stored place when the window is
     // resized, as the form has no resize handler.
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(twipsRect(240, 240, 7095, 4815));
-    text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    text1_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(twipsRect(240, 240, 7095, 4815));
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Text1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // The font of a plain form (Arial 8.25 pt, or its metric-compatible
     // substitute), in which the text's 79-column lines fit the box.
     QFont font;
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setPointSizeF(8.25);
-    text1_->setFont(font);
+    Text1->setFont(font);
     // Tab moves the focus on to the button, as in a multi-line text box.
-    text1_->setTabChangesFocus(true);
+    Text1->setTabChangesFocus(true);
     // Tab stops every 8 average characters, as in a plain text box.
-    text1_->setTabStopDistance(8.0 * text1_->fontMetrics().averageCharWidth());
-    QPalette textPalette = text1_->palette();
+    Text1->setTabStopDistance(8.0 * Text1->fontMetrics().averageCharWidth());
+    QPalette textPalette = Text1->palette();
     textPalette.setColor(QPalette::Base, infoBackground);
     // Text colour: the active title bar's colour (system colour 2). Qt has no
     // title-bar role; Highlight, the colour of the active selection, is the
@@ -59,17 +72,17 @@ Form2::Form2(QWidget* parent)
     const QColor activeTitleBar = textPalette.color(QPalette::Active, QPalette::Highlight);
     for (auto group : {QPalette::Active, QPalette::Inactive})
         textPalette.setColor(group, QPalette::Text, activeTitleBar);
-    text1_->setPalette(textPalette);
+    Text1->setPalette(textPalette);
     // The stored text separates lines by CR LF; the box shows each pair as
     // one line break.
-    text1_->setPlainText(helpText());
+    Text1->setPlainText(helpText());
 
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(twipsRect(1920, 5280, 3255, 375));
-    connect(command1_, &QPushButton::clicked, this, &Form2::Command1_Click);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(twipsRect(1920, 5280, 3255, 375));
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
 
-    setTabOrder(text1_, command1_);
-    text1_->setFocus();
+    setTabOrder(Text1, Command1);
+    Text1->setFocus();
 
     // Client area 7455 x 5715 twips.
     resize(twipsToPixels(7455), twipsToPixels(5715));
@@ -79,28 +92,14 @@ void Form2::Command1_Click() {
     close();
 }
 
-void Form2::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
-    // Unloaded from now on, although Qt deletes the object a little later: a
-    // Help2_Click in between must create a fresh window.
-    if (event->isAccepted() && instance() == this)
-        instance() = nullptr;
-}
-
-Form2* showHelpWindow() {
-    QPointer<Form2>& window = instance();
-    if (!window)
-        window = new Form2;
-    if (window->isMinimized())
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
-}
-
-Form2* helpWindow() {
-    return instance();
+Form2& showHelpWindow(QPointer<Form2>& window) {
+    Form2& help = loadOnce(window, [] { return new Form2; });
+    if (help.isMinimized())
+        help.setWindowState(help.windowState() & ~Qt::WindowMinimized);
+    help.show();
+    help.raise();
+    help.activateWindow();
+    return help;
 }
 
 } // namespace kalvo

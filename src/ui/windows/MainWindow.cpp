@@ -1,6 +1,7 @@
 #include "windows/MainWindow.h"
 
 #include "common/AppResources.h"
+#include "common/SingleInstance.h"
 #include "files/ClipboardCommands.h"
 #include "files/FileCommands.h"
 #include "widgets/EditorWidget.h"
@@ -15,9 +16,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QWindow>
 
 #include <utility>
 
@@ -117,6 +120,15 @@ frmWordProc::frmWordProc(QWidget* parent)
     Help2 = item(Help, "Help2", QStringLiteral("Help"), &frmWordProc::Help2_Click);
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
 
+    // F10 takes the keyboard to the menu bar, from anywhere in the window,
+    // the editor included: the only way to the File menu without a mouse
+    // (Qt on Linux binds no key to the menu bar).
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WindowShortcut);
+    addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this, &frmWordProc::activateMenuBar);
+
     // The client area (below the menu bar) is 11880 x 7920 twips and stands
     // at 60, 630 twips from the screen's corner.
     const int menuHeight = menuBar()->sizeHint().height();
@@ -126,19 +138,32 @@ frmWordProc::frmWordProc(QWidget* parent)
     txtwordproc->setFocus();
 }
 
-frmWordProc::~frmWordProc() = default;
+// The progress window, loaded but hidden between runs, goes with the main
+// window.
+frmWordProc::~frmWordProc() {
+    delete Form1_;
+}
+
+Form1* frmWordProc::progressWindow() const {
+    return Form1_;
+}
+Form2* frmWordProc::helpWindow() const {
+    return Form2_;
+}
+frmReplace* frmWordProc::replaceDialog() const {
+    return frmReplace_;
+}
 
 void frmWordProc::Command1_Click() {
     if (converting_)
         return;
     converting_ = true;
     runCommand(this, QStringLiteral("Kalvo could not convert the document"), [this] {
-        if (!Form1_)
-            Form1_ = std::make_unique<Form1>();
+        Form1& progress = loadOnce(Form1_, [] { return new Form1; });
         // The run selects the whole document 82 times to work on it; none of
         // that is a selection for other programs to paste.
         const EditorWidget::InternalSelections internal(*txtwordproc);
-        runConversion(*txtwordproc, conversion, *Form1_, messages_, ScanMode::Linear);
+        runConversion(*txtwordproc, conversion, progress, messages_, ScanMode::Linear);
     });
     converting_ = false;
     // A close request that came while the progress window was painting: the
@@ -196,6 +221,20 @@ fs::path frmWordProc::askFileName() {
     if (prompt.exec() != QDialog::Accepted)
         return {};
     return toPath(prompt.textValue());
+}
+
+// Qt offers no call that puts a menu bar into keyboard mode without opening
+// a menu: the bar enters it when Alt is pressed and released alone. F10 makes
+// that gesture on the window, which then shows File highlighted; the arrows
+// move along the bar, Down or Enter opens the menu and Escape leaves.
+void frmWordProc::activateMenuBar() {
+    QWindow* native = windowHandle();
+    if (!native)
+        return;
+    QKeyEvent altDown(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QCoreApplication::sendEvent(native, &altDown);
+    QKeyEvent altUp(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(native, &altUp);
 }
 
 void frmWordProc::Exit_Click() {
@@ -256,12 +295,13 @@ void frmWordProc::all_Click() {
 // Opens the Find/Replace dialog frmReplace over the document.
 void frmWordProc::FR_Click() {
     runCommand(this, QStringLiteral("Kalvo could not open Find/Replace"),
-               [this] { openReplaceDialog(frmReplace_, *txtwordproc, *txtwordproc); });
+               [this] { openReplaceDialog(frmReplace_, *txtwordproc); });
 }
 
 // Opens the help window Form2, or brings it to the front.
 void frmWordProc::Help2_Click() {
-    runCommand(this, QStringLiteral("Kalvo could not show the help"), [] { showHelpWindow(); });
+    runCommand(this, QStringLiteral("Kalvo could not show the help"),
+               [this] { showHelpWindow(Form2_); });
 }
 
 } // namespace kalvo

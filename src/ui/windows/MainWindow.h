@@ -18,6 +18,7 @@ namespace kalvo {
 
 class EditorWidget;
 class Form1;
+class Form2;
 class frmReplace;
 
 // The document window: the editor txtwordproc, the "&Convert to 8xp" button
@@ -55,10 +56,11 @@ public:
     // The current file: chosen by Open, given at Save's prompt, cleared by New.
     std::filesystem::path strFileName;
 
-    // The message box for the program's messages.
-    MessageSink& messageBox() { return messages_; }
-    // The progress window; null until the first conversion.
-    Form1* progressWindow() const { return Form1_.get(); }
+    // The other windows, each a single instance (see loadOnce): null until
+    // first used, and again once unloaded.
+    Form1* progressWindow() const;
+    Form2* helpWindow() const;
+    frmReplace* replaceDialog() const;
 
     // How Exit and the close box end the program: leave the event loop, so
     // that every other window goes too. Replaceable for tests.
@@ -84,12 +86,15 @@ protected:
 
 private:
     std::filesystem::path askFileName();
+    // F10: the menu bar takes the keyboard with File highlighted.
+    void activateMenuBar();
 
     QtMessageBox messages_;
     // A conversion is running; a close request waits for its end.
     bool converting_ = false;
     bool closeWhenConverted_ = false;
-    std::unique_ptr<Form1> Form1_;
+    QPointer<Form1> Form1_;
+    QPointer<Form2> Form2_;
     QPointer<frmReplace> frmReplace_;
 };
 

@@ -4,6 +4,8 @@
 #include "common/Cp1252Qt.h"
 #include "common/KeepOnTop.h"
 #include "common/MessageBox.h"
+#include "common/SingleInstance.h"
+#include "widgets/EditorWidget.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -35,15 +37,14 @@ QPushButton* button(QWidget* parent, const char* caption, const QRect& geometry,
 
 } // namespace
 
-void frmReplace::MainBox::SetFocus() {
-    widget_->window()->activateWindow();
-    box_.SetFocus();
-}
-
-frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget)
-    : QWidget(nullptr,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      txtwordproc_(txtwordproc, widget) {
+frmReplace::frmReplace(EditorWidget& txtwordproc)
+    // A fixed dialog: the dialog window type, a title and a close box only,
+    // and (below) equal minimum and maximum sizes, which window managers
+    // that ignore Qt's Motif hints (openbox) honour too.
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
+      txtwordproc_(&txtwordproc) {
+    setObjectName(QStringLiteral("frmReplace"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Replace"));
 
@@ -58,6 +59,15 @@ frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget)
     cmdCancel = button(this, "Cancel", twipsRect(4680, 1080, 1215, 375), true);
     Label3 = label(this, kReplaceDialogHint, twipsRect(360, 960, 3975, 615));
     Label3->setWordWrap(true);
+    // Each control answers to its name, as in the other windows.
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtFind->setObjectName(QStringLiteral("txtFind"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    txtReplace->setObjectName(QStringLiteral("txtReplace"));
+    cmdFindNext->setObjectName(QStringLiteral("cmdFindNext"));
+    cmdReplace->setObjectName(QStringLiteral("cmdReplace"));
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    Label3->setObjectName(QStringLiteral("Label3"));
     fitFontToLayout();
 
     setTabOrder(txtFind, txtReplace);
@@ -75,7 +85,7 @@ frmReplace::frmReplace(TextBox& txtwordproc, QWidget& widget)
     connect(cmdFindNext, &QPushButton::clicked, this, &frmReplace::cmdFindNext_Click);
     connect(cmdReplace, &QPushButton::clicked, this, &frmReplace::cmdReplace_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmReplace::cmdCancel_Click);
-    connect(&widget, &QObject::destroyed, this, &QWidget::close);
+    connect(&txtwordproc, &QObject::destroyed, this, &QWidget::close);
 
     Form_Load();
 }
@@ -123,14 +133,14 @@ SearchText frmReplace::searchText() {
 }
 
 void frmReplace::cmdFindNext_Click() {
-    if (!txtwordproc_.alive())
+    if (!txtwordproc_)
         return;
     runCommand(this, QStringLiteral("Kalvo could not find the text"),
-               [this] { findNextSteps(txtwordproc_, searchText(), *this); });
+               [this] { findNextSteps(*txtwordproc_, searchText(), *this); });
 }
 
 void frmReplace::cmdReplace_Click() {
-    if (!txtwordproc_.alive())
+    if (!txtwordproc_)
         return;
     runCommand(this, QStringLiteral("Kalvo could not replace the text"), [this] {
         const SearchText find = searchText();
@@ -141,15 +151,15 @@ void frmReplace::cmdReplace_Click() {
             QApplication::beep();
             return;
         }
-        replaceSteps(txtwordproc_, find, replacement ? *replacement : std::string(), *this);
+        replaceSteps(*txtwordproc_, find, replacement ? *replacement : std::string(), *this);
     });
 }
 
 void frmReplace::cmdCancel_Click() {
-    if (!txtwordproc_.alive())
+    if (!txtwordproc_)
         return;
     runCommand(this, QStringLiteral("Kalvo could not close Find/Replace"),
-               [this] { cancelSteps(txtwordproc_, *this); });
+               [this] { cancelSteps(*txtwordproc_, *this); });
 }
 
 void frmReplace::setFindNextEnabled(bool enabled) {
@@ -171,14 +181,13 @@ void frmReplace::unload() {
     close();
 }
 
-frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget) {
+frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, EditorWidget& txtwordproc) {
     focusAndSelectAll(txtwordproc);
-    if (!dialog)
-        dialog = new frmReplace(txtwordproc, widget);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return *dialog;
+    frmReplace& loaded = loadOnce(dialog, [&] { return new frmReplace(txtwordproc); });
+    loaded.show();
+    loaded.raise();
+    loaded.activateWindow();
+    return loaded;
 }
 
 } // namespace kalvo

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "document/TextBox.h"
 #include "findreplace/FindReplaceSteps.h"
 
 #include <QPointer>
@@ -15,6 +14,8 @@ class QPushButton;
 
 namespace kalvo {
 
+class EditorWidget;
+
 // The Find/Replace dialog: a small, fixed, top-most tool window without an
 // owner that steps through the main box's occurrences of a text and replaces
 // them one at a time. It keeps no search state: every press starts from the
@@ -24,11 +25,9 @@ class frmReplace final : public QWidget, private FindReplaceView {
     Q_OBJECT
 
 public:
-    // Loads the dialog over the main box (runs Form_Load); not shown yet.
-    // `widget` is the main box's widget: its window is activated whenever
-    // the main box takes the focus, and when it is destroyed the dialog
-    // stops touching the box and unloads itself.
-    frmReplace(TextBox& txtwordproc, QWidget& widget);
+    // Loads the dialog over the main window's editor (runs Form_Load); not
+    // shown yet.
+    explicit frmReplace(EditorWidget& txtwordproc);
 
     QLabel* Label1;
     QLineEdit* txtFind;
@@ -58,35 +57,9 @@ private:
     // The find text as document bytes, fixed for the press under way.
     SearchText searchText();
 
-    // The main box seen from this window: giving it the focus also brings
-    // its window to the front and activates it.
-    class MainBox final : public TextBox {
-    public:
-        MainBox(TextBox& box, QWidget& widget) : box_(box), widget_(&widget) {}
-        std::string Text() const override { return box_.Text(); }
-        void SetText(std::string_view text) override { box_.SetText(text); }
-        Pos Length() const override { return box_.Length(); }
-        Pos SelStart() const override { return box_.SelStart(); }
-        void SetSelStart(Pos caret) override { box_.SetSelStart(caret); }
-        Pos SelLength() const override { return box_.SelLength(); }
-        void SetSelLength(Pos count) override { box_.SetSelLength(count); }
-        std::string SelText() const override { return box_.SelText(); }
-        void SetSelText(std::string_view text) override { box_.SetSelText(text); }
-        void SetFocus() override;
-        std::optional<std::string_view> bytesInPlace() const override {
-            return box_.bytesInPlace();
-        }
-        Pos find(std::int64_t start, std::string_view needle) const override {
-            return box_.find(start, needle);
-        }
-        bool alive() const { return !widget_.isNull(); }
-
-    private:
-        TextBox& box_;
-        QPointer<QWidget> widget_;
-    };
-
-    MainBox txtwordproc_;
+    // The main window's editor; null once it is gone, when the dialog
+    // stops touching it and unloads itself.
+    QPointer<EditorWidget> txtwordproc_;
     std::optional<std::string> findBytes_;
 };
 
@@ -98,6 +71,6 @@ inline constexpr const char* kReplaceDialogHint =
 // FR_Click: focus the main box and select the whole document, then show the
 // single dialog, loading it first when it is not loaded; a loaded one keeps
 // its texts and is only brought to the front and activated.
-frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, TextBox& txtwordproc, QWidget& widget);
+frmReplace& openReplaceDialog(QPointer<frmReplace>& dialog, EditorWidget& txtwordproc);
 
 } // namespace kalvo

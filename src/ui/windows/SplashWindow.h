@@ -8,9 +8,9 @@ class QTimer;
 
 namespace kalvo {
 
-// frmSplash, the start-up window: frameless, without a task-bar
-// entry, showing the name, an author credit, a picture, the version and a
-// disclaimer. Its one-shot Timer1 starts when the window is created; when it
+// frmSplash, the start-up window: the raised edge of a fixed dialog frame
+// and no title bar, no name and no task-bar entry, showing the name, an author credit, a picture,
+// the version and a disclaimer. Its one-shot Timer1 starts when the window is created; when it
 // fires, Timer1_Timer unloads the splash and then emits handOver, on which
 // the start-up shows the main window. Neither mouse nor keyboard does
 // anything here.
@@ -20,16 +20,19 @@ public:
     // Timer1's interval, the program's only timer.
     static constexpr int kTimerIntervalMs = 5000;
 
+    // The raised edge drawn around the client area, in pixels.
+    static constexpr int kEdge = 2;
+
     // intervalMs is for tests only; the program uses kTimerIntervalMs.
     explicit frmSplash(int intervalMs = kTimerIntervalMs);
 
-    QFrame* Frame1() const { return frame1_; }
-    QLabel* lblProductName() const { return lblProductName_; }
-    QLabel* lblCompanyProduct() const { return lblCompanyProduct_; }
-    QLabel* imgLogo() const { return imgLogo_; }
-    QLabel* lblVersion() const { return lblVersion_; }
-    QLabel* lblWarning() const { return lblWarning_; }
-    QTimer* Timer1() const { return timer1_; }
+    QFrame* Frame1;
+    QLabel* lblProductName;
+    QLabel* lblCompanyProduct;
+    QLabel* imgLogo;
+    QLabel* lblVersion;
+    QLabel* lblWarning;
+    QTimer* Timer1;
 
 signals:
     // Emitted once, by Timer1_Timer, after the splash has been unloaded.
@@ -45,17 +48,11 @@ protected:
     // manager (Alt+F4) is refused, as it would end the splash without ever
     // showing the main window.
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void Timer1_Timer();
 
-    QFrame* frame1_;
-    QLabel* lblProductName_;
-    QLabel* lblCompanyProduct_;
-    QLabel* imgLogo_;
-    QLabel* lblVersion_;
-    QLabel* lblWarning_;
-    QTimer* timer1_;
     bool unloading_ = false;
 };
 
