@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two set-up commands: `make run` and `make test`. Both install the Debian
 # packages that are missing, then configure and build incrementally.
 BUILD_DIR ?= build

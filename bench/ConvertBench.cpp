@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion speed and memory on realistic program text of 64 KiB, 1 MiB and
 // 16 MiB. Goals on the 2-core development machine: 1 MiB under 50 ms, 16 MiB
 // at most 20 times the 1 MiB time, at most 3 times the time of merely

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalvo-convert from TI-86 program files to TI-83 Plus ones: 1,000 .86p
 // files of one 2 KiB program each, each listed, converted with the 81 rows,
 // tokenized and written as .8xp bytes by the command's own code. Goal on the

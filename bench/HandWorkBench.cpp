@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report of what is left to do by hand, beside the conversion it
 // follows. Goal on the 2-core development machine: over 1,000 programs of
 // 2 KiB, the report (tokenizing included) takes at most 20% of the time of

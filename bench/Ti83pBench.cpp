@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TI-83 Plus program files from text: tokenizing 1,000 programs of 2 KiB of
 // ti83p text and writing each one's .8xp bytes. Goal on the 2-core
 // development machine: the batch of 1,000 under 1 s. Reading the files back

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and listing TI-86 program files. Goal on the 2-core development
 // machine: 1,000 files of one 2 KiB program each, read and listed, in under
 // 0.5 s. Also one program of 64 KiB (near the largest a file can hold), and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TI-86 programs translated into TI-83 Plus files: 1,000 generated programs
 // of 2 KiB of TI-86 tokens each, through the translator and into .8xp
 // bytes. Goal on the 2-core development machine: the batch of 1,000 under

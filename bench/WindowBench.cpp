@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Convert button in the real window on an X server (run it under
 // xvfb-run; `make bench-window` does): the time from the press to the first
 // message box for 16 MiB and 50 MiB documents, and the run's memory growth,

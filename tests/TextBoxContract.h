@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Cases every TextBox must pass, run over the plain buffer and over the editor

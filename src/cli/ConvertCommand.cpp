@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalvo-convert: the conversion of the "Convert to 8xp" button for scripts and
 // batch work, and the way between TI-86 program files and TI-83 Plus ones.
 // Results on standard output or in OUTPUT, nothing else on standard output.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalvo-convert on calculator files: every pair of formats it converts,
 // how it finds formats, which program of a file it takes, what it says about
 // damaged files, and the .8xp files it writes, read back by the core's own

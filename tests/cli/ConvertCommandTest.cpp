@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalvo-convert as a script sees it: the real binary, run through the shell,
 // with its standard streams in files.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The linear path must leave exactly the bytes the step-by-step scan leaves, on
 // documents generated with fixed seeds from the pieces where the two can part
 // ways: occurrences at either end, overlapping or touching a replacement.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: whatever the input, both scans end, keep the caret and the
 // selection inside the text, and agree byte for byte.
 #include "conversion/ConversionRun.h"

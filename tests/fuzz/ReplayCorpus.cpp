@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the fuzz target over saved inputs, so that the normal test suite
 // replays every case the fuzzer found worth keeping.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes as a .8xp file. Reading never fails hard, every
 // token lies inside the file, and what was read lists, tokenizes, writes
 // and reads back as the same tokens.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes as ti83p text. Tokenizing never fails hard, gives
 // every token its place, and the listing of the tokens reads back as them.
 #include "calcfiles/Ti83pFile.h"

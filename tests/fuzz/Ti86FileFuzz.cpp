@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for TI-86 files: whatever the bytes, reading, listing and
 // tokenizing the listing end without reading outside the input, entries lie
 // inside the file, listings keep their line form, and token bytes that

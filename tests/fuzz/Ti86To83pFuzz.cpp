@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the translator: whatever TI-86 tokens the bytes decode to
 // (and whatever program text they tokenize to), the translation is tokens
 // the TI-83 Plus knows, which a .8xp file holds and reads back as they are,

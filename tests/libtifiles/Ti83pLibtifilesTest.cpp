@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kalvo's .8xp files read by a second, independent reader: Debian's
 // libtifiles, the library behind the TiLP link program. Linked into this
 // test only.

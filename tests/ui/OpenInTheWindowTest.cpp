@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Open with a name that is not a regular file: nothing is read, no
 // message shows (as for every Open failure), and the window never waits.
 

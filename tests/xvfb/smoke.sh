@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program on a real X server: the splash first, the main window about
 # five seconds after the start, one help window for F1, the Replace dialog for
 # Alt+F Enter, and File > Exit ending the program with the help window open.

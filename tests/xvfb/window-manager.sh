@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program under a window manager (openbox) on a real X server: what
 # the window manager makes of each window. The splash has an empty name; the
 # Replace dialog and the message boxes are fixed dialogs: the dialog window

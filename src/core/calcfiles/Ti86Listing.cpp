@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/Ti86Listing.h"
 
 #include "calcfiles/Ti86Font.h"

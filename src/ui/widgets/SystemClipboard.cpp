@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/SystemClipboard.h"
 
 #include "common/Cp1252Qt.h"

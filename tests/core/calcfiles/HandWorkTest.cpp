@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What is left to do by hand: for each kind of finding a program that has it
 // and one that looks like it but does not, with the lines expected worked out
 // by hand (columns count bytes of the text, its ":" included); the summary,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti83pText.h"
 

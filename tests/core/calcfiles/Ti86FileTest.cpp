@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TI-86 files built by hand (tests/golden/calcfiles/make-files.py) and their
 // listings, worked out by hand from the layouts and the token grids before
 // the reader existed.

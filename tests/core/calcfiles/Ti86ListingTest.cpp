@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The listing and the tokenizer: worked examples of spacing and of every
 // inline-data token, the tokenizer's positions and complaints, and the round
 // trip tokenize(listing(p)) == p over random programs with fixed seeds.

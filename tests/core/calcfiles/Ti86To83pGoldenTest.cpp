@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A hand-built TI-86 group (tests/golden/calcfiles/translate-*): a main
 // program with labels, long names, strings, a menu, an equation and a call
 // of its subprogram, which applies functions without parentheses. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The translator over generated TI-86 programs and groups (fixed seeds):
 // the output is a .8xp the reader takes back without a complaint, every
 // Goto and menu target has exactly one Lbl of one or two characters, no two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The translator on small programs: for each rewrite a TI-86 program (as the
 // text its listing shows, tokenized) and the TI-83 Plus bytes worked out by
 // hand from the notes' grids, with the notes and warnings it must give.

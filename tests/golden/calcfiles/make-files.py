@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the TI-86 test files of this folder from the bytes below, each
 written by hand from the file layout; only the lengths and checksums are
 added up here. Run it from this folder; it overwrites the .86p/.86g files.
