@@ -217,10 +217,10 @@ TEST_F(ConvertCommand, ASignalDuringTheWriteLeavesNoTemporary) {
     write("in.txt", digits);
     write("out.txt", "old");
     const std::string prefix = dir.string() + "/";
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(signal);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
+    // Starts the command and stops it while its temporary is there; false
+    // when it finished first (a fast disk), to be tried again.
+    const auto stoppedWithTemporary = [&](pid_t& child, mode_t& temporaryMode) {
+        child = ::fork();
         if (child == 0) {
             const int null = ::open("/dev/null", O_RDWR);
             for (int stream = 0; stream < 3; ++stream)
@@ -233,10 +233,9 @@ TEST_F(ConvertCommand, ASignalDuringTheWriteLeavesNoTemporary) {
         // The temporary is the file of this folder that it opens besides its
         // input and output; stat through /proc reads its mode while it is open.
         const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
-        std::optional<mode_t> temporaryMode;
+        std::optional<mode_t> seen;
         int status = 0;
-        bool ended = false;
-        while (!temporaryMode && !ended) {
+        while (!seen) {
             std::error_code error;
             for (fs::directory_iterator entry(descriptors, error), end; !error && entry != end;
                  entry.increment(error)) {
@@ -244,15 +243,35 @@ TEST_F(ConvertCommand, ASignalDuringTheWriteLeavesNoTemporary) {
                 struct stat info {};
                 if (target.starts_with(prefix) && target != prefix + "in.txt" &&
                     target != prefix + "out.txt" && ::stat(entry->path().c_str(), &info) == 0)
-                    temporaryMode = info.st_mode & 07777;
+                    seen = info.st_mode & 07777;
             }
-            ended = !temporaryMode && ::waitpid(child, &status, WNOHANG) == child;
+            if (!seen && ::waitpid(child, &status, WNOHANG) == child)
+                return false;
         }
-        ASSERT_FALSE(ended) << "finished before its temporary was seen";
-        ::kill(child, signal);
+        temporaryMode = *seen;
+        ::kill(child, SIGSTOP);
+        ::waitpid(child, &status, WUNTRACED);
+        if (WIFSTOPPED(status) && entries() == 3)
+            return true;
+        ::kill(child, SIGCONT);
+        ::waitpid(child, &status, 0);
+        write("out.txt", "old");
+        return false;
+    };
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        pid_t child = -1;
+        mode_t temporaryMode = 0;
+        bool caught = false;
+        for (int attempt = 0; attempt < 20 && !caught; ++attempt)
+            caught = stoppedWithTemporary(child, temporaryMode);
+        ASSERT_TRUE(caught) << "never seen while its temporary was there";
+        ::kill(child, signal); // delivered when it goes on
+        ::kill(child, SIGCONT);
+        int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        EXPECT_EQ(*temporaryMode, 0600u) << std::oct << *temporaryMode;
+        EXPECT_EQ(temporaryMode, 0600u) << std::oct << temporaryMode;
         EXPECT_EQ(read("out.txt"), "old");
         EXPECT_EQ(entries(), 2);
     }
