@@ -9,9 +9,10 @@ namespace kalvo::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: kalvo-convert [-f FORMAT] [-t FORMAT] [--table]\n"
+    "Usage: kalvo-convert [-f FORMAT] [-t FORMAT] [--table | --translate]\n"
     "                     [--list | --program NAME] [--name NAME] [-q] [--force]\n"
-    "                     [INPUT] [-o OUTPUT]\n";
+    "                     [INPUT] [-o OUTPUT]\n"
+    "       kalvo-convert --all [-q] [--force] INPUT -o FOLDER\n";
 
 constexpr std::string_view kHelp =
     R"(Converts TI-86 BASIC programs for the TI-83 Plus: the text that TI's link
@@ -174,6 +175,10 @@ struct Parser {
             return o.force = true;
         if (arg == "--table")
             return o.table = true;
+        if (arg == "--translate")
+            return o.translate = true;
+        if (arg == "--all")
+            return o.all = true;
         if (arg == "--list")
             return o.list = true;
         if (arg == "-q" || arg == "--quiet")
@@ -220,10 +225,32 @@ struct Parser {
         return true;
     }
 
+    // --all writes one .8xp per program into a folder, each named after its
+    // program, so a name, a pick or another output format has no place.
+    bool allConsistent(bool fromText) {
+        Options& o = result.options;
+        if (o.list || o.program || o.name || o.table)
+            return fail("--all translates every program of a file; it takes no --list, "
+                        "--program, --name or --table");
+        if (to && *to != Format::Ti83pFile)
+            return fail("--all writes 8xp files; -t " + std::string(formatName(*to)) +
+                        " does not go with it");
+        if (fromText)
+            return fail("--all needs a calculator file (86p), not text");
+        if (!haveOutput || o.output == kStandardStream)
+            return fail("--all needs -o FOLDER, the folder its .8xp files go to");
+        o.to = Format::Ti83pFile;
+        return true;
+    }
+
     // What can be refused before the input is read.
     bool consistent() {
         Options& o = result.options;
         const bool fromText = o.from == Format::Ti86Text || o.from == Format::Ti83pText;
+        if (o.table && o.translate)
+            return fail("--table and --translate do not go together: pick one engine");
+        if (o.all)
+            return allConsistent(fromText);
         o.to = to ? *to : outputFormatFor(o.output == kStandardStream ? "" : o.output);
         if (o.to == Format::Ti86File)
             return fail(to ? "Kalvo writes no TI-86 files (-t 86p)"
@@ -232,9 +259,9 @@ struct Parser {
                                  "text");
         if (o.list && o.program)
             return fail("--list and --program do not go together");
-        if (o.list && (haveOutput || to || o.table || o.name))
+        if (o.list && (haveOutput || to || o.table || o.translate || o.name))
             return fail("--list prints the names of a file's programs; it takes no -o, -t, "
-                        "--table or --name");
+                        "--table, --translate or --name");
         if ((o.list || o.program) && fromText)
             return fail(std::string(o.list ? "--list" : "--program") +
                         " needs a calculator file (86p or 8xp), not text");
