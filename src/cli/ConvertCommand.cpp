@@ -162,6 +162,7 @@ std::optional<std::string> planJob(const Options& options, Format from, Job& job
     job.label = nameOf(options.input, "standard input");
     job.program = options.program;
     job.name = options.name;
+    job.handWork = !options.quiet; // -q would print none of it
     if (options.to == Format::Ti83pFile && !job.name && isText(from)) {
         const std::string output = options.output == kStandardStream ? "" : options.output;
         const calc::Ti83pProgramName made = ti83pNameForPath(output);

@@ -67,18 +67,27 @@ std::string keepTi86Escapes(std::string_view text) {
 }
 
 // The hand-work report's findings and summary line, once its list is whole.
-void addHandWork(Outcome& outcome, std::string_view where, const calc::HandWorkReport& handWork) {
-    addDiagnostics(outcome.diagnostics, where, handWork.findings);
+void addHandWork(Outcome& outcome, std::string_view where, calc::HandWorkReport&& handWork) {
     const std::string summary = calc::handWorkSummary(handWork.counts);
+    addDiagnostics(outcome.diagnostics, where, std::move(handWork.findings));
     if (!summary.empty())
         outcome.summary = "kalvo-convert: " + summary + "\n";
 }
 
-// What the rows converted from `ti86Text`, the report about it, and where.
+// What the rows converted from `ti86Text`, and the report about it unless
+// the job wants none (then the tokenizer's findings are said as they are).
 struct RowsConversion {
     std::string_view ti86Text;
-    calc::HandWorkReport handWork;
+    std::optional<calc::HandWorkReport> handWork;
 };
+
+// The report for TI-86 text, reusing the listing's tokens when it has them.
+std::optional<calc::HandWorkReport> handWorkFor(const Job& job, std::string_view ti86Text,
+                                                const std::vector<calc::Ti86Token>& tokens = {}) {
+    if (!job.handWork)
+        return std::nullopt;
+    return tokens.empty() ? calc::findHandWork(ti86Text) : calc::findHandWork(ti86Text, tokens);
+}
 
 // ti83p text as a .8xp file called `name`. After the rows, the tokenizer's
 // findings are placed in the TI-86 text and join the report, so that a
@@ -89,10 +98,10 @@ Outcome writeTi83pFile(Outcome outcome, std::string_view text, std::string_view 
     if (text.size() > kMaxTextForTi83pFile)
         return tooLongForTi83p(std::move(outcome), text.size(), label);
     const calc::Ti83pTokenized tokenized = calc::tokenizeTi83pText(text);
-    if (rows) {
-        calc::mergeFindings(rows->handWork,
+    if (rows && rows->handWork) {
+        calc::mergeFindings(*rows->handWork,
                             calc::placeInTi86Text(tokenized.diagnostics, rows->ti86Text, text));
-        addHandWork(outcome, where, rows->handWork);
+        addHandWork(outcome, where, std::move(*rows->handWork));
     } else {
         addDiagnostics(outcome.diagnostics, where, tokenized.diagnostics);
     }
@@ -128,7 +137,7 @@ std::vector<calc::Ti86Token> listedTokens(Outcome& outcome, calc::Ti86Listing& l
 // A translated program as `to` wants it: a .8xp file or its ti83p text.
 Outcome finishTranslation(Outcome outcome, calc::Ti83pTranslation translation, Format to,
                           std::string_view where) {
-    addDiagnostics(outcome.diagnostics, where, translation.diagnostics);
+    addDiagnostics(outcome.diagnostics, where, std::move(translation.diagnostics));
     if (to == Format::Ti83pText) {
         outcome.output = calc::listTi83pTokens(std::move(translation.tokens)).text;
         return outcome;
@@ -192,12 +201,11 @@ Outcome fromTi86File(std::string_view input, const Job& job) {
     if (job.engine == Engine::Translator)
         return translateFromTi86File(std::move(outcome), file, *picked.entry, std::move(listing),
                                      job, where);
-    RowsConversion rows{listing.text, listing.tokens.empty()
-                                          ? calc::findHandWork(listing.text)
-                                          : calc::findHandWork(listing.text, listing.tokens)};
+    RowsConversion rows{listing.text, handWorkFor(job, listing.text, listing.tokens)};
     std::string converted = convertProgramText(listing.text, job.engine);
     if (job.to == Format::Ti83pText) {
-        addHandWork(outcome, where, rows.handWork);
+        if (rows.handWork)
+            addHandWork(outcome, where, std::move(*rows.handWork));
         outcome.output = std::move(converted);
         return outcome;
     }
@@ -261,14 +269,15 @@ Outcome runJob(std::string input, const Job& job) {
                 calc::translateTi86Program(tokenized.tokens, job.name.value_or("")), job.to,
                 job.where);
         }
-        RowsConversion rows{input, calc::findHandWork(input)};
+        RowsConversion rows{input, handWorkFor(job, input)};
         const std::string text = keepTi86Escapes(convertProgramText(input, job.engine));
         return writeTi83pFile(std::move(outcome), text, job.name.value_or(""), job.where, job.label,
                               &rows);
     }
     // ti86 text to ti83p text: the window's conversion, byte for byte, and
     // the report of what is left to do by hand.
-    addHandWork(outcome, job.where, calc::findHandWork(input));
+    if (std::optional<calc::HandWorkReport> handWork = handWorkFor(job, input))
+        addHandWork(outcome, job.where, std::move(*handWork));
     std::string converted = convertProgramText(input, job.engine);
     std::string().swap(input); // only one document in memory while writing
     // The window could not hold a result past the position limit either.
@@ -315,7 +324,7 @@ Outcome translateAll(std::string input, const Job& job) {
     // Every file is made before any is written: a program too large for a
     // .8xp stops the run with nothing written.
     for (std::size_t i = 0; i < translated.size(); ++i) {
-        addDiagnostics(outcome.diagnostics, wheres[i], translated[i].diagnostics);
+        addDiagnostics(outcome.diagnostics, wheres[i], std::move(translated[i].diagnostics));
         calc::Ti83pFileBytes built = calc::buildTi83pFile(translated[i].tokens, translated[i].name);
         if (readingFailed(outcome, wheres[i], built.diagnostics)) {
             outcome.files.clear();

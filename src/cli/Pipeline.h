@@ -21,6 +21,7 @@ struct Job {
     std::string label{"standard input"}; // the input, as failure lines name it
     std::optional<std::string> program;  // --program
     std::optional<std::string> name;     // the .8xp program's name when already known (valid)
+    bool handWork = true; // report what is left to do by hand after the rows (-q: not made)
 };
 
 // One file of a run that writes several (--all).
