@@ -163,6 +163,9 @@ std::optional<std::string> planJob(const Options& options, Format from, Job& job
     job.program = options.program;
     job.name = options.name;
     job.handWork = !options.quiet; // -q would print none of it
+    if (job.engine == Engine::Translator && from == Format::Ti86Text &&
+        options.to == Format::Ti83pText) // the title of its menus
+        job.name = ti83pNameForPath(options.input == kStandardStream ? "" : options.input).name;
     if (options.to == Format::Ti83pFile && !job.name && isText(from)) {
         const std::string output = options.output == kStandardStream ? "" : options.output;
         const calc::Ti83pProgramName made = ti83pNameForPath(output);

@@ -19,7 +19,8 @@ constexpr std::string_view kHelp =
 software copied out of a program, or the program files themselves (.86p, and
 .86g groups), into TI-83 Plus text or a .8xp file that a TI-83 Plus can
 receive. With no options it does what Kalvo's "Convert to 8xp" button does:
-TI-86 text in, the 81-row token table, TI-83 Plus text out.
+TI-86 text in, the 81-row token table, TI-83 Plus text out, and says on
+standard error what is left to do by hand.
 
 Formats (-f for the input, -t for the output):
   ti86    TI-86 program text: Windows-1252 bytes, what Kalvo's window edits
@@ -33,20 +34,26 @@ Without -f, an input beginning with **TI86** is 86p, one beginning with
 What each pair does:
   ti86  -> ti83p   the 81 rows, as the window does
   86p   -> ti86    the program's text, unchanged ("listing")
-  86p   -> ti83p   the listing, then the 81 rows
-  86p   -> 8xp     the listing, the 81 rows, then the TI-83 Plus tokens
-  ti86  -> 8xp     the 81 rows, then the TI-83 Plus tokens
+  86p   -> ti83p   the program translated, as TI-83 Plus text
+  86p   -> 8xp     the program translated into TI-83 Plus tokens
+  ti86  -> 8xp     the text translated into TI-83 Plus tokens
   ti83p -> 8xp     the TI-83 Plus tokens of text already converted
   8xp   -> ti83p   a .8xp file's text
-Other pairs are refused. Text into a .8xp needs -f: -f ti86 for TI-86 text
-(converted first), -f ti83p for text converted already (in the window, or by
-an earlier run), since running the rows twice damages a program.
+Other pairs are refused. The translator renames labels and variables to what
+the TI-83 Plus takes, rewrites menus, equations and program calls, and notes
+each change; --table uses the 81 rows instead, --translate the translator on
+ti86 -> ti83p. Text into a .8xp needs -f: -f ti86 for TI-86 text (translated
+first), -f ti83p for text converted already (in the window, or by an earlier
+run), since converting a program twice damages it.
 
 Options:
   -f FORMAT        the input's format
   -t FORMAT        the output's format
-      --table      convert with the 81-row table (only on pairs that convert;
-                   today the only engine)
+      --table      convert with the 81-row table (only on pairs that convert)
+      --translate  convert with the translator (only on pairs that convert)
+      --all        translate every program of a TI-86 file together (shared
+                   variables renamed alike, calls between them kept) into
+                   FOLDER/NAME.8xp, FOLDER given by -o and made if missing
       --list       print the names of the file's programs, one a line, and exit
       --program NAME
                    the program of a file to convert, by name (UTF-8, with the
@@ -56,7 +63,7 @@ Options:
                    first a letter or θ. Without it, the TI-86 program's name
                    is used, or OUTPUT's name before its extension, made
                    valid (capitals; other characters dropped) with a warning
-  -q, --quiet      no warnings
+  -q, --quiet      no warnings, notes or report
   -o OUTPUT        write the result to OUTPUT
       --force      replace OUTPUT even when it is read-only (its mode is kept)
   -h, --help       show this help and exit
@@ -68,12 +75,15 @@ or when INPUT is "-", standard input is read. The result goes to OUTPUT, or
 to standard output without -o or when OUTPUT is "-". OUTPUT may name INPUT
 itself. Input longer than 2147483647 bytes is refused.
 
-Warnings about damaged files and about text with no TI-83 Plus token go to
-standard error, one a line, as FILE:LINE:COLUMN: warning: ... (lines and
-columns count bytes of the program's text at the step that found it), or
-FILE: warning: offset 0xNN: ... for a file's bytes; FILE(NAME) names a
-program of a group, and "-" standard input. A damaged file is read as far as
-it goes. Warnings never change the exit status.
+Warnings and notes go to standard error, one a line, as
+FILE:LINE:COLUMN: warning: ... (lines and columns count bytes of the TI-86
+text, the input or the listing -t ti86 shows), or FILE: warning: offset
+0xNN: ... for a file's bytes; FILE(NAME) names a program of a group, and "-"
+standard input. After the 81 rows they point at what is left to do by hand,
+sorted by place, then one line counts them ("kalvo-convert: 2 labels to
+shorten, ..."); the translator adds a note for each kind of change it made.
+A damaged file is read as far as it goes. Warnings never change the exit
+status.
 
 An existing OUTPUT file is replaced only once the whole result is written and
 on disk: a failure or an interruption leaves it as it was, and no temporary
@@ -91,8 +101,9 @@ wrong command line. When the reader of the output stops early (a closed
 pipe), kalvo-convert ends quietly, as other filters do: killed by SIGPIPE,
 which shells report as 141.
 
-Labels, gotos, menus and long variable names still need editing by hand after
-the conversion, as Kalvo's closing messages explain.
+After the 81 rows, labels, gotos, menus and long variable names still need
+editing by hand, as the warnings and Kalvo's closing messages say; the
+translator does that work itself where it can.
 
 Examples:
   kalvo-convert GAME.86.txt -o GAME.83p.txt
@@ -102,6 +113,7 @@ Examples:
   kalvo-convert GAME.86p -t ti86                  # a program's TI-86 text
   kalvo-convert GAME.86p -o GAME.8xp              # ready for a TI-83 Plus
   kalvo-convert GAMES.86g --program @2 -o TWO.8xp
+  kalvo-convert --all GAMES.86g -o games/         # games/NAME.8xp, each
   kalvo-convert -f ti83p GAME83.txt --name GAME -o GAME.8xp
 
   # Every program of the folder programs/ into the folder converted/:

@@ -274,6 +274,16 @@ Outcome runJob(std::string input, const Job& job) {
         return writeTi83pFile(std::move(outcome), text, job.name.value_or(""), job.where, job.label,
                               &rows);
     }
+    if (job.engine == Engine::Translator) { // --translate on TI-86 text
+        calc::Ti86Tokenized tokenized = calc::tokenizeTi86Text(input);
+        std::string().swap(input);
+        addDiagnostics(outcome.diagnostics, job.where, std::move(tokenized.diagnostics));
+        // Text has no program name; the menus still need a title.
+        const std::string title = job.name && !job.name->empty() ? *job.name : "PROGRAM";
+        return finishTranslation(std::move(outcome),
+                                 calc::translateTi86Program(tokenized.tokens, title), job.to,
+                                 job.where);
+    }
     // ti86 text to ti83p text: the window's conversion, byte for byte, and
     // the report of what is left to do by hand.
     if (std::optional<calc::HandWorkReport> handWork = handWorkFor(job, input))

@@ -190,8 +190,13 @@ TEST_F(ReportAndTranslate, TheTranslatorIsTheEngineOfCalculatorForms) {
     EXPECT_EQ(run("-f ti86 hello.txt --name HELLO -o hello.8xp"),
               "0||hello.txt:1:2: note: ClLCD is now ClrHome\n");
     EXPECT_EQ(read("hello.8xp"), goldenFile("ti83p-hello.8xp"));
-    // ti86 -> ti83p stays the window's rows, --translate or not.
+    // ti86 -> ti83p stays the window's rows unless --translate asks.
     EXPECT_EQ(run("hello.txt"), "0|:ClrHome\r\n:Disp \"HI\"\r\n|");
+    EXPECT_EQ(run("--translate hello.txt"),
+              "0|:ClrHome\r\n:Disp \"HI\"\r\n|hello.txt:1:2: note: ClLCD is now ClrHome\n");
+    // A menu translated as text is titled after the input file's name.
+    write("menu.txt", ":Menu(1,\"GO\",A)\r\n:Lbl A\r\n");
+    EXPECT_EQ(run("-q --translate menu.txt"), "0|:Menu(\"MENU\",\"GO\",A)\r\n:Lbl A\r\n|");
 
     // Both engines at once, or one where nothing converts: usage errors.
     for (const char* args : {"--table --translate tokenized.86p -o x.8xp",
