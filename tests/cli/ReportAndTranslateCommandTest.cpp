@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kalvo-convert's hand-work report after the 81 rows, the translator as the
 // engine of every pair that reaches the calculator's tokens, and --all. The
 // expected lines come from the hand-built golden files (handwork.*,
