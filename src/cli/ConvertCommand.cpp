@@ -21,6 +21,7 @@
 #include <system_error>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #ifndef KALVO_VERSION
@@ -105,13 +106,15 @@ bool isText(Format format) {
     return format == Format::Ti86Text || format == Format::Ti83pText;
 }
 
-// Findings on stderr (-q keeps only errors), then the failure if any; the
-// exit status.
+// Findings on stderr and the report's summary line (-q keeps only errors),
+// then the failure if any; the exit status.
 int report(const Outcome& outcome, bool quiet) {
     std::string lines;
     for (const LocatedDiagnostic& found : outcome.diagnostics)
         if (!quiet || found.diagnostic.severity == calc::Diagnostic::Severity::Error)
             lines += diagnosticLine(found.where, found.diagnostic);
+    if (!quiet)
+        lines += outcome.summary;
     if (outcome.failure && !outcome.failure->message.empty())
         lines.append(kProgram).append(": ").append(outcome.failure->message).append("\n");
     writeErr(lines);
@@ -142,21 +145,28 @@ std::optional<std::string> planJob(const Options& options, Format from, Job& job
         return "--program needs a calculator file (86p or 8xp); the input is " +
                std::string(formatName(from)) + " text";
     if (!options.from && from == Format::Ti86Text && options.to == Format::Ti83pFile)
-        return "text into an 8xp file needs -f: -f ti86 for TI-86 text (converted with the 81 "
-               "rows first), -f ti83p for text already in TI-83 Plus spellings (converted in "
-               "the window or by kalvo-convert); the rows must not run twice";
+        return "text into an 8xp file needs -f: -f ti86 for TI-86 text (translated first), "
+               "-f ti83p for text already in TI-83 Plus spellings (converted in the window or "
+               "by kalvo-convert); a program must not be converted twice";
     const Route* route = findRoute(from, options.to);
     if (route == nullptr)
         return "kalvo-convert does not convert " + pair;
-    if (options.table && route->engine == Engine::None)
-        return "--table picks how a program is converted; " + pair + " converts nothing";
+    if ((options.table || options.translate) && route->engine == Engine::None)
+        return std::string(options.table ? "--table" : "--translate") +
+               " picks how a program is converted; " + pair + " converts nothing";
     job.from = from;
     job.to = options.to;
-    job.engine = chooseEngine(*route, options.table);
+    job.engine = chooseEngine(*route, options.table       ? EngineChoice::Table
+                                      : options.translate ? EngineChoice::Translate
+                                                          : EngineChoice::Default);
     job.where = options.input;
     job.label = nameOf(options.input, "standard input");
     job.program = options.program;
     job.name = options.name;
+    job.handWork = !options.quiet; // -q would print none of it
+    if (job.engine == Engine::Translator && from == Format::Ti86Text &&
+        options.to == Format::Ti83pText) // the title of its menus
+        job.name = ti83pNameForPath(options.input == kStandardStream ? "" : options.input).name;
     if (options.to == Format::Ti83pFile && !job.name && isText(from)) {
         const std::string output = options.output == kStandardStream ? "" : options.output;
         const calc::Ti83pProgramName made = ti83pNameForPath(output);
@@ -166,6 +176,49 @@ std::optional<std::string> planJob(const Options& options, Format from, Job& job
         job.name = made.name;
     }
     return std::nullopt;
+}
+
+// --all's folder: made when missing (its parent must exist), as mkdir
+// makes it; anything else by that name is refused.
+bool prepareFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0777) == 0)
+        return true;
+    const int made = errno;
+    struct stat st {};
+    if (made == EEXIST && ::stat(folder.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return true;
+        errno = ENOTDIR;
+        return false;
+    }
+    errno = made;
+    return false;
+}
+
+// Every program of the input into FOLDER/NAME.8xp, each file written as -o
+// writes one; the first that cannot be written ends the run.
+int translateEveryProgram(const Options& options, Format from, std::string input) {
+    if (from != Format::Ti86File)
+        return usageError("--all needs a TI-86 file (86p); the input is " +
+                          std::string(formatName(from)));
+    Job job;
+    job.from = from;
+    job.to = Format::Ti83pFile;
+    job.engine = Engine::Translator;
+    job.where = options.input;
+    job.label = nameOf(options.input, "standard input");
+    const Outcome outcome = translateAll(std::move(input), job);
+    if (const int status = report(outcome, options.quiet); status != 0)
+        return status;
+    if (!prepareFolder(options.output))
+        return fail(options.output, systemReason());
+    for (const ProgramFile& file : outcome.files) {
+        Options one = options;
+        one.output = options.output + (options.output.ends_with('/') ? "" : "/") + file.fileName;
+        if (const int status = writeOutput(one, file.bytes); status != 0)
+            return status;
+    }
+    return 0;
 }
 
 } // namespace
@@ -189,6 +242,9 @@ int convertCommand(const std::vector<std::string_view>& args) {
     if (!input)
         return fail(nameOf(options.input, "standard input"), problem);
     const Format from = options.from ? *options.from : detectInputFormat(*input);
+
+    if (options.all)
+        return translateEveryProgram(options, from, std::move(*input));
 
     if (options.list) {
         if (isText(from))

@@ -42,6 +42,13 @@ void addDiagnostics(LocatedDiagnostics& out, std::string_view where,
         out.push_back({std::string(where), diagnostic});
 }
 
+void addDiagnostics(LocatedDiagnostics& out, std::string_view where, calc::Diagnostics&& found) {
+    out.reserve(out.size() + found.size());
+    for (calc::Diagnostic& diagnostic : found)
+        out.push_back({std::string(where), std::move(diagnostic)});
+    found.clear();
+}
+
 bool hasError(const LocatedDiagnostics& diagnostics) {
     return std::any_of(diagnostics.begin(), diagnostics.end(), [](const LocatedDiagnostic& d) {
         return d.diagnostic.severity == calc::Diagnostic::Severity::Error;

@@ -29,6 +29,7 @@ std::string diagnosticLine(std::string_view where, const calc::Diagnostic& diagn
 // Appends each of `found` with `where` to `out`.
 void addDiagnostics(LocatedDiagnostics& out, std::string_view where,
                     const calc::Diagnostics& found);
+void addDiagnostics(LocatedDiagnostics& out, std::string_view where, calc::Diagnostics&& found);
 
 bool hasError(const LocatedDiagnostics& diagnostics);
 

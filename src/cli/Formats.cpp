@@ -13,14 +13,15 @@ namespace kalvo::cli {
 
 namespace {
 
-// Every conversion kalvo-convert makes. Where TableRows stands, another
-// engine may one day become the default; --table keeps the rows then.
+// Every conversion kalvo-convert makes. TI-86 text into TI-83 Plus text is
+// what the window's button does, so it keeps the rows; everything that
+// reaches the calculator's tokens is translated.
 constexpr std::array<Route, 7> kRoutes = {{
     {Format::Ti86Text, Format::Ti83pText, Engine::TableRows},
     {Format::Ti86File, Format::Ti86Text, Engine::None},
-    {Format::Ti86File, Format::Ti83pText, Engine::TableRows},
-    {Format::Ti86File, Format::Ti83pFile, Engine::TableRows},
-    {Format::Ti86Text, Format::Ti83pFile, Engine::TableRows},
+    {Format::Ti86File, Format::Ti83pText, Engine::Translator},
+    {Format::Ti86File, Format::Ti83pFile, Engine::Translator},
+    {Format::Ti86Text, Format::Ti83pFile, Engine::Translator},
     {Format::Ti83pText, Format::Ti83pFile, Engine::None},
     {Format::Ti83pFile, Format::Ti83pText, Engine::None},
 }};
@@ -78,10 +79,18 @@ const Route* findRoute(Format from, Format to) {
     return hit == kRoutes.end() ? nullptr : &*hit;
 }
 
-Engine chooseEngine(const Route& route, bool tableAsked) {
+Engine chooseEngine(const Route& route, EngineChoice choice) {
     if (route.engine == Engine::None)
         return Engine::None;
-    return tableAsked ? Engine::TableRows : route.engine;
+    switch (choice) {
+    case EngineChoice::Default:
+        break;
+    case EngineChoice::Table:
+        return Engine::TableRows;
+    case EngineChoice::Translate:
+        return Engine::Translator;
+    }
+    return route.engine;
 }
 
 } // namespace kalvo::cli

@@ -31,8 +31,9 @@ Format outputFormatFor(std::string_view outputPath);
 
 // How the program text is changed on the way.
 enum class Engine {
-    None,      // only read and written in another form: listing, tokenizing
-    TableRows, // the 81-row table of the window's Convert button
+    None,       // only read and written in another form: listing, tokenizing
+    TableRows,  // the 81-row table of the window's Convert button
+    Translator, // TI-86 tokens translated into TI-83 Plus tokens (Ti86To83p)
 };
 
 struct Route {
@@ -44,8 +45,12 @@ struct Route {
 // The route between two formats, or null when kalvo-convert has none.
 const Route* findRoute(Format from, Format to);
 
-// The engine for a route: its own, or the table's rows with --table. Only
-// routes that convert accept --table; the caller checks that first.
-Engine chooseEngine(const Route& route, bool tableAsked);
+// What the command line asks of the engine: the route's own, --table or
+// --translate.
+enum class EngineChoice { Default, Table, Translate };
+
+// The engine for a route: its own, or the one the command line picked. Only
+// routes that convert accept a choice; the caller checks that first.
+Engine chooseEngine(const Route& route, EngineChoice choice);
 
 } // namespace kalvo::cli

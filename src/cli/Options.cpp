@@ -10,16 +10,18 @@ namespace kalvo::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: kalvo-convert [-f FORMAT] [-t FORMAT] [--table]\n"
+    "Usage: kalvo-convert [-f FORMAT] [-t FORMAT] [--table | --translate]\n"
     "                     [--list | --program NAME] [--name NAME] [-q] [--force]\n"
-    "                     [INPUT] [-o OUTPUT]\n";
+    "                     [INPUT] [-o OUTPUT]\n"
+    "       kalvo-convert --all [-q] [--force] INPUT -o FOLDER\n";
 
 constexpr std::string_view kHelp =
     R"(Converts TI-86 BASIC programs for the TI-83 Plus: the text that TI's link
 software copied out of a program, or the program files themselves (.86p, and
 .86g groups), into TI-83 Plus text or a .8xp file that a TI-83 Plus can
 receive. With no options it does what Kalvo's "Convert to 8xp" button does:
-TI-86 text in, the 81-row token table, TI-83 Plus text out.
+TI-86 text in, the 81-row token table, TI-83 Plus text out, and says on
+standard error what is left to do by hand.
 
 Formats (-f for the input, -t for the output):
   ti86    TI-86 program text: Windows-1252 bytes, what Kalvo's window edits
@@ -33,20 +35,26 @@ Without -f, an input beginning with **TI86** is 86p, one beginning with
 What each pair does:
   ti86  -> ti83p   the 81 rows, as the window does
   86p   -> ti86    the program's text, unchanged ("listing")
-  86p   -> ti83p   the listing, then the 81 rows
-  86p   -> 8xp     the listing, the 81 rows, then the TI-83 Plus tokens
-  ti86  -> 8xp     the 81 rows, then the TI-83 Plus tokens
+  86p   -> ti83p   the program translated, as TI-83 Plus text
+  86p   -> 8xp     the program translated into TI-83 Plus tokens
+  ti86  -> 8xp     the text translated into TI-83 Plus tokens
   ti83p -> 8xp     the TI-83 Plus tokens of text already converted
   8xp   -> ti83p   a .8xp file's text
-Other pairs are refused. Text into a .8xp needs -f: -f ti86 for TI-86 text
-(converted first), -f ti83p for text converted already (in the window, or by
-an earlier run), since running the rows twice damages a program.
+Other pairs are refused. The translator renames labels and variables to what
+the TI-83 Plus takes, rewrites menus, equations and program calls, and notes
+each change; --table uses the 81 rows instead, --translate the translator on
+ti86 -> ti83p. Text into a .8xp needs -f: -f ti86 for TI-86 text (translated
+first), -f ti83p for text converted already (in the window, or by an earlier
+run), since converting a program twice damages it.
 
 Options:
   -f FORMAT        the input's format
   -t FORMAT        the output's format
-      --table      convert with the 81-row table (only on pairs that convert;
-                   today the only engine)
+      --table      convert with the 81-row table (only on pairs that convert)
+      --translate  convert with the translator (only on pairs that convert)
+      --all        translate every program of a TI-86 file together (shared
+                   variables renamed alike, calls between them kept) into
+                   FOLDER/NAME.8xp, FOLDER given by -o and made if missing
       --list       print the names of the file's programs, one a line, and exit
       --program NAME
                    the program of a file to convert, by name (UTF-8, with the
@@ -56,7 +64,7 @@ Options:
                    first a letter or θ. Without it, the TI-86 program's name
                    is used, or OUTPUT's name before its extension, made
                    valid (capitals; other characters dropped) with a warning
-  -q, --quiet      no warnings
+  -q, --quiet      no warnings, notes or report
   -o OUTPUT        write the result to OUTPUT
       --force      replace OUTPUT even when it is read-only (its mode is kept)
   -h, --help       show this help and exit
@@ -68,12 +76,15 @@ or when INPUT is "-", standard input is read. The result goes to OUTPUT, or
 to standard output without -o or when OUTPUT is "-". OUTPUT may name INPUT
 itself. Input longer than 2147483647 bytes is refused.
 
-Warnings about damaged files and about text with no TI-83 Plus token go to
-standard error, one a line, as FILE:LINE:COLUMN: warning: ... (lines and
-columns count bytes of the program's text at the step that found it), or
-FILE: warning: offset 0xNN: ... for a file's bytes; FILE(NAME) names a
-program of a group, and "-" standard input. A damaged file is read as far as
-it goes. Warnings never change the exit status.
+Warnings and notes go to standard error, one a line, as
+FILE:LINE:COLUMN: warning: ... (lines and columns count bytes of the TI-86
+text, the input or the listing -t ti86 shows), or FILE: warning: offset
+0xNN: ... for a file's bytes; FILE(NAME) names a program of a group, and "-"
+standard input. After the 81 rows they point at what is left to do by hand,
+sorted by place, then one line counts them ("kalvo-convert: 2 labels to
+shorten, ..."); the translator adds a note for each kind of change it made.
+A damaged file is read as far as it goes. Warnings never change the exit
+status.
 
 An existing OUTPUT file is replaced only once the whole result is written and
 on disk: a failure or an interruption leaves it as it was, and no temporary
@@ -91,8 +102,9 @@ wrong command line. When the reader of the output stops early (a closed
 pipe), kalvo-convert ends quietly, as other filters do: killed by SIGPIPE,
 which shells report as 141.
 
-Labels, gotos, menus and long variable names still need editing by hand after
-the conversion, as Kalvo's closing messages explain.
+After the 81 rows, labels, gotos, menus and long variable names still need
+editing by hand, as the warnings and Kalvo's closing messages say; the
+translator does that work itself where it can.
 
 Examples:
   kalvo-convert GAME.86.txt -o GAME.83p.txt
@@ -102,6 +114,7 @@ Examples:
   kalvo-convert GAME.86p -t ti86                  # a program's TI-86 text
   kalvo-convert GAME.86p -o GAME.8xp              # ready for a TI-83 Plus
   kalvo-convert GAMES.86g --program @2 -o TWO.8xp
+  kalvo-convert --all GAMES.86g -o games/         # games/NAME.8xp, each
   kalvo-convert -f ti83p GAME83.txt --name GAME -o GAME.8xp
 
   # Every program of the folder programs/ into the folder converted/:
@@ -175,6 +188,10 @@ struct Parser {
             return o.force = true;
         if (arg == "--table")
             return o.table = true;
+        if (arg == "--translate")
+            return o.translate = true;
+        if (arg == "--all")
+            return o.all = true;
         if (arg == "--list")
             return o.list = true;
         if (arg == "-q" || arg == "--quiet")
@@ -221,10 +238,32 @@ struct Parser {
         return true;
     }
 
+    // --all writes one .8xp per program into a folder, each named after its
+    // program, so a name, a pick or another output format has no place.
+    bool allConsistent(bool fromText) {
+        Options& o = result.options;
+        if (o.list || o.program || o.name || o.table)
+            return fail("--all translates every program of a file; it takes no --list, "
+                        "--program, --name or --table");
+        if (to && *to != Format::Ti83pFile)
+            return fail("--all writes 8xp files; -t " + std::string(formatName(*to)) +
+                        " does not go with it");
+        if (fromText)
+            return fail("--all needs a calculator file (86p), not text");
+        if (!haveOutput || o.output == kStandardStream)
+            return fail("--all needs -o FOLDER, the folder its .8xp files go to");
+        o.to = Format::Ti83pFile;
+        return true;
+    }
+
     // What can be refused before the input is read.
     bool consistent() {
         Options& o = result.options;
         const bool fromText = o.from == Format::Ti86Text || o.from == Format::Ti83pText;
+        if (o.table && o.translate)
+            return fail("--table and --translate do not go together: pick one engine");
+        if (o.all)
+            return allConsistent(fromText);
         o.to = to ? *to : outputFormatFor(o.output == kStandardStream ? "" : o.output);
         if (o.to == Format::Ti86File)
             return fail(to ? "Kalvo writes no TI-86 files (-t 86p)"
@@ -233,9 +272,9 @@ struct Parser {
                                  "text");
         if (o.list && o.program)
             return fail("--list and --program do not go together");
-        if (o.list && (haveOutput || to || o.table || o.name))
+        if (o.list && (haveOutput || to || o.table || o.translate || o.name))
             return fail("--list prints the names of a file's programs; it takes no -o, -t, "
-                        "--table or --name");
+                        "--table, --translate or --name");
         if ((o.list || o.program) && fromText)
             return fail(std::string(o.list ? "--list" : "--program") +
                         " needs a calculator file (86p or 8xp), not text");

@@ -19,7 +19,9 @@ struct Options {
     std::string output{kStandardStream};
     std::optional<Format> from;    // -f; found from the input's bytes when not given
     Format to = Format::Ti83pText; // -t, or found from OUTPUT's extension
-    bool table = false;
+    bool table = false;            // --table: the 81 rows
+    bool translate = false;        // --translate: the translator
+    bool all = false;              // --all: every program, into the folder -o names
     bool list = false;
     bool quiet = false;
     bool force = false;

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Pipeline.h"
 
+#include "calcfiles/HandWork.h"
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti83pText.h"
 #include "calcfiles/Ti86File.h"
+#include "calcfiles/Ti86Font.h"
 #include "calcfiles/Ti86Listing.h"
+#include "calcfiles/Ti86To83p.h"
 #include "conversion/ConversionRun.h"
 #include "document/TextBox.h"
 
@@ -64,13 +67,45 @@ std::string keepTi86Escapes(std::string_view text) {
     return out;
 }
 
-// ti83p text as a .8xp file called `name`.
+// The hand-work report's findings and summary line, once its list is whole.
+void addHandWork(Outcome& outcome, std::string_view where, calc::HandWorkReport&& handWork) {
+    const std::string summary = calc::handWorkSummary(handWork.counts);
+    addDiagnostics(outcome.diagnostics, where, std::move(handWork.findings));
+    if (!summary.empty())
+        outcome.summary = "kalvo-convert: " + summary + "\n";
+}
+
+// What the rows converted from `ti86Text`, and the report about it unless
+// the job wants none (then the tokenizer's findings are said as they are).
+struct RowsConversion {
+    std::string_view ti86Text;
+    std::optional<calc::HandWorkReport> handWork;
+};
+
+// The report for TI-86 text, reusing the listing's tokens when it has them.
+std::optional<calc::HandWorkReport> handWorkFor(const Job& job, std::string_view ti86Text,
+                                                const std::vector<calc::Ti86Token>& tokens = {}) {
+    if (!job.handWork)
+        return std::nullopt;
+    return tokens.empty() ? calc::findHandWork(ti86Text) : calc::findHandWork(ti86Text, tokens);
+}
+
+// ti83p text as a .8xp file called `name`. After the rows, the tokenizer's
+// findings are placed in the TI-86 text and join the report, so that a
+// place both name is said once.
 Outcome writeTi83pFile(Outcome outcome, std::string_view text, std::string_view name,
-                       std::string_view where, std::string_view label) {
+                       std::string_view where, std::string_view label,
+                       RowsConversion* rows = nullptr) {
     if (text.size() > kMaxTextForTi83pFile)
         return tooLongForTi83p(std::move(outcome), text.size(), label);
     const calc::Ti83pTokenized tokenized = calc::tokenizeTi83pText(text);
-    addDiagnostics(outcome.diagnostics, where, tokenized.diagnostics);
+    if (rows && rows->handWork) {
+        calc::mergeFindings(*rows->handWork,
+                            calc::placeInTi86Text(tokenized.diagnostics, rows->ti86Text, text));
+        addHandWork(outcome, where, std::move(*rows->handWork));
+    } else {
+        addDiagnostics(outcome.diagnostics, where, tokenized.diagnostics);
+    }
     calc::Ti83pFileBytes file = calc::buildTi83pFile(tokenized.tokens, name);
     if (readingFailed(outcome, where, file.diagnostics))
         return outcome;
@@ -87,6 +122,62 @@ std::optional<std::string> nameFor(Outcome& outcome, const calc::Ti86Entry& prog
     if (readingFailed(outcome, where, made.diagnostics))
         return std::nullopt;
     return made.name;
+}
+
+// A listed program's tokens with their place in the listing: a tokenized
+// program brings them, plain text is tokenized first.
+std::vector<calc::Ti86Token> listedTokens(Outcome& outcome, calc::Ti86Listing& listing,
+                                          std::string_view where) {
+    if (!listing.tokens.empty() || listing.text.empty())
+        return std::move(listing.tokens);
+    calc::Ti86Tokenized tokenized = calc::tokenizeTi86Text(listing.text);
+    addDiagnostics(outcome.diagnostics, where, tokenized.diagnostics);
+    return std::move(tokenized.tokens);
+}
+
+// A translated program as `to` wants it: a .8xp file or its ti83p text.
+Outcome finishTranslation(Outcome outcome, calc::Ti83pTranslation translation, Format to,
+                          std::string_view where) {
+    addDiagnostics(outcome.diagnostics, where, std::move(translation.diagnostics));
+    if (to == Format::Ti83pText) {
+        outcome.output = calc::listTi83pTokens(std::move(translation.tokens)).text;
+        return outcome;
+    }
+    calc::Ti83pFileBytes file = calc::buildTi83pFile(translation.tokens, translation.name);
+    if (readingFailed(outcome, where, file.diagnostics))
+        return outcome;
+    outcome.output = std::move(file.bytes);
+    return outcome;
+}
+
+// The TI-83 Plus names of a file's programs, so that a program that calls
+// another of the same file by its bare name calls it with prgm.
+calc::Ti83pProgramNames siblingNames(const calc::Ti86File& file) {
+    std::vector<calc::Ti86SourceProgram> named;
+    for (const calc::Ti86Entry* program : calc::ti86Programs(file))
+        named.push_back({program->name, {}});
+    return calc::ti83pNamesForGroup(named);
+}
+
+Outcome translateFromTi86File(Outcome outcome, const calc::Ti86File& file,
+                              const calc::Ti86Entry& program, calc::Ti86Listing listing,
+                              const Job& job, std::string_view where) {
+    const std::vector<calc::Ti86Token> tokens = listedTokens(outcome, listing, where);
+    std::string name;
+    if (job.to == Format::Ti83pFile) {
+        const std::optional<std::string> made = nameFor(outcome, program, job, where);
+        if (!made)
+            return outcome;
+        name = *made;
+    } else {
+        // Text has no program name; the menus still need a title.
+        name = ti83pNameForTi86(program).name;
+        if (name.empty())
+            name = "PROGRAM";
+    }
+    calc::Ti83pTranslation translation =
+        calc::translateTi86Program(tokens, name, siblingNames(file));
+    return finishTranslation(std::move(outcome), std::move(translation), job.to, where);
 }
 
 Outcome fromTi86File(std::string_view input, const Job& job) {
@@ -108,15 +199,22 @@ Outcome fromTi86File(std::string_view input, const Job& job) {
         outcome.output = std::move(listing.text);
         return outcome;
     }
+    if (job.engine == Engine::Translator)
+        return translateFromTi86File(std::move(outcome), file, *picked.entry, std::move(listing),
+                                     job, where);
+    RowsConversion rows{listing.text, handWorkFor(job, listing.text, listing.tokens)};
     std::string converted = convertProgramText(listing.text, job.engine);
     if (job.to == Format::Ti83pText) {
+        if (rows.handWork)
+            addHandWork(outcome, where, std::move(*rows.handWork));
         outcome.output = std::move(converted);
         return outcome;
     }
     const std::optional<std::string> name = nameFor(outcome, *picked.entry, job, where);
     if (!name)
         return outcome;
-    return writeTi83pFile(std::move(outcome), keepTi86Escapes(converted), *name, where, job.label);
+    return writeTi83pFile(std::move(outcome), keepTi86Escapes(converted), *name, where, job.label,
+                          &rows);
 }
 
 Outcome fromTi83pFile(std::string_view input, const Job& job) {
@@ -138,6 +236,8 @@ std::string convertProgramText(std::string_view text, Engine engine) {
         break;
     case Engine::TableRows:
         return convertText(text);
+    case Engine::Translator:
+        break;
     }
     return std::string(text);
 }
@@ -154,22 +254,96 @@ Outcome runJob(std::string input, const Job& job) {
     }
     Outcome outcome;
     if (job.to == Format::Ti83pFile) {
-        // The rows shorten text by half at most ("==" becomes "=").
+        // The rows shorten text by half at most ("==" becomes "="); the
+        // translator writes no more token bytes than the text has bytes.
         if (input.size() > 2 * kMaxTextForTi83pFile)
             return tooLongForTi83p(std::move(outcome), input.size(), job.label);
-        const std::string text = job.from == Format::Ti86Text
-                                     ? keepTi86Escapes(convertProgramText(input, job.engine))
-                                     : std::move(input);
-        return writeTi83pFile(std::move(outcome), text, job.name.value_or(""), job.where,
-                              job.label);
+        if (job.from == Format::Ti83pText)
+            return writeTi83pFile(std::move(outcome), input, job.name.value_or(""), job.where,
+                                  job.label);
+        if (job.engine == Engine::Translator) {
+            calc::Ti86Tokenized tokenized = calc::tokenizeTi86Text(input);
+            std::string().swap(input);
+            addDiagnostics(outcome.diagnostics, job.where, tokenized.diagnostics);
+            return finishTranslation(
+                std::move(outcome),
+                calc::translateTi86Program(tokenized.tokens, job.name.value_or("")), job.to,
+                job.where);
+        }
+        RowsConversion rows{input, handWorkFor(job, input)};
+        const std::string text = keepTi86Escapes(convertProgramText(input, job.engine));
+        return writeTi83pFile(std::move(outcome), text, job.name.value_or(""), job.where, job.label,
+                              &rows);
     }
-    // ti86 text to ti83p text: the window's conversion, byte for byte.
+    if (job.engine == Engine::Translator) { // --translate on TI-86 text
+        calc::Ti86Tokenized tokenized = calc::tokenizeTi86Text(input);
+        std::string().swap(input);
+        addDiagnostics(outcome.diagnostics, job.where, std::move(tokenized.diagnostics));
+        // Text has no program name; the menus still need a title.
+        const std::string title = job.name && !job.name->empty() ? *job.name : "PROGRAM";
+        return finishTranslation(std::move(outcome),
+                                 calc::translateTi86Program(tokenized.tokens, title), job.to,
+                                 job.where);
+    }
+    // ti86 text to ti83p text: the window's conversion, byte for byte, and
+    // the report of what is left to do by hand.
+    if (std::optional<calc::HandWorkReport> handWork = handWorkFor(job, input))
+        addHandWork(outcome, job.where, std::move(*handWork));
     std::string converted = convertProgramText(input, job.engine);
     std::string().swap(input); // only one document in memory while writing
     // The window could not hold a result past the position limit either.
     if (!fitsDocument(converted.size()))
         return failed(std::move(outcome), job.label + ": " + documentTooLargeMessage());
     outcome.output = std::move(converted);
+    return outcome;
+}
+
+Outcome translateAll(std::string input, const Job& job) {
+    Outcome outcome;
+    if (input.size() > calc::kTi86MaxFileBytes)
+        return failed(std::move(outcome), job.label + ": larger than any TI-86 file (over " +
+                                              std::to_string(calc::kTi86MaxFileBytes) + " bytes)");
+    const calc::Ti86File file = calc::readTi86File(input);
+    std::string().swap(input);
+    if (readingFailed(outcome, job.where, file.diagnostics))
+        return outcome;
+    std::vector<calc::Ti86SourceProgram> group;
+    std::vector<std::string> wheres;
+    for (const calc::Ti86Entry* program : calc::ti86Programs(file)) {
+        const std::string where = programWhere(file, *program, job.where);
+        calc::Ti86Listing listing = calc::listTi86Program(*program);
+        if (!listing.listed()) {
+            // An assembly program has no text to translate; the others still
+            // make a group.
+            for (calc::Diagnostic& d : listing.diagnostics)
+                if (d.severity == calc::Diagnostic::Severity::Error) {
+                    d.severity = calc::Diagnostic::Severity::Warning;
+                    d.message = "passed over: " + d.message;
+                }
+            addDiagnostics(outcome.diagnostics, where, listing.diagnostics);
+            continue;
+        }
+        addDiagnostics(outcome.diagnostics, where, listing.diagnostics);
+        std::vector<calc::Ti86Token> tokens = listedTokens(outcome, listing, where);
+        group.push_back({program->name, std::move(tokens)});
+        wheres.push_back(where);
+    }
+    if (group.empty())
+        return failed(std::move(outcome), job.label + ": no BASIC program to translate");
+    std::vector<calc::Ti83pTranslation> translated = calc::translateTi86Group(group);
+    group.clear();
+    // Every file is made before any is written: a program too large for a
+    // .8xp stops the run with nothing written.
+    for (std::size_t i = 0; i < translated.size(); ++i) {
+        addDiagnostics(outcome.diagnostics, wheres[i], std::move(translated[i].diagnostics));
+        calc::Ti83pFileBytes built = calc::buildTi83pFile(translated[i].tokens, translated[i].name);
+        if (readingFailed(outcome, wheres[i], built.diagnostics)) {
+            outcome.files.clear();
+            return outcome;
+        }
+        outcome.files.push_back(
+            {calc::ti86NameToUtf8(translated[i].name) + ".8xp", std::move(built.bytes)});
+    }
     return outcome;
 }
 

@@ -22,11 +22,20 @@ struct Job {
     std::string label{"standard input"}; // the input, as failure lines name it
     std::optional<std::string> program;  // --program
     std::optional<std::string> name;     // the .8xp program's name when already known (valid)
+    bool handWork = true; // report what is left to do by hand after the rows (-q: not made)
+};
+
+// One file of a run that writes several (--all).
+struct ProgramFile {
+    std::string fileName; // NAME.8xp, the TI-83 Plus name in UTF-8
+    std::string bytes;
 };
 
 struct Outcome {
     std::string output;             // the bytes to write, when failure is empty
+    std::vector<ProgramFile> files; // --all's files instead of `output`
     LocatedDiagnostics diagnostics; // findings, whatever happened
+    std::string summary;            // the hand-work report's count line, or empty
     std::optional<Failure> failure; // why there is no output
 };
 
@@ -34,12 +43,16 @@ struct Outcome {
 // let go of before the result grows.
 Outcome runJob(std::string input, const Job& job);
 
+// Every program of a TI-86 file translated together (their variables are
+// shared), each as a .8xp file in `files`.
+Outcome translateAll(std::string input, const Job& job);
+
 // What --list prints for a calculator file.
 Outcome listPrograms(std::string_view input, Format from, std::string_view where,
                      std::string_view label);
 
-// The engine's work on program text: `text` in TI-86 spellings, the result
-// in TI-83 Plus ones.
+// The 81 rows' work on program text: `text` in TI-86 spellings, the result
+// in TI-83 Plus ones. Other engines leave the text as it is.
 std::string convertProgramText(std::string_view text, Engine engine);
 
 } // namespace kalvo::cli

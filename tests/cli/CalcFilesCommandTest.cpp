@@ -81,14 +81,14 @@ TEST_F(CalcFiles, EveryPairOfTheTable) {
     // other file.
     EXPECT_EQ(run("tokenized.86p -t ti86"), "0|" + goldenFile("tokenized.ti86.txt") + "|");
     // 86p -> ti83p: the listing through the rows.
-    EXPECT_EQ(run("group.86g --program A1"), "0|" + kA1Converted + "|");
+    EXPECT_EQ(run("--table group.86g --program A1"), "0|" + kA1Converted + "|");
     // 86p -> 8xp.
-    EXPECT_EQ(run("group.86g --program A1 -o A1.8xp"), "0||");
+    EXPECT_EQ(run("--table group.86g --program A1 -o A1.8xp"), "0||");
     EXPECT_EQ(read("A1.8xp"), kA18xp);
     // ti86 -> 8xp: ClLCD becomes ClrHome, and the notes' HELLO comes out,
     // named after the output file.
     write("hello.txt", ":ClLCD\r\n:Disp \"HI\"\r\n");
-    const std::string named = run("-f ti86 hello.txt -o hello.8xp");
+    const std::string named = run("--table -f ti86 hello.txt -o hello.8xp");
     EXPECT_EQ(named, "0||hello.8xp: warning: the program name 'hello' becomes 'HELLO': a TI-83 "
                      "Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or "
                      "theta\n");
@@ -106,16 +106,17 @@ TEST_F(CalcFiles, EveryPairOfTheTable) {
 TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
     copyGolden("tokenized.86p");
     copyGolden("locked.86p");
-    const std::string result = run("tokenized.86p -o demo.8xp");
+    const std::string result = run("--table tokenized.86p -o demo.8xp");
     ASSERT_TRUE(result.starts_with("0||")) << result;
     // The name changes, and FnOff (the TI-83 Plus spells FnOff with a space)
-    // is spelled letter by letter from column 18 of the first line on.
+    // is spelled letter by letter; the tokenizer's finding is placed at
+    // column 16 of the TI-86 line ":AxesOff:ClDrw:FnOff".
     const std::vector<std::string> lines = errLines(result);
     ASSERT_GE(lines.size(), 2u) << result;
     EXPECT_TRUE(lines[0].starts_with("tokenized.86p: warning: the program name 'Demo' becomes "
                                      "'DEMO'"))
         << lines[0];
-    EXPECT_TRUE(contains(result, "\ntokenized.86p:1:18: warning: ")) << result;
+    EXPECT_TRUE(contains(result, "\ntokenized.86p:1:16: warning: ")) << result;
     const kalvo::calc::Ti83pFile back = kalvo::calc::readTi83pFile(read("demo.8xp"));
     EXPECT_TRUE(back.readable());
     EXPECT_TRUE(back.diagnostics.empty());
@@ -126,7 +127,7 @@ TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
 
     // An edit-locked TI-86 program becomes a program anyone may edit: ClLCD
     // (ClrHome E1), Disp "OK" (DE 2A 4F 4B 2A), ...
-    ASSERT_TRUE(run("locked.86p -q -o lock.8xp").starts_with("0||"));
+    ASSERT_TRUE(run("--table locked.86p -q -o lock.8xp").starts_with("0||"));
     const kalvo::calc::Ti83pFile lock = kalvo::calc::readTi83pFile(read("lock.8xp"));
     EXPECT_TRUE(lock.readable());
     EXPECT_EQ(lock.name, "LOCK");
@@ -144,7 +145,7 @@ TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
         EXPECT_EQ(lock.tokens[lock.tokens.size() - end.size() + i].code, end[i]) << i;
     // The same for TI-86 text; a backslash written \\ stays one backslash.
     write("esc.txt", ":\\x3D\\\\\r\n");
-    ASSERT_TRUE(run("-f ti86 esc.txt -q --name E -o esc.8xp").starts_with("0||"));
+    ASSERT_TRUE(run("--table -f ti86 esc.txt -q --name E -o esc.8xp").starts_with("0||"));
     const kalvo::calc::Ti83pFile esc = kalvo::calc::readTi83pFile(read("esc.8xp"));
     const std::vector<std::uint16_t> escaped = {0xBBD7, 0xBBC8, 0x33, 0x44, 0xBBD7};
     ASSERT_EQ(esc.tokens.size(), escaped.size());
@@ -154,15 +155,15 @@ TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
 
 TEST_F(CalcFiles, FormatsFoundByContentAndByExtension) {
     copyGolden("group.86g", "group.txt"); // the content counts, not the name
-    EXPECT_EQ(run("group.txt --program @1"), "0|" + kA1Converted + "|");
-    EXPECT_EQ(run("--program A1", goldenFile("group.86g")), "0|" + kA1Converted + "|");
-    EXPECT_EQ(run("group.txt --program A1 -o OUT.8XP"), "0||"); // any case
+    EXPECT_EQ(run("--table group.txt --program @1"), "0|" + kA1Converted + "|");
+    EXPECT_EQ(run("--table --program A1", goldenFile("group.86g")), "0|" + kA1Converted + "|");
+    EXPECT_EQ(run("--table group.txt --program A1 -o OUT.8XP"), "0||"); // any case
     EXPECT_EQ(read("OUT.8XP"), kA18xp);
-    EXPECT_EQ(run("group.txt --program A1 -o out.8xp.txt"), "0||"); // the last extension
+    EXPECT_EQ(run("--table group.txt --program A1 -o out.8xp.txt"), "0||"); // the last extension
     EXPECT_EQ(read("out.8xp.txt"), kA1Converted);
     // -f overrides the content: the file's bytes read as TI-86 text.
     write("odd.txt", "**TI86**:ClLCD");
-    EXPECT_EQ(run("-f ti86 odd.txt"), "0|**TI86**:ClrHome|");
+    EXPECT_EQ(run("-q -f ti86 odd.txt"), "0|**TI86**:ClrHome|");
     // No TI-86 file is written, by extension or by -t.
     for (const char* args : {"group.txt -o x.86p", "group.txt -o X.86G", "group.txt -t 86p"}) {
         const std::string result = run(args);
@@ -179,20 +180,23 @@ TEST_F(CalcFiles, TextIntoAn8xpFileNeedsToSayWhichText) {
     EXPECT_TRUE(contains(result, "-f ti86 ")) << result;
     EXPECT_TRUE(contains(result, "-f ti83p ")) << result;
     EXPECT_FALSE(std::filesystem::exists(dir / "game.8xp"));
-    // Pairs outside the table, and --table where nothing is converted.
+    // Pairs outside the table, and --table or --translate where nothing is
+    // converted.
     copyGolden("ti83p-hello.8xp");
     copyGolden("tokenized.86p");
     for (const char* args :
          {"ti83p-hello.8xp -o again.8xp", "-f ti83p game.txt", "game.txt -t ti86",
           "ti83p-hello.8xp -t ti86", "--table tokenized.86p -t ti86",
-          "--table -f ti83p --name A game.txt -o a.8xp", "--table ti83p-hello.8xp"}) {
+          "--table -f ti83p --name A game.txt -o a.8xp", "--table ti83p-hello.8xp",
+          "--translate tokenized.86p -t ti86", "--translate ti83p-hello.8xp",
+          "--translate -f ti83p --name A game.txt -o a.8xp"}) {
         const std::string refused = run(args);
         EXPECT_TRUE(refused.starts_with("2||kalvo-convert: ")) << args << ": " << refused;
         EXPECT_TRUE(contains(refused, "\nUsage: kalvo-convert")) << args;
     }
-    // --table where the rows run changes nothing today: they are the engine.
+    // Text into text keeps the rows whether asked or not.
     EXPECT_EQ(run("--table game.txt"), "0|:ClrHome\r\n|");
-    EXPECT_EQ(run("--table tokenized.86p -t ti83p"), run("tokenized.86p"));
+    EXPECT_EQ(run("game.txt"), "0|:ClrHome\r\n|");
 }
 
 TEST_F(CalcFiles, ListingAndPickingPrograms) {

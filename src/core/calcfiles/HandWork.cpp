@@ -672,27 +672,12 @@ HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Tok
     return Finder(ti86Text, tokens).run();
 }
 
-std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLine,
-                         std::size_t convertedColumn) {
-    if (convertedColumn == 0)
-        return 0;
-    const std::size_t j = convertedColumn - 1;
+namespace {
+
+// The 1-based column of byte j of `convertedLine` in `ti86Line`.
+std::size_t alignedColumn(std::string_view ti86Line, std::string_view convertedLine,
+                          std::size_t j) {
     const std::size_t n = ti86Line.size(), m = convertedLine.size();
-    if (j >= m)
-        return n + (j - m) + 1;
-    if ((n + 1) * (m + 1) > kMostAlignedPairs) {
-        std::size_t prefix = 0;
-        while (prefix < n && prefix < m && ti86Line[prefix] == convertedLine[prefix])
-            ++prefix;
-        if (j < prefix)
-            return j + 1;
-        const std::size_t fromEnd = m - j; // >= 1
-        std::size_t suffix = 0;
-        while (suffix < n - prefix && suffix < m - prefix &&
-               ti86Line[n - 1 - suffix] == convertedLine[m - 1 - suffix])
-            ++suffix;
-        return fromEnd <= suffix ? n - fromEnd + 1 : prefix + 1;
-    }
     // Longest common subsequence of the two lines' ends, then one walk
     // from the front: a byte of the converted line that is not matched
     // stays with the TI-86 byte the walk is at, the start of what the rows
@@ -719,6 +704,37 @@ std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLi
             ++a;
         }
     }
+}
+
+} // namespace
+
+std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLine,
+                         std::size_t convertedColumn) {
+    if (convertedColumn == 0)
+        return 0;
+    const std::size_t j = convertedColumn - 1;
+    const std::size_t n = ti86Line.size(), m = convertedLine.size();
+    if (j >= m)
+        return n + (j - m) + 1;
+    // The rows change a few spots of a line; what the two lines share at
+    // either end stays where it is, and only the part between is aligned.
+    std::size_t prefix = 0;
+    while (prefix < n && prefix < m && ti86Line[prefix] == convertedLine[prefix])
+        ++prefix;
+    if (j < prefix)
+        return j + 1;
+    const std::size_t fromEnd = m - j; // >= 1
+    std::size_t suffix = 0;
+    while (suffix < n - prefix && suffix < m - prefix &&
+           ti86Line[n - 1 - suffix] == convertedLine[m - 1 - suffix])
+        ++suffix;
+    if (fromEnd <= suffix)
+        return n - fromEnd + 1;
+    const std::string_view ti86Middle = ti86Line.substr(prefix, n - prefix - suffix);
+    const std::string_view convertedMiddle = convertedLine.substr(prefix, m - prefix - suffix);
+    if ((ti86Middle.size() + 1) * (convertedMiddle.size() + 1) > kMostAlignedPairs)
+        return prefix + 1;
+    return prefix + alignedColumn(ti86Middle, convertedMiddle, j - prefix);
 }
 
 Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86Text,

@@ -475,6 +475,29 @@ TEST(HandWorkPlaces, ConvertedColumnsBackInTheTi86Line) {
     EXPECT_EQ(ti86ColumnOf(":sin A", ":sin( A", 8), 7u);
 }
 
+TEST(HandWorkPlaces, OnlyWhatChangedInALongLineIsAligned) {
+    // Two rows' changes side by side amid 1,500 bytes on either side: too
+    // many pairs to align the whole line, but the part between the shared
+    // ends is small. TI-86: ":DispG:ExpR:B" from column 1502 (G 1507, ":"
+    // 1508, E 1509, R 1512); converted: ":Disp:expr(:B" (":" 1507, e 1508,
+    // "(" 1512).
+    const std::string pad(1500, 'A');
+    const std::string ti86 = ":" + pad + ":DispG:ExpR:B" + pad;
+    const std::string converted = ":" + pad + ":Disp:expr(:B" + pad;
+    EXPECT_EQ(ti86ColumnOf(ti86, converted, 1503), 1503u); // in the shared start
+    EXPECT_EQ(ti86ColumnOf(ti86, converted, 1507), 1508u); // the ":" between them
+    EXPECT_EQ(ti86ColumnOf(ti86, converted, 1508), 1509u); // e of expr( to E of ExpR
+    EXPECT_EQ(ti86ColumnOf(ti86, converted, 1512), 1512u); // its "(" to the R
+    EXPECT_EQ(ti86ColumnOf(ti86, converted, 1514), 1514u); // B, in the shared end
+    EXPECT_EQ(ti86ColumnOf(ti86, converted, 3014), 3014u);
+    // One "(" added: nothing of the TI-86 line between the shared ends, so
+    // it goes to the space after sin.
+    const std::string sinTi86 = ":" + pad + ":sin B:" + pad;
+    const std::string sinConverted = ":" + pad + ":sin( B:" + pad;
+    EXPECT_EQ(ti86ColumnOf(sinTi86, sinConverted, 1506), 1506u);
+    EXPECT_EQ(ti86ColumnOf(sinTi86, sinConverted, 1508), 1507u);
+}
+
 TEST(HandWorkPlaces, FindingsOfTheConvertedTextMergeWithTheReport) {
     const std::string ti86 = ":DispG\r\n:ExpR\r\n";
     const std::string converted = ":Disp\r\n:expr(\r\n";
