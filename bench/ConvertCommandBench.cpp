@@ -11,6 +11,8 @@
 #include "ConvertCommand.h"
 #include "Pipeline.h"
 
+#include "Ti86FileBytes.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -29,81 +31,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Token bytes of the kind TI-86 games hold: commands the rows rename
-// (ClLCD, Outpt, getKy, DispG), strings, numbers, names, labels and gotos.
-std::string programBytes(std::size_t size, unsigned seed) {
-    static const std::vector<std::string> pieces = {
-        "\xE9",                          // Disp
-        "\xEC",                          // ClLCD
-        "\xEB\x10",                      // Outpt(
-        "\x43",                          // getKy
-        "\xEA",                          // DispG
-        "\xD8",                          // If
-        std::string("\x2DScore: \0", 9), // "Score: "
-        std::string("\x44"
-                    "12.5\0",
-                    6), // 12.5
-        std::string("\x44"
-                    "3\0",
-                    3), // 3
-        "\x33"
-        "A",
-        "\x37SCORE",                      // names
-        std::string("\xE0LOOP\0", 6),     // Lbl LOOP
-        std::string("\xE1\0\0LOOP\0", 8), // Goto LOOP
-        "\x0B",
-        "\x60",
-        "\x70",
-        "\x50",
-        "\x2F", // → + * == ,
-        "\x10",
-        "\x11",
-        "\xDD",
-        "\xDE",
-        "\xAA",                     // ( ) For End sin
-        std::string("\x8E\x00", 2), // PxOn
-        "\x6E",                     // :
-    };
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-    std::string out;
-    int sinceLineEnd = 0;
-    while (out.size() < size) {
-        if (++sinceLineEnd > 6) {
-            out += '\x6F';
-            sinceLineEnd = 0;
-            continue;
-        }
-        out += pieces[pick(random)];
-    }
-    // A cut piece could leave a string or a name open; end on a line end.
-    out.resize(size - 1);
-    out += '\x6F';
-    return out;
-}
-
-std::string le16(std::size_t n) {
-    return {static_cast<char>(n & 0xFF), static_cast<char>(n >> 8)};
-}
-
-std::string ti86File(const std::string& body) {
-    const std::string data = le16(body.size()) + body;
-    const std::string entry = le16(12) + le16(data.size()) +
-                              "\x12\x04"
-                              "GAME    " +
-                              le16(data.size()) + data;
-    unsigned sum = 0;
-    for (const char c : entry)
-        sum += static_cast<unsigned char>(c);
-    return "**TI86**" + std::string("\x1A\x0A\x00", 3) + std::string(42, '\0') +
-           le16(entry.size()) + entry + le16(sum & 0xFFFF);
-}
+using kalvo::bench::ti86File;
+using kalvo::bench::ti86ProgramBytes;
 
 const std::vector<std::string>& files() {
     static const std::vector<std::string> all = [] {
         std::vector<std::string> out;
         for (unsigned i = 0; i < 1000; ++i)
-            out.push_back(ti86File(programBytes(2048, i)));
+            out.push_back(ti86File(ti86ProgramBytes(2048, i)));
         return out;
     }();
     return all;
