@@ -5,6 +5,7 @@
 // .8xp reader. Expected bytes come from the golden files, made by hand, or
 // are worked out here from the file layouts.
 
+#include "../CalcFileBytes.h"
 #include "CommandFixture.h"
 
 #include "calcfiles/Ti83pFile.h"
@@ -16,17 +17,6 @@
 #include <vector>
 
 namespace {
-
-std::string goldenFile(const std::string& name) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(std::string(KALVO_GOLDEN_DIR) + "/calcfiles/" + name, std::ios::binary)
-                 .rdbuf();
-    return bytes.str();
-}
-
-std::string le16(std::size_t n) {
-    return {static_cast<char>(n & 0xFF), static_cast<char>(n >> 8)};
-}
 
 // A TI-86 file holding one entry of type `type`, with a good checksum.
 std::string ti86FileWith(char type, const std::string& paddedName, std::size_t nameLength,
@@ -43,7 +33,7 @@ std::string ti86FileWith(char type, const std::string& paddedName, std::size_t n
 class CalcFiles : public ConvertCommand {
 protected:
     void copyGolden(const std::string& name, const std::string& as = "") {
-        write(as.empty() ? name : as, goldenFile(name));
+        write(as.empty() ? name : as, goldenCalcFile(name));
     }
     // Lines of a command's stderr (the part after the second "|").
     static std::vector<std::string> errLines(const std::string& result) {
@@ -79,7 +69,7 @@ TEST_F(CalcFiles, EveryPairOfTheTable) {
     copyGolden("ti83p-score.8xp");
     // 86p -> ti86: the listing as it is; ti86 -> ti83p is the tests of the
     // other file.
-    EXPECT_EQ(run("tokenized.86p -t ti86"), "0|" + goldenFile("tokenized.ti86.txt") + "|");
+    EXPECT_EQ(run("tokenized.86p -t ti86"), "0|" + goldenCalcFile("tokenized.ti86.txt") + "|");
     // 86p -> ti83p: the listing through the rows.
     EXPECT_EQ(run("--table group.86g --program A1"), "0|" + kA1Converted + "|");
     // 86p -> 8xp.
@@ -92,15 +82,15 @@ TEST_F(CalcFiles, EveryPairOfTheTable) {
     EXPECT_EQ(named, "0||hello.8xp: warning: the program name 'hello' becomes 'HELLO': a TI-83 "
                      "Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or "
                      "theta\n");
-    EXPECT_EQ(read("hello.8xp"), goldenFile("ti83p-hello.8xp"));
+    EXPECT_EQ(read("hello.8xp"), goldenCalcFile("ti83p-hello.8xp"));
     // ti83p -> 8xp: the notes' example byte for byte, from a file and from
     // standard input.
     EXPECT_EQ(run("-f ti83p ti83p-hello.83p.txt --name HELLO -o HELLO.8xp"), "0||");
-    EXPECT_EQ(read("HELLO.8xp"), goldenFile("ti83p-hello.8xp"));
-    EXPECT_EQ(run("-f ti83p -t 8xp --name HELLO", goldenFile("ti83p-hello.83p.txt")),
-              "0|" + goldenFile("ti83p-hello.8xp") + "|");
+    EXPECT_EQ(read("HELLO.8xp"), goldenCalcFile("ti83p-hello.8xp"));
+    EXPECT_EQ(run("-f ti83p -t 8xp --name HELLO", goldenCalcFile("ti83p-hello.83p.txt")),
+              "0|" + goldenCalcFile("ti83p-hello.8xp") + "|");
     // 8xp -> ti83p, found by content.
-    EXPECT_EQ(run("ti83p-score.8xp"), "0|" + goldenFile("ti83p-score.83p.txt") + "|");
+    EXPECT_EQ(run("ti83p-score.8xp"), "0|" + goldenCalcFile("ti83p-score.83p.txt") + "|");
 }
 
 TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
@@ -156,7 +146,7 @@ TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
 TEST_F(CalcFiles, FormatsFoundByContentAndByExtension) {
     copyGolden("group.86g", "group.txt"); // the content counts, not the name
     EXPECT_EQ(run("--table group.txt --program @1"), "0|" + kA1Converted + "|");
-    EXPECT_EQ(run("--table --program A1", goldenFile("group.86g")), "0|" + kA1Converted + "|");
+    EXPECT_EQ(run("--table --program A1", goldenCalcFile("group.86g")), "0|" + kA1Converted + "|");
     EXPECT_EQ(run("--table group.txt --program A1 -o OUT.8XP"), "0||"); // any case
     EXPECT_EQ(read("OUT.8XP"), kA18xp);
     EXPECT_EQ(run("--table group.txt --program A1 -o out.8xp.txt"), "0||"); // the last extension
@@ -205,11 +195,11 @@ TEST_F(CalcFiles, ListingAndPickingPrograms) {
     // In the file's order, in UTF-8; the picture is no program.
     EXPECT_EQ(run("--list group.86g"), "0|A1\nΔθé\n|");
     EXPECT_EQ(run("--list ti83p-score.8xp"), "0|SCORE\n|");
-    EXPECT_EQ(run("--list -", goldenFile("group.86g")), "0|A1\nΔθé\n|");
+    EXPECT_EQ(run("--list -", goldenCalcFile("group.86g")), "0|A1\nΔθé\n|");
     // By name, with the calculator's glyphs, or by number.
     for (const char* pick : {"Δθé", "@2"})
         EXPECT_EQ(run(std::string("group.86g -t ti86 --program ") + pick),
-                  "0|" + goldenFile("group-3.ti86.txt") + "|")
+                  "0|" + goldenCalcFile("group-3.ti86.txt") + "|")
             << pick;
     EXPECT_EQ(run("ti83p-score.8xp --program SCORE"), run("ti83p-score.8xp"));
     EXPECT_EQ(run("ti83p-score.8xp --program @1"), run("ti83p-score.8xp"));
@@ -263,27 +253,28 @@ TEST_F(CalcFiles, DamagedFilesWarnWithOffsetsAndStillConvert) {
         "damaged.86p: warning: offset 0x08: the header holds 1A 0D 00 where 1A 0A 00 belongs\n"
         "damaged.86p: warning: offset 0x35: ";
     const std::string ok = run("damaged.86p --program Ok -t ti86");
-    EXPECT_TRUE(ok.starts_with("0|" + goldenFile("damaged-Ok.ti86.txt") + "|" + containerFaults))
+    EXPECT_TRUE(
+        ok.starts_with("0|" + goldenCalcFile("damaged-Ok.ti86.txt") + "|" + containerFaults))
         << ok;
     const std::vector<std::string> lines = errLines(ok);
     ASSERT_EQ(lines.size(), 3u) << ok;
     EXPECT_TRUE(lines[2].starts_with("damaged.86p: warning: offset 0x57: bad checksum")) << ok;
     // A fault inside a program of a group names the program and its line.
     const std::string two = run("damaged.86p --program Two -t ti86");
-    EXPECT_TRUE(two.starts_with("0|" + goldenFile("damaged-Two.ti86.txt") + "|")) << two;
+    EXPECT_TRUE(two.starts_with("0|" + goldenCalcFile("damaged-Two.ti86.txt") + "|")) << two;
     EXPECT_TRUE(contains(two, "\ndamaged.86p(Two):1:")) << two;
     // -q keeps the results and drops the warnings; from standard input the
     // file is "-".
     EXPECT_EQ(run("-q damaged.86p --program Ok -t ti86"),
-              "0|" + goldenFile("damaged-Ok.ti86.txt") + "|");
-    EXPECT_TRUE(
-        run("--program Ok -t ti86", goldenFile("damaged.86p"))
-            .starts_with("0|" + goldenFile("damaged-Ok.ti86.txt") + "|-: warning: offset 0x08: "));
+              "0|" + goldenCalcFile("damaged-Ok.ti86.txt") + "|");
+    EXPECT_TRUE(run("--program Ok -t ti86", goldenCalcFile("damaged.86p"))
+                    .starts_with("0|" + goldenCalcFile("damaged-Ok.ti86.txt") +
+                                 "|-: warning: offset 0x08: "));
     // A .8xp with a bad checksum (the last two bytes, at 0x51) lists all the same.
-    std::string hello = goldenFile("ti83p-hello.8xp");
+    std::string hello = goldenCalcFile("ti83p-hello.8xp");
     hello.replace(0x51, 2, std::string(2, '\0'));
     write("hello.8xp", hello);
-    EXPECT_EQ(run("hello.8xp"), "0|" + goldenFile("ti83p-hello.83p.txt") +
+    EXPECT_EQ(run("hello.8xp"), "0|" + goldenCalcFile("ti83p-hello.83p.txt") +
                                     "|hello.8xp: warning: offset 0x51: the checksum is 0000, but "
                                     "the data adds up to 0482\n");
     // Text that is no TI-83 Plus command warns at its line and column: the
@@ -369,11 +360,11 @@ TEST_F(CalcFiles, WritingAn8xpFollowsTheFileRules) {
     EXPECT_TRUE(run("-f ti83p h.txt --name HELLO -o old.8xp").starts_with("1||")) << "read-only";
     EXPECT_EQ(read("old.8xp"), "old");
     EXPECT_EQ(run("-f ti83p h.txt --name HELLO -o old.8xp --force"), "0||");
-    EXPECT_EQ(read("old.8xp"), goldenFile("ti83p-hello.8xp"));
+    EXPECT_EQ(read("old.8xp"), goldenCalcFile("ti83p-hello.8xp"));
     EXPECT_EQ(std::filesystem::status(dir / "old.8xp").permissions(),
               std::filesystem::perms::owner_read);
     // A descriptor is written through as it stands.
     EXPECT_EQ(run("-f ti83p h.txt --name HELLO -t 8xp -o /dev/stdout"),
-              "0|" + goldenFile("ti83p-hello.8xp") + "|");
+              "0|" + goldenCalcFile("ti83p-hello.8xp") + "|");
     EXPECT_EQ(entries(), 2); // no temporary left
 }

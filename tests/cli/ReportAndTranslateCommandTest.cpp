@@ -4,6 +4,7 @@
 // expected lines come from the hand-built golden files (handwork.*,
 // translate-*) or are counted out by hand in the comments.
 
+#include "../CalcFileBytes.h"
 #include "CommandFixture.h"
 
 #include "calcfiles/Ti83pFile.h"
@@ -20,17 +21,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string goldenFile(const std::string& name) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(std::string(KALVO_GOLDEN_DIR) + "/calcfiles/" + name, std::ios::binary)
-                 .rdbuf();
-    return bytes.str();
-}
-
-std::string le16(std::size_t n) {
-    return {static_cast<char>(n & 0xFF), static_cast<char>(n >> 8)};
-}
 
 // A TI-86 group of programs stored as plain text (first byte 00), each made
 // from its `ti86` text: the ":" that starts each line is the listing's, the
@@ -67,14 +57,14 @@ std::string ti86GroupOfText(const std::vector<std::pair<std::string, std::string
 
 // The golden group: GAME, which calls ROLL.
 std::string goldenGroup() {
-    return ti86GroupOfText({{"GAME", goldenFile("translate-GAME.ti86.txt")},
-                            {"ROLL", goldenFile("translate-ROLL.ti86.txt")}});
+    return ti86GroupOfText({{"GAME", goldenCalcFile("translate-GAME.ti86.txt")},
+                            {"ROLL", goldenCalcFile("translate-ROLL.ti86.txt")}});
 }
 
 // translate.report.txt names each program alone ("GAME:1:2: ..."); a program
 // of a group file is named FILE(NAME).
 std::string reportFor(const std::string& file) {
-    std::istringstream golden(goldenFile("translate.report.txt"));
+    std::istringstream golden(goldenCalcFile("translate.report.txt"));
     std::string out;
     for (std::string line; std::getline(golden, line);)
         out +=
@@ -110,11 +100,11 @@ protected:
 TEST_F(ReportAndTranslate, TheReportFollowsTheDefaultTextRun) {
     // The golden program's exact report; the converted text is the rows'
     // (the same as with -q, which silences findings and summary).
-    write("handwork.ti86.txt", goldenFile("handwork.ti86.txt"));
+    write("handwork.ti86.txt", goldenCalcFile("handwork.ti86.txt"));
     const std::string quiet = run("-q handwork.ti86.txt");
     ASSERT_TRUE(quiet.starts_with("0|:ClrHome\r\n")) << quiet;
     ASSERT_TRUE(quiet.ends_with("|"));
-    EXPECT_EQ(run("handwork.ti86.txt"), quiet + goldenFile("handwork.report.txt"));
+    EXPECT_EQ(run("handwork.ti86.txt"), quiet + goldenCalcFile("handwork.report.txt"));
     // Standard input is "-"; Lbl and Goto both start at column 2.
     EXPECT_EQ(run("", ":Lbl START\r\n:Goto START\r\n"),
               "0|:Lbl START\r\n:Goto START\r\n|-:1:2: " + kLabelStart + "-:2:2: " + kLabelStart +
@@ -145,7 +135,7 @@ TEST_F(ReportAndTranslate, TheReportAfterTheRowsIntoCalculatorForms) {
     // Into a .8xp, the tokenizer's findings join the report: FnOff (no
     // space) is the tokenizer's, at column 16 of ":AxesOff:ClDrw:FnOff:DispG"
     // in the TI-86 text; DispG at 22 is found by both and said once.
-    write("tokenized.86p", goldenFile("tokenized.86p"));
+    write("tokenized.86p", goldenCalcFile("tokenized.86p"));
     const std::string demo = run("--table tokenized.86p -o demo.8xp");
     ASSERT_TRUE(demo.starts_with("0||")) << demo;
     EXPECT_EQ(count(demo, "tokenized.86p:1:16: warning: 'FnOff' is no TI-83 Plus command"), 1u)
@@ -162,7 +152,7 @@ TEST_F(ReportAndTranslate, TheReportAfterTheRowsIntoCalculatorForms) {
 }
 
 TEST_F(ReportAndTranslate, TheTranslatorIsTheEngineOfCalculatorForms) {
-    write("tokenized.86p", goldenFile("tokenized.86p"));
+    write("tokenized.86p", goldenCalcFile("tokenized.86p"));
     // 86p -> 8xp: translated unless --table says otherwise.
     const std::string translated = run("tokenized.86p -o a.8xp");
     ASSERT_TRUE(translated.starts_with("0||")) << translated;
@@ -190,7 +180,7 @@ TEST_F(ReportAndTranslate, TheTranslatorIsTheEngineOfCalculatorForms) {
     write("hello.txt", ":ClLCD\r\n:Disp \"HI\"\r\n");
     EXPECT_EQ(run("-f ti86 hello.txt --name HELLO -o hello.8xp"),
               "0||hello.txt:1:2: note: ClLCD is now ClrHome\n");
-    EXPECT_EQ(read("hello.8xp"), goldenFile("ti83p-hello.8xp"));
+    EXPECT_EQ(read("hello.8xp"), goldenCalcFile("ti83p-hello.8xp"));
     // ti86 -> ti83p stays the window's rows unless --translate asks.
     EXPECT_EQ(run("hello.txt"), "0|:ClrHome\r\n:Disp \"HI\"\r\n|");
     EXPECT_EQ(run("--translate hello.txt"),
@@ -212,9 +202,9 @@ TEST_F(ReportAndTranslate, AllTranslatesTheGoldenGroupIntoOneFilePerProgram) {
     copyGoldenGroup();
     // The group file lists as the golden text, so it holds what it should.
     EXPECT_EQ(run("game.86g --program GAME -t ti86"),
-              "0|" + goldenFile("translate-GAME.ti86.txt") + "|");
+              "0|" + goldenCalcFile("translate-GAME.ti86.txt") + "|");
     EXPECT_EQ(run("game.86g --program ROLL -t ti86"),
-              "0|" + goldenFile("translate-ROLL.ti86.txt") + "|");
+              "0|" + goldenCalcFile("translate-ROLL.ti86.txt") + "|");
 
     // The folder is made; the notes are the golden report's.
     EXPECT_EQ(run("--all game.86g -o out"), "0||" + reportFor("game.86g"));
@@ -222,7 +212,7 @@ TEST_F(ReportAndTranslate, AllTranslatesTheGoldenGroupIntoOneFilePerProgram) {
     for (const char* program : {"GAME", "ROLL"}) {
         const std::string name = program;
         SCOPED_TRACE(name);
-        const std::string expected = goldenFile("translate-" + name + ".83p.txt");
+        const std::string expected = goldenCalcFile("translate-" + name + ".83p.txt");
         const kalvo::calc::Ti83pFile file =
             kalvo::calc::readTi83pFile(read("out/" + name + ".8xp"));
         EXPECT_TRUE(file.readable());

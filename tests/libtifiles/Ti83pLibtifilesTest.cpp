@@ -2,6 +2,7 @@
 // Kalvo's .8xp files read by a second, independent reader: Debian's
 // libtifiles, the library behind the TiLP link program. Linked into this
 // test only.
+#include "../CalcFileBytes.h"
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti83pText.h"
 
@@ -56,11 +57,6 @@ Seen readWithLibtifiles(const std::filesystem::path& path) {
     return seen;
 }
 
-std::string golden(const std::string& name) {
-    std::ifstream file(std::string(KALVO_GOLDEN_DIR) + "/calcfiles/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 class Ti83pLibtifiles : public TempFolderTest {
 protected:
     static void SetUpTestSuite() { tifiles_library_init(); }
@@ -98,12 +94,12 @@ protected:
 } // namespace
 
 TEST_F(Ti83pLibtifiles, ReadsTheGoldenPrograms) {
-    expectSame(tokenizeTi83pText(golden("ti83p-hello.83p.txt")).tokens, "HELLO", 0);
-    expectSame(tokenizeTi83pText(golden("ti83p-score.83p.txt")).tokens, "SCORE", 1);
+    expectSame(tokenizeTi83pText(goldenCalcFile("ti83p-hello.83p.txt")).tokens, "HELLO", 0);
+    expectSame(tokenizeTi83pText(goldenCalcFile("ti83p-score.83p.txt")).tokens, "SCORE", 1);
     // The golden files themselves, as committed.
     for (const char* stem : {"ti83p-hello", "ti83p-score"}) {
         const auto path = dir / (std::string(stem) + ".8xp");
-        std::ofstream(path, std::ios::binary) << golden(std::string(stem) + ".8xp");
+        std::ofstream(path, std::ios::binary) << goldenCalcFile(std::string(stem) + ".8xp");
         EXPECT_EQ(readWithLibtifiles(path).error, 0) << stem;
     }
 }

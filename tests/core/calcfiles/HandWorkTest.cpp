@@ -4,6 +4,7 @@
 // by hand (columns count bytes of the text, its ":" included); the summary,
 // the merge and the printed form; a hand-built golden program.
 #include "calcfiles/HandWork.h"
+#include "../../CalcFileBytes.h"
 #include "calcfiles/Ti86Listing.h"
 
 #include <gtest/gtest.h>
@@ -536,24 +537,17 @@ TEST(HandWorkFormat, FileProgramAndSeverity) {
     EXPECT_EQ(formatFinding("a.txt", {}, d), "a.txt: note: label START is long");
 }
 
-std::string golden(const std::string& name) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(std::string(KALVO_GOLDEN_DIR) + "/calcfiles/" + name, std::ios::binary)
-                 .rdbuf();
-    return bytes.str();
-}
-
 // A game written the TI-86 way, with many findings; its report was written
 // by hand, line by line, before the program was run on it.
 TEST(HandWorkGolden, GameReport) {
-    const std::string text = golden("handwork.ti86.txt");
+    const std::string text = goldenCalcFile("handwork.ti86.txt");
     ASSERT_FALSE(text.empty());
     const HandWorkReport r = findHandWork(text);
     std::string got;
     for (const Diagnostic& d : r.findings)
         got += formatFinding("handwork.ti86.txt", {}, d) + "\n";
     got += "kalvo-convert: " + handWorkSummary(r.counts) + "\n";
-    EXPECT_EQ(got, golden("handwork.report.txt"));
+    EXPECT_EQ(got, goldenCalcFile("handwork.report.txt"));
     EXPECT_TRUE(r.textDiagnostics.empty());
 }
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "../../CalcFileBytes.h"
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti83pText.h"
 
@@ -67,11 +68,6 @@ std::string randomText(std::mt19937& random, std::size_t length) {
     return text;
 }
 
-std::string golden(const std::string& name) {
-    std::ifstream file(std::string(KALVO_GOLDEN_DIR) + "/calcfiles/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 } // namespace
 
 TEST(Ti83pRoundTrip, AnyProgramReadsBackFromItsListingAndItsFile) {
@@ -118,8 +114,8 @@ TEST(Ti83pRoundTrip, GoldenProgramsBothWays) {
         const char *stem, *name;
     } programs[] = {{"ti83p-hello", "HELLO"}, {"ti83p-score", "SCORE"}};
     for (const auto& p : programs) {
-        const std::string text = golden(std::string(p.stem) + ".83p.txt");
-        const std::string bytes = golden(std::string(p.stem) + ".8xp");
+        const std::string text = goldenCalcFile(std::string(p.stem) + ".83p.txt");
+        const std::string bytes = goldenCalcFile(std::string(p.stem) + ".8xp");
         ASSERT_FALSE(text.empty() || bytes.empty()) << p.stem;
 
         const Ti83pTokenized tokenized = tokenizeTi83pText(text);

@@ -3,6 +3,7 @@
 // listings, worked out by hand from the layouts and the token grids before
 // the reader existed.
 #include "calcfiles/Ti86File.h"
+#include "../../CalcFileBytes.h"
 #include "calcfiles/Ti86Listing.h"
 
 #include <gtest/gtest.h>
@@ -17,13 +18,6 @@ namespace {
 
 using namespace kalvo::calc;
 using Severity = Diagnostic::Severity;
-
-std::string golden(const std::string& name) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(std::string(KALVO_GOLDEN_DIR) + "/calcfiles/" + name, std::ios::binary)
-                 .rdbuf();
-    return bytes.str();
-}
 
 std::vector<std::string> programNames(const Ti86File& file) {
     std::vector<std::string> names;
@@ -62,33 +56,33 @@ TEST(Ti86GoldenFiles, SoundFilesListAsWorkedOutWithoutWarnings) {
                           Case{"group.86g", "A1", "group-A1.ti86.txt"},
                           Case{"group.86g", "Δθé", "group-3.ti86.txt"}}) {
         SCOPED_TRACE(std::string(c.file) + " " + c.program);
-        const Ti86File file = readTi86File(golden(c.file));
+        const Ti86File file = readTi86File(goldenCalcFile(c.file));
         EXPECT_TRUE(file.diagnostics.empty()) << describe(file.diagnostics);
         const Ti86Entry* entry = findTi86Entry(file, c.program);
         ASSERT_NE(entry, nullptr);
         const Ti86Listing listing = listTi86Program(*entry);
-        EXPECT_EQ(listing.text, golden(c.listing));
+        EXPECT_EQ(listing.text, goldenCalcFile(c.listing));
         EXPECT_TRUE(listing.diagnostics.empty()) << describe(listing.diagnostics);
     }
 }
 
 TEST(Ti86GoldenFiles, PlainTextAndEditLockedProgramsListWithTheirEscapes) {
-    const Ti86File plain = readTi86File(golden("plain.86p"));
+    const Ti86File plain = readTi86File(goldenCalcFile("plain.86p"));
     ASSERT_EQ(programNames(plain), std::vector<std::string>{"Ask"});
     const Ti86Listing ask = listTi86Program(plain.entries[0]);
-    EXPECT_EQ(ask.text, golden("plain.ti86.txt"));
+    EXPECT_EQ(ask.text, goldenCalcFile("plain.ti86.txt"));
     // The FF is the program's last byte: entries start at 0x37 = 55, then
     // 6 header bytes, the name, the second length, the program's length.
     ASSERT_EQ(ask.diagnostics.size(), 1u) << describe(ask.diagnostics);
     EXPECT_EQ(ask.diagnostics[0].line, 4u);
     EXPECT_EQ(ask.diagnostics[0].offset, 55u + 6 + 3 + 2 + 2 + 40);
 
-    const Ti86File locked = readTi86File(golden("locked.86p"));
+    const Ti86File locked = readTi86File(goldenCalcFile("locked.86p"));
     EXPECT_TRUE(locked.diagnostics.empty()) << describe(locked.diagnostics);
     ASSERT_EQ(programNames(locked), std::vector<std::string>{"Lock"});
     EXPECT_EQ(ti86ProgramBody(locked.entries[0]).form, Ti86ProgramForm::EditLocked);
     const Ti86Listing lock = listTi86Program(locked.entries[0]);
-    EXPECT_EQ(lock.text, golden("locked.ti86.txt"));
+    EXPECT_EQ(lock.text, goldenCalcFile("locked.ti86.txt"));
     ASSERT_EQ(lock.diagnostics.size(), 1u) << describe(lock.diagnostics);
     EXPECT_EQ(lock.diagnostics[0].line, 4u);
     EXPECT_EQ(lock.diagnostics[0].column, 2u);
@@ -96,7 +90,7 @@ TEST(Ti86GoldenFiles, PlainTextAndEditLockedProgramsListWithTheirEscapes) {
 }
 
 TEST(Ti86GoldenFiles, AGroupListsOnlyItsProgramsAndNamesEveryEntry) {
-    const Ti86File group = readTi86File(golden("group.86g"));
+    const Ti86File group = readTi86File(goldenCalcFile("group.86g"));
     ASSERT_EQ(group.entries.size(), 3u);
     EXPECT_EQ(programNames(group), (std::vector<std::string>{"A1", "Δθé"}));
     const Ti86Entry* picture = findTi86Entry(group, "Pic1");
@@ -111,7 +105,7 @@ TEST(Ti86GoldenFiles, AGroupListsOnlyItsProgramsAndNamesEveryEntry) {
 }
 
 TEST(Ti86GoldenFiles, ADamagedFileWarnsOfEachFaultAndStillLists) {
-    const Ti86File file = readTi86File(golden("damaged.86p"));
+    const Ti86File file = readTi86File(goldenCalcFile("damaged.86p"));
     EXPECT_TRUE(file.readable());
     EXPECT_EQ(programNames(file), (std::vector<std::string>{"Ok", "Two"}));
     EXPECT_EQ(file.diagnostics.size(), 3u) << describe(file.diagnostics);
@@ -119,16 +113,16 @@ TEST(Ti86GoldenFiles, ADamagedFileWarnsOfEachFaultAndStillLists) {
     expectWarning(file.diagnostics, 0x35, "256");
     expectWarning(file.diagnostics, 87, "checksum");
 
-    EXPECT_EQ(listTi86Program(file.entries[0]).text, golden("damaged-Ok.ti86.txt"));
+    EXPECT_EQ(listTi86Program(file.entries[0]).text, goldenCalcFile("damaged-Ok.ti86.txt"));
     const Ti86Listing two = listTi86Program(file.entries[1]);
-    EXPECT_EQ(two.text, golden("damaged-Two.ti86.txt"));
+    EXPECT_EQ(two.text, goldenCalcFile("damaged-Two.ti86.txt"));
     ASSERT_EQ(two.diagnostics.size(), 1u) << describe(two.diagnostics);
     expectWarning(two.diagnostics, 85, "cut off");
     EXPECT_EQ(two.diagnostics[0].line, 1u);
 }
 
 TEST(Ti86GoldenFiles, ATruncatedFileListsWhatItHolds) {
-    const Ti86File file = readTi86File(golden("truncated.86p"));
+    const Ti86File file = readTi86File(goldenCalcFile("truncated.86p"));
     EXPECT_EQ(programNames(file), (std::vector<std::string>{"Ok", "Cut"}));
     EXPECT_FALSE(file.entries[1].complete);
     EXPECT_EQ(file.entries[1].data.size(), 5u);
@@ -138,15 +132,12 @@ TEST(Ti86GoldenFiles, ATruncatedFileListsWhatItHolds) {
     EXPECT_EQ(file.diagnostics.size(), 3u) << describe(file.diagnostics);
 
     const Ti86Listing cut = listTi86Program(file.entries[1]);
-    EXPECT_EQ(cut.text, golden("truncated-Cut.ti86.txt"));
+    EXPECT_EQ(cut.text, goldenCalcFile("truncated-Cut.ti86.txt"));
     expectWarning(cut.diagnostics, 82, "length says 8");
     expectWarning(cut.diagnostics, 85, "cut off");
 }
 
 // Containers built here: the name-field forms and the faults one at a time.
-std::string le16(std::size_t n) {
-    return {static_cast<char>(n & 0xFF), static_cast<char>(n >> 8)};
-}
 
 std::string entryBytes(std::uint8_t type, const std::string& nameField, std::uint8_t nameLength,
                        const std::string& data) {

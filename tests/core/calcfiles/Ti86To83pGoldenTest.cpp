@@ -4,6 +4,7 @@
 // of its subprogram, which applies functions without parentheses. The
 // TI-83 Plus programs and the report expected of them were written by hand
 // (see translate-README.md).
+#include "../../CalcFileBytes.h"
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti83pText.h"
 #include "calcfiles/Ti86Listing.h"
@@ -18,14 +19,6 @@ namespace {
 
 using namespace kalvo::calc;
 
-std::string golden(const std::string& name) {
-    std::ifstream file(std::string(KALVO_GOLDEN_DIR) + "/calcfiles/" + name, std::ios::binary);
-    EXPECT_TRUE(file.good()) << name;
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 std::vector<std::uint16_t> codes(const std::vector<Ti83pToken>& tokens) {
     std::vector<std::uint16_t> out;
     for (const Ti83pToken& t : tokens)
@@ -39,7 +32,7 @@ TEST(Ti86To83pGolden, GameAndItsSubprogram) {
     std::vector<Ti86SourceProgram> group;
     for (const char* name : {"GAME", "ROLL"}) {
         const Ti86Tokenized in =
-            tokenizeTi86Text(golden("translate-" + std::string(name) + ".ti86.txt"));
+            tokenizeTi86Text(goldenCalcFile("translate-" + std::string(name) + ".ti86.txt"));
         ASSERT_TRUE(in.diagnostics.empty()) << name;
         group.push_back({name, in.tokens});
     }
@@ -50,7 +43,7 @@ TEST(Ti86To83pGolden, GameAndItsSubprogram) {
     for (const Ti83pTranslation& t : out) {
         SCOPED_TRACE(t.name);
         const Ti83pTokenized expected =
-            tokenizeTi83pText(golden("translate-" + t.name + ".83p.txt"));
+            tokenizeTi83pText(goldenCalcFile("translate-" + t.name + ".83p.txt"));
         // The text reader does not know menu targets are labels: it says RO
         // is two letters, which is what a label is made of.
         for (const Diagnostic& d : expected.diagnostics)
@@ -63,5 +56,5 @@ TEST(Ti86To83pGolden, GameAndItsSubprogram) {
                       (d.severity == Diagnostic::Severity::Note ? ": note: " : ": warning: ") +
                       d.message + "\n";
     }
-    EXPECT_EQ(report, golden("translate.report.txt"));
+    EXPECT_EQ(report, goldenCalcFile("translate.report.txt"));
 }
