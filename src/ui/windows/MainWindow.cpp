@@ -139,10 +139,13 @@ frmWordProc::frmWordProc(QWidget* parent)
     txtwordproc->setFocus();
 }
 
-// The progress window, loaded but hidden between runs, goes with the main
-// window.
+// The other windows have no parent: whatever is still loaded (the progress
+// window between runs, a help window or Replace dialog left open at Exit)
+// goes with the main window.
 frmWordProc::~frmWordProc() {
     delete Form1_;
+    delete Form2_;
+    delete frmReplace_;
 }
 
 Form1* frmWordProc::progressWindow() const {
