@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <iterator>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -750,21 +751,33 @@ Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86
 }
 
 Diagnostics mergeFindings(Diagnostics first, Diagnostics second) {
-    first.insert(first.end(), std::make_move_iterator(second.begin()),
-                 std::make_move_iterator(second.end()));
-    std::stable_sort(first.begin(), first.end(), Finder::before);
-    first.erase(std::unique(first.begin(), first.end(),
-                            [](const Diagnostic& a, const Diagnostic& b) {
-                                return a.line != 0 && a.line == b.line && a.column == b.column;
-                            }),
-                first.end());
-    return first;
+    // Both lists nearly always come sorted; merging them keeps the first
+    // list's finding ahead of an equal one, as a stable sort of the two
+    // would, without sorting what is in order already.
+    for (Diagnostics* list : {&first, &second})
+        if (!std::is_sorted(list->begin(), list->end(), Finder::before))
+            std::stable_sort(list->begin(), list->end(), Finder::before);
+    Diagnostics merged;
+    merged.reserve(first.size() + second.size());
+    std::merge(std::make_move_iterator(first.begin()), std::make_move_iterator(first.end()),
+               std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()),
+               std::back_inserter(merged), Finder::before);
+    merged.erase(std::unique(merged.begin(), merged.end(),
+                             [](const Diagnostic& a, const Diagnostic& b) {
+                                 return a.line != 0 && a.line == b.line && a.column == b.column;
+                             }),
+                 merged.end());
+    return merged;
+}
+
+void mergeFindings(HandWorkReport& report, Diagnostics&& more) {
+    const std::size_t before = report.findings.size();
+    report.findings = mergeFindings(std::move(report.findings), std::move(more));
+    report.counts.other += report.findings.size() - before;
 }
 
 void mergeFindings(HandWorkReport& report, const Diagnostics& more) {
-    const std::size_t before = report.findings.size();
-    report.findings = mergeFindings(std::move(report.findings), more);
-    report.counts.other += report.findings.size() - before;
+    mergeFindings(report, Diagnostics(more));
 }
 
 std::string handWorkSummary(const HandWorkCounts& c) {

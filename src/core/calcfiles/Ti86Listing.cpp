@@ -113,7 +113,7 @@ bool isWordText(char c) {
 
 // What may not appear inside a unit name in text without an escape: it ends
 // the name (or, for "å", separates the two units).
-bool endsUnit(char c) {
+constexpr bool endsUnitByte(std::uint8_t c) {
     switch (c) {
     case ' ':
     case ':':
@@ -134,12 +134,24 @@ bool endsUnit(char c) {
     case '!':
     case '\r':
     case '\n':
-    case kArrowText:
-    case '\xFC': // → (font 1C)
+    case static_cast<std::uint8_t>(kArrowText):
+    case 0xFC: // → (font 1C)
         return true;
     default:
         return false;
     }
+}
+
+// The tokenizer asks this for nearly every byte it reads: one look-up.
+constexpr std::array<bool, 256> kEndsUnit = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = endsUnitByte(static_cast<std::uint8_t>(c));
+    return table;
+}();
+
+bool endsUnit(char c) {
+    return kEndsUnit[static_cast<std::uint8_t>(c)];
 }
 
 bool isNumberFont(std::uint8_t b) {
@@ -360,11 +372,15 @@ public:
     }
 
 private:
-    void push(Ti86Token token, std::size_t column) {
+    void push(Ti86Token&& token, std::size_t column) {
         token.line = line_;
         token.column = column;
         token.offset = bytes_;
-        token.size = ti86EncodedSize(token);
+        // A token without inline data is its code alone; the rest ask the table.
+        token.size = token.known && token.data.empty() && token.data2.empty() &&
+                             inlineOf(token) == Ti86Inline::None
+                         ? (token.code > 0xFF ? 2 : 1)
+                         : ti86EncodedSize(token);
         bytes_ += token.size;
         out_.tokens.push_back(std::move(token));
     }
@@ -435,8 +451,15 @@ private:
 
     // A unit conversion at i: unit characters, "å", unit characters, where
     // the "å" does not begin a ▶ token (▶Dec) and no spelling reaches over it.
-    bool conversionAt(std::size_t i, std::size_t spellingEnd, Ti86Token& token,
-                      std::size_t& end) const {
+    bool conversionAt(std::size_t i, std::size_t spellingEnd, Ti86Token& token, std::size_t& end) {
+        // Most lines hold no "å" at all; without one ahead there is nothing to scan.
+        if (!arrowSearched_ || nextArrow_ < i) {
+            arrowSearched_ = true;
+            const std::size_t found = text_.substr(0, stop_).find(kArrowText, i);
+            nextArrow_ = found == std::string_view::npos ? stop_ : found;
+        }
+        if (nextArrow_ >= stop_)
+            return false;
         std::size_t arrow = i;
         while (arrow < stop_ && !endsUnit(text_[arrow]))
             ++arrow;
@@ -468,6 +491,8 @@ private:
         line_ = lineNumber;
         lineStart_ = start;
         stop_ = stop;
+        arrowSearched_ = false;
+
         std::size_t i = start;
         if (at(i) == ':')
             ++i; // the line's mark
@@ -579,6 +604,8 @@ private:
     std::size_t lineStart_ = 0;
     std::size_t stop_ = 0;
     std::size_t previousLineEnd_ = 0;
+    std::size_t nextArrow_ = 0;  // the first "å" at or after the last search, or stop_
+    bool arrowSearched_ = false; // on this line
     std::uint64_t bytes_ = 0;
 };
 
