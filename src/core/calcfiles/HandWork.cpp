@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -675,9 +676,8 @@ HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Tok
 
 namespace {
 
-// The 1-based column of byte j of `convertedLine` in `ti86Line`.
-std::size_t alignedColumn(std::string_view ti86Line, std::string_view convertedLine,
-                          std::size_t j) {
+// The 1-based columns in `ti86Line` of every byte of `convertedLine`.
+std::vector<std::size_t> alignedColumns(std::string_view ti86Line, std::string_view convertedLine) {
     const std::size_t n = ti86Line.size(), m = convertedLine.size();
     // Longest common subsequence of the two lines' ends, then one walk
     // from the front: a byte of the converted line that is not matched
@@ -691,61 +691,90 @@ std::size_t alignedColumn(std::string_view ti86Line, std::string_view convertedL
         for (std::size_t b = m; b-- > 0;)
             at(a, b) = ti86Line[a] == convertedLine[b] ? at(a + 1, b + 1) + 1
                                                        : std::max(at(a + 1, b), at(a, b + 1));
+    std::vector<std::size_t> columns(m);
     std::size_t a = 0, b = 0;
-    for (;;) {
+    while (b < m) {
         if (a < n && ti86Line[a] == convertedLine[b] && at(a, b) == at(a + 1, b + 1) + 1) {
-            if (b == j)
-                return a + 1;
+            columns[b] = a + 1;
             ++a, ++b;
         } else if (a >= n || at(a, b + 1) >= at(a + 1, b)) {
-            if (b == j)
-                return a + 1;
+            columns[b] = a + 1;
             ++b;
         } else {
             ++a;
         }
     }
+    return columns;
 }
+
+// Where the bytes of one converted line stand in its TI-86 line. The
+// alignment of the middle is made once, on the first column asked, and
+// serves every finding of the line.
+class LineAlignment {
+public:
+    LineAlignment(std::string_view ti86Line, std::string_view convertedLine)
+        : ti86_(ti86Line), converted_(convertedLine) {
+        const std::size_t n = ti86_.size(), m = converted_.size();
+        // The rows change a few spots of a line; what the two lines share
+        // at either end stays where it is, and only the part between is
+        // aligned.
+        while (prefix_ < n && prefix_ < m && ti86_[prefix_] == converted_[prefix_])
+            ++prefix_;
+        while (suffix_ < n - prefix_ && suffix_ < m - prefix_ &&
+               ti86_[n - 1 - suffix_] == converted_[m - 1 - suffix_])
+            ++suffix_;
+    }
+
+    std::size_t columnOf(std::size_t convertedColumn) {
+        if (convertedColumn == 0)
+            return 0;
+        const std::size_t j = convertedColumn - 1;
+        const std::size_t n = ti86_.size(), m = converted_.size();
+        if (j >= m)
+            return n + (j - m) + 1;
+        if (j < prefix_)
+            return j + 1;
+        const std::size_t fromEnd = m - j; // >= 1
+        if (fromEnd <= suffix_)
+            return n - fromEnd + 1;
+        const std::string_view ti86Middle = ti86_.substr(prefix_, n - prefix_ - suffix_);
+        const std::string_view convertedMiddle = converted_.substr(prefix_, m - prefix_ - suffix_);
+        if ((ti86Middle.size() + 1) * (convertedMiddle.size() + 1) > kMostAlignedPairs)
+            return prefix_ + 1;
+        if (middle_.empty())
+            middle_ = alignedColumns(ti86Middle, convertedMiddle);
+        return prefix_ + middle_[j - prefix_];
+    }
+
+private:
+    std::string_view ti86_, converted_;
+    std::size_t prefix_ = 0, suffix_ = 0;
+    std::vector<std::size_t> middle_;
+};
 
 } // namespace
 
 std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLine,
                          std::size_t convertedColumn) {
-    if (convertedColumn == 0)
-        return 0;
-    const std::size_t j = convertedColumn - 1;
-    const std::size_t n = ti86Line.size(), m = convertedLine.size();
-    if (j >= m)
-        return n + (j - m) + 1;
-    // The rows change a few spots of a line; what the two lines share at
-    // either end stays where it is, and only the part between is aligned.
-    std::size_t prefix = 0;
-    while (prefix < n && prefix < m && ti86Line[prefix] == convertedLine[prefix])
-        ++prefix;
-    if (j < prefix)
-        return j + 1;
-    const std::size_t fromEnd = m - j; // >= 1
-    std::size_t suffix = 0;
-    while (suffix < n - prefix && suffix < m - prefix &&
-           ti86Line[n - 1 - suffix] == convertedLine[m - 1 - suffix])
-        ++suffix;
-    if (fromEnd <= suffix)
-        return n - fromEnd + 1;
-    const std::string_view ti86Middle = ti86Line.substr(prefix, n - prefix - suffix);
-    const std::string_view convertedMiddle = convertedLine.substr(prefix, m - prefix - suffix);
-    if ((ti86Middle.size() + 1) * (convertedMiddle.size() + 1) > kMostAlignedPairs)
-        return prefix + 1;
-    return prefix + alignedColumn(ti86Middle, convertedMiddle, j - prefix);
+    return LineAlignment(ti86Line, convertedLine).columnOf(convertedColumn);
 }
 
 Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86Text,
                             std::string_view convertedText) {
     const std::vector<std::string_view> ti86Lines = linesOf(ti86Text);
     const std::vector<std::string_view> convertedLines = linesOf(convertedText);
+    // A line's findings usually come together: its alignment is kept for
+    // the next finding until another line's is needed.
+    std::optional<LineAlignment> alignment;
+    std::size_t alignedLine = 0;
     for (Diagnostic& d : convertedFindings) {
         if (d.line == 0 || d.line > ti86Lines.size() || d.line > convertedLines.size())
             continue;
-        d.column = ti86ColumnOf(ti86Lines[d.line - 1], convertedLines[d.line - 1], d.column);
+        if (!alignment || alignedLine != d.line) {
+            alignment.emplace(ti86Lines[d.line - 1], convertedLines[d.line - 1]);
+            alignedLine = d.line;
+        }
+        d.column = alignment->columnOf(d.column);
     }
     return convertedFindings;
 }
