@@ -360,9 +360,9 @@ public:
                 --stop;
             ++lineNumber;
             if (lineNumber > 1) {
-                Ti86Token newline;
+                Ti86Token& newline = out_.tokens.emplace_back();
                 newline.code = kNewline;
-                push(std::move(newline), previousLineEnd_);
+                place(newline, previousLineEnd_);
             }
             readLine(at, stop, lineNumber);
             previousLineEnd_ = stop - at + 1;
@@ -372,7 +372,9 @@ public:
     }
 
 private:
-    void push(Ti86Token&& token, std::size_t column) {
+    // The token last added to the list, made where it stays rather than
+    // moved there.
+    void place(Ti86Token& token, std::size_t column) {
         token.line = line_;
         token.column = column;
         token.offset = bytes_;
@@ -382,7 +384,6 @@ private:
                          ? (token.code > 0xFF ? 2 : 1)
                          : ti86EncodedSize(token);
         bytes_ += token.size;
-        out_.tokens.push_back(std::move(token));
     }
 
     void fail(std::size_t column, std::string message,
@@ -503,7 +504,7 @@ private:
                 continue;
             }
             const std::size_t col = column(i);
-            Ti86Token token;
+            Ti86Token& token = out_.tokens.emplace_back();
             if (c == '"') {
                 token.code = 0x2D;
                 ++i;
@@ -514,13 +515,13 @@ private:
                 else
                     fail(col, "string not closed; closed at the end of the line",
                          Diagnostic::Severity::Warning);
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             if ((c >= '0' && c <= '9') || c == '.') {
                 token.code = 0x44;
                 token.data = readNumber(i);
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             std::uint8_t raw = 0;
@@ -528,7 +529,7 @@ private:
                 token.known = false;
                 token.code = raw;
                 token.data.assign(1, static_cast<char>(raw));
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             std::size_t length = 0;
@@ -536,7 +537,7 @@ private:
             std::size_t end = 0;
             if (conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
                 i = end;
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             if (spelled != nullptr) {
@@ -549,7 +550,7 @@ private:
                     while (i < stop_ && text_[i] != ' ' && text_[i] != ':')
                         token.data.push_back(static_cast<char>(fontAt(i)));
                 }
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             if (isTi86NameText(static_cast<std::uint8_t>(c))) {
@@ -558,16 +559,18 @@ private:
                     name.push_back(static_cast<char>(fontAt(i)));
                 if (name.size() > 8) {
                     fail(col, "name longer than 8 characters: " + ti86NameToUtf8(name));
+                    out_.tokens.pop_back();
                     continue;
                 }
                 token.code = static_cast<std::uint16_t>(0x32 + name.size());
                 token.data = std::move(name);
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             char shown[8];
             std::snprintf(shown, sizeof shown, "%02X", static_cast<std::uint8_t>(c));
             fail(col, std::string("no TI-86 token for the byte ") + shown);
+            out_.tokens.pop_back();
             ++i;
         }
     }
