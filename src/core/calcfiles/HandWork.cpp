@@ -676,35 +676,48 @@ HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Tok
 
 namespace {
 
-// The 1-based columns in `ti86Line` of every byte of `convertedLine`.
-std::vector<std::size_t> alignedColumns(std::string_view ti86Line, std::string_view convertedLine) {
+// Room for aligning lines, kept from one line to the next.
+struct AlignmentRoom {
+    std::vector<std::uint32_t> common;
+    std::vector<std::size_t> columns;
+};
+
+// The 1-based columns in `ti86Line` of every byte of `convertedLine`, into
+// room.columns.
+void alignColumns(std::string_view ti86Line, std::string_view convertedLine, AlignmentRoom& room) {
     const std::size_t n = ti86Line.size(), m = convertedLine.size();
     // Longest common subsequence of the two lines' ends, then one walk
     // from the front: a byte of the converted line that is not matched
     // stays with the TI-86 byte the walk is at, the start of what the rows
     // replaced there.
-    std::vector<std::uint32_t> common((n + 1) * (m + 1), 0);
+    std::vector<std::uint32_t>& common = room.common;
+    if (common.size() < (n + 1) * (m + 1))
+        common.resize((n + 1) * (m + 1));
     const auto at = [&](std::size_t a, std::size_t b) -> std::uint32_t& {
         return common[a * (m + 1) + b];
     };
+    // Only the last row and column are read before they are written.
+    for (std::size_t b = 0; b <= m; ++b)
+        at(n, b) = 0;
+    for (std::size_t a = 0; a < n; ++a)
+        at(a, m) = 0;
     for (std::size_t a = n; a-- > 0;)
         for (std::size_t b = m; b-- > 0;)
             at(a, b) = ti86Line[a] == convertedLine[b] ? at(a + 1, b + 1) + 1
                                                        : std::max(at(a + 1, b), at(a, b + 1));
-    std::vector<std::size_t> columns(m);
+    room.columns.assign(m, 0);
     std::size_t a = 0, b = 0;
     while (b < m) {
         if (a < n && ti86Line[a] == convertedLine[b] && at(a, b) == at(a + 1, b + 1) + 1) {
-            columns[b] = a + 1;
+            room.columns[b] = a + 1;
             ++a, ++b;
         } else if (a >= n || at(a, b + 1) >= at(a + 1, b)) {
-            columns[b] = a + 1;
+            room.columns[b] = a + 1;
             ++b;
         } else {
             ++a;
         }
     }
-    return columns;
 }
 
 // Where the bytes of one converted line stand in its TI-86 line. The
@@ -712,8 +725,8 @@ std::vector<std::size_t> alignedColumns(std::string_view ti86Line, std::string_v
 // serves every finding of the line.
 class LineAlignment {
 public:
-    LineAlignment(std::string_view ti86Line, std::string_view convertedLine)
-        : ti86_(ti86Line), converted_(convertedLine) {
+    LineAlignment(std::string_view ti86Line, std::string_view convertedLine, AlignmentRoom& room)
+        : ti86_(ti86Line), converted_(convertedLine), room_(room) {
         const std::size_t n = ti86_.size(), m = converted_.size();
         // The rows change a few spots of a line; what the two lines share
         // at either end stays where it is, and only the part between is
@@ -741,22 +754,26 @@ public:
         const std::string_view convertedMiddle = converted_.substr(prefix_, m - prefix_ - suffix_);
         if ((ti86Middle.size() + 1) * (convertedMiddle.size() + 1) > kMostAlignedPairs)
             return prefix_ + 1;
-        if (middle_.empty())
-            middle_ = alignedColumns(ti86Middle, convertedMiddle);
-        return prefix_ + middle_[j - prefix_];
+        if (!aligned_) {
+            alignColumns(ti86Middle, convertedMiddle, room_);
+            aligned_ = true;
+        }
+        return prefix_ + room_.columns[j - prefix_];
     }
 
 private:
     std::string_view ti86_, converted_;
+    AlignmentRoom& room_;
     std::size_t prefix_ = 0, suffix_ = 0;
-    std::vector<std::size_t> middle_;
+    bool aligned_ = false;
 };
 
 } // namespace
 
 std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLine,
                          std::size_t convertedColumn) {
-    return LineAlignment(ti86Line, convertedLine).columnOf(convertedColumn);
+    AlignmentRoom room;
+    return LineAlignment(ti86Line, convertedLine, room).columnOf(convertedColumn);
 }
 
 Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86Text,
@@ -765,13 +782,14 @@ Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86
     const std::vector<std::string_view> convertedLines = linesOf(convertedText);
     // A line's findings usually come together: its alignment is kept for
     // the next finding until another line's is needed.
+    AlignmentRoom room;
     std::optional<LineAlignment> alignment;
     std::size_t alignedLine = 0;
     for (Diagnostic& d : convertedFindings) {
         if (d.line == 0 || d.line > ti86Lines.size() || d.line > convertedLines.size())
             continue;
         if (!alignment || alignedLine != d.line) {
-            alignment.emplace(ti86Lines[d.line - 1], convertedLines[d.line - 1]);
+            alignment.emplace(ti86Lines[d.line - 1], convertedLines[d.line - 1], room);
             alignedLine = d.line;
         }
         d.column = alignment->columnOf(d.column);
