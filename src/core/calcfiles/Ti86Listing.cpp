@@ -107,8 +107,17 @@ bool isBuiltinName(const Ti86Token& token) {
     return spellings().builtins.count(static_cast<char>(token.code) + token.data) != 0;
 }
 
+// Asked for nearly every byte the tokenizer reads: one look-up.
+constexpr std::array<bool, 256> kWordText = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] =
+            isTi86NameText(static_cast<std::uint8_t>(c)) || c == '\\';
+    return table;
+}();
+
 bool isWordText(char c) {
-    return isTi86NameText(static_cast<std::uint8_t>(c)) || c == '\\';
+    return kWordText[static_cast<std::uint8_t>(c)];
 }
 
 // What may not appear inside a unit name in text without an escape: it ends
@@ -432,7 +441,7 @@ private:
 
     // The longest spelling at i that does not end inside a word.
     const Ti86Token* spellingAt(std::size_t i, std::size_t& length) const {
-        const Spellings& s = spellings();
+        const Spellings& s = spellings_;
         const Ti86Token* found = nullptr;
         std::uint32_t node = 0;
         for (std::size_t n = 1; i + n <= stop_; ++n) {
@@ -601,6 +610,7 @@ private:
         return number;
     }
 
+    const Spellings& spellings_ = spellings();
     std::string_view text_;
     Ti86Tokenized out_;
     std::size_t line_ = 0;
