@@ -550,7 +550,10 @@ private:
                 continue;
             }
             if (spelled != nullptr) {
-                token = *spelled;
+                // The fresh token holds the rest of *spelled already.
+                token.code = spelled->code;
+                if (!spelled->data.empty())
+                    token.data = spelled->data;
                 i += length;
                 const Ti86Inline kind = inlineOf(token);
                 if (kind == Ti86Inline::Label || kind == Ti86Inline::Goto) {
