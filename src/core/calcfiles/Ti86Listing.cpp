@@ -502,7 +502,6 @@ private:
         lineStart_ = start;
         stop_ = stop;
         arrowSearched_ = false;
-
         std::size_t i = start;
         if (at(i) == ':')
             ++i; // the line's mark
