@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <iterator>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -674,31 +676,43 @@ HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Tok
 
 namespace {
 
-// The 1-based column of byte j of `convertedLine` in `ti86Line`.
-std::size_t alignedColumn(std::string_view ti86Line, std::string_view convertedLine,
-                          std::size_t j) {
+// Room for aligning lines, kept from one line to the next.
+struct AlignmentRoom {
+    std::vector<std::uint32_t> common;
+    std::vector<std::size_t> columns;
+};
+
+// The 1-based columns in `ti86Line` of every byte of `convertedLine`, into
+// room.columns.
+void alignColumns(std::string_view ti86Line, std::string_view convertedLine, AlignmentRoom& room) {
     const std::size_t n = ti86Line.size(), m = convertedLine.size();
     // Longest common subsequence of the two lines' ends, then one walk
     // from the front: a byte of the converted line that is not matched
     // stays with the TI-86 byte the walk is at, the start of what the rows
     // replaced there.
-    std::vector<std::uint32_t> common((n + 1) * (m + 1), 0);
+    std::vector<std::uint32_t>& common = room.common;
+    if (common.size() < (n + 1) * (m + 1))
+        common.resize((n + 1) * (m + 1));
     const auto at = [&](std::size_t a, std::size_t b) -> std::uint32_t& {
         return common[a * (m + 1) + b];
     };
+    // Only the last row and column are read before they are written.
+    for (std::size_t b = 0; b <= m; ++b)
+        at(n, b) = 0;
+    for (std::size_t a = 0; a < n; ++a)
+        at(a, m) = 0;
     for (std::size_t a = n; a-- > 0;)
         for (std::size_t b = m; b-- > 0;)
             at(a, b) = ti86Line[a] == convertedLine[b] ? at(a + 1, b + 1) + 1
                                                        : std::max(at(a + 1, b), at(a, b + 1));
+    room.columns.assign(m, 0);
     std::size_t a = 0, b = 0;
-    for (;;) {
+    while (b < m) {
         if (a < n && ti86Line[a] == convertedLine[b] && at(a, b) == at(a + 1, b + 1) + 1) {
-            if (b == j)
-                return a + 1;
+            room.columns[b] = a + 1;
             ++a, ++b;
         } else if (a >= n || at(a, b + 1) >= at(a + 1, b)) {
-            if (b == j)
-                return a + 1;
+            room.columns[b] = a + 1;
             ++b;
         } else {
             ++a;
@@ -706,65 +720,111 @@ std::size_t alignedColumn(std::string_view ti86Line, std::string_view convertedL
     }
 }
 
+// Where the bytes of one converted line stand in its TI-86 line. The
+// alignment of the middle is made once, on the first column asked, and
+// serves every finding of the line.
+class LineAlignment {
+public:
+    LineAlignment(std::string_view ti86Line, std::string_view convertedLine, AlignmentRoom& room)
+        : ti86_(ti86Line), converted_(convertedLine), room_(room) {
+        const std::size_t n = ti86_.size(), m = converted_.size();
+        // The rows change a few spots of a line; what the two lines share
+        // at either end stays where it is, and only the part between is
+        // aligned.
+        while (prefix_ < n && prefix_ < m && ti86_[prefix_] == converted_[prefix_])
+            ++prefix_;
+        while (suffix_ < n - prefix_ && suffix_ < m - prefix_ &&
+               ti86_[n - 1 - suffix_] == converted_[m - 1 - suffix_])
+            ++suffix_;
+    }
+
+    std::size_t columnOf(std::size_t convertedColumn) {
+        if (convertedColumn == 0)
+            return 0;
+        const std::size_t j = convertedColumn - 1;
+        const std::size_t n = ti86_.size(), m = converted_.size();
+        if (j >= m)
+            return n + (j - m) + 1;
+        if (j < prefix_)
+            return j + 1;
+        const std::size_t fromEnd = m - j; // >= 1
+        if (fromEnd <= suffix_)
+            return n - fromEnd + 1;
+        const std::string_view ti86Middle = ti86_.substr(prefix_, n - prefix_ - suffix_);
+        const std::string_view convertedMiddle = converted_.substr(prefix_, m - prefix_ - suffix_);
+        if ((ti86Middle.size() + 1) * (convertedMiddle.size() + 1) > kMostAlignedPairs)
+            return prefix_ + 1;
+        if (!aligned_) {
+            alignColumns(ti86Middle, convertedMiddle, room_);
+            aligned_ = true;
+        }
+        return prefix_ + room_.columns[j - prefix_];
+    }
+
+private:
+    std::string_view ti86_, converted_;
+    AlignmentRoom& room_;
+    std::size_t prefix_ = 0, suffix_ = 0;
+    bool aligned_ = false;
+};
+
 } // namespace
 
 std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLine,
                          std::size_t convertedColumn) {
-    if (convertedColumn == 0)
-        return 0;
-    const std::size_t j = convertedColumn - 1;
-    const std::size_t n = ti86Line.size(), m = convertedLine.size();
-    if (j >= m)
-        return n + (j - m) + 1;
-    // The rows change a few spots of a line; what the two lines share at
-    // either end stays where it is, and only the part between is aligned.
-    std::size_t prefix = 0;
-    while (prefix < n && prefix < m && ti86Line[prefix] == convertedLine[prefix])
-        ++prefix;
-    if (j < prefix)
-        return j + 1;
-    const std::size_t fromEnd = m - j; // >= 1
-    std::size_t suffix = 0;
-    while (suffix < n - prefix && suffix < m - prefix &&
-           ti86Line[n - 1 - suffix] == convertedLine[m - 1 - suffix])
-        ++suffix;
-    if (fromEnd <= suffix)
-        return n - fromEnd + 1;
-    const std::string_view ti86Middle = ti86Line.substr(prefix, n - prefix - suffix);
-    const std::string_view convertedMiddle = convertedLine.substr(prefix, m - prefix - suffix);
-    if ((ti86Middle.size() + 1) * (convertedMiddle.size() + 1) > kMostAlignedPairs)
-        return prefix + 1;
-    return prefix + alignedColumn(ti86Middle, convertedMiddle, j - prefix);
+    AlignmentRoom room;
+    return LineAlignment(ti86Line, convertedLine, room).columnOf(convertedColumn);
 }
 
 Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86Text,
                             std::string_view convertedText) {
     const std::vector<std::string_view> ti86Lines = linesOf(ti86Text);
     const std::vector<std::string_view> convertedLines = linesOf(convertedText);
+    // A line's findings usually come together: its alignment is kept for
+    // the next finding until another line's is needed.
+    AlignmentRoom room;
+    std::optional<LineAlignment> alignment;
+    std::size_t alignedLine = 0;
     for (Diagnostic& d : convertedFindings) {
         if (d.line == 0 || d.line > ti86Lines.size() || d.line > convertedLines.size())
             continue;
-        d.column = ti86ColumnOf(ti86Lines[d.line - 1], convertedLines[d.line - 1], d.column);
+        if (!alignment || alignedLine != d.line) {
+            alignment.emplace(ti86Lines[d.line - 1], convertedLines[d.line - 1], room);
+            alignedLine = d.line;
+        }
+        d.column = alignment->columnOf(d.column);
     }
     return convertedFindings;
 }
 
 Diagnostics mergeFindings(Diagnostics first, Diagnostics second) {
-    first.insert(first.end(), std::make_move_iterator(second.begin()),
-                 std::make_move_iterator(second.end()));
-    std::stable_sort(first.begin(), first.end(), Finder::before);
-    first.erase(std::unique(first.begin(), first.end(),
-                            [](const Diagnostic& a, const Diagnostic& b) {
-                                return a.line != 0 && a.line == b.line && a.column == b.column;
-                            }),
-                first.end());
-    return first;
+    // Both lists nearly always come sorted; merging them keeps the first
+    // list's finding ahead of an equal one, as a stable sort of the two
+    // would, without sorting what is in order already.
+    for (Diagnostics* list : {&first, &second})
+        if (!std::is_sorted(list->begin(), list->end(), Finder::before))
+            std::stable_sort(list->begin(), list->end(), Finder::before);
+    Diagnostics merged;
+    merged.reserve(first.size() + second.size());
+    std::merge(std::make_move_iterator(first.begin()), std::make_move_iterator(first.end()),
+               std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()),
+               std::back_inserter(merged), Finder::before);
+    merged.erase(std::unique(merged.begin(), merged.end(),
+                             [](const Diagnostic& a, const Diagnostic& b) {
+                                 return a.line != 0 && a.line == b.line && a.column == b.column;
+                             }),
+                 merged.end());
+    return merged;
+}
+
+void mergeFindings(HandWorkReport& report, Diagnostics&& more) {
+    const std::size_t before = report.findings.size();
+    report.findings = mergeFindings(std::move(report.findings), std::move(more));
+    report.counts.other += report.findings.size() - before;
 }
 
 void mergeFindings(HandWorkReport& report, const Diagnostics& more) {
-    const std::size_t before = report.findings.size();
-    report.findings = mergeFindings(std::move(report.findings), more);
-    report.counts.other += report.findings.size() - before;
+    mergeFindings(report, Diagnostics(more));
 }
 
 std::string handWorkSummary(const HandWorkCounts& c) {

@@ -79,6 +79,7 @@ Diagnostics mergeFindings(Diagnostics first, Diagnostics second);
 // report; those at a place the report already names are dropped, the others
 // count as `other`.
 void mergeFindings(HandWorkReport& report, const Diagnostics& more);
+void mergeFindings(HandWorkReport& report, Diagnostics&& more);
 
 // "3 labels to shorten, 2 names to rename, 1 menu to rewrite": the counts
 // that are not zero, in the order of HandWorkCounts. Empty when all are.

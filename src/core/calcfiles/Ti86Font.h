@@ -35,7 +35,7 @@ bool ti86FontFromUtf8(std::string_view utf8, std::string& fontBytes);
 
 // Whether a byte of program text can be part of a name: letters, digits,
 // subscripts, accented letters and Greek letters.
-inline bool isTi86NameText(std::uint8_t textByte) {
+constexpr bool isTi86NameText(std::uint8_t textByte) {
     return (textByte >= '0' && textByte <= '9') || (textByte >= 'A' && textByte <= 'Z') ||
            (textByte >= 'a' && textByte <= 'z') || (textByte >= 0x80 && textByte <= 0xB5) ||
            (textByte >= 0xBB && textByte <= 0xCC);

@@ -107,13 +107,22 @@ bool isBuiltinName(const Ti86Token& token) {
     return spellings().builtins.count(static_cast<char>(token.code) + token.data) != 0;
 }
 
+// Asked for nearly every byte the tokenizer reads: one look-up.
+constexpr std::array<bool, 256> kWordText = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] =
+            isTi86NameText(static_cast<std::uint8_t>(c)) || c == '\\';
+    return table;
+}();
+
 bool isWordText(char c) {
-    return isTi86NameText(static_cast<std::uint8_t>(c)) || c == '\\';
+    return kWordText[static_cast<std::uint8_t>(c)];
 }
 
 // What may not appear inside a unit name in text without an escape: it ends
 // the name (or, for "å", separates the two units).
-bool endsUnit(char c) {
+constexpr bool endsUnitByte(std::uint8_t c) {
     switch (c) {
     case ' ':
     case ':':
@@ -134,12 +143,24 @@ bool endsUnit(char c) {
     case '!':
     case '\r':
     case '\n':
-    case kArrowText:
-    case '\xFC': // → (font 1C)
+    case static_cast<std::uint8_t>(kArrowText):
+    case 0xFC: // → (font 1C)
         return true;
     default:
         return false;
     }
+}
+
+// The tokenizer asks this for nearly every byte it reads: one look-up.
+constexpr std::array<bool, 256> kEndsUnit = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = endsUnitByte(static_cast<std::uint8_t>(c));
+    return table;
+}();
+
+bool endsUnit(char c) {
+    return kEndsUnit[static_cast<std::uint8_t>(c)];
 }
 
 bool isNumberFont(std::uint8_t b) {
@@ -348,9 +369,9 @@ public:
                 --stop;
             ++lineNumber;
             if (lineNumber > 1) {
-                Ti86Token newline;
+                Ti86Token& newline = out_.tokens.emplace_back();
                 newline.code = kNewline;
-                push(std::move(newline), previousLineEnd_);
+                place(newline, previousLineEnd_);
             }
             readLine(at, stop, lineNumber);
             previousLineEnd_ = stop - at + 1;
@@ -360,13 +381,18 @@ public:
     }
 
 private:
-    void push(Ti86Token token, std::size_t column) {
+    // The token last added to the list, made where it stays rather than
+    // moved there.
+    void place(Ti86Token& token, std::size_t column) {
         token.line = line_;
         token.column = column;
         token.offset = bytes_;
-        token.size = ti86EncodedSize(token);
+        // A token without inline data is its code alone; the rest ask the table.
+        token.size = token.known && token.data.empty() && token.data2.empty() &&
+                             inlineOf(token) == Ti86Inline::None
+                         ? (token.code > 0xFF ? 2 : 1)
+                         : ti86EncodedSize(token);
         bytes_ += token.size;
-        out_.tokens.push_back(std::move(token));
     }
 
     void fail(std::size_t column, std::string message,
@@ -415,7 +441,7 @@ private:
 
     // The longest spelling at i that does not end inside a word.
     const Ti86Token* spellingAt(std::size_t i, std::size_t& length) const {
-        const Spellings& s = spellings();
+        const Spellings& s = spellings_;
         const Ti86Token* found = nullptr;
         std::uint32_t node = 0;
         for (std::size_t n = 1; i + n <= stop_; ++n) {
@@ -435,8 +461,15 @@ private:
 
     // A unit conversion at i: unit characters, "å", unit characters, where
     // the "å" does not begin a ▶ token (▶Dec) and no spelling reaches over it.
-    bool conversionAt(std::size_t i, std::size_t spellingEnd, Ti86Token& token,
-                      std::size_t& end) const {
+    bool conversionAt(std::size_t i, std::size_t spellingEnd, Ti86Token& token, std::size_t& end) {
+        // Most lines hold no "å" at all; without one ahead there is nothing to scan.
+        if (!arrowSearched_ || nextArrow_ < i) {
+            arrowSearched_ = true;
+            const std::size_t found = text_.substr(0, stop_).find(kArrowText, i);
+            nextArrow_ = found == std::string_view::npos ? stop_ : found;
+        }
+        if (nextArrow_ >= stop_)
+            return false;
         std::size_t arrow = i;
         while (arrow < stop_ && !endsUnit(text_[arrow]))
             ++arrow;
@@ -468,6 +501,7 @@ private:
         line_ = lineNumber;
         lineStart_ = start;
         stop_ = stop;
+        arrowSearched_ = false;
         std::size_t i = start;
         if (at(i) == ':')
             ++i; // the line's mark
@@ -478,7 +512,7 @@ private:
                 continue;
             }
             const std::size_t col = column(i);
-            Ti86Token token;
+            Ti86Token& token = out_.tokens.emplace_back();
             if (c == '"') {
                 token.code = 0x2D;
                 ++i;
@@ -489,13 +523,13 @@ private:
                 else
                     fail(col, "string not closed; closed at the end of the line",
                          Diagnostic::Severity::Warning);
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             if ((c >= '0' && c <= '9') || c == '.') {
                 token.code = 0x44;
                 token.data = readNumber(i);
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             std::uint8_t raw = 0;
@@ -503,7 +537,7 @@ private:
                 token.known = false;
                 token.code = raw;
                 token.data.assign(1, static_cast<char>(raw));
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             std::size_t length = 0;
@@ -511,11 +545,14 @@ private:
             std::size_t end = 0;
             if (conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
                 i = end;
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             if (spelled != nullptr) {
-                token = *spelled;
+                // The fresh token holds the rest of *spelled already.
+                token.code = spelled->code;
+                if (!spelled->data.empty())
+                    token.data = spelled->data;
                 i += length;
                 const Ti86Inline kind = inlineOf(token);
                 if (kind == Ti86Inline::Label || kind == Ti86Inline::Goto) {
@@ -524,7 +561,7 @@ private:
                     while (i < stop_ && text_[i] != ' ' && text_[i] != ':')
                         token.data.push_back(static_cast<char>(fontAt(i)));
                 }
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             if (isTi86NameText(static_cast<std::uint8_t>(c))) {
@@ -533,16 +570,18 @@ private:
                     name.push_back(static_cast<char>(fontAt(i)));
                 if (name.size() > 8) {
                     fail(col, "name longer than 8 characters: " + ti86NameToUtf8(name));
+                    out_.tokens.pop_back();
                     continue;
                 }
                 token.code = static_cast<std::uint16_t>(0x32 + name.size());
                 token.data = std::move(name);
-                push(std::move(token), col);
+                place(token, col);
                 continue;
             }
             char shown[8];
             std::snprintf(shown, sizeof shown, "%02X", static_cast<std::uint8_t>(c));
             fail(col, std::string("no TI-86 token for the byte ") + shown);
+            out_.tokens.pop_back();
             ++i;
         }
     }
@@ -573,12 +612,15 @@ private:
         return number;
     }
 
+    const Spellings& spellings_ = spellings();
     std::string_view text_;
     Ti86Tokenized out_;
     std::size_t line_ = 0;
     std::size_t lineStart_ = 0;
     std::size_t stop_ = 0;
     std::size_t previousLineEnd_ = 0;
+    std::size_t nextArrow_ = 0;  // the first "å" at or after the last search, or stop_
+    bool arrowSearched_ = false; // on this line
     std::uint64_t bytes_ = 0;
 };
 

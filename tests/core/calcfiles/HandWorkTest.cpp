@@ -450,6 +450,18 @@ TEST(HandWorkMerge, OnePerPlaceInOrder) {
     EXPECT_EQ(got, (Lines{at(1, 1, "d"), at(1, 5, "a"), at(2, 9, "c"), at(3, 2, "b")}));
 }
 
+TEST(HandWorkMerge, EqualPlacesKeepTheFirstListsFindingWhateverTheOrder) {
+    // The first list out of order too; findings without a line stay, the
+    // first list's ahead.
+    const Diagnostics first{finding(2, 1, "x"), finding(1, 3, "a"), finding(1, 3, "b"),
+                            finding(0, 0, "n1")};
+    const Diagnostics second{finding(0, 0, "n2"), finding(1, 3, "c"), finding(2, 1, "y")};
+    Lines got;
+    for (const Diagnostic& d : mergeFindings(first, second))
+        got.push_back(formatFinding("P", {}, d));
+    EXPECT_EQ(got, (Lines{"P: warning: n1", "P: warning: n2", at(1, 3, "a"), at(2, 1, "x")}));
+}
+
 TEST(HandWorkMerge, IntoAReportCountsWhatIsNew) {
     HandWorkReport r = findHandWork(":Lbl START\n");
     mergeFindings(r, {finding(1, 2, "same place"), finding(1, 6, "new")});
@@ -523,6 +535,23 @@ TEST(HandWorkPlaces, FindingsOfTheConvertedTextMergeWithTheReport) {
                              "write ExpReg"),
                           at(2, 5, "unclosed"), at(9, 3, "far")}));
     EXPECT_EQ(r.counts.other, 2u);
+}
+
+TEST(HandWorkPlaces, SeveralFindingsOnALineAndLinesInAnyOrder) {
+    // Line 1 as in the tests above (":DispG:ExpR" became ":Disp:expr("),
+    // line 2 ":sin A" became ":sin( A"; line 1 is asked for again after
+    // line 2.
+    const std::string ti86 = ":DispG:ExpR\r\n:sin A\r\n";
+    const std::string converted = ":Disp:expr(\r\n:sin( A\r\n";
+    const Diagnostics placed =
+        placeInTi86Text({finding(1, 2, "D"), finding(1, 6, ":"), finding(1, 7, "e"),
+                         finding(2, 5, "("), finding(2, 7, "A"), finding(1, 11, "(")},
+                        ti86, converted);
+    std::vector<std::pair<std::size_t, std::size_t>> got;
+    for (const Diagnostic& d : placed)
+        got.emplace_back(d.line, d.column);
+    EXPECT_EQ(got, (std::vector<std::pair<std::size_t, std::size_t>>{
+                       {1, 2}, {1, 7}, {1, 8}, {2, 5}, {2, 6}, {1, 11}}));
 }
 
 TEST(HandWorkFormat, FileProgramAndSeverity) {

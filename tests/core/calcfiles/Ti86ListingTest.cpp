@@ -243,6 +243,29 @@ TEST(Ti86Tokenizer, GivesEachTokenItsLineAndColumn) {
     EXPECT_EQ(t.tokens[3].data, "TOP");
 }
 
+// Unit conversions after other tokens of their line, two on one line, a
+// ▶ token after a name, and a line without any "å".
+TEST(Ti86Tokenizer, FindsUnitConversionsAnywhereInALine) {
+    const Ti86Tokenized t = tokenizeTi86Text(":Disp A,ft\xE5m,in\xE5"
+                                             "cm\r\n:B\xE5"
+                                             "Dec\r\n:ClLCD\r\n");
+    EXPECT_TRUE(t.diagnostics.empty());
+    const std::vector<Ti86Token> expected = {code(0xE9), name("A"),
+                                             code(0x2F), with(0x3E, "ft", "m"),
+                                             code(0x2F), with(0x3E, "in", "cm"),
+                                             code(0x6F), name("B"),
+                                             code(0x09), code(0x6F),
+                                             code(0xEC)};
+    ASSERT_EQ(t.tokens.size(), expected.size());
+    const std::vector<std::pair<std::size_t, std::size_t>> where = {
+        {1, 2}, {1, 7}, {1, 8}, {1, 9}, {1, 13}, {1, 14}, {1, 19}, {2, 2}, {2, 3}, {2, 7}, {3, 2}};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_TRUE(t.tokens[i] == expected[i]) << i;
+        EXPECT_EQ(t.tokens[i].line, where[i].first) << i;
+        EXPECT_EQ(t.tokens[i].column, where[i].second) << i;
+    }
+}
+
 TEST(Ti86Tokenizer, AcceptsWhatPeopleTypeAndPointsAtWhatItCannotRead) {
     // LF line ends, no ":" marks and extra spaces read as the listing would.
     EXPECT_EQ(hex(bytesOf("Disp  A\nClDrw")), hex(bytesOf(":Disp A\r\n:ClDrw\r\n")));
