@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: whatever the input, both scans end, keep the caret and the
 // selection inside the text, and agree byte for byte.
+#include "FuzzRequire.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/RowScan.h"
 #include "document/TextBuffer.h"
@@ -11,13 +12,6 @@
 #include <string>
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "%s\n", what);
-        std::abort();
-    }
-}
 
 // A buffer whose caret and selection are checked after every change.
 struct CheckedBox final : kalvo::TextBox {

@@ -2,6 +2,7 @@
 // Fuzz target: any bytes as a .8xp file. Reading never fails hard, every
 // token lies inside the file, and what was read lists, tokenizes, writes
 // and reads back as the same tokens.
+#include "FuzzRequire.h"
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti83pText.h"
 
@@ -12,13 +13,6 @@
 #include <vector>
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "%s\n", what);
-        std::abort();
-    }
-}
 
 std::vector<std::uint16_t> codesOf(const std::vector<kalvo::calc::Ti83pToken>& tokens) {
     std::vector<std::uint16_t> codes;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes as ti83p text. Tokenizing never fails hard, gives
 // every token its place, and the listing of the tokens reads back as them.
+#include "FuzzRequire.h"
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti83pText.h"
 
@@ -11,13 +12,6 @@
 #include <vector>
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "%s\n", what);
-        std::abort();
-    }
-}
 
 std::vector<std::uint16_t> codesOf(const std::vector<kalvo::calc::Ti83pToken>& tokens) {
     std::vector<std::uint16_t> codes;

@@ -5,6 +5,7 @@
 // decode without a fault encode back to themselves. The hand-work report on
 // those texts and tokens places every finding inside the text, in order, and
 // a column of the converted text lands inside its TI-86 line.
+#include "FuzzRequire.h"
 #include "calcfiles/HandWork.h"
 #include "calcfiles/Ti86File.h"
 #include "calcfiles/Ti86Listing.h"
@@ -19,13 +20,6 @@
 #include <string_view>
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "%s\n", what);
-        std::abort();
-    }
-}
 
 // Every line begins with ":" and ends with CR LF.
 bool hasLineForm(std::string_view text) {

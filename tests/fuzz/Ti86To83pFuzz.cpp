@@ -3,6 +3,7 @@
 // (and whatever program text they tokenize to), the translation is tokens
 // the TI-83 Plus knows, which a .8xp file holds and reads back as they are,
 // unless there are more of them than a program may have.
+#include "FuzzRequire.h"
 #include "calcfiles/Ti83pFile.h"
 #include "calcfiles/Ti86Listing.h"
 #include "calcfiles/Ti86To83p.h"
@@ -15,13 +16,6 @@
 #include <string_view>
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "%s\n", what);
-        std::abort();
-    }
-}
 
 void check(const std::vector<kalvo::calc::Ti86Token>& tokens) {
     using namespace kalvo::calc;
