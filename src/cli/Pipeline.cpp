@@ -42,6 +42,22 @@ bool readingFailed(Outcome& outcome, std::string_view where, const calc::Diagnos
     return true;
 }
 
+// A TI-86 file as read, or nothing when it is too large for one or holds no
+// readable entry; the faults are in `outcome` either way.
+std::optional<calc::Ti86File> readTi86Input(Outcome& outcome, std::string_view input,
+                                            std::string_view where, std::string_view label) {
+    if (input.size() > calc::kTi86MaxFileBytes) {
+        outcome =
+            failed(std::move(outcome), std::string(label) + ": larger than any TI-86 file (over " +
+                                           std::to_string(calc::kTi86MaxFileBytes) + " bytes)");
+        return std::nullopt;
+    }
+    calc::Ti86File file = calc::readTi86File(input);
+    if (readingFailed(outcome, where, file.diagnostics))
+        return std::nullopt;
+    return file;
+}
+
 bool isHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
@@ -182,12 +198,10 @@ Outcome translateFromTi86File(Outcome outcome, const calc::Ti86File& file,
 
 Outcome fromTi86File(std::string_view input, const Job& job) {
     Outcome outcome;
-    if (input.size() > calc::kTi86MaxFileBytes)
-        return failed(std::move(outcome), job.label + ": larger than any TI-86 file (over " +
-                                              std::to_string(calc::kTi86MaxFileBytes) + " bytes)");
-    const calc::Ti86File file = calc::readTi86File(input);
-    if (readingFailed(outcome, job.where, file.diagnostics))
+    const std::optional<calc::Ti86File> read = readTi86Input(outcome, input, job.where, job.label);
+    if (!read)
         return outcome;
+    const calc::Ti86File& file = *read;
     const PickedProgram picked = pickTi86Program(file, job.program, job.label);
     if (!picked.entry)
         return failed(std::move(outcome), picked.failure.message, picked.failure.status);
@@ -300,13 +314,11 @@ Outcome runJob(std::string input, const Job& job) {
 
 Outcome translateAll(std::string input, const Job& job) {
     Outcome outcome;
-    if (input.size() > calc::kTi86MaxFileBytes)
-        return failed(std::move(outcome), job.label + ": larger than any TI-86 file (over " +
-                                              std::to_string(calc::kTi86MaxFileBytes) + " bytes)");
-    const calc::Ti86File file = calc::readTi86File(input);
+    const std::optional<calc::Ti86File> read = readTi86Input(outcome, input, job.where, job.label);
     std::string().swap(input);
-    if (readingFailed(outcome, job.where, file.diagnostics))
+    if (!read)
         return outcome;
+    const calc::Ti86File& file = *read;
     std::vector<calc::Ti86SourceProgram> group;
     std::vector<std::string> wheres;
     for (const calc::Ti86Entry* program : calc::ti86Programs(file)) {
@@ -351,13 +363,8 @@ Outcome listPrograms(std::string_view input, Format from, std::string_view where
                      std::string_view label) {
     Outcome outcome;
     if (from == Format::Ti86File) {
-        if (input.size() > calc::kTi86MaxFileBytes)
-            return failed(std::move(outcome),
-                          std::string(label) + ": larger than any TI-86 file (over " +
-                              std::to_string(calc::kTi86MaxFileBytes) + " bytes)");
-        const calc::Ti86File file = calc::readTi86File(input);
-        if (!readingFailed(outcome, where, file.diagnostics))
-            outcome.output = ti86ProgramList(file);
+        if (const std::optional<calc::Ti86File> file = readTi86Input(outcome, input, where, label))
+            outcome.output = ti86ProgramList(*file);
     } else {
         const calc::Ti83pFile file = calc::readTi83pFile(input);
         if (!readingFailed(outcome, where, file.diagnostics))
