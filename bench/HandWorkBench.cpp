@@ -6,8 +6,8 @@
 // The report from a listing's tokens, as for a calculator file, is measured
 // too.
 
-#include "calcfiles/HandWork.h"
-#include "calcfiles/Ti86Listing.h"
+#include "calcfiles/report/HandWork.h"
+#include "calcfiles/ti86/Ti86Listing.h"
 #include "conversion/ConversionRun.h"
 
 #include <benchmark/benchmark.h>

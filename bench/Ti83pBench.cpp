@@ -4,8 +4,8 @@
 // development machine: the batch of 1,000 under 1 s. Reading the files back
 // and listing them is measured beside it.
 
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti83pText.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti83p/Ti83pText.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,9 +4,9 @@
 // 0.5 s. Also one program of 64 KiB (near the largest a file can hold), and
 // tokenizing that listing back.
 
-#include "calcfiles/Ti86File.h"
-#include "calcfiles/Ti86Listing.h"
-#include "calcfiles/Ti86Tokens.h"
+#include "calcfiles/ti86/Ti86File.h"
+#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokens.h"
 
 #include "Ti86FileBytes.h"
 

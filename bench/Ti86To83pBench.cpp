@@ -4,10 +4,10 @@
 // bytes. Goal on the 2-core development machine: the batch of 1,000 under
 // 1 s. The same programs as one group (shared names) are measured beside it.
 
-#include "../tests/core/calcfiles/Ti86ProgramGenerator.h"
+#include "../tests/core/calcfiles/ti86/Ti86ProgramGenerator.h"
 
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti86To83p.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/translate/Ti86To83p.h"
 
 #include <benchmark/benchmark.h>
 

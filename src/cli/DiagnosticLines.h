@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "calcfiles/Diagnostic.h"
+#include "calcfiles/diagnostics/Diagnostic.h"
 
 #include <string>
 #include <string_view>

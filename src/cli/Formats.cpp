@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats.h"
 
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti86File.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti86/Ti86File.h"
 
 #include <algorithm>
 #include <array>

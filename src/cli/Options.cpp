@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Options.h"
 
-#include "calcfiles/Diagnostic.h"
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti86Font.h"
+#include "calcfiles/diagnostics/Diagnostic.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti86/Ti86Font.h"
 
 namespace kalvo::cli {
 

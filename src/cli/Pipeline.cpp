@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Pipeline.h"
 
-#include "calcfiles/HandWork.h"
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti83pText.h"
-#include "calcfiles/Ti86File.h"
-#include "calcfiles/Ti86Font.h"
-#include "calcfiles/Ti86Listing.h"
-#include "calcfiles/Ti86To83p.h"
+#include "calcfiles/report/HandWork.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti83p/Ti83pText.h"
+#include "calcfiles/ti86/Ti86File.h"
+#include "calcfiles/ti86/Ti86Font.h"
+#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/translate/Ti86To83p.h"
 #include "conversion/ConversionRun.h"
 #include "document/TextBox.h"
 

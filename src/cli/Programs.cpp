@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Programs.h"
 
-#include "calcfiles/Ti86Font.h"
+#include "calcfiles/ti86/Ti86Font.h"
 
 #include <charconv>
 

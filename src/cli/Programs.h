@@ -3,8 +3,8 @@
 
 #include "DiagnosticLines.h"
 
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti86File.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti86/Ti86File.h"
 
 #include <optional>
 #include <string>

@@ -8,8 +8,8 @@
 #include "../CalcFileBytes.h"
 #include "CommandFixture.h"
 
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti83pText.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti83p/Ti83pText.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 #include "../CalcFileBytes.h"
 #include "CommandFixture.h"
 
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti83pText.h"
-#include "calcfiles/Ti86Font.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti83p/Ti83pText.h"
+#include "calcfiles/ti86/Ti86Font.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // token lies inside the file, and what was read lists, tokenizes, writes
 // and reads back as the same tokens.
 #include "FuzzRequire.h"
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti83pText.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti83p/Ti83pText.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,8 +2,8 @@
 // Fuzz target: any bytes as ti83p text. Tokenizing never fails hard, gives
 // every token its place, and the listing of the tokens reads back as them.
 #include "FuzzRequire.h"
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti83pText.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti83p/Ti83pText.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -6,10 +6,10 @@
 // those texts and tokens places every finding inside the text, in order, and
 // a column of the converted text lands inside its TI-86 line.
 #include "FuzzRequire.h"
-#include "calcfiles/HandWork.h"
-#include "calcfiles/Ti86File.h"
-#include "calcfiles/Ti86Listing.h"
-#include "calcfiles/Ti86Tokens.h"
+#include "calcfiles/report/HandWork.h"
+#include "calcfiles/ti86/Ti86File.h"
+#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokens.h"
 #include "conversion/ConversionRun.h"
 
 #include <algorithm>

@@ -4,10 +4,10 @@
 // the TI-83 Plus knows, which a .8xp file holds and reads back as they are,
 // unless there are more of them than a program may have.
 #include "FuzzRequire.h"
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti86Listing.h"
-#include "calcfiles/Ti86To83p.h"
-#include "calcfiles/Ti86Tokens.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokens.h"
+#include "calcfiles/translate/Ti86To83p.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -3,8 +3,8 @@
 // libtifiles, the library behind the TiLP link program. Linked into this
 // test only.
 #include "../CalcFileBytes.h"
-#include "calcfiles/Ti83pFile.h"
-#include "calcfiles/Ti83pText.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti83p/Ti83pText.h"
 
 #include "../core/TempFolderTest.h"
 

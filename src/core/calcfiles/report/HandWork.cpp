@@ -1,0 +1,877 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "calcfiles/report/HandWork.h"
+
+#include "calcfiles/ti86/Ti86Font.h"
+#include "calcfiles/ti86/Ti86Listing.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <utility>
+
+namespace kalvo::calc {
+
+namespace {
+
+// Codes of the tokens the findings look at.
+constexpr std::uint16_t kArrow = 0x0B; // →
+constexpr std::uint16_t kOpen = 0x10;
+constexpr std::uint16_t kClose = 0x11;
+constexpr std::uint16_t kComma = 0x2F;
+constexpr std::uint16_t kString = 0x2D;
+constexpr std::uint16_t kBuiltin = 0x32; // x, y, t, θ...
+constexpr std::uint16_t kFunctionName = 0x3B;
+constexpr std::uint16_t kEquals = 0x3F;
+constexpr std::uint16_t kGetKey = 0x43;
+constexpr std::uint16_t kNumber = 0x44;
+constexpr std::uint16_t kMenu = 0x4C;
+constexpr std::uint16_t kColon = 0x6E;
+constexpr std::uint16_t kNewline = 0x6F;
+constexpr std::uint16_t kLbl = 0xE0;
+constexpr std::uint16_t kGoto = 0xE1;
+constexpr std::uint16_t kOutput = 0xEB;
+constexpr std::uint16_t kText = 0x8E13;
+constexpr std::uint16_t kDelVar = 0x8E17;
+
+bool isName(const Ti86Token& t) {
+    return t.known && t.code >= 0x33 && t.code <= 0x3A;
+}
+
+bool is(const Ti86Token& t, std::uint16_t code) {
+    return t.known && t.code == code;
+}
+
+bool endsStatement(const Ti86Token& t) {
+    return is(t, kColon) || is(t, kNewline);
+}
+
+// Where the rows can only see a token together with what follows it
+// ("nDer(", "DelVar("): the next token's text starts right after its own.
+bool followedByOpen(const std::vector<Ti86Token>& tokens, std::size_t i) {
+    if (i + 1 >= tokens.size() || !is(tokens[i + 1], kOpen))
+        return false;
+    const Ti86TokenInfo* info = ti86TokenInfo(tokens[i].code);
+    return info != nullptr && tokens[i + 1].line == tokens[i].line &&
+           tokens[i + 1].column == tokens[i].column + info->text.size();
+}
+
+// What the 81 rows write for a TI-86 token (read from TokenTable.cpp, in
+// the order the rows run), when that is no TI-83 Plus command or another
+// one. `open`: only when "(" follows at once, as the row's find text holds it.
+struct RowWrite {
+    std::uint16_t code;
+    bool open;
+    const char* message;
+};
+
+constexpr RowWrite kRowWrites[] = {
+    {0x2C, true, "nDer( becomes \"nDeriy(\", which the TI-83 Plus does not have: write nDeriv("},
+    {0x8E2A, true,
+     "PxTest( becomes \"pxl-Text(\", which the TI-83 Plus does not have: write pxl-Test("},
+    {0xB8, false,
+     "ident becomes \"identify(\", which the TI-83 Plus does not have: write identity("},
+    {0xEA, false,
+     "DispG becomes \"Disp\", a TI-83 Plus command only with its space: write DispGraph"},
+    {0x8E15, false,
+     "DispT becomes \"Disp\", a TI-83 Plus command only with its space: write DispTable"},
+    {0xF5, false,
+     "ExpR becomes \"expr(\", which evaluates a string on the TI-83 Plus: write ExpReg"},
+    {0x27, true,
+     "arc( becomes \"Archive\", which archives a variable on the TI-83 Plus: arc length has no "
+     "counterpart"},
+    {0x17, true,
+     "dot( becomes \"Dot\", a graph style on the TI-83 Plus: the dot product has no counterpart"},
+    {0xC9, false, "real becomes \"Real\", a mode on the TI-83 Plus: write real("},
+    {0x72, false, "SeqG becomes \"Seq\", a mode on the TI-83 Plus: write Sequential"},
+    // Row 19 (Dec) also runs before row 73 (ZDecm) can match.
+    {0x69, false,
+     "Dec becomes \"åDec\", which the TI-83 Plus does not have: number bases have no "
+     "counterpart"},
+    {0x8C, false, "ZDecm becomes \"ZåDecm\", which the TI-83 Plus does not have: write ZDecimal"},
+    // Rows for short names reach into longer ones first: ln (33) into
+    // lngth, cos, sin and tan (14, 57, 67) into the inverse and hyperbolic
+    // forms, whose own rows then find nothing; int (31) into inter, dim
+    // (22) into dimL.
+    {0xC7, false, "lngth becomes \"ln(gth\", which the TI-83 Plus reads as ln(: write length("},
+    {0xAB, false, "sin⁻¹ becomes \"sin(ñ\", which the TI-83 Plus reads as sin(: write sin⁻¹("},
+    {0xAD, false, "cos⁻¹ becomes \"cos(ñ\", which the TI-83 Plus reads as cos(: write cos⁻¹("},
+    {0xAF, false, "tan⁻¹ becomes \"tan(ñ\", which the TI-83 Plus reads as tan(: write tan⁻¹("},
+    {0xB0, false, "sinh becomes \"sin(h\", which the TI-83 Plus reads as sin(: write sinh("},
+    {0xB1, false, "sinh⁻¹ becomes \"sin(hñ\", which the TI-83 Plus reads as sin(: write sinh⁻¹("},
+    {0xB2, false, "cosh becomes \"cos(h\", which the TI-83 Plus reads as cos(: write cosh("},
+    {0xB3, false, "cosh⁻¹ becomes \"cos(hñ\", which the TI-83 Plus reads as cos(: write cosh⁻¹("},
+    {0xB4, false, "tanh becomes \"tan(h\", which the TI-83 Plus reads as tan(: write tanh("},
+    {0xB5, false, "tanh⁻¹ becomes \"tan(hñ\", which the TI-83 Plus reads as tan(: write tanh⁻¹("},
+    {0xC0, false, "dimL becomes \"dim(L\": delete the L after dim("},
+    {0x21, false,
+     "inter becomes \"int(er\", which the TI-83 Plus reads as int(: interpolation has no "
+     "counterpart"},
+};
+
+// TI-86 commands the TI-83 Plus has nothing for: vectors, number bases,
+// differential equations, physical constants and the rest.
+constexpr std::uint16_t kNoCounterpart[] = {
+    0x16,   0xB9,   0xBA, 0xBC, 0xBB,   0xC5,   0xC6,   0x03,   0x04,   0x5D,   0x5E,
+    0x5F,   0x20,   0xD4, 0x22, 0x25,   0x2A,   0x2B,   0x27,   0xD1,   0xD2,   0xD3,
+    0xFE,   0xD5,   0xD6, 0x66, 0x67,   0x68,   0x06,   0x07,   0x08,   0x09,   0xCD,
+    0xCE,   0xCF,   0xD0, 0x65, 0x8E1B, 0x8E1C, 0x8E1D, 0x8E22, 0x8E23, 0x3D20, 0x3D3A,
+    0x3D38, 0x3D39, 0x6C, 0x6D, 0x8E09, 0x8E0A, 0x8E0B, 0xF8,   0x8E19, 0x17,
+};
+
+bool isPhysicalConstant(std::uint16_t code) {
+    return code >= 0x3D23 && code <= 0x3D32;
+}
+
+// Pixel and home-screen commands: (row, column) as their first two
+// arguments, and the TI-83 Plus screen they address.
+struct ScreenCommand {
+    std::uint16_t code;
+    bool home;
+};
+constexpr ScreenCommand kScreenCommands[] = {
+    {kOutput, true}, {kText, false},  {0x8E00, false},
+    {0x8E01, false}, {0x8E02, false}, {0x8E2A, false}, // PxOn PxOff PxChg PxTest
+};
+
+// What look() does with a code, in one table rather than a search of the
+// lists above for every token.
+struct Rule {
+    std::uint8_t rowWrite = 0; // kRowWrites index + 1
+    bool noCounterpart = false;
+    std::uint8_t screen = 0; // 1 home screen, 2 graph screen
+};
+
+class Rules {
+public:
+    Rules() {
+        for (std::size_t k = 0; k < std::size(kRowWrites); ++k)
+            slot(kRowWrites[k].code).rowWrite = static_cast<std::uint8_t>(k + 1);
+        for (const std::uint16_t code : kNoCounterpart)
+            slot(code).noCounterpart = true;
+        for (std::uint16_t code = 0x3D23; code <= 0x3D32; ++code)
+            slot(code).noCounterpart = true;
+        for (const ScreenCommand& command : kScreenCommands)
+            slot(command.code).screen = command.home ? 1 : 2;
+    }
+
+    const Rule& of(std::uint16_t code) const {
+        const int page = code >> 8 == 0 ? 0 : code >> 8 == 0x3D ? 1 : code >> 8 == 0x8E ? 2 : 3;
+        return page == 3 ? none_ : pages_[static_cast<std::size_t>(page)][code & 0xFF];
+    }
+
+private:
+    Rule& slot(std::uint16_t code) {
+        return pages_[code >> 8 == 0 ? 0 : code >> 8 == 0x3D ? 1 : 2][code & 0xFF];
+    }
+    std::array<std::array<Rule, 256>, 3> pages_{};
+    Rule none_{};
+};
+
+const Rules& rules() {
+    static const Rules r;
+    return r;
+}
+
+bool isComparison(const Ti86Token& t) {
+    return t.known && t.code >= 0x50 && t.code <= 0x55; // == < > ≤ ≥ ≠
+}
+
+// A literal whole number written in digits only (no base, point or
+// exponent), or -1.
+long literalValue(const Ti86Token& t) {
+    if (!is(t, kNumber) || t.data.empty() || t.data.size() > 6)
+        return -1;
+    long value = 0;
+    for (const char c : t.data) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+bool isLabelCharacter(std::uint8_t font) {
+    return (font >= 'A' && font <= 'Z') || (font >= '0' && font <= '9') || font == 0xC1; // θ
+}
+
+bool isTi83PlusReal(const std::string& font) {
+    return font.size() == 1 &&
+           ((font[0] >= 'A' && font[0] <= 'Z') || static_cast<std::uint8_t>(font[0]) == 0xC1);
+}
+
+// Lists L1-L6, strings Str0-Str9, pictures Pic0-Pic9 and graph databases
+// GDB0-GDB9: names the TI-83 Plus reads as its own variables of that kind.
+bool isTi83PlusBuiltIn(const std::string& font) {
+    if (font.size() < 2 || font.back() < '0' || font.back() > '9')
+        return false;
+    const std::string_view stem(font.data(), font.size() - 1);
+    return (stem == "L" && font.back() >= '1' && font.back() <= '6') || stem == "Str" ||
+           stem == "Pic" || stem == "GDB";
+}
+
+// M·O·N·E·Y: how the TI-83 Plus reads a name, one variable per character.
+std::string spelledApart(const std::string& font) {
+    std::string out;
+    for (std::size_t k = 0; k < font.size(); ++k) {
+        if (k > 0)
+            out += "·";
+        out += ti86NameToUtf8(font.substr(k, 1));
+    }
+    return out;
+}
+
+// The program text as UTF-8 glyphs (text byte -> font byte -> glyph).
+std::string textToUtf8(std::string_view text) {
+    std::string font;
+    font.reserve(text.size());
+    for (const char c : text)
+        font.push_back(static_cast<char>(ti86TextToFont(static_cast<std::uint8_t>(c))));
+    return ti86NameToUtf8(font);
+}
+
+// The TI-83 Plus function a TI-86 equation name stands for: y1-y9 and y10
+// as Y1-Y9 and Y0, xt1-xt6 / yt1-yt6 as X1T / Y1T, r1-r6 as r1; empty when
+// it has none.
+std::string ti83PlusFunction(const std::string& font) {
+    const auto numberAfter = [&font](std::size_t prefix) {
+        if (font.size() <= prefix || font.size() > prefix + 2)
+            return 0;
+        int n = 0;
+        for (std::size_t k = prefix; k < font.size(); ++k) {
+            if (font[k] < '0' || font[k] > '9')
+                return 0;
+            n = n * 10 + (font[k] - '0');
+        }
+        return n;
+    };
+    if (font.starts_with("xt") || font.starts_with("yt")) {
+        const int n = numberAfter(2);
+        return n >= 1 && n <= 6
+                   ? std::string(1, font[0] == 'x' ? 'X' : 'Y') + std::to_string(n) + "T"
+                   : "";
+    }
+    if (font.starts_with("r")) {
+        const int n = numberAfter(1);
+        return n >= 1 && n <= 6 ? "r" + std::to_string(n) : "";
+    }
+    if (font.starts_with("y")) {
+        const int n = numberAfter(1);
+        return n >= 1 && n <= 9 ? "Y" + std::to_string(n) : n == 10 ? "Y0" : "";
+    }
+    return "";
+}
+
+class Finder {
+public:
+    Finder(std::string_view text, const std::vector<Ti86Token>& tokens)
+        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false) {}
+
+    HandWorkReport run() {
+        findKeyVariables();
+        for (std::size_t i = 0; i < tokens_.size(); ++i)
+            look(i);
+        report_.counts.labels = badLabels_.size();
+        report_.counts.names = badNames_.size();
+        // Most come in order already; a menu's labels and a coordinate come
+        // before what precedes them.
+        if (!std::is_sorted(report_.findings.begin(), report_.findings.end(), before))
+            std::stable_sort(report_.findings.begin(), report_.findings.end(), before);
+        return std::move(report_);
+    }
+
+    static bool before(const Diagnostic& a, const Diagnostic& b) {
+        return std::pair(a.line, a.column) < std::pair(b.line, b.column);
+    }
+
+private:
+    using Argument = std::pair<std::size_t, std::size_t>; // token indexes [first, last)
+
+    void add(const Ti86Token& at, std::string message, std::size_t& count) {
+        Diagnostic d;
+        d.line = at.line;
+        d.column = at.column;
+        d.message = std::move(message);
+        report_.findings.push_back(std::move(d));
+        ++count;
+    }
+
+    // Names that getKy is stored to (getKy→K), whatever comes first.
+    void findKeyVariables() {
+        for (std::size_t i = 0; i + 2 < tokens_.size(); ++i)
+            if (is(tokens_[i], kGetKey) && is(tokens_[i + 1], kArrow) && isName(tokens_[i + 2]))
+                keyVariables_.insert(tokens_[i + 2].data);
+    }
+
+    bool statementStart(std::size_t i) const { return i == 0 || endsStatement(tokens_[i - 1]); }
+    bool statementEnd(std::size_t i) const {
+        return i + 1 >= tokens_.size() || endsStatement(tokens_[i + 1]);
+    }
+
+    void look(std::size_t i) {
+        const Ti86Token& t = tokens_[i];
+        if (!t.known || isLabel_[i])
+            return;
+        switch (t.code) {
+        case kLbl:
+        case kGoto:
+            label(t, t.data);
+            return;
+        case kMenu:
+            menu(i);
+            return;
+        case kDelVar:
+            if (followedByOpen(tokens_, i))
+                add(t, "DelVar( becomes \"DelVar \" and leaves the \")\" after the name: delete it",
+                    report_.counts.delVars);
+            return;
+        case kFunctionName:
+            if (statementStart(i) && i + 1 < tokens_.size() && is(tokens_[i + 1], kEquals))
+                equation(i);
+            return;
+        case kBuiltin:
+            if (t.data == "x" || t.data == "y" || t.data == "t") {
+                std::string& message = badNames_[t.data];
+                if (message.empty())
+                    message = t.data + " is the TI-86's lowercase " + t.data +
+                              ": the TI-83 Plus writes " + static_cast<char>(t.data[0] - 'a' + 'A');
+                add(t, message, countedBySet_);
+            }
+            return;
+        default:
+            break;
+        }
+        if (isComparison(t)) {
+            keyComparison(i);
+            return;
+        }
+        if (isName(t)) {
+            name(i);
+            return;
+        }
+        const Rule& rule = rules().of(t.code);
+        bool rowWrite = false;
+        if (rule.rowWrite != 0) {
+            const RowWrite& row = kRowWrites[rule.rowWrite - 1];
+            if (!row.open || followedByOpen(tokens_, i)) {
+                add(t, row.message, report_.counts.rowWrites);
+                rowWrite = true;
+            }
+        }
+        if (!rowWrite && rule.noCounterpart) {
+            const std::string shown(ti86TokenInfo(t.code)->glyphs);
+            add(t,
+                isPhysicalConstant(t.code) ? "the physical constant " + shown +
+                                                 " has no TI-83 Plus counterpart: write its value"
+                                           : shown + " has no TI-83 Plus counterpart",
+                report_.counts.noCounterpart);
+        }
+        if (rule.screen != 0)
+            screen(i, rule.screen == 1);
+    }
+
+    void label(const Ti86Token& at, const std::string& font) {
+        const bool tooLong = font.size() > 2;
+        const bool odd = std::any_of(font.begin(), font.end(), [](char c) {
+            return !isLabelCharacter(static_cast<std::uint8_t>(c));
+        });
+        if (!tooLong && !odd)
+            return;
+        // A label is used again and again: its message is made once.
+        std::string& message = badLabels_[font];
+        if (message.empty()) {
+            std::string reason = tooLong ? "is longer than two characters" : "";
+            if (odd)
+                reason += std::string(tooLong ? " and " : "") +
+                          "has characters the TI-83 Plus does not take";
+            message = "label " + ti86NameToUtf8(font) + " " + reason +
+                      "; the TI-83 Plus takes one or two of A-Z, 0-9, θ: rename it at its Lbl "
+                      "and every Goto and Menu( that names it";
+        }
+        add(at, message, countedBySet_);
+    }
+
+    void name(std::size_t i) {
+        const Ti86Token& t = tokens_[i];
+        if (isTi83PlusBuiltIn(t.data))
+            return;
+        if (statementStart(i) && statementEnd(i) && !isTi83PlusReal(t.data)) {
+            const std::string shown = ti86NameToUtf8(t.data);
+            // The TI-86 calls a program by its bare name.
+            const bool programName =
+                t.data.size() <= 8 && std::all_of(t.data.begin(), t.data.end(), [](char c) {
+                    return isLabelCharacter(static_cast<std::uint8_t>(c));
+                });
+            add(t,
+                shown + " alone in a statement calls a program: the TI-83 Plus writes " +
+                    (programName ? "prgm" + shown : "prgm before a name of A-Z, 0-9, θ"),
+                report_.counts.programCalls);
+            return;
+        }
+        if (isTi83PlusReal(t.data))
+            return;
+        std::string& message = badNames_[t.data];
+        if (message.empty())
+            message = "name " + ti86NameToUtf8(t.data) +
+                      (t.data.size() > 1 ? " has more than one character: the TI-83 Plus reads "
+                                           "it as " +
+                                               spelledApart(t.data) + ";"
+                                         : " is no TI-83 Plus variable:") +
+                      " rename it to one of A-Z, θ everywhere";
+        add(t, message, countedBySet_);
+    }
+
+    // The arguments of the "(" at `open`, up to its ")" or the end of the
+    // statement.
+    std::vector<Argument> arguments(std::size_t open) const {
+        std::vector<Argument> out;
+        std::size_t first = open + 1;
+        int depth = 0;
+        std::size_t k = open + 1;
+        for (; k < tokens_.size() && !endsStatement(tokens_[k]); ++k) {
+            const Ti86Token& t = tokens_[k];
+            if (!t.known)
+                continue;
+            if (t.code == kOpen || t.code == 0x0C || t.code == 0x0E) // ( [ {
+                ++depth;
+            else if (t.code == kClose || t.code == 0x0D || t.code == 0x0F) { // ) ] }
+                if (depth == 0 && t.code == kClose)
+                    break;
+                depth = std::max(depth - 1, 0);
+            } else if (t.code == kComma && depth == 0) {
+                out.emplace_back(first, k);
+                first = k + 1;
+            }
+        }
+        if (k > first || !out.empty())
+            out.emplace_back(first, k);
+        return out;
+    }
+
+    const Ti86Token* single(const Argument& a) const {
+        return a.second == a.first + 1 ? &tokens_[a.first] : nullptr;
+    }
+
+    // A menu choice's target, as the label it names, when it is one token.
+    bool targetLabel(const Argument& a, std::string& font) const {
+        const Ti86Token* t = single(a);
+        if (t == nullptr || !t->known)
+            return false;
+        const Ti86TokenInfo* info = ti86TokenInfo(t->code);
+        if (info == nullptr)
+            return false;
+        if (info->data == Ti86Inline::FixedName || info->data == Ti86Inline::LengthName ||
+            info->data == Ti86Inline::Number) {
+            font = t->data;
+            return true;
+        }
+        if (info->data != Ti86Inline::None || info->text.empty())
+            return false;
+        // A label spelled like a built-in name ("e", "k").
+        font.clear();
+        for (const char c : info->text) {
+            if (!isTi86NameText(static_cast<std::uint8_t>(c)))
+                return false;
+            font.push_back(static_cast<char>(ti86TextToFont(static_cast<std::uint8_t>(c))));
+        }
+        return true;
+    }
+
+    void menu(std::size_t i) {
+        if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], kOpen))
+            return;
+        const std::vector<Argument> args = arguments(i + 1);
+        if (args.empty())
+            return;
+        const Ti86Token* first = single(args[0]);
+        const bool ti86Form = first != nullptr && is(*first, kNumber);
+        const bool ti83Form = first != nullptr && is(*first, kString);
+        const std::size_t step = ti86Form ? 3 : 2;
+        // TI-86: slot, text, label per choice; TI-83 Plus: a title, then
+        // text and label.
+        const std::size_t choices = ti86Form ? (args.size() + 2) / 3 : args.size() / 2;
+        // Mark the targets first: the findings about them come in text order.
+        for (std::size_t k = 2; k < args.size(); k += step) {
+            std::string font;
+            if (targetLabel(args[k], font)) {
+                isLabel_[args[k].first] = true;
+                label(tokens_[args[k].first], font);
+            }
+        }
+        const std::string tooMany =
+            "it has " + std::to_string(choices) + " choices and the TI-83 Plus shows at most 7";
+        if (ti86Form)
+            add(tokens_[i],
+                "Menu( in the TI-86 form: the TI-83 Plus writes "
+                "Menu(\"TITLE\",\"text\",label,...); "
+                "put a title first and delete the number before each choice" +
+                    (choices > 7 ? "; " + tooMany : ""),
+                report_.counts.menus);
+        else if (ti83Form && choices > 7)
+            add(tokens_[i],
+                "Menu( has " + std::to_string(choices) + " choices; the TI-83 Plus shows at most 7",
+                report_.counts.menus);
+    }
+
+    void equation(std::size_t i) {
+        const Ti86Token& t = tokens_[i];
+        std::size_t end = i + 2;
+        while (end < tokens_.size() && !endsStatement(tokens_[end]))
+            ++end;
+        // The expression's text as the user wrote it, with the TI-86's
+        // lowercase variables in capitals.
+        const std::string_view line = lineText(t.line);
+        // Where token k starts in the line; the ":" or line end after the
+        // statement (a line-end token sits just past its line's text).
+        const auto offsetOf = [&](std::size_t k) {
+            return k < tokens_.size() && tokens_[k].line == t.line
+                       ? std::min(tokens_[k].column - 1, line.size())
+                       : line.size();
+        };
+        std::string expression;
+        for (std::size_t k = i + 2; k < end; ++k) {
+            const std::size_t from = offsetOf(k), to = std::max(from, offsetOf(k + 1));
+            std::string piece(line.substr(from, to - from));
+            const Ti86Token& e = tokens_[k];
+            if (is(e, kBuiltin) && (e.data == "x" || e.data == "y" || e.data == "t") &&
+                !piece.empty())
+                piece[0] = static_cast<char>(e.data[0] - 'a' + 'A');
+            expression += piece;
+        }
+        while (!expression.empty() && expression.back() == ' ')
+            expression.pop_back();
+        const std::string shown = ti86NameToUtf8(t.data) + "=… stores an equation";
+        const std::string function = ti83PlusFunction(t.data);
+        const std::string value = "\"" + textToUtf8(expression) + "\"→";
+        add(t,
+            function.empty()
+                ? shown +
+                      " to a function the TI-83 Plus does not have: store the string to one "
+                      "of Y1-Y9, Y0 (" +
+                      value + "Y1)"
+                : shown + ": the TI-83 Plus writes " + value + function,
+            report_.counts.equations);
+    }
+
+    void screen(std::size_t i, bool home) {
+        if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], kOpen))
+            return;
+        const std::vector<Argument> args = arguments(i + 1);
+        for (std::size_t k = 0; k < 2 && k < args.size(); ++k) {
+            const Ti86Token* literal = single(args[k]);
+            if (literal == nullptr)
+                continue;
+            const long value = literalValue(*literal);
+            if (value < 0)
+                continue;
+            const bool row = k == 0;
+            const long low = home ? 1 : 0;
+            const long high = home ? (row ? 8 : 16) : (row ? 62 : 94);
+            if (value >= low && value <= high)
+                continue;
+            add(*literal,
+                std::string(home ? "" : "pixel ") + (row ? "row " : "column ") +
+                    std::to_string(value) + " is off the TI-83 Plus " + (home ? "home" : "graph") +
+                    " screen (" + (row ? "rows " : "columns ") + std::to_string(low) + "-" +
+                    std::to_string(high) + ")",
+                report_.counts.offScreen);
+        }
+    }
+
+    bool isKey(const Ti86Token& t) const {
+        return is(t, kGetKey) || (isName(t) && keyVariables_.count(t.data) != 0);
+    }
+
+    void keyComparison(std::size_t i) {
+        if (i == 0 || i + 1 >= tokens_.size())
+            return;
+        const Ti86Token& left = tokens_[i - 1];
+        const Ti86Token& right = tokens_[i + 1];
+        const Ti86Token* code = isKey(left) ? &right : isKey(right) ? &left : nullptr;
+        if (code == nullptr)
+            return;
+        // 0 is "no key" on both calculators.
+        const long value = literalValue(*code);
+        if (value <= 0)
+            return;
+        add(*code,
+            "key code " + code->data +
+                " is a TI-86 key; the TI-83 Plus numbers its keys differently: use its code for "
+                "the same key",
+            report_.counts.keyCodes);
+    }
+
+    // Line `n` (1-based) of the text, without its line end.
+    std::string_view lineText(std::size_t n) {
+        if (lineStarts_.empty()) {
+            lineStarts_.push_back(0);
+            for (std::size_t k = text_.find('\n'); k != std::string_view::npos;
+                 k = text_.find('\n', k + 1))
+                lineStarts_.push_back(k + 1);
+        }
+        if (n == 0 || n > lineStarts_.size())
+            return {};
+        const std::size_t start = lineStarts_[n - 1];
+        std::size_t stop = n < lineStarts_.size() ? lineStarts_[n] - 1 : text_.size();
+        if (stop > start && text_[stop - 1] == '\r')
+            --stop;
+        return text_.substr(start, stop - start);
+    }
+
+    std::string_view text_;
+    const std::vector<Ti86Token>& tokens_;
+    std::vector<bool> isLabel_;
+    std::vector<std::size_t> lineStarts_;
+    std::set<std::string> keyVariables_;
+    // Labels and names to change, with their message.
+    std::unordered_map<std::string, std::string> badLabels_;
+    std::unordered_map<std::string, std::string> badNames_;
+    std::size_t countedBySet_ = 0; // labels and names are counted by their maps
+    HandWorkReport report_;
+};
+
+// The lines of a text, without their CR LF or LF.
+std::vector<std::string_view> linesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        std::size_t end = text.find('\n', at);
+        const bool last = end == std::string_view::npos;
+        if (last)
+            end = text.size();
+        std::size_t stop = end;
+        if (stop > at && text[stop - 1] == '\r')
+            --stop;
+        lines.push_back(text.substr(at, stop - at));
+        if (last)
+            break;
+        at = end + 1;
+    }
+    return lines;
+}
+
+// Lines longer than this are placed by their common start and end only:
+// the alignment below takes time and room for every pair of bytes.
+constexpr std::size_t kMostAlignedPairs = std::size_t{1} << 20;
+
+std::string plural(std::size_t n, const char* one, const char* many, const char* rest) {
+    return std::to_string(n) + " " + (n == 1 ? one : many) + rest;
+}
+
+} // namespace
+
+HandWorkReport findHandWork(std::string_view ti86Text) {
+    Ti86Tokenized tokenized = tokenizeTi86Text(ti86Text);
+    HandWorkReport report = findHandWork(ti86Text, tokenized.tokens);
+    report.textDiagnostics = std::move(tokenized.diagnostics);
+    return report;
+}
+
+HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens) {
+    return Finder(ti86Text, tokens).run();
+}
+
+namespace {
+
+// Room for aligning lines, kept from one line to the next.
+struct AlignmentRoom {
+    std::vector<std::uint32_t> common;
+    std::vector<std::size_t> columns;
+};
+
+// The 1-based columns in `ti86Line` of every byte of `convertedLine`, into
+// room.columns.
+void alignColumns(std::string_view ti86Line, std::string_view convertedLine, AlignmentRoom& room) {
+    const std::size_t n = ti86Line.size(), m = convertedLine.size();
+    // Longest common subsequence of the two lines' ends, then one walk
+    // from the front: a byte of the converted line that is not matched
+    // stays with the TI-86 byte the walk is at, the start of what the rows
+    // replaced there.
+    std::vector<std::uint32_t>& common = room.common;
+    if (common.size() < (n + 1) * (m + 1))
+        common.resize((n + 1) * (m + 1));
+    const auto at = [&](std::size_t a, std::size_t b) -> std::uint32_t& {
+        return common[a * (m + 1) + b];
+    };
+    // Only the last row and column are read before they are written.
+    for (std::size_t b = 0; b <= m; ++b)
+        at(n, b) = 0;
+    for (std::size_t a = 0; a < n; ++a)
+        at(a, m) = 0;
+    for (std::size_t a = n; a-- > 0;)
+        for (std::size_t b = m; b-- > 0;)
+            at(a, b) = ti86Line[a] == convertedLine[b] ? at(a + 1, b + 1) + 1
+                                                       : std::max(at(a + 1, b), at(a, b + 1));
+    room.columns.assign(m, 0);
+    std::size_t a = 0, b = 0;
+    while (b < m) {
+        if (a < n && ti86Line[a] == convertedLine[b] && at(a, b) == at(a + 1, b + 1) + 1) {
+            room.columns[b] = a + 1;
+            ++a, ++b;
+        } else if (a >= n || at(a, b + 1) >= at(a + 1, b)) {
+            room.columns[b] = a + 1;
+            ++b;
+        } else {
+            ++a;
+        }
+    }
+}
+
+// Where the bytes of one converted line stand in its TI-86 line. The
+// alignment of the middle is made once, on the first column asked, and
+// serves every finding of the line.
+class LineAlignment {
+public:
+    LineAlignment(std::string_view ti86Line, std::string_view convertedLine, AlignmentRoom& room)
+        : ti86_(ti86Line), converted_(convertedLine), room_(room) {
+        const std::size_t n = ti86_.size(), m = converted_.size();
+        // The rows change a few spots of a line; what the two lines share
+        // at either end stays where it is, and only the part between is
+        // aligned.
+        while (prefix_ < n && prefix_ < m && ti86_[prefix_] == converted_[prefix_])
+            ++prefix_;
+        while (suffix_ < n - prefix_ && suffix_ < m - prefix_ &&
+               ti86_[n - 1 - suffix_] == converted_[m - 1 - suffix_])
+            ++suffix_;
+    }
+
+    std::size_t columnOf(std::size_t convertedColumn) {
+        if (convertedColumn == 0)
+            return 0;
+        const std::size_t j = convertedColumn - 1;
+        const std::size_t n = ti86_.size(), m = converted_.size();
+        if (j >= m)
+            return n + (j - m) + 1;
+        if (j < prefix_)
+            return j + 1;
+        const std::size_t fromEnd = m - j; // >= 1
+        if (fromEnd <= suffix_)
+            return n - fromEnd + 1;
+        const std::string_view ti86Middle = ti86_.substr(prefix_, n - prefix_ - suffix_);
+        const std::string_view convertedMiddle = converted_.substr(prefix_, m - prefix_ - suffix_);
+        if ((ti86Middle.size() + 1) * (convertedMiddle.size() + 1) > kMostAlignedPairs)
+            return prefix_ + 1;
+        if (!aligned_) {
+            alignColumns(ti86Middle, convertedMiddle, room_);
+            aligned_ = true;
+        }
+        return prefix_ + room_.columns[j - prefix_];
+    }
+
+private:
+    std::string_view ti86_, converted_;
+    AlignmentRoom& room_;
+    std::size_t prefix_ = 0, suffix_ = 0;
+    bool aligned_ = false;
+};
+
+} // namespace
+
+std::size_t ti86ColumnOf(std::string_view ti86Line, std::string_view convertedLine,
+                         std::size_t convertedColumn) {
+    AlignmentRoom room;
+    return LineAlignment(ti86Line, convertedLine, room).columnOf(convertedColumn);
+}
+
+Diagnostics placeInTi86Text(Diagnostics convertedFindings, std::string_view ti86Text,
+                            std::string_view convertedText) {
+    const std::vector<std::string_view> ti86Lines = linesOf(ti86Text);
+    const std::vector<std::string_view> convertedLines = linesOf(convertedText);
+    // A line's findings usually come together: its alignment is kept for
+    // the next finding until another line's is needed.
+    AlignmentRoom room;
+    std::optional<LineAlignment> alignment;
+    std::size_t alignedLine = 0;
+    for (Diagnostic& d : convertedFindings) {
+        if (d.line == 0 || d.line > ti86Lines.size() || d.line > convertedLines.size())
+            continue;
+        if (!alignment || alignedLine != d.line) {
+            alignment.emplace(ti86Lines[d.line - 1], convertedLines[d.line - 1], room);
+            alignedLine = d.line;
+        }
+        d.column = alignment->columnOf(d.column);
+    }
+    return convertedFindings;
+}
+
+Diagnostics mergeFindings(Diagnostics first, Diagnostics second) {
+    // Both lists nearly always come sorted; merging them keeps the first
+    // list's finding ahead of an equal one, as a stable sort of the two
+    // would, without sorting what is in order already.
+    for (Diagnostics* list : {&first, &second})
+        if (!std::is_sorted(list->begin(), list->end(), Finder::before))
+            std::stable_sort(list->begin(), list->end(), Finder::before);
+    Diagnostics merged;
+    merged.reserve(first.size() + second.size());
+    std::merge(std::make_move_iterator(first.begin()), std::make_move_iterator(first.end()),
+               std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()),
+               std::back_inserter(merged), Finder::before);
+    merged.erase(std::unique(merged.begin(), merged.end(),
+                             [](const Diagnostic& a, const Diagnostic& b) {
+                                 return a.line != 0 && a.line == b.line && a.column == b.column;
+                             }),
+                 merged.end());
+    return merged;
+}
+
+void mergeFindings(HandWorkReport& report, Diagnostics&& more) {
+    const std::size_t before = report.findings.size();
+    report.findings = mergeFindings(std::move(report.findings), std::move(more));
+    report.counts.other += report.findings.size() - before;
+}
+
+void mergeFindings(HandWorkReport& report, const Diagnostics& more) {
+    mergeFindings(report, Diagnostics(more));
+}
+
+std::string handWorkSummary(const HandWorkCounts& c) {
+    const std::pair<std::size_t, std::array<const char*, 3>> parts[] = {
+        {c.labels, {"label", "labels", " to shorten"}},
+        {c.names, {"name", "names", " to rename"}},
+        {c.programCalls, {"program call", "program calls", " to write with prgm"}},
+        {c.menus, {"menu", "menus", " to rewrite"}},
+        {c.delVars, {"DelVar", "DelVars", " to fix"}},
+        {c.noCounterpart, {"command", "commands", " with no TI-83 Plus counterpart"}},
+        {c.equations, {"equation", "equations", " to rewrite"}},
+        {c.rowWrites, {"converted command", "converted commands", " to correct"}},
+        {c.offScreen, {"coordinate", "coordinates", " off the screen"}},
+        {c.keyCodes, {"key code", "key codes", " to renumber"}},
+        {c.other, {"other warning", "other warnings", ""}},
+    };
+    std::string out;
+    for (const auto& [n, words] : parts) {
+        if (n == 0)
+            continue;
+        if (!out.empty())
+            out += ", ";
+        out += plural(n, words[0], words[1], words[2]);
+    }
+    return out;
+}
+
+std::string formatFinding(std::string_view file, std::string_view program,
+                          const Diagnostic& finding) {
+    std::string out(file);
+    if (!program.empty())
+        out.append("(").append(program).append(")");
+    if (finding.line != 0)
+        out += ":" + std::to_string(finding.line) + ":" + std::to_string(finding.column);
+    out += ": ";
+    switch (finding.severity) {
+    case Diagnostic::Severity::Note:
+        out += "note: ";
+        break;
+    case Diagnostic::Severity::Warning:
+        out += "warning: ";
+        break;
+    case Diagnostic::Severity::Error:
+        out += "error: ";
+        break;
+    }
+    return out + finding.message;
+}
+
+} // namespace kalvo::calc

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "calcfiles/diagnostics/Diagnostic.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// TI-86 BASIC tokens: one table (code, name, spacing, inline data) that the
+// listing and the tokenizer both use, and the token values they exchange.
+namespace kalvo::calc {
+
+// What follows a token's code in a program.
+enum class Ti86Inline : std::uint8_t {
+    None,
+    String,     // 2D: font bytes up to a 00, the closing quote
+    LengthName, // 32, 3B, 3C: a length byte, then the name
+    FixedName,  // 33-3A: a name of 1-8 font bytes, its length in the code
+    Conversion, // 3E: two names in the 33-3A form, from-unit and to-unit
+    Number,     // 44: the number's characters up to a 00
+    Label,      // E0 Lbl: the label up to a 00
+    Goto,       // E1 Goto: two bytes of cached position, then the label up to a 00
+};
+
+// How the listing spaces a token from its neighbours.
+enum class Ti86Spacing : std::uint8_t {
+    Plain,   // only where two words would run together
+    Command, // a space after it when anything follows on the line (Disp, If)
+    Infix,   // a space on both sides (and, or, xor, nPr, nCr)
+    Prefix,  // a space after it, also before "(" (abs, sin, iPart)
+};
+
+struct Ti86TokenInfo {
+    std::uint16_t code = 0;  // 00xx, or 3Dxx / 8Exx for the two-byte tokens
+    std::string_view glyphs; // the name as the calculator shows it, UTF-8
+    std::string text;        // the name in `ti86` text (Windows-1252)
+    Ti86Spacing spacing = Ti86Spacing::Plain;
+    Ti86Inline data = Ti86Inline::None;
+};
+
+// The entry for a code, or nullptr for a code the TI-86 does not use (00,
+// FF, 3D 3E-FF, 8E 32-FF) or that only marks a program's kind (8E 28, 8E 29).
+const Ti86TokenInfo* ti86TokenInfo(std::uint16_t code);
+
+// Every known token, in code order.
+const std::vector<Ti86TokenInfo>& ti86Tokens();
+
+// Built-in names carried inline by 32 (x, y, Q1...), 3B (y1, xt1, r1...) and
+// 3C (Ans, corr, Σx...), as font bytes, with their code.
+struct Ti86BuiltinName {
+    std::uint16_t code;
+    std::string name;
+};
+const std::vector<Ti86BuiltinName>& ti86BuiltinNames();
+
+// One token of a program: its code and inline data, where it sits in the
+// file and where it sits in the text.
+struct Ti86Token {
+    std::uint16_t code = 0;
+    bool known = true;           // false: bytes the table does not know, kept in `data`
+    std::string data;            // inline font bytes: string, name, number, label,
+                                 // the from-unit of a conversion
+    std::string data2;           // the to-unit of a conversion
+    bool terminated = true;      // the 00 after a string, number or label is there
+    std::uint16_t gotoCache = 0; // Goto's cached position, big-endian in the file
+    std::uint64_t offset = 0;    // first byte in the file (or in the program data)
+    std::size_t size = 0;        // bytes in the file
+    std::size_t line = 0;        // 1-based position in the text, in bytes
+    std::size_t column = 0;
+
+    bool operator==(const Ti86Token& other) const {
+        return code == other.code && known == other.known && data == other.data &&
+               data2 == other.data2 && terminated == other.terminated &&
+               gotoCache == other.gotoCache;
+    }
+};
+
+// Token bytes (a tokenized program's data after any edit-lock mark) as
+// tokens. `offset` is the file offset of body[0]. Inline data cut off by the
+// end of the body is a warning with its offset; a code the table does not
+// know (or a 3E without its two units) becomes a token with known == false
+// holding the bytes, for the caller to report where it shows them.
+std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t offset,
+                                        Diagnostics& diagnostics);
+
+// How many bytes encodeTi86Tokens() writes for one token.
+std::size_t ti86EncodedSize(const Ti86Token& token);
+
+// The bytes of tokens, as the calculator stores them.
+std::string encodeTi86Tokens(const std::vector<Ti86Token>& tokens);
+
+} // namespace kalvo::calc

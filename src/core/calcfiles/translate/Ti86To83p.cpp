@@ -1,0 +1,1423 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "calcfiles/translate/Ti86To83p.h"
+
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti86/Ti86Font.h"
+#include "calcfiles/translate/Ti86To83pTable.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <set>
+#include <unordered_map>
+
+namespace kalvo::calc {
+
+namespace {
+
+using Tokens = std::vector<Ti86Token>;
+
+// TI-86 codes the rewrites look for.
+constexpr std::uint16_t kStore = 0x0B, kOpen = 0x10, kClose = 0x11, kComma = 0x2F;
+constexpr std::uint16_t kString = 0x2D, kYVar = 0x3B, kStatVar = 0x3C, kEquals = 0x3F;
+constexpr std::uint16_t kNumber = 0x44, kMenu = 0x4C, kColon = 0x6E, kNewline = 0x6F;
+constexpr std::uint16_t kLbl = 0xE0, kGoto = 0xE1, kDelVar = 0x8E17, kInpSt = 0xE8;
+constexpr std::uint16_t kListOpen = 0x0E, kMatrixOpen = 0x0C, kPercent = 0x45;
+
+// TI-83 Plus codes written by the rewrites.
+constexpr std::uint16_t k83Quote = 0x2A, k83Comma = 0x2B, k83Open = 0x10, k83Close = 0x11;
+constexpr std::uint16_t k83Store = 0x04, k83Prgm = 0x5F, k83Question = 0xAF, k83List = 0xEB;
+constexpr std::uint16_t k83Theta = 0x5B;
+
+constexpr std::uint8_t kThetaFont = 0xC1; // θ in the TI-86 font, and in program-name text
+
+bool is(const Ti86Token& t, std::uint16_t code) {
+    return t.known && t.code == code;
+}
+
+bool endsStatement(const Ti86Token& t) {
+    return is(t, kColon) || is(t, kNewline);
+}
+
+std::string utf8(std::string_view font) {
+    return ti86NameToUtf8(font);
+}
+
+// ---------------------------------------------------------------------------
+// Characters: a TI-86 font byte as the TI-83 Plus token that draws it.
+
+std::uint16_t charToken(std::uint8_t ti86Font) {
+    static const std::array<std::uint16_t, 256> table = [] {
+        // TI-83 Plus font byte -> token drawing just that glyph, one-byte
+        // tokens first, then the BB letters and symbols (lowercase letters
+        // are BB tokens, not the statistics variables a, b, n).
+        std::array<std::uint16_t, 256> byFont{};
+        const auto rank = [](std::uint16_t code) {
+            return code <= 0xFF ? 0 : (code >> 8) == 0xBB ? 1 : 2;
+        };
+        for (const Ti83pTokenInfo& info : ti83pTokens()) {
+            if (info.font.size() != 1)
+                continue;
+            std::uint16_t& slot = byFont[static_cast<std::uint8_t>(info.font[0])];
+            if (slot == 0 || rank(info.code) < rank(slot))
+                slot = info.code;
+        }
+        std::array<std::uint16_t, 256> out{};
+        for (int b = 1; b < 256; ++b) {
+            int f = b;
+            if (b == 0x5B)
+                f = 0xC1; // [ and θ trade places
+            else if (b == 0xC1)
+                f = 0x5B;
+            else if (b >= 0x0A && b <= 0x0F)
+                f = 'A' + (b - 0x0A); // the TI-86's hexadecimal digits
+            else if (b == 0x06 || b == 0x07)
+                f = b + 0x18; // its other pair of arrows
+            else if (b == '$')
+                f = 0xF2; // where the TI-83 Plus font has its $
+            else if (b == '`')
+                f = 0xB7; // and its grave accent
+            else if (b == 0xD2)
+                f = '-'; // the TI-86's second minus, ² and °
+            else if (b == 0xD3)
+                f = 0x12;
+            else if (b == 0xD4)
+                f = 0x14;
+            else if (b <= 0x04 || b == 0x1C || b == '"' || b >= 0xD6)
+                continue; // no glyph, or one that would end a TI-83 Plus string
+            out[static_cast<std::size_t>(b)] = byFont[static_cast<std::size_t>(f)];
+        }
+        return out;
+    }();
+    return table[ti86Font];
+}
+
+// A program or label name character (text form: θ is C1) as its token.
+std::uint16_t nameCharToken(char c) {
+    if (static_cast<std::uint8_t>(c) == kThetaFont)
+        return k83Theta;
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(c));
+}
+
+// Digits and a point only: a number ᴇ⁻2 can be appended to.
+bool isDecimal(std::string_view number) {
+    return !number.empty() && std::all_of(number.begin(), number.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '.';
+    });
+}
+
+bool isLabelChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           static_cast<std::uint8_t>(c) == kThetaFont;
+}
+
+// ---------------------------------------------------------------------------
+// Built-in names: what the TI-86's x, y1, Ans and statistics results are on
+// the TI-83 Plus.
+
+struct Builtin {
+    std::uint16_t code = 0; // 0: no counterpart
+    std::string shown;      // the TI-83 Plus name, for notes
+};
+
+const std::unordered_map<std::string, Builtin>& builtins() {
+    static const auto table = [] {
+        std::unordered_map<std::string, Builtin> t;
+        const auto add = [&t](std::uint16_t ti86, const char* glyphs, std::uint16_t code,
+                              std::string shown) {
+            std::string font;
+            ti86FontFromUtf8(glyphs, font);
+            t[std::string(1, static_cast<char>(ti86)) + font] = {code, std::move(shown)};
+        };
+        add(0x32, "x", 0x58, "X");
+        add(0x32, "y", 0x59, "Y");
+        add(0x32, "t", 0x54, "T");
+        add(0x32, "r", 0x52, "R");
+        add(0x32, "θ", 0x5B, "θ");
+        for (int n = 1; n <= 9; ++n) {
+            const std::string digit = std::to_string(n);
+            add(kYVar, ("y" + digit).c_str(), static_cast<std::uint16_t>(0x5E10 + n - 1),
+                "Y" + digit);
+        }
+        add(kYVar, "y10", 0x5E19, "Y0");
+        for (int n = 1; n <= 6; ++n) {
+            const std::string digit = std::to_string(n);
+            const auto pair = static_cast<std::uint16_t>(0x5E20 + 2 * (n - 1));
+            add(kYVar, ("xt" + digit).c_str(), pair, "X" + digit + "T");
+            add(kYVar, ("yt" + digit).c_str(), static_cast<std::uint16_t>(pair + 1),
+                "Y" + digit + "T");
+            add(kYVar, ("r" + digit).c_str(), static_cast<std::uint16_t>(0x5E40 + n - 1),
+                "r" + digit);
+        }
+        const struct {
+            const char* ti86;
+            std::uint16_t code;
+            const char* shown;
+        } stats[] = {
+            {"Ans", 0x72, "Ans"},       {"a", 0x6216, "a"},       {"b", 0x6217, "b"},
+            {"corr", 0x6212, "r"},      {"maxX", 0x6209, "maxX"}, {"maxY", 0x620B, "maxY"},
+            {"Med", 0x6213, "Med"},     {"minX", 0x6208, "minX"}, {"minY", 0x620A, "minY"},
+            {"n", 0x6202, "n"},         {"Qrtl1", 0x6214, "Q1"},  {"Qrtl3", 0x6215, "Q3"},
+            {"RegEq", 0x6201, "RegEQ"}, {"Sx", 0x6206, "Sx"},     {"Sy", 0x620F, "Sy"},
+            {"σx", 0x6207, "σx"},       {"σy", 0x6210, "σy"},     {"Σx", 0x6204, "Σx"},
+            {"Σx²", 0x6205, "Σx²"},     {"Σxy", 0x6211, "Σxy"},   {"Σy", 0x620D, "Σy"},
+            {"Σy²", 0x620E, "Σy²"},     {"x̄", 0x6203, "x̄"},       {"ȳ", 0x620C, "ȳ"},
+        };
+        for (const auto& s : stats)
+            add(kStatVar, s.ti86, s.code, s.shown);
+        return t;
+    }();
+    return table;
+}
+
+const Builtin* builtinOf(const Ti86Token& t) {
+    if (!t.known || (t.code != 0x32 && t.code != kYVar && t.code != kStatVar))
+        return nullptr;
+    const auto hit = builtins().find(std::string(1, static_cast<char>(t.code)) + t.data);
+    return hit == builtins().end() ? nullptr : &hit->second;
+}
+
+// A name the program chose (not one of the calculator's own).
+bool isUserName(const Ti86Token& t) {
+    if (!t.known)
+        return false;
+    if (t.code >= 0x33 && t.code <= 0x3A)
+        return true;
+    if (t.code != 0x32)
+        return false;
+    for (const Ti86BuiltinName& b : ti86BuiltinNames())
+        if (b.code == 0x32 && b.name == t.data)
+            return false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Token ranges.
+
+std::size_t statementEnd(const Tokens& tokens, std::size_t i) {
+    while (i < tokens.size() && !endsStatement(tokens[i]))
+        ++i;
+    return i;
+}
+
+// The index of the ")" closing the "(" at `open`, or `end` when there is none
+// before the statement ends.
+std::size_t matchingClose(const Tokens& tokens, std::size_t open, std::size_t end) {
+    int depth = 0;
+    for (std::size_t i = open; i < end; ++i) {
+        if (is(tokens[i], kOpen))
+            ++depth;
+        else if (is(tokens[i], kClose) && --depth == 0)
+            return i;
+    }
+    return end;
+}
+
+// What a TI-86 token becomes when it carries its own "(" on the TI-83 Plus.
+bool opensParen(const Ti86Token& t) {
+    if (!t.known)
+        return false;
+    const Ti86To83pRule* rule = ti86To83pRule(t.code);
+    return rule != nullptr &&
+           (rule->kind == Ti86To83pKind::Same || rule->kind == Ti86To83pKind::Renamed ||
+            rule->kind == Ti86To83pKind::Differs) &&
+           ti83pTokenOpensParen(rule->ti83p);
+}
+
+bool isValueToken(const Ti86Token& t) {
+    if (!t.known)
+        return false;
+    if (t.code == kNumber || (t.code >= 0x32 && t.code <= kStatVar) || t.code == 0x42 ||
+        t.code == 0x41)
+        return true;
+    return (t.code >> 8) == 0x3D; // system variables and constants
+}
+
+// The end of the one operand at `i` of a function the TI-86 applied without
+// "(": a number, a name, a parenthesised group or a function call. Nothing
+// when the operand is anything else.
+// Functions applied without "(" to functions applied without "(", deeper
+// than any program writes, are left to the user: the translation recurses
+// once per level.
+constexpr int kMaxNesting = 16;
+
+std::optional<std::size_t> operandEnd(const Tokens& tokens, std::size_t i, std::size_t end,
+                                      int depth = 0) {
+    if (i >= end || depth > kMaxNesting)
+        return std::nullopt;
+    const Ti86Token& t = tokens[i];
+    if (isValueToken(t))
+        return i + 1;
+    if (is(t, kOpen)) {
+        const std::size_t close = matchingClose(tokens, i, end);
+        return close < end ? std::optional<std::size_t>(close + 1) : std::nullopt;
+    }
+    if (opensParen(t)) {
+        if (i + 1 < end && is(tokens[i + 1], kOpen)) {
+            const std::size_t close = matchingClose(tokens, i + 1, end);
+            return close < end ? std::optional<std::size_t>(close + 1) : std::nullopt;
+        }
+        return operandEnd(tokens, i + 1, end, depth + 1);
+    }
+    return std::nullopt;
+}
+
+// Whether what follows an operand ends it for certain: the TI-86 applies a
+// prefix function before these, and after powers and postfix operators.
+bool endsOperand(const Tokens& tokens, std::size_t i, std::size_t end) {
+    if (i >= end)
+        return true;
+    const Ti86Token& t = tokens[i];
+    if (!t.known)
+        return false;
+    switch (t.code) {
+    case kStore:
+    case kComma:
+    case kClose:
+    case 0x0F: // }
+    case 0x0D: // ]
+    case 0x60: // +
+    case 0x61: // -
+    case 0x70: // *
+    case 0x71: // /
+    case kEquals:
+    case 0x50: // ==
+    case 0x51:
+    case 0x52:
+    case 0x53:
+    case 0x54:
+    case 0x55:
+    case 0x30: // or
+    case 0x31: // xor
+    case 0x40: // and
+    case 0x80: // nPr
+    case 0x81: // nCr
+    case kColon:
+    case kNewline:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Menu(n,"text",label,...): the pieces, when the menu has that form.
+
+struct MenuChoice {
+    std::size_t text = 0;  // the string token
+    std::size_t label = 0; // the label's name token
+};
+
+struct MenuForm {
+    std::vector<MenuChoice> choices;
+    std::size_t close = 0; // the ")" or the statement's end
+    bool closed = false;
+};
+
+std::optional<MenuForm> parseMenu(const Tokens& tokens, std::size_t menu) {
+    // Looks no further than the menu itself: a line of many Menu tokens
+    // stays linear.
+    const auto ended = [&tokens](std::size_t k) {
+        return k >= tokens.size() || endsStatement(tokens[k]);
+    };
+    const auto at = [&](std::size_t k, std::uint16_t code) {
+        return !ended(k) && is(tokens[k], code);
+    };
+    std::size_t i = menu + 1;
+    if (!at(i, kOpen))
+        return std::nullopt;
+    ++i;
+    MenuForm form;
+    for (;;) {
+        if (!at(i, kNumber) || !at(i + 1, kComma) || !at(i + 2, kString) || !at(i + 3, kComma) ||
+            ended(i + 4) || !isUserName(tokens[i + 4]))
+            return std::nullopt;
+        form.choices.push_back({i + 2, i + 4});
+        i += 5;
+        if (ended(i)) {
+            form.close = i;
+            return form;
+        }
+        if (is(tokens[i], kClose)) {
+            if (!ended(i + 1))
+                return std::nullopt;
+            form.close = i;
+            form.closed = true;
+            return form;
+        }
+        if (!is(tokens[i], kComma))
+            return std::nullopt;
+        ++i;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// What kind of variable each name is, from how the programs use it.
+
+enum Kind : unsigned {
+    Real = 1,
+    String = 2,
+    List = 4,
+    Matrix = 8,
+    Vector = 16,
+    Picture = 32,
+    Database = 64,
+    Equation = 128,
+};
+
+struct NameUse {
+    std::size_t order = 0; // first seen, across the group
+    unsigned kinds = 0;
+    std::set<std::string> copiesFrom; // stored from these names: their kind is its kind
+    bool bareCall = false;            // a statement of its own
+    bool otherUse = false;            // used anywhere but as such a statement
+};
+
+struct Placement {
+    enum class As { Variable, Program, Unplaced } as = As::Unplaced;
+    std::vector<std::uint16_t> codes; // the TI-83 Plus tokens for the name
+    std::string shown;                // the TI-83 Plus name, for notes
+    std::string why;                  // Unplaced: the warning
+};
+
+// Functions whose argument is known to be of one kind.
+unsigned argumentKind(std::uint16_t code) {
+    switch (code) {
+    case 0xC0: // dimL
+    case 0xC1: // sum
+    case 0xC2: // prod
+    case 0xC3: // sortA
+    case 0xC4: // sortD
+    case 0x8E2F:
+    case 0x8E30: // cSum
+    case 0x8E31: // ΔLst
+        return List;
+    case 0xC7: // lngth
+    case 0x1D: // sub
+    case 0xEE: // St▶Eq
+        return String;
+    case 0xB7: // det
+    case 0xBD: // ref
+    case 0xBE: // rref
+        return Matrix;
+    default:
+        return 0;
+    }
+}
+
+// Statistics commands: every name among their arguments is a list.
+bool takesLists(std::uint16_t code) {
+    switch (code) {
+    case 0x4D:
+    case 0x4E:
+    case 0x4F:
+    case 0xF3:
+    case 0xF4:
+    case 0xF5:
+    case 0xF6:
+    case 0xF7:
+    case 0x8E05:
+    case 0x8E06:
+    case 0x8E07:
+        return true;
+    default:
+        return false;
+    }
+}
+
+class Names {
+public:
+    explicit Names(const Ti83pProgramNames& calls) : calls_(calls) {}
+
+    void analyse(const Tokens& tokens) {
+        std::vector<bool> isLabel(tokens.size(), false);
+        for (std::size_t i = 0; i < tokens.size(); ++i)
+            if (is(tokens[i], kMenu))
+                if (const auto menu = parseMenu(tokens, i))
+                    for (const MenuChoice& c : menu->choices)
+                        isLabel[c.label] = true;
+        for (std::size_t start = 0; start <= tokens.size();) {
+            const std::size_t end = statementEnd(tokens, start);
+            analyseStatement(tokens, start, end, isLabel);
+            start = end + 1;
+        }
+        for (std::size_t i = 0; i < tokens.size(); ++i)
+            if (const Builtin* b = builtinOf(tokens[i]); b != nullptr && tokens[i].code == 0x32)
+                reservedLetters_.insert(b->code); // x is X: a user's X must move
+    }
+
+    void allocate();
+
+    const Placement* placement(const std::string& name) const {
+        const auto hit = placements_.find(name);
+        return hit == placements_.end() ? nullptr : &hit->second;
+    }
+
+private:
+    NameUse& use(const std::string& name) {
+        auto [it, added] = uses_.try_emplace(name);
+        if (added)
+            it->second.order = uses_.size();
+        return it->second;
+    }
+
+    void mark(const Ti86Token& t, unsigned kind) {
+        if (isUserName(t)) {
+            NameUse& u = use(t.data);
+            u.kinds |= kind;
+            u.otherUse = true;
+        }
+    }
+
+    // The kind of what an expression gives, from its first tokens and the
+    // functions in it; names it reads hand their kind on.
+    void storeKind(const Tokens& tokens, std::size_t from, std::size_t to,
+                   const Ti86Token& target) {
+        unsigned kind = 0;
+        std::set<std::string> sources;
+        bool sawValue = false;
+        for (std::size_t i = from; i < to; ++i) {
+            const Ti86Token& t = tokens[i];
+            if (!t.known)
+                continue;
+            if (t.code == kString || t.code == 0x1D || t.code == 0xED)
+                kind |= String;
+            else if (t.code == kListOpen || t.code == 0x24 || t.code == 0xC3 || t.code == 0xC4 ||
+                     t.code == 0x8E2F || t.code == 0x8E30 || t.code == 0x8E31)
+                kind |= List;
+            else if (t.code == kMatrixOpen)
+                // [[1,2][3,4]] is a matrix, row by row; [1,2] alone a vector.
+                kind |= (i + 1 < to && is(tokens[i + 1], kMatrixOpen)) ||
+                                (i > from &&
+                                 (is(tokens[i - 1], kMatrixOpen) || is(tokens[i - 1], 0x0D)))
+                            ? Matrix
+                            : Vector;
+            else if (t.code == 0x23 || t.code == 0xB8 || t.code == 0x18 || t.code == 0xBD ||
+                     t.code == 0xBE)
+                kind |= Matrix;
+            if (isUserName(t)) {
+                const bool argument = i > from && (argumentKind(tokens[i - 1].code) != 0 ||
+                                                   (i > from + 1 && is(tokens[i - 1], kOpen) &&
+                                                    argumentKind(tokens[i - 2].code) != 0));
+                if (!argument)
+                    sources.insert(t.data);
+                sawValue = true;
+            } else if (isValueToken(t)) {
+                sawValue = true;
+            }
+        }
+        if (kind != 0)
+            mark(target, kind);
+        else if (!sources.empty())
+            use(target.data).copiesFrom.insert(sources.begin(), sources.end());
+        else if (sawValue)
+            mark(target, Real);
+    }
+
+    void analyseStatement(const Tokens& tokens, std::size_t start, std::size_t end,
+                          const std::vector<bool>& isLabel) {
+        if (start >= end)
+            return;
+        // A name alone: a program call, or a variable shown as Ans.
+        if (end - start == 1 && isUserName(tokens[start])) {
+            use(tokens[start].data).bareCall = true;
+            return;
+        }
+        if (isUserName(tokens[start]) && start + 1 < end && is(tokens[start + 1], kEquals))
+            mark(tokens[start], Equation);
+        const bool statsCommand = tokens[start].known && takesLists(tokens[start].code);
+        std::size_t valueStart = start;
+        for (std::size_t i = start; i < end; ++i) {
+            const Ti86Token& t = tokens[i];
+            if (isLabel[i])
+                continue;
+            if (isUserName(t)) {
+                use(t.data).otherUse = true;
+                if (statsCommand)
+                    mark(t, List);
+            }
+            if (!t.known)
+                continue;
+            if (const unsigned k = argumentKind(t.code); k != 0) {
+                std::size_t a = i + 1;
+                if (a < end && is(tokens[a], kOpen))
+                    ++a;
+                if (a < end)
+                    mark(tokens[a], k);
+            }
+            if (t.code == 0xED) { // Eq▶St(equation, string)
+                for (std::size_t a = i + 1; a < end; ++a)
+                    if (is(tokens[a], kComma)) {
+                        if (a + 1 < end)
+                            mark(tokens[a + 1], String);
+                        break;
+                    }
+            }
+            if ((t.code == 0x92 || t.code == 0x93) && i + 1 < end)
+                mark(tokens[i + 1], Picture);
+            if ((t.code == 0x94 || t.code == 0x95) && i + 1 < end)
+                mark(tokens[i + 1], Database);
+            if (t.code == 0xDD && i + 2 < end && is(tokens[i + 1], kOpen))
+                mark(tokens[i + 2], Real); // For(
+            if (t.code == kStore && i + 1 < end) {
+                const Ti86Token& target = tokens[i + 1];
+                if (is(target, 0xC0) && i + 2 < end)
+                    mark(tokens[i + 2], List); // →dimL L
+                else if (is(target, 0xBF) && i + 2 < end)
+                    mark(tokens[i + 2], Matrix);
+                else if (isUserName(target) && i + 2 < end && is(tokens[i + 2], kOpen)) {
+                    // An element: one index for a list, two for a matrix.
+                    const std::size_t close = matchingClose(tokens, i + 2, end);
+                    bool two = false;
+                    for (std::size_t a = i + 3; a < close; ++a)
+                        two = two || is(tokens[a], kComma);
+                    mark(target, two ? Matrix : List);
+                } else if (isUserName(target)) {
+                    storeKind(tokens, valueStart, i, target);
+                }
+                valueStart = i + 1;
+            }
+        }
+        if (is(tokens[start], kInpSt))
+            for (std::size_t i = end; i-- > start;)
+                if (isUserName(tokens[i])) {
+                    mark(tokens[i], String);
+                    break;
+                }
+    }
+
+    const Ti83pProgramNames& calls_;
+    std::unordered_map<std::string, NameUse> uses_;
+    std::set<std::uint16_t> reservedLetters_;
+    std::unordered_map<std::string, Placement> placements_;
+};
+
+// A name in text form (θ as C1) as the calculator shows it.
+std::string shownText(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        out += static_cast<std::uint8_t>(c) == kThetaFont ? std::string("θ") : std::string(1, c);
+    return out;
+}
+
+std::string upperName(std::string_view font) {
+    std::string out;
+    for (char c : font) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (isLabelChar(c))
+            out += c;
+    }
+    return out;
+}
+
+std::string shownLetter(std::uint16_t code) {
+    return code == k83Theta ? "θ" : std::string(1, static_cast<char>(code));
+}
+
+void Names::allocate() {
+    // Kinds flow along stores of one name to another until nothing changes.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (auto& [name, u] : uses_)
+            for (const std::string& from : u.copiesFrom) {
+                const auto hit = uses_.find(from);
+                if (hit == uses_.end())
+                    continue;
+                const unsigned k = hit->second.kinds & ~Real;
+                if ((u.kinds | k) != u.kinds) {
+                    u.kinds |= k;
+                    changed = true;
+                }
+            }
+    }
+    std::vector<std::pair<std::size_t, std::string>> order;
+    for (const auto& [name, u] : uses_)
+        order.emplace_back(u.order, name);
+    std::sort(order.begin(), order.end());
+
+    std::set<std::uint16_t> letters = reservedLetters_;
+    std::set<std::uint16_t> taken; // strings, lists, matrices, pictures, databases
+    std::set<std::string> customLists;
+    std::vector<std::string> reals;
+
+    // Plain one-letter names keep their letter unless the calculator's own x,
+    // y... need it.
+    const auto letterOf = [](const std::string& name) -> std::uint16_t {
+        if (name.size() != 1)
+            return 0;
+        const auto c = static_cast<std::uint8_t>(name[0]);
+        if (c >= 'A' && c <= 'Z')
+            return c;
+        return c == kThetaFont ? k83Theta : 0;
+    };
+    for (const auto& entry : order) {
+        const std::string& name = entry.second; // a plain name: lambdas below capture it
+        NameUse& u = uses_[name];
+        Placement p;
+        const auto call = calls_.find(name);
+        const std::string target = call != calls_.end() ? call->second
+                                   : u.bareCall         ? makeTi83pProgramName(name).name
+                                                        : std::string();
+        if (u.bareCall && !target.empty() &&
+            (call != calls_.end() || (!u.otherUse && u.kinds == 0))) {
+            p.as = Placement::As::Program;
+            p.codes.push_back(k83Prgm);
+            for (const char c : target)
+                p.codes.push_back(nameCharToken(c));
+            p.shown = "prgm" + shownText(target);
+            if (call == calls_.end())
+                p.why = "not among the programs translated";
+            placements_[name] = std::move(p);
+            continue;
+        }
+        // A name also stored from a number is still what the rest says (a
+        // string is cleared with 0 as often as not); two kinds besides cannot
+        // be told apart.
+        unsigned kinds = u.kinds;
+        if ((kinds & ~Real) != 0)
+            kinds &= ~Real;
+        if (kinds == 0)
+            kinds = Real;
+        if ((kinds & (kinds - 1)) != 0) {
+            p.why = "its kind cannot be told (it is used as more than one of number, string, "
+                    "list, matrix); it is left as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
+        if (kinds == Real) {
+            if (const std::uint16_t l = letterOf(name); l != 0 && !letters.count(l)) {
+                letters.insert(l);
+                p.as = Placement::As::Variable;
+                p.codes = {l};
+                p.shown = shownLetter(l);
+                placements_[name] = std::move(p);
+            } else {
+                reals.push_back(name);
+            }
+            continue;
+        }
+        const auto pick = [&](std::uint16_t first, int count, std::uint16_t preferred) {
+            if (preferred != 0 && !taken.count(preferred))
+                return preferred;
+            for (int k = 0; k < count; ++k)
+                if (!taken.count(static_cast<std::uint16_t>(first + k)))
+                    return static_cast<std::uint16_t>(first + k);
+            return std::uint16_t{0};
+        };
+        // "Pic3", "Str2": a name ending in a digit keeps the digit where free
+        // (slot 0 holds the digit 1, slot 9 the digit 0).
+        const auto digitSlot = [&name](std::uint16_t first) -> std::uint16_t {
+            const char last = name.empty() ? ' ' : name.back();
+            if (last < '0' || last > '9')
+                return 0;
+            return static_cast<std::uint16_t>(first + (last == '0' ? 9 : last - '1'));
+        };
+        std::uint16_t code = 0;
+        std::string what;
+        switch (kinds) {
+        case String:
+            code = pick(0xAA00, 10, digitSlot(0xAA00));
+            what = "string";
+            if (code != 0)
+                p.shown = "Str" + std::to_string(code == 0xAA09 ? 0 : (code & 0xFF) + 1);
+            break;
+        case Picture:
+            code = pick(0x6000, 10, digitSlot(0x6000));
+            what = "picture";
+            if (code != 0)
+                p.shown = "Pic" + std::to_string(code == 0x6009 ? 0 : (code & 0xFF) + 1);
+            break;
+        case Database:
+            code = pick(0x6100, 10, digitSlot(0x6100));
+            what = "graph database";
+            if (code != 0)
+                p.shown = "GDB" + std::to_string(code == 0x6109 ? 0 : (code & 0xFF) + 1);
+            break;
+        case Matrix: {
+            const std::string up = upperName(name);
+            const std::uint16_t preferred = !up.empty() && up[0] >= 'A' && up[0] <= 'J'
+                                                ? static_cast<std::uint16_t>(0x5C00 + (up[0] - 'A'))
+                                                : 0;
+            code = pick(0x5C00, 10, preferred);
+            what = "matrix";
+            if (code != 0)
+                p.shown = std::string("[") + static_cast<char>('A' + (code & 0xFF)) + "]";
+            break;
+        }
+        case List: {
+            what = "list";
+            // L1-L6 stay themselves; other names become custom lists of up to
+            // five characters, or else take a free L1-L6.
+            if (name.size() == 2 && name[0] == 'L' && name[1] >= '1' && name[1] <= '6') {
+                code = pick(0x5D00, 6, static_cast<std::uint16_t>(0x5D00 + (name[1] - '1')));
+                if (code != 0)
+                    p.shown = "L" + std::to_string((code & 0xFF) + 1);
+                break;
+            }
+            std::string custom = upperName(name).substr(0, 5);
+            while (!custom.empty() && custom[0] >= '0' && custom[0] <= '9')
+                custom.erase(0, 1);
+            if (!custom.empty() && !customLists.count(custom)) {
+                customLists.insert(custom);
+                p.as = Placement::As::Variable;
+                p.codes.push_back(k83List);
+                for (const char c : custom)
+                    p.codes.push_back(nameCharToken(c));
+                p.shown = "ʟ" + shownText(custom);
+                placements_[name] = std::move(p);
+                continue;
+            }
+            code = pick(0x5D00, 6, 0);
+            if (code != 0)
+                p.shown = "L" + std::to_string((code & 0xFF) + 1);
+            break;
+        }
+        default:
+            p.why = kinds == Equation
+                        ? "the TI-83 Plus has no equation variables but Y1-Y0; it is left as "
+                          "it is"
+                        : "the TI-83 Plus has no vectors; it is left as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
+        if (code == 0) {
+            p.why = "every TI-83 Plus " + what + " is taken; it is left as it is";
+        } else {
+            taken.insert(code);
+            p.as = Placement::As::Variable;
+            p.codes = {code};
+        }
+        placements_[name] = std::move(p);
+    }
+
+    // The other real names: a letter of their own, their first where free.
+    for (const std::string& name : reals) {
+        Placement p;
+        std::vector<std::uint16_t> wanted;
+        for (const char c : upperName(name))
+            if (c < '0' || c > '9')
+                wanted.push_back(nameCharToken(c));
+        for (std::uint16_t l = 'A'; l <= 'Z'; ++l)
+            wanted.push_back(l);
+        wanted.push_back(k83Theta);
+        for (const std::uint16_t l : wanted)
+            if (!letters.count(l)) {
+                letters.insert(l);
+                p.as = Placement::As::Variable;
+                p.codes = {l};
+                p.shown = shownLetter(l);
+                break;
+            }
+        if (p.as != Placement::As::Variable)
+            p.why = "all 27 TI-83 Plus real variables (A-Z, θ) are taken; it is left as it is";
+        placements_[name] = std::move(p);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Labels: one or two of A-Z, 0-9, θ on the TI-83 Plus.
+
+std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
+    std::vector<std::string> labels;
+    std::set<std::string> seen;
+    const auto add = [&](const std::string& label) {
+        if (seen.insert(label).second)
+            labels.push_back(label);
+    };
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (is(tokens[i], kLbl) || is(tokens[i], kGoto))
+            add(tokens[i].data);
+        else if (is(tokens[i], kMenu))
+            if (const auto menu = parseMenu(tokens, i))
+                for (const MenuChoice& c : menu->choices)
+                    add(tokens[c.label].data);
+    }
+    std::map<std::string, std::string> placed;
+    std::set<std::string> used;
+    const auto valid = [](const std::string& l) {
+        return !l.empty() && l.size() <= 2 && std::all_of(l.begin(), l.end(), isLabelChar);
+    };
+    for (const std::string& l : labels)
+        if (valid(l)) {
+            placed[l] = l;
+            used.insert(l);
+        }
+    static const std::string kChars = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\xC1";
+    for (const std::string& l : labels) {
+        if (placed.count(l))
+            continue;
+        const std::string up = upperName(l);
+        const auto take = [&](const std::string& w) {
+            if (!used.insert(w).second)
+                return false;
+            placed[l] = w;
+            return true;
+        };
+        // Its first two letters, its first with a later one, its first alone
+        // or with anything; then whatever is free.
+        bool done = up.size() >= 2 && take(up.substr(0, 2));
+        for (std::size_t k = 2; !done && k < up.size(); ++k)
+            done = take(std::string{up[0], up[k]});
+        if (!done && !up.empty()) {
+            done = take(up.substr(0, 1));
+            for (std::size_t k = 0; !done && k < kChars.size(); ++k)
+                done = take(std::string{up[0], kChars[k]});
+        }
+        for (std::size_t a = 0; !done && a < kChars.size(); ++a) {
+            done = take(std::string(1, kChars[a]));
+            for (std::size_t b = 0; !done && b < kChars.size(); ++b)
+                done = take(std::string{kChars[a], kChars[b]});
+        }
+        if (!done)
+            break; // all 1,406 are taken: the rest stay as they are
+    }
+    return placed;
+}
+
+// ---------------------------------------------------------------------------
+// One program's translation.
+
+class Translator {
+public:
+    Translator(const Tokens& tokens, std::string_view title, const Names& names)
+        : tokens_(tokens), title_(title), names_(names), labels_(placeLabels(tokens)) {
+        std::map<std::string, int> lbls;
+        for (const Ti86Token& t : tokens)
+            if (is(t, kLbl) && ++lbls[t.data] == 2)
+                warn(t, "label " + utf8(t.data) +
+                            " is defined more than once; Goto jumps to the first");
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            const Ti86Token& t = tokens[i];
+            if (is(t, kGoto) && !lbls.count(t.data) && reported_.insert("goto" + t.data).second)
+                warn(t, "Goto " + utf8(t.data) + " has no Lbl in this program");
+            if (is(t, kMenu))
+                if (const auto menu = parseMenu(tokens, i))
+                    for (const MenuChoice& c : menu->choices) {
+                        const Ti86Token& label = tokens[c.label];
+                        if (!lbls.count(label.data) && reported_.insert("goto" + label.data).second)
+                            warn(label, "Menu( choice " + utf8(label.data) +
+                                            " has no Lbl in this program");
+                    }
+        }
+    }
+
+    Ti83pTranslation run() {
+        translate(0, tokens_.size());
+        // In the order of the program, as a compiler reports.
+        std::stable_sort(out_.diagnostics.begin(), out_.diagnostics.end(),
+                         [](const Diagnostic& a, const Diagnostic& b) {
+                             return a.line != b.line ? a.line < b.line : a.column < b.column;
+                         });
+        out_.name = std::string(title_);
+        return std::move(out_);
+    }
+
+private:
+    void put(std::uint16_t code, const Ti86Token& from) {
+        Ti83pToken t;
+        t.code = code;
+        t.line = from.line;
+        t.column = from.column;
+        out_.tokens.push_back(t);
+    }
+
+    void report(const Ti86Token& at, Diagnostic::Severity severity, std::string message) {
+        Diagnostic d;
+        d.severity = severity;
+        d.line = at.line;
+        d.column = at.column;
+        d.message = std::move(message);
+        out_.diagnostics.push_back(std::move(d));
+    }
+    void warn(const Ti86Token& at, std::string message) {
+        report(at, Diagnostic::Severity::Warning, std::move(message));
+    }
+    // A note for the first change of its kind only.
+    void noteOnce(const Ti86Token& at, const std::string& kind, std::string message) {
+        if (reported_.insert(kind).second)
+            report(at, Diagnostic::Severity::Note, std::move(message));
+    }
+
+    // Characters in TI-83 Plus tokens; returns those without one.
+    std::string spell(std::string_view font, const Ti86Token& from) {
+        std::string missing;
+        for (const char c : font) {
+            const std::uint16_t code = charToken(static_cast<std::uint8_t>(c));
+            if (code == 0) {
+                missing += c;
+                put(k83Question, from);
+            } else {
+                put(code, from);
+            }
+        }
+        return missing;
+    }
+
+    static std::string nameText(const Ti86Token& t) {
+        if (const Ti86TokenInfo* info = ti86TokenInfo(t.code))
+            return std::string(info->glyphs);
+        return {};
+    }
+
+    // A token with no counterpart, in letters the user sees on the calculator.
+    void spellOut(const Ti86Token& t, std::string_view font) {
+        spell(font, t);
+        warn(t,
+             utf8(font) + " has no TI-83 Plus counterpart; written as its name for you to replace");
+    }
+
+    static std::string fontName(const Ti86Token& t) {
+        std::string font;
+        if (const Ti86TokenInfo* info = ti86TokenInfo(t.code))
+            for (const char c : info->text)
+                font += static_cast<char>(ti86TextToFont(static_cast<std::uint8_t>(c)));
+        return font;
+    }
+
+    void putText(std::string_view text, const Ti86Token& from) {
+        for (const char c : text)
+            put(nameCharToken(c), from);
+    }
+
+    void putString(const Ti86Token& t) {
+        put(k83Quote, t);
+        const std::string missing = spell(t.data, t);
+        put(k83Quote, t);
+        if (!missing.empty())
+            warn(t, "the string holds " + utf8(missing) +
+                        ", which a TI-83 Plus string cannot; written as ?");
+    }
+
+    void putNumber(const Ti86Token& t) {
+        const std::string& d = t.data;
+        const char last = d.empty() ? ' ' : d.back();
+        if (last == 'b' || last == 'h' || last == 'o' || last == 'd') {
+            const int base = last == 'b' ? 2 : last == 'h' ? 16 : last == 'o' ? 8 : 10;
+            unsigned long long value = 0;
+            bool ok = d.size() > 1 && d.size() <= 17;
+            for (std::size_t k = 0; ok && k + 1 < d.size(); ++k) {
+                const char c = d[k];
+                const int digit = c >= '0' && c <= '9'   ? c - '0'
+                                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                         : 99;
+                ok = digit < base;
+                value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+            }
+            if (ok) {
+                const std::string decimal = std::to_string(value);
+                for (const char c : decimal)
+                    put(static_cast<std::uint16_t>(c), t);
+                if (base != 10)
+                    noteOnce(t, "base" + d, "number " + d + " is now " + decimal);
+                return;
+            }
+        }
+        bool plain = true;
+        for (const char c : d) {
+            if (c >= '0' && c <= '9')
+                put(static_cast<std::uint16_t>(c), t);
+            else if (c == '.')
+                put(0x3A, t);
+            else if (c == '\x1B')
+                put(0x3B, t);
+            else if (c == '\x1A')
+                put(0xB0, t);
+            else {
+                plain = false;
+                put(charToken(static_cast<std::uint8_t>(c)) != 0
+                        ? charToken(static_cast<std::uint8_t>(c))
+                        : k83Question,
+                    t);
+            }
+        }
+        if (!plain)
+            warn(t, "the number " + utf8(d) + " is not a decimal number the TI-83 Plus can read");
+    }
+
+    void putLabel(const Ti86Token& t, const std::string& label) {
+        const auto hit = labels_.find(label);
+        if (hit == labels_.end()) {
+            spell(label, t);
+            if (reported_.insert("unplaced label" + label).second)
+                warn(t, "label " + utf8(label) +
+                            ": all 1,406 TI-83 Plus labels are taken; it is left as it is");
+            return;
+        }
+        putText(hit->second, t);
+        if (hit->second != label)
+            noteOnce(t, "label" + label,
+                     "label " + utf8(label) + " is now " + shownText(hit->second));
+    }
+
+    void putName(const Ti86Token& t) {
+        if (isUserName(t)) {
+            const Placement* p = names_.placement(t.data);
+            if (p != nullptr && p->as == Placement::As::Variable) {
+                for (const std::uint16_t c : p->codes)
+                    put(c, t);
+                if (p->shown != utf8(t.data))
+                    noteOnce(t, "name" + t.data,
+                             "variable " + utf8(t.data) + " is now " + p->shown);
+                return;
+            }
+            spell(t.data, t);
+            if (reported_.insert("unplaced" + t.data).second)
+                warn(t, p != nullptr && p->as == Placement::As::Program
+                            ? utf8(t.data) + " is the name of a program; used as a variable "
+                                             "here, it is left as it is"
+                            : "variable " + utf8(t.data) + ": " +
+                                  (p != nullptr ? p->why : std::string("it is left as it is")));
+            return;
+        }
+        const Builtin* b = builtinOf(t);
+        if (b != nullptr && b->code != 0) {
+            put(b->code, t);
+            if (b->shown != utf8(t.data))
+                noteOnce(t, "name" + std::string(1, static_cast<char>(t.code)) + t.data,
+                         utf8(t.data) + " is now " + b->shown);
+            return;
+        }
+        spellOut(t, t.data);
+    }
+
+    // sin A, ln 2: the TI-83 Plus function gets its "(", and its ")" where
+    // the operand's end is certain.
+    std::size_t putFunctionArgument(std::size_t i, std::size_t end) {
+        const Ti86Token& f = tokens_[i];
+        if (i + 1 < end && is(tokens_[i + 1], kOpen))
+            return i + 2; // the TI-86 "(" is the TI-83 Plus token's own
+        const std::optional<std::size_t> operand = operandEnd(tokens_, i + 1, end);
+        if (operand && endsOperand(tokens_, *operand, end)) {
+            noteOnce(f, "paren", nameText(f) + " without ( now has its ( and )");
+            translate(i + 1, *operand);
+            put(k83Close, f); // added for the function, so placed with it
+            return *operand;
+        }
+        if (i + 1 < end)
+            warn(f, nameText(f) +
+                        " is applied without ( on the TI-86; it now has ( but where its ) "
+                        "goes is for you to check");
+        return i + 1;
+    }
+
+    std::size_t putMenu(std::size_t i) {
+        const std::optional<MenuForm> menu = parseMenu(tokens_, i);
+        const Ti86Token& t = tokens_[i];
+        if (!menu) {
+            warn(t, "Menu( is not in the form Menu(n,\"text\",label,...); translated as it "
+                    "stands, check it");
+            put(0xE6, t);
+            return i + 1 < tokens_.size() && is(tokens_[i + 1], kOpen) ? i + 2 : i + 1;
+        }
+        put(0xE6, t);
+        put(k83Quote, t);
+        putText(title_, t);
+        put(k83Quote, t);
+        for (const MenuChoice& c : menu->choices) {
+            put(k83Comma, tokens_[c.text]);
+            putString(tokens_[c.text]);
+            put(k83Comma, tokens_[c.label]);
+            putLabel(tokens_[c.label], tokens_[c.label].data);
+        }
+        if (menu->closed)
+            put(k83Close, tokens_[menu->close]);
+        noteOnce(t, "menu",
+                 "Menu( takes the program's name as its title and drops the key numbers");
+        if (menu->choices.size() > 7)
+            warn(t, "Menu( has " + std::to_string(menu->choices.size()) +
+                        " choices; the TI-83 Plus shows at most 7");
+        return menu->closed ? menu->close + 1 : menu->close;
+    }
+
+    // y1=expression: the TI-83 Plus stores a function as a string.
+    std::size_t putEquation(std::size_t i, std::size_t end, const Builtin& y) {
+        const Ti86Token& t = tokens_[i];
+        put(k83Quote, t);
+        for (std::size_t k = i + 2; k < end; ++k)
+            if (is(tokens_[k], kString)) {
+                warn(tokens_[k], "a string inside an equation ends the TI-83 Plus string early");
+                break;
+            }
+        translate(i + 2, end);
+        put(k83Quote, t);
+        put(k83Store, t);
+        put(y.code, t);
+        noteOnce(t, "equation",
+                 utf8(t.data) + "= is now a string stored to " + y.shown +
+                     " (\"expression\"\xE2\x86\x92" + y.shown + ")");
+        return end;
+    }
+
+    std::size_t putDelVar(std::size_t i, std::size_t end) {
+        const Ti86Token& t = tokens_[i];
+        put(0xBB54, t);
+        if (i + 1 >= end || !is(tokens_[i + 1], kOpen))
+            return i + 1;
+        const std::size_t close = matchingClose(tokens_, i + 1, end);
+        translate(i + 2, close);
+        noteOnce(t, "delvar", "DelVar(name) is now DelVar name");
+        return close < end ? close + 1 : close;
+    }
+
+    void checkScreen(std::size_t i, std::size_t end, long rows, long columns, const char* what) {
+        // Output(row,column / Pxl-On(row,column, with both numbers written out.
+        std::size_t a = i + 1;
+        if (a < end && is(tokens_[a], kOpen))
+            ++a;
+        if (a + 2 >= end || !is(tokens_[a], kNumber) || !is(tokens_[a + 1], kComma) ||
+            !is(tokens_[a + 2], kNumber))
+            return;
+        const long row = std::strtol(tokens_[a].data.c_str(), nullptr, 10);
+        const long column = std::strtol(tokens_[a + 2].data.c_str(), nullptr, 10);
+        if (row > rows || column > columns) {
+            char message[160];
+            std::snprintf(message, sizeof message,
+                          "%s at row %ld, column %ld is off the TI-83 Plus screen (%s %ld by "
+                          "%ld)",
+                          nameText(tokens_[i]).c_str(), row, column, what, rows, columns);
+            warn(tokens_[i], message);
+        }
+    }
+
+    std::size_t statementEndFrom(std::size_t i, std::size_t end) const {
+        while (i < end && !endsStatement(tokens_[i]))
+            ++i;
+        return i;
+    }
+
+    void translate(std::size_t from, std::size_t to) {
+        bool statementStart = from == 0 || endsStatement(tokens_[from - 1]);
+        std::size_t end = to;
+        for (std::size_t i = from; i < to;) {
+            const Ti86Token& t = tokens_[i];
+            const bool atStart = statementStart;
+            statementStart = endsStatement(t);
+            if (atStart || i == from)
+                end = statementEndFrom(i, to);
+            if (!t.known) {
+                std::string bytes;
+                for (const char c : t.data) {
+                    char hex[4];
+                    std::snprintf(hex, sizeof hex, "%02X", static_cast<std::uint8_t>(c));
+                    bytes += bytes.empty() ? hex : std::string(" ") + hex;
+                }
+                warn(t, "bytes " + bytes + " are no TI-86 token; left out");
+                ++i;
+                continue;
+            }
+            if (atStart) {
+                if (const Builtin* y = builtinOf(t); y != nullptr && t.code == kYVar &&
+                                                     y->code != 0 && i + 1 < end &&
+                                                     is(tokens_[i + 1], kEquals)) {
+                    i = putEquation(i, end, *y);
+                    continue;
+                }
+                if (isUserName(t) && end == i + 1) {
+                    const Placement* p = names_.placement(t.data);
+                    if (p != nullptr && p->as == Placement::As::Program) {
+                        for (const std::uint16_t c : p->codes)
+                            put(c, t);
+                        noteOnce(t, "call" + t.data,
+                                 "the call of program " + utf8(t.data) + " is now " + p->shown);
+                        if (!p->why.empty())
+                            warn(t, utf8(t.data) + " is called as a program but is " + p->why);
+                        ++i;
+                        continue;
+                    }
+                }
+            }
+            const Ti86To83pRule* rule = ti86To83pRule(t.code);
+            if (rule == nullptr) { // 8E 28 and 8E 29 mark a program's kind, never a token
+                char code[8];
+                std::snprintf(code, sizeof code, "%04X", t.code);
+                warn(t, std::string("token ") + code + " has no translation; left out");
+                ++i;
+                continue;
+            }
+            switch (rule->kind) {
+            case Ti86To83pKind::Same:
+            case Ti86To83pKind::Renamed:
+            case Ti86To83pKind::Differs:
+                put(rule->ti83p, t);
+                if (rule->kind == Ti86To83pKind::Renamed) {
+                    const Ti83pTokenInfo* info = ti83pTokenInfo(rule->ti83p);
+                    std::string to83 = info != nullptr ? std::string(info->name) : std::string();
+                    while (!to83.empty() && (to83.back() == ' ' || to83.back() == '('))
+                        to83.pop_back();
+                    noteOnce(t, "rename" + std::to_string(t.code), nameText(t) + " is now " + to83);
+                } else if (rule->kind == Ti86To83pKind::Differs &&
+                           reported_.insert("differs" + std::to_string(t.code)).second) {
+                    // Once: what to check is the same at every use.
+                    warn(t, nameText(t) + ": " + std::string(rule->detail));
+                }
+                if (t.code == 0xEB)
+                    checkScreen(i, end, 8, 16, "home screen");
+                else if (t.code == 0x8E00 || t.code == 0x8E01 || t.code == 0x8E02 ||
+                         t.code == 0x8E2A || t.code == 0x8E13)
+                    checkScreen(i, end, 62, 94, "graph screen");
+                i = ti83pTokenOpensParen(rule->ti83p) ? putFunctionArgument(i, end) : i + 1;
+                break;
+            case Ti86To83pKind::Constant: {
+                // 2c is 2 times c: its digits must not run into a number's.
+                const auto numeric = [&](std::size_t k) {
+                    const Ti86To83pRule* r = k < to ? ti86To83pRule(tokens_[k].code) : nullptr;
+                    return tokens_[k].known && r != nullptr &&
+                           (tokens_[k].code == kNumber || r->kind == Ti86To83pKind::Constant);
+                };
+                const bool wrap = (i > from && numeric(i - 1)) || (i + 1 < to && numeric(i + 1));
+                if (wrap)
+                    put(k83Open, t);
+                for (const char c : rule->detail)
+                    put(c == 'E'   ? 0x3B
+                        : c == '-' ? 0xB0
+                        : c == '.' ? 0x3A
+                                   : static_cast<std::uint16_t>(c),
+                        t);
+                if (wrap)
+                    put(k83Close, t);
+                noteOnce(t, "constant" + std::to_string(t.code),
+                         "constant " + nameText(t) + " is now its value " +
+                             std::string(rule->detail));
+                ++i;
+                break;
+            }
+            case Ti86To83pKind::Inline:
+                switch (t.code) {
+                case kString:
+                    putString(t);
+                    break;
+                case kNumber:
+                    putNumber(t);
+                    if (i + 1 < to && is(tokens_[i + 1], kPercent) && isDecimal(t.data)) {
+                        // 5% is 5ᴇ⁻2: one number, so it binds as the TI-86's % did.
+                        for (const std::uint16_t c :
+                             {std::uint16_t{0x3B}, std::uint16_t{0xB0}, std::uint16_t{0x32}})
+                            put(c, tokens_[i + 1]);
+                        noteOnce(tokens_[i + 1], "percent",
+                                 "% after a number is now \xE1\xB4\x87\xE2\x81\xBB"
+                                 "2 (" +
+                                     t.data + "% is " + t.data +
+                                     "\xE1\xB4\x87\xE2\x81\xBB"
+                                     "2)");
+                        ++i;
+                    }
+                    break;
+                case kLbl:
+                case kGoto:
+                    put(rule->ti83p, t);
+                    putLabel(t, t.data);
+                    break;
+                default:
+                    putName(t);
+                    break;
+                }
+                ++i;
+                break;
+            case Ti86To83pKind::Rewrite:
+                if (t.code == kMenu) {
+                    i = putMenu(i);
+                } else if (t.code == kDelVar) {
+                    i = putDelVar(i, end);
+                } else {
+                    put(rule->ti83p, t);
+                    warn(t, "= stores an equation on the TI-86; the TI-83 Plus reads it as a "
+                            "test, check it");
+                    ++i;
+                }
+                break;
+            case Ti86To83pKind::NoCounterpart:
+                spellOut(t, t.code == 0x3E ? t.data + '\x05' + t.data2 : fontName(t));
+                ++i;
+                break;
+            }
+        }
+    }
+
+    const Tokens& tokens_;
+    std::string_view title_;
+    const Names& names_;
+    std::map<std::string, std::string> labels_;
+    std::set<std::string> reported_;
+    Ti83pTranslation out_;
+};
+
+} // namespace
+
+Ti83pTranslation translateTi86Program(const std::vector<Ti86Token>& tokens, std::string_view name,
+                                      const Ti83pProgramNames& calls) {
+    Names names(calls);
+    names.analyse(tokens);
+    names.allocate();
+    return Translator(tokens, name, names).run();
+}
+
+namespace {
+
+// The group's program names, and the note for each TI-86 name that changed.
+Ti83pProgramNames groupNames(const std::vector<Ti86SourceProgram>& programs,
+                             std::map<std::string, Diagnostic>& renamed) {
+    Ti83pProgramNames names;
+    std::set<std::string> used;
+    // Names the TI-83 Plus takes as they are keep them; the others are made
+    // valid, a digit telling apart two that come out alike.
+    for (const Ti86SourceProgram& program : programs)
+        if (checkTi83pProgramName(program.name).empty() && used.insert(program.name).second)
+            names[program.name] = program.name;
+    for (const Ti86SourceProgram& program : programs) {
+        if (names.count(program.name))
+            continue;
+        const Ti83pProgramName made = makeTi83pProgramName(program.name);
+        std::string name = made.name.empty() ? std::string("PRGM") : made.name;
+        for (int n = 1; used.count(name); ++n) {
+            const std::string suffix = std::to_string(n);
+            name = name.substr(0, std::min(name.size(), 8 - suffix.size())) + suffix;
+        }
+        Diagnostic d;
+        d.severity = Diagnostic::Severity::Note;
+        d.message = "program " + utf8(program.name) + " is now " + shownText(name) +
+                    " (a TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and θ, the first "
+                    "not a digit)";
+        renamed[program.name] = std::move(d);
+        used.insert(name);
+        names[program.name] = name;
+    }
+    return names;
+}
+
+} // namespace
+
+Ti83pProgramNames ti83pNamesForGroup(const std::vector<Ti86SourceProgram>& programs,
+                                     Diagnostics* diagnostics) {
+    std::map<std::string, Diagnostic> renamed;
+    Ti83pProgramNames names = groupNames(programs, renamed);
+    if (diagnostics != nullptr)
+        for (const Ti86SourceProgram& program : programs)
+            if (const auto hit = renamed.find(program.name); hit != renamed.end()) {
+                diagnostics->push_back(hit->second);
+                renamed.erase(hit);
+            }
+    return names;
+}
+
+std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs) {
+    std::map<std::string, Diagnostic> renamed;
+    const Ti83pProgramNames calls = groupNames(programs, renamed);
+    Names names(calls);
+    for (const Ti86SourceProgram& program : programs)
+        names.analyse(program.tokens);
+    names.allocate();
+    std::vector<Ti83pTranslation> out;
+    out.reserve(programs.size());
+    for (const Ti86SourceProgram& program : programs) {
+        out.push_back(Translator(program.tokens, calls.at(program.name), names).run());
+        // A program's own new name heads its report.
+        if (const auto hit = renamed.find(program.name); hit != renamed.end())
+            out.back().diagnostics.insert(out.back().diagnostics.begin(), hit->second);
+    }
+    return out;
+}
+
+} // namespace kalvo::calc

@@ -1,0 +1,502 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The translator on small programs: for each rewrite a TI-86 program (as the
+// text its listing shows, tokenized) and the TI-83 Plus bytes worked out by
+// hand from the notes' grids, with the notes and warnings it must give.
+#include "calcfiles/translate/Ti86To83p.h"
+#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/translate/Ti86To83pTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kalvo::calc;
+
+std::vector<Ti86Token> ti86(const std::string& text) {
+    Ti86Tokenized t = tokenizeTi86Text(text);
+    EXPECT_TRUE(t.diagnostics.empty()) << text;
+    return t.tokens;
+}
+
+std::string hex(const std::vector<Ti83pToken>& tokens) {
+    std::string out;
+    for (const char c : encodeTi83pTokens(tokens)) {
+        char b[4];
+        std::snprintf(b, sizeof b, "%02X ", static_cast<std::uint8_t>(c));
+        out += b;
+    }
+    if (!out.empty())
+        out.pop_back();
+    return out;
+}
+
+// "N 1:5 message" / "W 1:5 message" for each finding.
+std::vector<std::string> findings(const Ti83pTranslation& t) {
+    std::vector<std::string> out;
+    for (const Diagnostic& d : t.diagnostics)
+        out.push_back(std::string(1, "NWE"[static_cast<int>(d.severity)]) + " " +
+                      std::to_string(d.line) + ":" + std::to_string(d.column) + " " + d.message);
+    return out;
+}
+
+struct Case {
+    const char* ti86;
+    const char* bytes;
+    std::vector<std::string> findings;
+};
+
+void check(const std::vector<Case>& cases, std::string_view name = "GAME",
+           const Ti83pProgramNames& calls = {}) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ti86);
+        const Ti83pTranslation t = translateTi86Program(ti86(c.ti86), name, calls);
+        EXPECT_EQ(hex(t.tokens), c.bytes);
+        EXPECT_EQ(findings(t), c.findings);
+    }
+}
+
+} // namespace
+
+// Every code of the three grids, the inline-data ones too, has a rule, and
+// every TI-83 Plus token a rule names exists.
+TEST(Ti86To83pTable, EveryTi86CodeHasARule) {
+    std::size_t codes = 0;
+    for (const Ti86TokenInfo& info : ti86Tokens()) {
+        ++codes;
+        const Ti86To83pRule* rule = ti86To83pRule(info.code);
+        ASSERT_NE(rule, nullptr) << std::hex << info.code;
+        switch (rule->kind) {
+        case Ti86To83pKind::Same:
+        case Ti86To83pKind::Renamed:
+        case Ti86To83pKind::Differs:
+        case Ti86To83pKind::Rewrite:
+            EXPECT_NE(ti83pTokenInfo(rule->ti83p), nullptr) << std::hex << info.code;
+            break;
+        case Ti86To83pKind::Constant:
+            EXPECT_FALSE(rule->detail.empty()) << std::hex << info.code;
+            break;
+        case Ti86To83pKind::Inline:
+        case Ti86To83pKind::NoCounterpart:
+            break;
+        }
+        if (rule->kind == Ti86To83pKind::Differs) {
+            EXPECT_FALSE(rule->detail.empty()) << std::hex << info.code;
+        }
+    }
+    // 01-FE less the two prefixes, 3D 00-3D, 8E 00-31 less 8E 28 and 8E 29
+    // (they only mark a program's kind).
+    EXPECT_EQ(codes, 252u + 62u + 48u);
+    EXPECT_EQ(ti86To83pRule(0x00), nullptr);
+    EXPECT_EQ(ti86To83pRule(0x8E28), nullptr);
+}
+
+TEST(Ti86To83pTable, RulesFromTheNotes) {
+    const struct {
+        std::uint16_t ti86;
+        Ti86To83pKind kind;
+        std::uint16_t ti83p;
+    } rules[] = {
+        {0xEC, Ti86To83pKind::Renamed, 0xE1},     // ClLCD -> ClrHome
+        {0xEA, Ti86To83pKind::Renamed, 0xDF},     // DispG -> DispGraph
+        {0x8E15, Ti86To83pKind::Renamed, 0xE5},   // DispT -> DispTable
+        {0xEB, Ti86To83pKind::Renamed, 0xE0},     // Outpt -> Output(
+        {0x4D, Ti86To83pKind::Renamed, 0xF9},     // P2Reg -> QuadReg
+        {0x4E, Ti86To83pKind::Renamed, 0x2E},     // P3Reg -> CubicReg
+        {0x4F, Ti86To83pKind::Renamed, 0x2F},     // P4Reg -> QuartReg
+        {0xF5, Ti86To83pKind::Renamed, 0xF5},     // ExpR -> ExpReg, not expr(
+        {0x2C, Ti86To83pKind::Renamed, 0x25},     // nDer -> nDeriv(
+        {0x8E2A, Ti86To83pKind::Renamed, 0x13},   // PxTest -> pxl-Test(
+        {0xC9, Ti86To83pKind::Same, 0xBB26},      // real -> real(, not the mode Real
+        {0xB8, Ti86To83pKind::Renamed, 0xB4},     // ident -> identity(
+        {0x8E2F, Ti86To83pKind::Renamed, 0xBB29}, // cSum -> cumSum(
+        {0x72, Ti86To83pKind::Renamed, 0x7E00},   // SeqG -> Sequential
+        {0x8E1A, Ti86To83pKind::Renamed, 0xBB52}, // ClrLsts -> ClrAllLists
+        {0x8E0F, Ti86To83pKind::Renamed, 0xBB57}, // ClrEnt -> Clear Entries
+        {0x50, Ti86To83pKind::Renamed, 0x6A},     // == -> =
+        {0x3D32, Ti86To83pKind::Same, 0xBB31},    // e, the number
+        {0x17, Ti86To83pKind::NoCounterpart, 0},  // dot(
+        {0x27, Ti86To83pKind::NoCounterpart, 0},  // arc(
+        {0x69, Ti86To83pKind::NoCounterpart, 0},  // Dec, the base mode
+        {0x3D30, Ti86To83pKind::Constant, 0},     // c
+    };
+    for (const auto& r : rules) {
+        SCOPED_TRACE(r.ti86);
+        const Ti86To83pRule* rule = ti86To83pRule(r.ti86);
+        ASSERT_NE(rule, nullptr);
+        EXPECT_EQ(rule->kind, r.kind);
+        EXPECT_EQ(rule->ti83p, r.ti83p);
+    }
+    EXPECT_TRUE(ti83pTokenOpensParen(0xC2));  // sin(
+    EXPECT_TRUE(ti83pTokenOpensParen(0xE0));  // Output(
+    EXPECT_FALSE(ti83pTokenOpensParen(0x10)); // ( itself
+    EXPECT_FALSE(ti83pTokenOpensParen(0xDE)); // Disp
+}
+
+// The TI-86 "(" is merged into the TI-83 Plus function; a function without
+// one gets "(" and, where its operand ends for certain, ")".
+TEST(Ti86To83p, FunctionsAndTheirParentheses) {
+    check({
+        {":sin(A)", "C2 41 11", {}},
+        {":For(I,1,5)", "D3 49 2B 31 2B 35 11", {}},
+        {":e^(2)", "BF 32 11", {}},
+        {":sin A", "C2 41 11", {"N 1:2 sin without ( now has its ( and )"}},
+        {":ln 2+1", "BE 32 11 70 31", {"N 1:2 ln without ( now has its ( and )"}},
+        // Nested: cos A is sin's one operand, a function call.
+        {":sin cos A", "C2 C4 41 11 11", {"N 1:2 sin without ( now has its ( and )"}},
+        {":abs (A)*2", "B2 41 11 82 32", {}},
+        // A power binds tighter than sin on the TI-86: where ) goes is unsure.
+        {":sin A\xF2",
+         "C2 41 0D",
+         {"W 1:2 sin is applied without ( on the TI-86; it now has ( but where its ) goes is "
+          "for you to check"}},
+        {":not A and B", "B8 41 11 40 42", {"N 1:2 not without ( now has its ( and )"}},
+    });
+}
+
+TEST(Ti86To83p, RenamedEquivalentsGetANoteAtTheirFirstUse) {
+    check({
+        {":ClLCD:ClLCD", "E1 3E E1", {"N 1:2 ClLCD is now ClrHome"}},
+        {":DispG", "DF", {"N 1:2 DispG is now DispGraph"}},
+        {":ExpR", "F5", {"N 1:2 ExpR is now ExpReg"}},
+        {":P2Reg", "F9", {"N 1:2 P2Reg is now QuadReg"}},
+        {":ident 3",
+         "B4 33 11",
+         {"N 1:2 ident is now identity", "N 1:2 ident without ( now has its ( and )"}},
+        {":real 5", "BB 26 35 11", {"N 1:2 real without ( now has its ( and )"}},
+        {":PxTest(1,2)", "13 31 2B 32 11", {"N 1:2 PxTest is now pxl-Test"}},
+        {":If A==1", "CE 41 6A 31", {"N 1:6 == is now ="}},
+        // x is the TI-83 Plus's X.
+        {":nDer(x\xF2,x,2)",
+         "25 58 0D 2B 58 2B 32 11",
+         {"N 1:2 nDer is now nDeriv", "N 1:7 x is now X"}},
+    });
+}
+
+TEST(Ti86To83p, DelVarEquationsAndConstants) {
+    check({
+        {":DelVar(A)", "BB 54 41", {"N 1:2 DelVar(name) is now DelVar name"}},
+        // y1=x² stores the function as a string.
+        {":y1=x\xF2",
+         "2A 58 0D 2A 04 5E 10",
+         {"N 1:2 y1= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:5 x is now X"}},
+        {":c\xFC"
+         "A",
+         "32 39 39 37 39 32 34 35 38 04 41",
+         {"N 1:2 constant c is now its value 299792458"}},
+        {":g", "39 3A 38 30 36 36 35", {"N 1:2 constant g is now its value 9.80665"}},
+        // Beside a number the value is bracketed, or the digits would run on.
+        {":2c",
+         "32 10 32 39 39 37 39 32 34 35 38 11",
+         {"N 1:3 constant c is now its value 299792458"}},
+        {":g*c",
+         "39 3A 38 30 36 36 35 82 32 39 39 37 39 32 34 35 38",
+         {"N 1:2 constant g is now its value 9.80665",
+          "N 1:4 constant c is now its value 299792458"}},
+        {":1\xFB\xFA"
+         "5",
+         "31 3B B0 35",
+         {}},
+        {":1Fh", "33 31", {"N 1:2 number 1Fh is now 31"}},
+        // A percentage of a number is that number ᴇ⁻2; of anything else it has no form.
+        {":12.5%\xFC"
+         "A",
+         "31 32 3A 35 3B B0 32 04 41",
+         {"N 1:6 % after a number is now ᴇ⁻2 (12.5% is 12.5ᴇ⁻2)"}},
+        {":A%",
+         "41 BB DA",
+         {"W 1:3 % has no TI-83 Plus counterpart; written as its name for you to replace"}},
+        {":1Fh+11b", "33 31 70 33", {"N 1:2 number 1Fh is now 31", "N 1:6 number 11b is now 3"}},
+    });
+}
+
+TEST(Ti86To83p, LabelsGetOneOrTwoCharacters) {
+    check({
+        {":Lbl START:Goto START", "D6 53 54 3E D7 53 54", {"N 1:2 label START is now ST"}},
+        // ST is taken by a label of that name: START takes S and its next
+        // letter after T, A.
+        {":Lbl ST:Lbl START:Goto START",
+         "D6 53 54 3E D6 53 41 3E D7 53 41",
+         {"N 1:9 label START is now SA"}},
+        {":Lbl a:Goto a", "D6 41 3E D7 41", {"N 1:2 label a is now A"}},
+        {":Lbl 1:Goto 1", "D6 31 3E D7 31", {}},
+        {":Goto NOWHERE",
+         "D7 4E 4F",
+         {"W 1:2 Goto NOWHERE has no Lbl in this program", "N 1:2 label NOWHERE is now NO"}},
+    });
+}
+
+TEST(Ti86To83p, VariablesGetTheNamesTheTi83PlusHas) {
+    check({
+        {":5\xFCMONEY:Disp MONEY", "35 04 4D 3E DE 4D", {"N 1:4 variable MONEY is now M"}},
+        // M is the program's own: MONEY takes its next letter, O.
+        {":1\xFCM:2\xFCMONEY", "31 04 4D 3E 32 04 4F", {"N 1:8 variable MONEY is now O"}},
+        // x is X, so the program's own X moves to the first free letter.
+        {":1\xFCX:2\xFCx",
+         "31 04 41 3E 32 04 58",
+         {"N 1:4 variable X is now A", "N 1:8 x is now X"}},
+        {":\"HI\"\xFCS:InpSt \"NAME\",N",
+         "2A 48 49 2A 04 AA 00 3E DC 2A 4E 41 4D 45 2A 2B AA 01",
+         {"N 1:7 variable S is now Str1", "N 1:9 InpSt is now Input",
+          "N 1:22 variable N is now Str2"}},
+        {":{1,2}\xFCL", "08 31 2B 32 09 04 EB 4C", {"N 1:8 variable L is now ʟL"}},
+        {":{1,2}\xFCSCORES",
+         "08 31 2B 32 09 04 EB 53 43 4F 52 45",
+         {"N 1:8 variable SCORES is now ʟSCORE"}},
+        {":{1}\xFCL1", "08 31 09 04 5D 00", {}},
+        {":[[1,2][3,4]]\xFCM",
+         "06 06 31 2B 32 07 06 33 2B 34 07 07 04 5C 00",
+         {"N 1:15 variable M is now [A]"}},
+        {":StPic PIC",
+         "98 60 00",
+         {"N 1:2 StPic is now StorePic", "N 1:8 variable PIC is now Pic1"}},
+    });
+}
+
+TEST(Ti86To83p, StringsCharacterByCharacter) {
+    check({
+        {":Disp \"Hi\"", "DE 2A 48 BB B8 2A", {}},
+        // θ and [ trade places between the two fonts.
+        {":Disp \"\xC1[\"", "DE 2A 5B 06 2A", {}},
+        // A TI-83 Plus string cannot hold →.
+        {":Disp \"A\xFC"
+         "B\"",
+         "DE 2A 41 AF 42 2A",
+         {"W 1:7 the string holds →, which a TI-83 Plus string cannot; written as ?"}},
+    });
+}
+
+TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
+    check({
+        {":Menu(1,\"PLAY\",A,2,\"QUIT\",B):Lbl A:Lbl B",
+         "E6 2A 47 41 4D 45 2A 2B 2A 50 4C 41 59 2A 2B 41 2B 2A 51 55 49 54 2A 2B 42 11 3E D6 41 "
+         "3E D6 42",
+         {"N 1:2 Menu( takes the program's name as its title and drops the key numbers"}},
+        {":Menu(1,\"GO\",START):Lbl START",
+         "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 53 54 11 3E D6 53 54",
+         {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
+          "N 1:14 label START is now ST"}},
+    });
+    check(
+        {{":Menu(1,\"GO\",GONE)",
+          "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 47 4F 11",
+          {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
+           "W 1:14 Menu( choice GONE has no Lbl in this program", "N 1:14 label GONE is now GO"}}});
+    // Eight choices are one too many for the TI-83 Plus.
+    std::string eight = ":Menu(";
+    for (int n = 1; n <= 8; ++n)
+        eight += std::to_string(n) + ",\"C\",A" + (n < 8 ? "," : ")");
+    const Ti83pTranslation t = translateTi86Program(ti86(eight + ":Lbl A"), "M");
+    ASSERT_EQ(t.diagnostics.size(), 2u);
+    EXPECT_EQ(t.diagnostics[1].message, "Menu( has 8 choices; the TI-83 Plus shows at most 7");
+}
+
+TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
+    check({{":SUB", "5F 53 55 42", {"N 1:2 the call of program SUB is now prgmSUB"}},
+           // On the TI-86 a program and a variable cannot share a name.
+           {":SUB:Disp SUB",
+            "5F 53 55 42 3E DE 53 55 42",
+            {"N 1:2 the call of program SUB is now prgmSUB",
+             "W 1:11 SUB is the name of a program; used as a variable here, it is left as it "
+             "is"}}},
+          "MAIN", {{"SUB", "SUB"}});
+    check({
+        {":cross(A,B)",
+         "BB B2 BB C2 BB BF BB C3 BB C3 10 41 2B 42 11",
+         {"W 1:2 cross has no TI-83 Plus counterpart; written as its name for you to replace"}},
+        // Said once: a key loop holds many.
+        {":getKy\xFCK:If getKy==21",
+         "AD 04 4B 3E CE AD 6A 32 31",
+         {"W 1:2 getKy: getKey codes differ between the two keyboards; check the numbers it is "
+          "compared with",
+          "N 1:18 == is now ="}},
+        {":Outpt(9,1,\"X\")",
+         "E0 39 2B 31 2B 2A 58 2A 11",
+         {"N 1:2 Outpt is now Output",
+          "W 1:2 Outpt at row 9, column 1 is off the TI-83 Plus screen (home screen 8 by 16)"}},
+    });
+}
+
+// A main program and its subprogram share their variables and call each
+// other by the TI-83 Plus names.
+TEST(Ti86To83p, GroupSharesNamesAndCalls) {
+    const std::vector<Ti86SourceProgram> group = {
+        {"MAIN", ti86(":5\xFCMONEY:SUB:Disp MONEY")},
+        {"SUB", ti86(":MONEY+1\xFCMONEY")},
+    };
+    const std::vector<Ti83pTranslation> out = translateTi86Group(group);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].name, "MAIN");
+    EXPECT_EQ(hex(out[0].tokens), "35 04 4D 3E 5F 53 55 42 3E DE 4D");
+    EXPECT_EQ(out[1].name, "SUB");
+    EXPECT_EQ(hex(out[1].tokens), "4D 70 31 04 4D");
+    EXPECT_EQ(findings(out[1]), std::vector<std::string>{"N 1:2 variable MONEY is now M"});
+
+    // Program names the TI-83 Plus cannot take are made valid and distinct.
+    Diagnostics d;
+    const Ti83pProgramNames names =
+        ti83pNamesForGroup({{"game", {}}, {"GAME", {}}, {"2x", {}}}, &d);
+    EXPECT_EQ(names.at("game"), "GAME1");
+    EXPECT_EQ(names.at("GAME"), "GAME");
+    EXPECT_EQ(names.at("2x"), "X");
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].severity, Diagnostic::Severity::Note);
+    EXPECT_EQ(d[0].message, "program game is now GAME1 (a TI-83 Plus program name is 1 to 8 of "
+                            "A-Z, 0-9 and θ, the first not a digit)");
+
+    // In a group, that note heads the renamed program's report.
+    const std::vector<Ti83pTranslation> renamed =
+        translateTi86Group({{"main", ti86(":ClLCD")}, {"SUB", ti86(":ClLCD")}});
+    EXPECT_EQ(renamed[0].name, "MAIN");
+    EXPECT_EQ(findings(renamed[0]),
+              (std::vector<std::string>{"N 0:0 program main is now MAIN (a TI-83 Plus program "
+                                        "name is 1 to 8 of A-Z, 0-9 and θ, the first not a "
+                                        "digit)",
+                                        "N 1:2 ClLCD is now ClrHome"}));
+    EXPECT_EQ(findings(renamed[1]), std::vector<std::string>{"N 1:2 ClLCD is now ClrHome"});
+}
+
+// What the translator cannot do it says, once per name, and leaves the name
+// as the TI-86 spelled it.
+TEST(Ti86To83p, NamesItCannotPlace) {
+    check({
+        // A string and a list at once.
+        {":\"A\"\xFCW:{1}\xFCW:Disp W",
+         "2A 41 2A 04 57 3E 08 31 09 04 57 3E DE 57",
+         {"W 1:6 variable W: its kind cannot be told (it is used as more than one of number, "
+          "string, list, matrix); it is left as it is"}},
+        // An equation variable other than y1...: the = is a test on the TI-83 Plus.
+        {":f=x\xF2",
+         "BB B5 6A 58 0D",
+         {"W 1:2 variable f: the TI-83 Plus has no equation variables but Y1-Y0; it is left as "
+          "it is",
+          "W 1:3 = stores an equation on the TI-86; the TI-83 Plus reads it as a test, check it",
+          "N 1:4 x is now X"}},
+        // A bare name never used otherwise is a call, of a program not given.
+        {":SUB",
+         "5F 53 55 42",
+         {"N 1:2 the call of program SUB is now prgmSUB",
+          "W 1:2 SUB is called as a program but is not among the programs translated"}},
+        // A vector, alone or scaled, has no TI-83 Plus kind.
+        {":[1,2]\xFCV",
+         "06 31 2B 32 07 04 56",
+         {"W 1:8 variable V: the TI-83 Plus has no vectors; it is left as it is"}},
+        {":2*[1,2]\xFCV",
+         "32 82 06 31 2B 32 07 04 56",
+         {"W 1:10 variable V: the TI-83 Plus has no vectors; it is left as it is"}},
+        {":Menu(A)",
+         "E6 41 11",
+         {"W 1:2 Menu( is not in the form Menu(n,\"text\",label,...); translated as it stands, "
+          "check it"}},
+        {":\\xFF", "", {"W 1:2 bytes FF are no TI-86 token; left out"}},
+        {"", "", {}},
+    });
+
+    // 28 names for 27 letters: AA-AZ take A-Z, BA takes θ, BB is left.
+    std::string text;
+    for (char second = 'A'; second <= 'Z'; ++second)
+        text += std::string(":1\xFC") + "A" + second + "\r\n";
+    text += ":1\xFC"
+            "BA\r\n:1\xFC"
+            "BB";
+    const Ti83pTranslation t = translateTi86Program(ti86(text), "P");
+    const std::string bytes = hex(t.tokens);
+    EXPECT_EQ(bytes.substr(0, 8), "31 04 41");
+    EXPECT_EQ(bytes.substr(bytes.size() - 23), "31 04 5B 3F 31 04 42 42");
+    ASSERT_FALSE(t.diagnostics.empty());
+    EXPECT_EQ(findings({"", {}, {t.diagnostics.back()}}),
+              std::vector<std::string>{"W 28:4 variable BB: all 27 TI-83 Plus real variables "
+                                       "(A-Z, θ) are taken; it is left as it is"});
+}
+
+TEST(Ti86To83p, BuiltInNamesAndUnits) {
+    check({
+        {":y1\xFC"
+         "A",
+         "5E 10 04 41",
+         {"N 1:2 y1 is now Y1"}},
+        {":corr+Ans", "62 12 70 72", {"N 1:2 corr is now r"}},
+        {":5m\xE5"
+         "ft",
+         "35 BB BD BB EC BB B5 BB C4",
+         {"W 1:3 m▶ft has no TI-83 Plus counterpart; written as its name for you to replace"}},
+    });
+}
+
+// Functions applied without "(" to each other far deeper than any program
+// does, as deep as a 64 KiB program can hold: the translation must not
+// recurse once per level (it ran out of stack doing so).
+TEST(Ti86To83p, DeepNestingStaysOnTheStack) {
+    std::string text = ":";
+    for (int n = 0; n < 60000; ++n)
+        text += "sin ";
+    text += "A";
+    const Ti83pTranslation t = translateTi86Program(ti86(text), "P");
+    std::size_t sines = 0;
+    for (const Ti83pToken& token : t.tokens)
+        sines += token.code == 0xC2;
+    EXPECT_EQ(sines, 60000u);
+    EXPECT_EQ(t.tokens.back().code, 0x11);
+}
+
+// Every printable ASCII character of a TI-86 string is the TI-83 Plus token
+// that draws that same character (lowercase letters the BB ones, not the
+// statistics variables a, b, n...).
+TEST(Ti86To83p, EveryAsciiCharacterOfAString) {
+    for (int c = 0x20; c <= 0x7E; ++c) {
+        if (c == '"')
+            continue; // closes the TI-83 Plus string
+        SCOPED_TRACE(c);
+        Ti86Token string;
+        string.code = 0x2D;
+        string.data = std::string(1, static_cast<char>(c));
+        const Ti83pTranslation t = translateTi86Program({string}, "P");
+        ASSERT_EQ(t.tokens.size(), 3u);
+        const Ti83pTokenInfo* info = ti83pTokenInfo(t.tokens[1].code);
+        ASSERT_NE(info, nullptr);
+        // The TI-83 Plus font has three of them elsewhere: [ at C1 (5B is θ),
+        // $ at F2, the grave accent at B7.
+        const char drawn = c == '[' ? '\xC1' : c == '$' ? '\xF2' : c == '`' ? '\xB7' : char(c);
+        EXPECT_EQ(info->font, std::string(1, drawn));
+        if (c >= 'a' && c <= 'z') {
+            EXPECT_EQ(t.tokens[1].code >> 8, 0xBB);
+        }
+        EXPECT_TRUE(t.diagnostics.empty());
+    }
+}
+
+// The TI-86 font beyond ASCII: the symbols and letters both fonts have in
+// the same place, and those the TI-83 Plus has elsewhere or not at all.
+TEST(Ti86To83p, SymbolsOfAString) {
+    const struct {
+        std::uint8_t ti86;
+        std::uint16_t ti83p; // 0: none, written ? with a warning
+    } cases[] = {
+        {0x10, 0xBBF4},                          // √
+        {0x11, 0x0C},                            // ⁻¹
+        {0x1A, 0xB0},                            // negation
+        {0x80, 0xBBE0},                          // subscript 0
+        {0x8A, 0xBB6E},                          // Á
+        {0xC4, 0xAC},                            // π
+        {0xC1, 0x5B},                            // θ
+        {0x06, 0xBBED},                          // ↑, which the TI-83 Plus has at 1E only
+        {0x0A, 0x41},                            // the TI-86's hexadecimal A
+        {0x0F, 0x46},                            // and F
+        {0xD2, 0x71},                            // its other minus, ², °
+        {0xD3, 0x0D},   {0xD4, 0x0B}, {0x01, 0}, // small base marks
+        {0x04, 0},      {0x1C, 0},               // → would end the TI-83 Plus string
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ti86);
+        Ti86Token string;
+        string.code = 0x2D;
+        string.data = std::string(1, static_cast<char>(c.ti86));
+        const Ti83pTranslation t = translateTi86Program({string}, "P");
+        ASSERT_EQ(t.tokens.size(), 3u);
+        EXPECT_EQ(t.tokens[1].code, c.ti83p != 0 ? c.ti83p : 0xAF);
+        EXPECT_EQ(t.diagnostics.size(), c.ti83p != 0 ? 0u : 1u);
+    }
+}
