@@ -7,7 +7,7 @@
 // too.
 
 #include "calcfiles/report/HandWork.h"
-#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "conversion/ConversionRun.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 #include "calcfiles/report/HandWork.h"
 
 #include "calcfiles/ti86/Ti86Font.h"
-#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 
 #include <algorithm>
 #include <array>

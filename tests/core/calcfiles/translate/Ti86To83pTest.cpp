@@ -3,7 +3,7 @@
 // text its listing shows, tokenized) and the TI-83 Plus bytes worked out by
 // hand from the notes' grids, with the notes and warnings it must give.
 #include "calcfiles/translate/Ti86To83p.h"
-#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83pTable.h"
 
 #include <gtest/gtest.h>
