@@ -17,8 +17,8 @@
 // which bytes make up a word, and which end a unit name. Not for other users.
 namespace kalvo::calc::ti86text {
 
-inline constexpr std::uint16_t kColon = 0x6E;
-inline constexpr std::uint16_t kNewline = 0x6F;
+inline constexpr std::uint16_t kColon = ti86::Colon;
+inline constexpr std::uint16_t kNewline = ti86::Newline;
 inline constexpr char kArrowText = '\xE5'; // ▶ (font 05)
 
 // ---------------------------------------------------------------------------

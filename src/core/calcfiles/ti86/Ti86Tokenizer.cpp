@@ -152,7 +152,7 @@ private:
             ++second;
         if (second == arrow + 1)
             return false;
-        token.code = 0x3E;
+        token.code = ti86::Conversion;
         for (std::size_t k = i; k < arrow;)
             token.data.push_back(static_cast<char>(fontAt(k)));
         for (std::size_t k = arrow + 1; k < second;)
@@ -178,7 +178,7 @@ private:
             const std::size_t col = column(i);
             Ti86Token& token = out_.tokens.emplace_back();
             if (c == '"') {
-                token.code = 0x2D;
+                token.code = ti86::String;
                 ++i;
                 while (i < stop_ && text_[i] != '"')
                     token.data.push_back(static_cast<char>(fontAt(i)));
@@ -191,7 +191,7 @@ private:
                 continue;
             }
             if ((c >= '0' && c <= '9') || c == '.') {
-                token.code = 0x44;
+                token.code = ti86::Number;
                 token.data = readNumber(i);
                 place(token, col);
                 continue;
@@ -237,7 +237,7 @@ private:
                     out_.tokens.pop_back();
                     continue;
                 }
-                token.code = static_cast<std::uint16_t>(0x32 + name.size());
+                token.code = static_cast<std::uint16_t>(ti86::BuiltinName + name.size());
                 token.data = std::move(name);
                 place(token, col);
                 continue;
