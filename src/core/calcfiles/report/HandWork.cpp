@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/report/HandWork.h"
 
+#include "calcfiles/program/Arguments.h"
 #include "calcfiles/ti86/Ti86Font.h"
 #include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83pTable.h"
@@ -27,7 +28,7 @@ bool is(const Ti86Token& t, std::uint16_t code) {
 }
 
 bool endsStatement(const Ti86Token& t) {
-    return is(t, ti86::Colon) || is(t, ti86::Newline);
+    return endsTi86Statement(t);
 }
 
 // Where the rows can only see a token together with what follows it
@@ -109,7 +110,7 @@ struct Rule {
     std::uint8_t rowWrite = 0; // kRowWrites index + 1
     bool noCounterpart = false;
     bool constant = false;
-    std::uint8_t screen = 0; // 1 home screen, 2 graph screen
+    bool screen = false; // takes screen coordinates
 };
 
 class Rules {
@@ -123,9 +124,7 @@ public:
             rule.noCounterpart =
                 translation != nullptr && translation->kind == Ti86To83pKind::NoCounterpart;
             rule.constant = translation != nullptr && translation->kind == Ti86To83pKind::Constant;
-            rule.screen = info.has(ti86flag::HomeCoordinates)    ? 1
-                          : info.has(ti86flag::GraphCoordinates) ? 2
-                                                                 : 0;
+            rule.screen = info.has(ti86flag::HomeCoordinates | ti86flag::GraphCoordinates);
         }
     }
 
@@ -149,20 +148,6 @@ const Rules& rules() {
 
 bool isComparison(const Ti86Token& t) {
     return t.known && ti86Has(t.code, ti86flag::Comparison);
-}
-
-// A literal whole number written in digits only (no base, point or
-// exponent), or -1.
-long literalValue(const Ti86Token& t) {
-    if (!is(t, ti86::Number) || t.data.empty() || t.data.size() > 6)
-        return -1;
-    long value = 0;
-    for (const char c : t.data) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 bool isLabelCharacter(std::uint8_t font) {
@@ -259,7 +244,7 @@ public:
     }
 
 private:
-    using Argument = std::pair<std::size_t, std::size_t>; // token indexes [first, last)
+    using Argument = TokenRange;
 
     void add(const Ti86Token& at, std::string message, std::size_t& count) {
         Diagnostic d;
@@ -343,8 +328,8 @@ private:
                               : shown + " has no TI-83 Plus counterpart",
                 report_.counts.noCounterpart);
         }
-        if (rule.screen != 0)
-            screen(i, rule.screen == 1);
+        if (rule.screen)
+            screen(i);
     }
 
     void label(const Ti86Token& at, const std::string& font) {
@@ -400,33 +385,8 @@ private:
 
     // The arguments of the "(" at `open`, up to its ")" or the end of the
     // statement.
-    std::vector<Argument> arguments(std::size_t open) const {
-        std::vector<Argument> out;
-        std::size_t first = open + 1;
-        int depth = 0;
-        std::size_t k = open + 1;
-        for (; k < tokens_.size() && !endsStatement(tokens_[k]); ++k) {
-            const Ti86Token& t = tokens_[k];
-            if (!t.known)
-                continue;
-            if (t.code == ti86::LParen || t.code == ti86::LBracket || t.code == ti86::LBrace)
-                ++depth;
-            else if (t.code == ti86::RParen || t.code == ti86::RBracket || t.code == ti86::RBrace) {
-                if (depth == 0 && t.code == ti86::RParen)
-                    break;
-                depth = std::max(depth - 1, 0);
-            } else if (t.code == ti86::Comma && depth == 0) {
-                out.emplace_back(first, k);
-                first = k + 1;
-            }
-        }
-        if (k > first || !out.empty())
-            out.emplace_back(first, k);
-        return out;
-    }
-
     const Ti86Token* single(const Argument& a) const {
-        return a.second == a.first + 1 ? &tokens_[a.first] : nullptr;
+        return a.single() ? &tokens_[a.first] : nullptr;
     }
 
     // A menu choice's target, as the label it names, when it is one token.
@@ -457,7 +417,7 @@ private:
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        const std::vector<Argument> args = arguments(i + 1);
+        const std::vector<Argument> args = callArguments(tokens_, i + 1);
         if (args.empty())
             return;
         const Ti86Token* first = single(args[0]);
@@ -530,29 +490,9 @@ private:
             report_.counts.equations);
     }
 
-    void screen(std::size_t i, bool home) {
-        if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
-            return;
-        const std::vector<Argument> args = arguments(i + 1);
-        for (std::size_t k = 0; k < 2 && k < args.size(); ++k) {
-            const Ti86Token* literal = single(args[k]);
-            if (literal == nullptr)
-                continue;
-            const long value = literalValue(*literal);
-            if (value < 0)
-                continue;
-            const bool row = k == 0;
-            const long low = home ? 1 : 0;
-            const long high = home ? (row ? 8 : 16) : (row ? 62 : 94);
-            if (value >= low && value <= high)
-                continue;
-            add(*literal,
-                std::string(home ? "" : "pixel ") + (row ? "row " : "column ") +
-                    std::to_string(value) + " is off the TI-83 Plus " + (home ? "home" : "graph") +
-                    " screen (" + (row ? "rows " : "columns ") + std::to_string(low) + "-" +
-                    std::to_string(high) + ")",
-                report_.counts.offScreen);
-        }
+    void screen(std::size_t i) {
+        for (const OffScreen& off : offScreenCoordinates(tokens_, i))
+            add(tokens_[off.token], offScreenMessage(off), report_.counts.offScreen);
     }
 
     bool isKey(const Ti86Token& t) const {
@@ -568,7 +508,7 @@ private:
         if (code == nullptr)
             return;
         // 0 is "no key" on both calculators.
-        const long value = literalValue(*code);
+        const long value = ti86WholeNumber(*code);
         if (value <= 0)
             return;
         add(*code,

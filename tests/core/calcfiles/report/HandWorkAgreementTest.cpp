@@ -4,6 +4,7 @@
 // and what it says the 81 rows write is what running the rows writes.
 #include "calcfiles/report/HandWork.h"
 #include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83p.h"
 #include "conversion/ConversionRun.h"
 
@@ -135,6 +136,36 @@ TEST(HandWorkAgreement, RowWritesAreWhatTheRowsWrite) {
     // nDer(, PxTest(, ident, DispG, DispT, ExpR, arc(, dot(, real, SeqG, Dec,
     // ZDecm, lngth, the inverse and hyperbolic functions, dimL, inter.
     EXPECT_GE(checked, 23u);
+}
+
+} // namespace
+
+namespace {
+
+// Screen coordinates: the report and the translator make one check, so they
+// name the same numbers with the same words. Row 0 is off the home screen,
+// and a computed coordinate does not hide a written one.
+TEST(HandWorkAgreement, OffScreenCoordinatesAreTheSameFindings) {
+    for (const char* text :
+         {":Outpt(0,1,\"X\")\r\n", ":Outpt(A,20,\"X\")\r\n", ":PxOn(63,10)\r\n",
+          ":Text(70,95,\"HI\")\r\n", ":PxTest(62,94)\r\n", ":Outpt(8,16,\"X\")\r\n"}) {
+        std::vector<std::string> report, translator;
+        for (const Diagnostic& d : findHandWork(text).findings)
+            if (contains(d.message, "is off the TI-83 Plus"))
+                report.push_back(std::to_string(d.column) + " " + d.message);
+        const Ti86Tokenized tokens = tokenizeTi86Text(text);
+        for (const Diagnostic& d : translateTi86Program(tokens.tokens, "P").diagnostics)
+            if (contains(d.message, "is off the TI-83 Plus"))
+                translator.push_back(std::to_string(d.column) + " " + d.message);
+        EXPECT_EQ(report, translator) << text;
+        const bool onScreen = contains(text, "(62,94)") || contains(text, "(8,16");
+        EXPECT_EQ(report.empty(), onScreen) << text;
+    }
+    const HandWorkReport both = findHandWork(":Text(70,95,\"HI\")\n");
+    ASSERT_EQ(both.findings.size(), 2u);
+    EXPECT_EQ(both.findings[0].message,
+              "pixel row 70 is off the TI-83 Plus graph screen (rows 0-62)");
+    EXPECT_EQ(both.findings[1].column, 10u);
 }
 
 } // namespace

@@ -315,8 +315,7 @@ TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
           "N 1:18 == is now ="}},
         {":Outpt(9,1,\"X\")",
          "E0 39 2B 31 2B 2A 58 2A 11",
-         {"N 1:2 Outpt is now Output",
-          "W 1:2 Outpt at row 9, column 1 is off the TI-83 Plus screen (home screen 8 by 16)"}},
+         {"N 1:2 Outpt is now Output", "W 1:8 row 9 is off the TI-83 Plus home screen (rows 1-8)"}},
     });
 }
 

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "calcfiles/ti86/Ti86Tokens.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The structure of a TI-86 statement that the report and the translator
+// both read, so that they read it the same way: where a statement ends, the
+// arguments of a call, and the facts drawn from them (screen coordinates
+// written out as numbers).
+namespace kalvo::calc {
+
+// Token indexes [first, last) of one argument.
+struct TokenRange {
+    std::size_t first = 0;
+    std::size_t last = 0;
+
+    bool single() const { return last == first + 1; }
+    bool operator==(const TokenRange&) const = default;
+};
+
+bool endsTi86Statement(const Ti86Token& t); // : or a line end
+
+// The arguments of the call whose "(" is tokens[open], up to its ")" or the
+// end of the statement: split at the commas outside ( ) [ ] { }. None for
+// "()"; one empty argument for "(" at the end of a statement is none too.
+std::vector<TokenRange> callArguments(const std::vector<Ti86Token>& tokens, std::size_t open);
+
+// A number written in digits alone (no base, point or exponent) of up to six
+// digits, or -1.
+long ti86WholeNumber(const Ti86Token& t);
+
+// A screen coordinate written out as a number that the TI-83 Plus screen
+// does not have.
+struct OffScreen {
+    std::size_t token = 0; // the number's index
+    long value = 0;
+    bool row = false;  // the first argument; else the column
+    bool home = false; // Output('s home screen; else the graph screen, in pixels
+    long low = 0;      // the TI-83 Plus range
+    long high = 0;
+};
+
+// For the command at tokens[command] that takes screen coordinates
+// (ti86flag::HomeCoordinates or GraphCoordinates): each of its first two
+// arguments that is a number alone and off the TI-83 Plus screen (home
+// rows 1-8 and columns 1-16, graph rows 0-62 and columns 0-94). A
+// coordinate the program computes is not checked.
+std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens,
+                                            std::size_t command);
+
+// "pixel row 63 is off the TI-83 Plus graph screen (rows 0-62)".
+std::string offScreenMessage(const OffScreen& off);
+
+} // namespace kalvo::calc
