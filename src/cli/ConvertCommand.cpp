@@ -9,6 +9,8 @@
 #include "Options.h"
 #include "Pipeline.h"
 
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti86/Ti86File.h"
 #include "document/TextBox.h"
 #include "files/FileIO.h"
 
@@ -106,19 +108,52 @@ bool isText(Format format) {
     return format == Format::Ti86Text || format == Format::Ti83pText;
 }
 
-// Findings on stderr and the report's summary line (-q keeps only errors),
-// then the failure if any; the exit status.
+bool isError(const LocatedDiagnostic& found) {
+    return found.diagnostic.severity == calc::Diagnostic::Severity::Error;
+}
+
+// Findings on stderr, errors last, and the report's summary line (-q keeps
+// only errors), then the failure if any; the exit status. An error that
+// follows notes or warnings is said again at the end, where it is seen.
 int report(const Outcome& outcome, bool quiet) {
     std::string lines;
-    for (const LocatedDiagnostic& found : outcome.diagnostics)
-        if (!quiet || found.diagnostic.severity == calc::Diagnostic::Severity::Error)
+    std::string errors;
+    std::size_t errorCount = 0;
+    const LocatedDiagnostic* firstError = nullptr;
+    for (const LocatedDiagnostic& found : outcome.diagnostics) {
+        if (isError(found)) {
+            errors += diagnosticLine(found.where, found.diagnostic);
+            firstError = firstError ? firstError : &found;
+            ++errorCount;
+        } else if (!quiet) {
             lines += diagnosticLine(found.where, found.diagnostic);
+        }
+    }
+    const bool errorsFollowOthers = firstError && !lines.empty();
+    lines += errors;
     if (!quiet)
         lines += outcome.summary;
+    if (errorsFollowOthers) {
+        std::string again = diagnosticLine(firstError->where, firstError->diagnostic);
+        lines.append(kProgram).append(": ");
+        if (errorCount > 1)
+            lines.append(std::to_string(errorCount)).append(" errors, the first: ");
+        lines += again;
+    }
     if (outcome.failure && !outcome.failure->message.empty())
         lines.append(kProgram).append(": ").append(outcome.failure->message).append("\n");
     writeErr(lines);
     return outcome.failure ? outcome.failure->status : 0;
+}
+
+// Whether `path` is a file the user marked read-only (not one in a folder
+// we may not change, which --force cannot help with).
+bool readOnlyFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    constexpr mode_t anyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    return (st.st_mode & anyWrite) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 int writeOutput(const Options& options, const std::string& bytes) {
@@ -130,9 +165,33 @@ int writeOutput(const Options& options, const std::string& bytes) {
     if (!writeFileReplacing(options.output, bytes, error, rules)) {
         if (error == std::errc::broken_pipe)
             endOfPipe();
+        if (error == std::errc::permission_denied && !options.force && readOnlyFile(options.output))
+            return fail(options.output,
+                        error.message() + ": the file is read-only; --force replaces it");
         return fail(options.output, error.message());
     }
     return 0;
+}
+
+// Text given as -f ti86 or -f ti83p that is a calculator file (its
+// signature and at least one readable entry): listed or tokenized as text,
+// its bytes would make nonsense. The command line is wrong, so one line
+// says what the input is.
+std::optional<std::string> calculatorFileAsText(const Options& options, std::string_view input) {
+    if (!options.from || !isText(*options.from))
+        return std::nullopt;
+    std::string what;
+    if (calc::looksLikeTi86File(input) && input.size() <= calc::kTi86MaxFileBytes &&
+        calc::readTi86File(input).readable())
+        what = "a TI-86 file (86p)";
+    else if (calc::looksLikeTi83pFile(input) && input.size() <= calc::kTi83pMaxFileBytes &&
+             calc::readTi83pFile(input).readable())
+        what = "a TI-83 Plus file (8xp)";
+    else
+        return std::nullopt;
+    const std::string given(formatName(*options.from));
+    return nameOf(options.input, "standard input") + " is " + what + ", not " + given +
+           " text; leave out -f " + given + " and kalvo-convert reads it as a file";
 }
 
 // The rest of the command line's checks, now that the input's format is
@@ -149,8 +208,14 @@ std::optional<std::string> planJob(const Options& options, Format from, Job& job
                "-f ti83p for text already in TI-83 Plus spellings (converted in the window or "
                "by kalvo-convert); a program must not be converted twice";
     const Route* route = findRoute(from, options.to);
-    if (route == nullptr)
-        return "kalvo-convert does not convert " + pair;
+    if (route == nullptr) {
+        std::string targets;
+        for (const Format to : formatsMadeFrom(from))
+            targets += (targets.empty() ? "" : ", ") + std::string(formatName(to));
+        return "there is no conversion from " + pair + "; " + std::string(formatName(from)) +
+               (targets.empty() ? " is not read" : " converts to " + targets) +
+               " (-t FORMAT; --help lists every pair)";
+    }
     if ((options.table || options.translate) && route->engine == Engine::None)
         return std::string(options.table ? "--table" : "--translate") +
                " picks how a program is converted; " + pair + " converts nothing";
@@ -241,6 +306,10 @@ int convertCommand(const std::vector<std::string_view>& args) {
     std::optional<std::string> input = readInput(options.input, problem);
     if (!input)
         return fail(nameOf(options.input, "standard input"), problem);
+    if (const std::optional<std::string> wrong = calculatorFileAsText(options, *input)) {
+        writeErr(std::string(kProgram) + ": " + *wrong + "\n");
+        return 2;
+    }
     const Format from = options.from ? *options.from : detectInputFormat(*input);
 
     if (options.all)
