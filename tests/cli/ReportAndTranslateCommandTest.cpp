@@ -108,11 +108,11 @@ TEST_F(ReportAndTranslate, TheReportFollowsTheDefaultTextRun) {
     // Standard input is "-"; Lbl and Goto both start at column 2.
     EXPECT_EQ(run("", ":Lbl START\r\n:Goto START\r\n"),
               "0|:Lbl START\r\n:Goto START\r\n|-:1:2: " + kLabelStart + "-:2:2: " + kLabelStart +
-                  "kalvo-convert: 1 label to shorten\n");
+                  "kalvo-convert: 2 uses of labels to shorten\n");
     // The same, written to a file: the findings still come, the status is 0.
     EXPECT_EQ(run("- -o out.txt", ":Lbl START\r\n:Goto START\r\n"),
               "0||-:1:2: " + kLabelStart + "-:2:2: " + kLabelStart +
-                  "kalvo-convert: 1 label to shorten\n");
+                  "kalvo-convert: 2 uses of labels to shorten\n");
     // A two-letter label, a one-letter name, DelVar without "(": clean.
     EXPECT_EQ(run("", ":Lbl ST\r\n:DelVar A\r\n:0\xFC"
                       "A\r\n:Goto ST\r\n"),

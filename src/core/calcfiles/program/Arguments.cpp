@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/program/Arguments.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
+
 #include <algorithm>
 
 namespace kalvo::calc {
@@ -83,11 +85,19 @@ std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens
     return out;
 }
 
-std::string offScreenMessage(const OffScreen& off) {
+std::string offScreenWhat(const OffScreen& off) {
     return std::string(off.home ? "" : "pixel ") + (off.row ? "row " : "column ") +
-           std::to_string(off.value) + " is off the TI-83 Plus " + (off.home ? "home" : "graph") +
-           " screen (" + (off.row ? "rows " : "columns ") + std::to_string(off.low) + "-" +
-           std::to_string(off.high) + ")";
+           std::to_string(off.value);
+}
+
+std::string offScreenRange(const OffScreen& off) {
+    return std::string(off.row ? "rows " : "columns ") + std::to_string(off.low) + "-" +
+           std::to_string(off.high);
+}
+
+std::string offScreenMessage(const OffScreen& off) {
+    return formatDiagnostic(DiagnosticId::OffScreen,
+                            {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off)});
 }
 
 } // namespace kalvo::calc

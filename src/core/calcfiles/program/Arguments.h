@@ -52,7 +52,10 @@ struct OffScreen {
 std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens,
                                             std::size_t command);
 
-// "pixel row 63 is off the TI-83 Plus graph screen (rows 0-62)".
+// "pixel row 63 is off the TI-83 Plus graph screen (rows 0-62)", and its
+// parts: "pixel row 63", "rows 0-62".
 std::string offScreenMessage(const OffScreen& off);
+std::string offScreenWhat(const OffScreen& off);
+std::string offScreenRange(const OffScreen& off);
 
 } // namespace kalvo::calc
