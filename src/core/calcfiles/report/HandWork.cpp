@@ -244,25 +244,61 @@ std::string ti83PlusFunction(const std::string& font) {
     return "";
 }
 
-class Finder {
-public:
-    Finder(std::string_view text, const std::vector<Ti86Token>& tokens)
-        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false) {}
+// What the report knows of the whole program while it reads it a piece at
+// a time: its findings so far and the facts that reach across pieces.
+struct ProgramFacts {
+    HandWorkReport report;
+    std::vector<std::size_t> lineStarts;
+    std::set<std::string> keyVariables; // names getKy is stored to (getKy→K)
+    // Labels and names to change, with their message.
+    std::unordered_map<std::string, std::string> badLabels;
+    std::unordered_map<std::string, std::string> badNames;
+    // A name compared with a number before getKy was seen stored to it: a
+    // key code when it is, by the end.
+    std::vector<std::pair<std::string, Ti86Token>> maybeKeyCodes;
 
-    HandWorkReport run() {
-        findKeyVariables();
-        for (std::size_t i = 0; i < tokens_.size(); ++i)
-            look(i);
-        // Most come in order already; a menu's labels and a coordinate come
-        // before what precedes them.
-        if (!std::is_sorted(report_.findings.begin(), report_.findings.end(), before))
-            std::stable_sort(report_.findings.begin(), report_.findings.end(), before);
-        report_.counts = countHandWork(report_.findings);
-        return std::move(report_);
+    // The findings of pieces read in line order, with what turned out to be
+    // key codes among them.
+    HandWorkReport finish() {
+        const auto pieces = static_cast<std::ptrdiff_t>(report.findings.size());
+        for (const auto& [name, code] : maybeKeyCodes)
+            if (keyVariables.count(name) != 0)
+                report.findings.push_back(
+                    makeDiagnostic(DiagnosticId::KeyCode, code.line, code.column, {code.data}));
+        const auto begin = report.findings.begin();
+        if (begin + pieces != report.findings.end()) {
+            std::stable_sort(begin + pieces, report.findings.end(), before);
+            std::inplace_merge(begin, begin + pieces, report.findings.end(), before);
+        }
+        report.counts = countHandWork(report.findings);
+        return std::move(report);
     }
 
     static bool before(const Diagnostic& a, const Diagnostic& b) {
         return std::pair(a.line, a.column) < std::pair(b.line, b.column);
+    }
+};
+
+class Finder {
+public:
+    // One piece of the program: whole statements, in order after the pieces
+    // read before.
+    Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
+        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false), report_(facts.report),
+          lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
+          badLabels_(facts.badLabels), badNames_(facts.badNames),
+          maybeKeyCodes_(facts.maybeKeyCodes) {}
+
+    void run() {
+        findKeyVariables();
+        const std::size_t first = report_.findings.size();
+        for (std::size_t i = 0; i < tokens_.size(); ++i)
+            look(i);
+        // Most come in order already; a menu's labels and a coordinate come
+        // before what precedes them.
+        const auto from = report_.findings.begin() + static_cast<std::ptrdiff_t>(first);
+        if (!std::is_sorted(from, report_.findings.end(), ProgramFacts::before))
+            std::stable_sort(from, report_.findings.end(), ProgramFacts::before);
     }
 
 private:
@@ -510,8 +546,14 @@ private:
         const Ti86Token& left = tokens_[i - 1];
         const Ti86Token& right = tokens_[i + 1];
         const Ti86Token* code = isKey(left) ? &right : isKey(right) ? &left : nullptr;
-        if (code == nullptr)
+        if (code == nullptr) {
+            // getKy may be stored to the name further on.
+            if (isName(left) && ti86WholeNumber(right) > 0)
+                maybeKeyCodes_.emplace_back(left.data, right);
+            else if (isName(right) && ti86WholeNumber(left) > 0)
+                maybeKeyCodes_.emplace_back(right.data, left);
             return;
+        }
         // 0 is "no key" on both calculators.
         const long value = ti86WholeNumber(*code);
         if (value <= 0)
@@ -539,12 +581,12 @@ private:
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
     std::vector<bool> isLabel_;
-    std::vector<std::size_t> lineStarts_;
-    std::set<std::string> keyVariables_;
-    // Labels and names to change, with their message.
-    std::unordered_map<std::string, std::string> badLabels_;
-    std::unordered_map<std::string, std::string> badNames_;
-    HandWorkReport report_;
+    HandWorkReport& report_;
+    std::vector<std::size_t>& lineStarts_;
+    std::set<std::string>& keyVariables_;
+    std::unordered_map<std::string, std::string>& badLabels_;
+    std::unordered_map<std::string, std::string>& badNames_;
+    std::vector<std::pair<std::string, Ti86Token>>& maybeKeyCodes_;
 };
 
 // The lines of a text, without their CR LF or LF.
@@ -577,15 +619,41 @@ std::string plural(std::size_t n, const char* one, const char* many, const char*
 
 } // namespace
 
+// Text is tokenized and read a piece of whole lines at a time, so that the
+// tokens of a large program are never all held at once; a statement ends
+// with its line, so no piece cuts one.
+constexpr std::size_t kPieceBytes = 256 * 1024;
+
 HandWorkReport findHandWork(std::string_view ti86Text) {
-    Ti86Tokenized tokenized = tokenizeTi86Text(ti86Text);
-    HandWorkReport report = findHandWork(ti86Text, tokenized.tokens);
-    report.textDiagnostics = std::move(tokenized.diagnostics);
-    return report;
+    ProgramFacts facts;
+    std::size_t lineBase = 0;
+    for (std::size_t at = 0; at < ti86Text.size();) {
+        std::size_t end = ti86Text.size();
+        if (end - at > kPieceBytes) {
+            const std::size_t newline = ti86Text.find('\n', at + kPieceBytes);
+            end = newline == std::string_view::npos ? ti86Text.size() : newline + 1;
+        }
+        Ti86Tokenized piece = tokenizeTi86Text(ti86Text.substr(at, end - at));
+        for (Ti86Token& t : piece.tokens)
+            t.line += lineBase;
+        for (Diagnostic& d : piece.diagnostics)
+            d.line += lineBase;
+        Finder(ti86Text, piece.tokens, facts).run();
+        facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
+                                            std::make_move_iterator(piece.diagnostics.begin()),
+                                            std::make_move_iterator(piece.diagnostics.end()));
+        lineBase += static_cast<std::size_t>(
+            std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(at),
+                       ti86Text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+        at = end;
+    }
+    return facts.finish();
 }
 
 HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens) {
-    return Finder(ti86Text, tokens).run();
+    ProgramFacts facts;
+    Finder(ti86Text, tokens, facts).run();
+    return facts.finish();
 }
 
 namespace {
@@ -716,13 +784,13 @@ Diagnostics mergeFindings(Diagnostics first, Diagnostics second) {
     // list's finding ahead of an equal one, as a stable sort of the two
     // would, without sorting what is in order already.
     for (Diagnostics* list : {&first, &second})
-        if (!std::is_sorted(list->begin(), list->end(), Finder::before))
-            std::stable_sort(list->begin(), list->end(), Finder::before);
+        if (!std::is_sorted(list->begin(), list->end(), ProgramFacts::before))
+            std::stable_sort(list->begin(), list->end(), ProgramFacts::before);
     Diagnostics merged;
     merged.reserve(first.size() + second.size());
     std::merge(std::make_move_iterator(first.begin()), std::make_move_iterator(first.end()),
                std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()),
-               std::back_inserter(merged), Finder::before);
+               std::back_inserter(merged), ProgramFacts::before);
     merged.erase(std::unique(merged.begin(), merged.end(),
                              [](const Diagnostic& a, const Diagnostic& b) {
                                  return a.line != 0 && a.line == b.line && a.column == b.column;

@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -166,6 +168,40 @@ TEST(HandWorkAgreement, OffScreenCoordinatesAreTheSameFindings) {
     EXPECT_EQ(both.findings[0].message,
               "pixel row 70 is off the TI-83 Plus graph screen (rows 0-62)");
     EXPECT_EQ(both.findings[1].column, 10u);
+}
+
+} // namespace
+
+namespace {
+
+// A large text is read a piece at a time; what it finds is what reading its
+// tokens all at once finds, facts that reach across pieces included (a key
+// code compared long before getKy is stored to its name).
+TEST(HandWorkPieces, ALargeTextGivesWhatItsWholeTokenListGives) {
+    std::string text = ":If K==105:Disp \"A\"\n";
+    const char* lines[] = {":Lbl START\r\n",       ":Outpt(9,1,\"X\")\n", ":MONEY+1\xFCMONEY\n",
+                           ":Menu(1,\"A\",AB)\n",  ":Disp cross(A,B)\n",  ":y1=x\xF2\n",
+                           ":If K==4:Goto START\n"};
+    for (std::size_t n = 0; text.size() < 700 * 1024; ++n)
+        text += lines[n % std::size(lines)];
+    text += ":getKy\xFCK\n:Disp \"open\n:A@B\n";
+    const HandWorkReport pieces = findHandWork(text);
+    const Ti86Tokenized tokens = tokenizeTi86Text(text);
+    const HandWorkReport whole = findHandWork(text, tokens.tokens);
+    ASSERT_EQ(pieces.findings.size(), whole.findings.size());
+    for (std::size_t k = 0; k < whole.findings.size(); ++k) {
+        const Diagnostic &a = pieces.findings[k], &b = whole.findings[k];
+        ASSERT_EQ(std::tie(a.line, a.column, a.message), std::tie(b.line, b.column, b.message))
+            << k;
+    }
+    EXPECT_EQ(handWorkSummary(pieces.counts), handWorkSummary(whole.counts));
+    EXPECT_GT(pieces.counts.keyCodes, 1000u);
+    EXPECT_EQ(pieces.findings.front().message.substr(0, 12), "key code 105");
+    ASSERT_EQ(pieces.textDiagnostics.size(), tokens.diagnostics.size());
+    for (std::size_t k = 0; k < tokens.diagnostics.size(); ++k)
+        EXPECT_EQ(pieces.textDiagnostics[k].line, tokens.diagnostics[k].line);
+    EXPECT_EQ(pieces.textDiagnostics.back().line,
+              static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
 }
 
 } // namespace
