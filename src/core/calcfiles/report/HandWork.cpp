@@ -93,6 +93,7 @@ struct Rule {
     std::uint8_t rowWrite = 0; // kRowWrites index + 1
     bool noCounterpart = false;
     bool constant = false;
+    bool comparison = false;
     bool screen = false; // takes screen coordinates
 };
 
@@ -143,6 +144,7 @@ public:
             rule.noCounterpart =
                 translation != nullptr && translation->kind == Ti86To83pKind::NoCounterpart;
             rule.constant = translation != nullptr && translation->kind == Ti86To83pKind::Constant;
+            rule.comparison = info.has(ti86flag::Comparison);
             rule.screen = info.has(ti86flag::HomeCoordinates | ti86flag::GraphCoordinates);
         }
     }
@@ -167,10 +169,6 @@ private:
 const Rules& rules() {
     static const Rules r;
     return r;
-}
-
-bool isComparison(const Ti86Token& t) {
-    return t.known && ti86Has(t.code, ti86flag::Comparison);
 }
 
 bool isLabelCharacter(std::uint8_t font) {
@@ -363,7 +361,8 @@ private:
         default:
             break;
         }
-        if (isComparison(t)) {
+        const Rule& rule = rules().of(t.code);
+        if (rule.comparison) {
             keyComparison(i);
             return;
         }
@@ -371,7 +370,6 @@ private:
             name(i);
             return;
         }
-        const Rule& rule = rules().of(t.code);
         bool rowWrite = false;
         if (rule.rowWrite != 0) {
             const RowWrite& row = kRowWrites[rule.rowWrite - 1];
@@ -626,6 +624,7 @@ constexpr std::size_t kPieceBytes = 256 * 1024;
 
 HandWorkReport findHandWork(std::string_view ti86Text) {
     ProgramFacts facts;
+    Ti86Tokenized piece;
     std::size_t lineBase = 0;
     for (std::size_t at = 0; at < ti86Text.size();) {
         std::size_t end = ti86Text.size();
@@ -633,15 +632,14 @@ HandWorkReport findHandWork(std::string_view ti86Text) {
             const std::size_t newline = ti86Text.find('\n', at + kPieceBytes);
             end = newline == std::string_view::npos ? ti86Text.size() : newline + 1;
         }
-        Ti86Tokenized piece = tokenizeTi86Text(ti86Text.substr(at, end - at));
+        tokenizeTi86Text(ti86Text.substr(at, end - at), piece);
         for (Ti86Token& t : piece.tokens)
             t.line += lineBase;
         for (Diagnostic& d : piece.diagnostics)
             d.line += lineBase;
         Finder(ti86Text, piece.tokens, facts).run();
         facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
-                                            std::make_move_iterator(piece.diagnostics.begin()),
-                                            std::make_move_iterator(piece.diagnostics.end()));
+                                            piece.diagnostics.begin(), piece.diagnostics.end());
         lineBase += static_cast<std::size_t>(
             std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(at),
                        ti86Text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));

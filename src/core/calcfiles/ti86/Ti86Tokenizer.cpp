@@ -17,6 +17,11 @@ using namespace ti86text;
 class Reader {
 public:
     explicit Reader(std::string_view text) : text_(text) {}
+    // Into `room`'s vectors, cleared, so that their room serves again.
+    Reader(std::string_view text, Ti86Tokenized&& room) : text_(text), out_(std::move(room)) {
+        out_.tokens.clear();
+        out_.diagnostics.clear();
+    }
 
     Ti86Tokenized run() {
         // Programs run about 3 bytes a token; a huge text grows as it goes.
@@ -304,6 +309,10 @@ private:
 
 Ti86Tokenized tokenizeTi86Text(std::string_view text) {
     return Reader(text).run();
+}
+
+void tokenizeTi86Text(std::string_view text, Ti86Tokenized& into) {
+    into = Reader(text, std::move(into)).run();
 }
 
 } // namespace kalvo::calc
