@@ -123,11 +123,6 @@ const Ti86TokenInfo* ti86TokenInfo(std::uint16_t code) {
     return index < 0 ? nullptr : &t.tokens[static_cast<std::size_t>(index)];
 }
 
-bool ti86Has(std::uint16_t code, std::uint16_t flag) {
-    const Ti86TokenInfo* info = ti86TokenInfo(code);
-    return info != nullptr && info->has(flag);
-}
-
 const std::vector<Ti86TokenInfo>& ti86Tokens() {
     return tables().tokens;
 }

@@ -341,13 +341,10 @@ struct Placement {
 
 // Functions whose argument is known to be of one kind.
 unsigned argumentKind(std::uint16_t code) {
-    const Ti86TokenInfo* info = ti86TokenInfo(code);
-    if (info == nullptr)
-        return 0;
-    return info->has(ti86flag::ListArgument)     ? List
-           : info->has(ti86flag::StringArgument) ? String
-           : info->has(ti86flag::MatrixArgument) ? Matrix
-                                                 : 0u;
+    return ti86Has(code, ti86flag::ListArgument)     ? List
+           : ti86Has(code, ti86flag::StringArgument) ? String
+           : ti86Has(code, ti86flag::MatrixArgument) ? Matrix
+                                                     : 0u;
 }
 
 // Statistics commands: every name among their arguments is a list.
