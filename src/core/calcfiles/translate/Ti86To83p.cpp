@@ -380,6 +380,7 @@ struct Placement {
     std::vector<std::uint16_t> codes; // the TI-83 Plus tokens for the name
     std::string shown;                // the TI-83 Plus name, for notes
     std::string why;                  // Unplaced: the warning
+    bool outside = false;             // Program: one not translated with this one
 };
 
 // Functions whose argument is known to be of one kind.
@@ -668,8 +669,7 @@ void Names::allocate() {
             for (const char c : target)
                 p.codes.push_back(nameCharToken(c));
             p.shown = "prgm" + shownText(target);
-            if (call == calls_.end())
-                p.why = "not among the programs translated";
+            p.outside = call == calls_.end();
             placements_[name] = std::move(p);
             continue;
         }
@@ -1220,10 +1220,12 @@ private:
                     if (p != nullptr && p->as == Placement::As::Program) {
                         for (const std::uint16_t c : p->codes)
                             put(c, t);
+                        // Its name is the one it gets translated on its own.
                         noteOnce(t, "call" + t.data,
-                                 "the call of program " + utf8(t.data) + " is now " + p->shown);
-                        if (!p->why.empty())
-                            warn(t, utf8(t.data) + " is called as a program but is " + p->why);
+                                 "the call of program " + utf8(t.data) + " is now " + p->shown +
+                                     (p->outside ? " (not translated with this program: "
+                                                   "translate it and send it too)"
+                                                 : ""));
                         ++i;
                         continue;
                     }
@@ -1402,20 +1404,65 @@ Ti83pProgramNames ti83pNamesForGroup(const std::vector<Ti86SourceProgram>& progr
     return names;
 }
 
+namespace {
+
+// For each program, the first program of its set of programs calling one
+// another (by index into `programs`).
+std::vector<std::size_t> callSets(const std::vector<Ti86SourceProgram>& programs) {
+    std::map<std::string, std::size_t> index;
+    for (std::size_t i = 0; i < programs.size(); ++i)
+        index.emplace(programs[i].name, i);
+    std::vector<std::size_t> set(programs.size());
+    for (std::size_t i = 0; i < set.size(); ++i)
+        set[i] = i;
+    const auto root = [&set](std::size_t i) {
+        while (set[i] != i)
+            i = set[i] = set[set[i]];
+        return i;
+    };
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const Tokens& tokens = programs[i].tokens;
+        for (std::size_t start = 0; start < tokens.size();) {
+            const std::size_t end = statementEnd(tokens, start);
+            // A name alone on a line is a call, as the translation reads it.
+            if (end == start + 1 && isUserName(tokens[start]))
+                if (const auto hit = index.find(tokens[start].data); hit != index.end()) {
+                    // The smaller index leads, so a set is known by its first program.
+                    const std::size_t a = root(i), b = root(hit->second);
+                    set[std::max(a, b)] = std::min(a, b);
+                }
+            start = end + 1;
+        }
+    }
+    for (std::size_t i = 0; i < set.size(); ++i)
+        set[i] = root(i);
+    return set;
+}
+
+} // namespace
+
 std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs) {
     std::map<std::string, Diagnostic> renamed;
     const Ti83pProgramNames calls = groupNames(programs, renamed);
-    Names names(calls);
-    for (const Ti86SourceProgram& program : programs)
-        names.analyse(program.tokens);
-    names.allocate();
-    std::vector<Ti83pTranslation> out;
-    out.reserve(programs.size());
-    for (const Ti86SourceProgram& program : programs) {
-        out.push_back(Translator(program.tokens, calls.at(program.name), names).run());
-        // A program's own new name heads its report.
-        if (const auto hit = renamed.find(program.name); hit != renamed.end())
-            out.back().diagnostics.insert(out.back().diagnostics.begin(), hit->second);
+    const std::vector<std::size_t> sets = callSets(programs);
+    std::vector<Ti83pTranslation> out(programs.size());
+    for (std::size_t first = 0; first < programs.size(); ++first) {
+        if (sets[first] != first)
+            continue;
+        // One set: its own letters, strings, lists and equations.
+        Names names(calls);
+        for (std::size_t p = first; p < programs.size(); ++p)
+            if (sets[p] == first)
+                names.analyse(programs[p].tokens);
+        names.allocate();
+        for (std::size_t p = first; p < programs.size(); ++p) {
+            if (sets[p] != first)
+                continue;
+            out[p] = Translator(programs[p].tokens, calls.at(programs[p].name), names).run();
+            // A program's own new name heads its report.
+            if (const auto hit = renamed.find(programs[p].name); hit != renamed.end())
+                out[p].diagnostics.insert(out[p].diagnostics.begin(), hit->second);
+        }
     }
     return out;
 }

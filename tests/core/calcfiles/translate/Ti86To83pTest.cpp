@@ -359,6 +359,33 @@ TEST(Ti86To83p, GroupSharesNamesAndCalls) {
     EXPECT_EQ(findings(renamed[1]), std::vector<std::string>{"N 1:2 ClLCD is now ClrHome"});
 }
 
+// A backup of unrelated programs: each set of programs that call one
+// another has the TI-83 Plus names to itself.
+TEST(Ti86To83p, GroupsAreScopedByCalls) {
+    // Ten strings in each program: twenty in one namespace would not fit.
+    std::string strings;
+    for (char n = 'A'; n < 'A' + 10; ++n)
+        strings += std::string(":\"A\"\xFCS") + n + "X\r\n";
+    const std::vector<Ti86SourceProgram> group = {
+        {"APRG", ti86(strings)},
+        {"BPRG", ti86(strings)},
+        {"CPRG", ti86(":Disp SJX:BPRG")}, // calls BPRG: shares its SJX
+        {"DPRG", ti86(":Disp SJX")},      // calls nothing: SJX is its own
+    };
+    const std::vector<Ti83pTranslation> out = translateTi86Group(group);
+    ASSERT_EQ(out.size(), 4u);
+    for (const Ti83pTranslation& t : out)
+        for (const Diagnostic& d : t.diagnostics)
+            EXPECT_EQ(d.severity, Diagnostic::Severity::Note) << t.name << ": " << d.message;
+    // "A"→SAX is "A"→Str1 in both, "A"→SJX the tenth, Str0.
+    EXPECT_TRUE(hex(out[0].tokens).starts_with("2A 41 2A 04 AA 00 3F")) << hex(out[0].tokens);
+    EXPECT_TRUE(hex(out[1].tokens).starts_with("2A 41 2A 04 AA 00 3F")) << hex(out[1].tokens);
+    EXPECT_TRUE(hex(out[1].tokens).ends_with("2A 41 2A 04 AA 09")) << hex(out[1].tokens);
+    EXPECT_EQ(hex(out[2].tokens), "DE AA 09 3E 5F 42 50 52 47");
+    // Alone, SJX is a real variable of its program's own, and the first letter free.
+    EXPECT_EQ(hex(out[3].tokens), "DE 53");
+}
+
 // What the translator cannot do it says, once per name, and leaves the name
 // as the TI-86 spelled it.
 TEST(Ti86To83p, NamesItCannotPlace) {
@@ -378,8 +405,8 @@ TEST(Ti86To83p, NamesItCannotPlace) {
         // A bare name never used otherwise is a call, of a program not given.
         {":SUB",
          "5F 53 55 42",
-         {"N 1:2 the call of program SUB is now prgmSUB",
-          "W 1:2 SUB is called as a program but is not among the programs translated"}},
+         {"N 1:2 the call of program SUB is now prgmSUB (not translated with this program: "
+          "translate it and send it too)"}},
         // A vector, alone or scaled, has no TI-83 Plus kind.
         {":[1,2]\xFCV",
          "06 31 2B 32 07 04 56",
