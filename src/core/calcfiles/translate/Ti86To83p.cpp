@@ -882,8 +882,10 @@ std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
 
 class Translator {
 public:
-    Translator(const Tokens& tokens, std::string_view title, const Names& names)
-        : tokens_(tokens), title_(title), names_(names), labels_(placeLabels(tokens)) {
+    Translator(const Tokens& tokens, std::string_view title, const Names& names,
+               const Ti83pTarget& target)
+        : tokens_(tokens), title_(title), names_(names), target_(target),
+          labels_(placeLabels(tokens)) {
         std::map<std::string, int> lbls;
         for (const Ti86Token& t : tokens)
             if (is(t, kLbl) && ++lbls[t.data] == 2)
@@ -1126,9 +1128,16 @@ private:
             put(k83Close, tokens_[menu->close]);
         noteOnce(t, "menu",
                  "Menu( takes the program's name as its title and drops the key numbers");
-        if (menu->choices.size() > 7)
-            warn(t, "Menu( has " + std::to_string(menu->choices.size()) +
-                        " choices; the TI-83 Plus shows at most 7");
+        if (menu->choices.size() > target_.menuChoices)
+            warn(t, "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
+                        std::string(target_.name) + " shows at most " +
+                        std::to_string(target_.menuChoices));
+        for (const MenuChoice& c : menu->choices)
+            if (tokens_[c.text].data.size() > target_.menuChoice)
+                warn(tokens_[c.text], "Menu( choice \"" + utf8(tokens_[c.text].data) + "\" has " +
+                                          std::to_string(tokens_[c.text].data.size()) +
+                                          " characters; the " + std::string(target_.name) +
+                                          " shows " + std::to_string(target_.menuChoice));
         return menu->closed ? menu->close + 1 : menu->close;
     }
 
@@ -1175,9 +1184,9 @@ private:
         if (row > rows || column > columns) {
             char message[160];
             std::snprintf(message, sizeof message,
-                          "%s at row %ld, column %ld is off the TI-83 Plus screen (%s %ld by "
-                          "%ld)",
-                          nameText(tokens_[i]).c_str(), row, column, what, rows, columns);
+                          "%s at row %ld, column %ld is off the %s screen (%s %ld by %ld)",
+                          nameText(tokens_[i]).c_str(), row, column,
+                          std::string(target_.name).c_str(), what, rows, columns);
             warn(tokens_[i], message);
         }
     }
@@ -1256,10 +1265,10 @@ private:
                     warn(t, nameText(t) + ": " + std::string(rule->detail));
                 }
                 if (t.code == 0xEB)
-                    checkScreen(i, end, 8, 16, "home screen");
+                    checkScreen(i, end, target_.homeRows, target_.homeColumns, "home screen");
                 else if (t.code == 0x8E00 || t.code == 0x8E01 || t.code == 0x8E02 ||
                          t.code == 0x8E2A || t.code == 0x8E13)
-                    checkScreen(i, end, 62, 94, "graph screen");
+                    checkScreen(i, end, target_.graphRows, target_.graphColumns, "graph screen");
                 i = ti83pTokenOpensParen(rule->ti83p) ? putFunctionArgument(i, end) : i + 1;
                 break;
             case Ti86To83pKind::Constant: {
@@ -1341,6 +1350,7 @@ private:
     const Tokens& tokens_;
     std::string_view title_;
     const Names& names_;
+    const Ti83pTarget& target_;
     std::map<std::string, std::string> labels_;
     std::set<std::string> reported_;
     Ti83pTranslation out_;
@@ -1349,11 +1359,11 @@ private:
 } // namespace
 
 Ti83pTranslation translateTi86Program(const std::vector<Ti86Token>& tokens, std::string_view name,
-                                      const Ti83pProgramNames& calls) {
+                                      const Ti83pProgramNames& calls, const Ti83pTarget& target) {
     Names names(calls);
     names.analyse(tokens);
     names.allocate();
-    return Translator(tokens, name, names).run();
+    return Translator(tokens, name, names, target).run();
 }
 
 namespace {
@@ -1441,7 +1451,8 @@ std::vector<std::size_t> callSets(const std::vector<Ti86SourceProgram>& programs
 
 } // namespace
 
-std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs) {
+std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs,
+                                                 const Ti83pTarget& target) {
     std::map<std::string, Diagnostic> renamed;
     const Ti83pProgramNames calls = groupNames(programs, renamed);
     const std::vector<std::size_t> sets = callSets(programs);
@@ -1458,7 +1469,8 @@ std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourcePro
         for (std::size_t p = first; p < programs.size(); ++p) {
             if (sets[p] != first)
                 continue;
-            out[p] = Translator(programs[p].tokens, calls.at(programs[p].name), names).run();
+            out[p] =
+                Translator(programs[p].tokens, calls.at(programs[p].name), names, target).run();
             // A program's own new name heads its report.
             if (const auto hit = renamed.find(programs[p].name); hit != renamed.end())
                 out[p].diagnostics.insert(out[p].diagnostics.begin(), hit->second);

@@ -386,6 +386,66 @@ TEST(Ti86To83p, GroupsAreScopedByCalls) {
     EXPECT_EQ(hex(out[3].tokens), "DE 53");
 }
 
+// The target decides only what the screen positions and menus are checked
+// against: the tokens are the same for all three.
+TEST(Ti86To83p, TargetsCheckTheirOwnScreensAndMenus) {
+    const Ti83pTarget& ti83p = ti83pTarget(Ti83pModel::Ti83p);
+    const Ti83pTarget& ti84p = ti83pTarget(Ti83pModel::Ti84p);
+    const Ti83pTarget& ce = ti83pTarget(Ti83pModel::Ti84pce);
+    const auto warnings = [](const std::string& text, const Ti83pTarget& target) {
+        std::vector<std::string> out;
+        for (const std::string& f : findings(translateTi86Program(ti86(text), "GAME", {}, target)))
+            if (f.starts_with("W"))
+                out.push_back(f);
+        return out;
+    };
+    // Row 8, column 21: the TI-86's last place. 10 x 26 on the CE.
+    const std::string corner = ":Outpt(8,21,\"X\")";
+    EXPECT_EQ(warnings(corner, ti83p),
+              std::vector<std::string>{"W 1:2 Outpt at row 8, column 21 is off the TI-83 Plus "
+                                       "screen (home screen 8 by 16)"});
+    EXPECT_EQ(warnings(corner, ti84p),
+              std::vector<std::string>{"W 1:2 Outpt at row 8, column 21 is off the TI-84 Plus "
+                                       "screen (home screen 8 by 16)"});
+    EXPECT_TRUE(warnings(corner, ce).empty());
+    EXPECT_EQ(warnings(":Outpt(11,26,\"X\")", ce).size(), 1u);
+    EXPECT_EQ(warnings(":Outpt(10,27,\"X\")", ce).size(), 1u);
+    EXPECT_TRUE(warnings(":Outpt(10,26,\"X\")", ce).empty());
+    // The graph screen: rows 0-62 and columns 0-94; 0-164 and 0-264 on the CE.
+    EXPECT_EQ(warnings(":Text(50,120,\"X\")", ti83p).size(), 1u);
+    EXPECT_TRUE(warnings(":Text(50,120,\"X\")", ce).empty());
+    EXPECT_TRUE(warnings(":PxOn(62,94)", ti83p).empty());
+    EXPECT_EQ(warnings(":PxOn(165,10)", ce).size(), 1u);
+
+    // Eight choices: one too many for the TI-83 Plus, not for the CE; ten
+    // are too many for it too.
+    const auto menu = [](int choices, const std::string& text) {
+        std::string out = ":Menu(";
+        for (int n = 1; n <= choices; ++n)
+            out += (n > 1 ? "," : "") + std::to_string(n) + ",\"" + text + "\",A";
+        return out + "):Lbl A";
+    };
+    EXPECT_EQ(
+        warnings(menu(8, "GO"), ti83p),
+        std::vector<std::string>{"W 1:2 Menu( has 8 choices; the TI-83 Plus shows at most 7"});
+    EXPECT_TRUE(warnings(menu(8, "GO"), ce).empty());
+    EXPECT_EQ(
+        warnings(menu(10, "GO"), ce),
+        std::vector<std::string>{"W 1:2 Menu( has 10 choices; the TI-84 Plus CE shows at most 9"});
+    // A choice of 15 characters is one too long for 14, fits 24.
+    EXPECT_EQ(warnings(menu(1, "FIFTEEN LETTERS"), ti83p),
+              std::vector<std::string>{"W 1:9 Menu( choice \"FIFTEEN LETTERS\" has 15 "
+                                       "characters; the TI-83 Plus shows 14"});
+    EXPECT_TRUE(warnings(menu(1, "FIFTEEN LETTERS"), ce).empty());
+
+    // The same tokens whatever the target.
+    const std::string program = corner + menu(8, "GO");
+    EXPECT_EQ(hex(translateTi86Program(ti86(program), "GAME", {}, ti83p).tokens),
+              hex(translateTi86Program(ti86(program), "GAME", {}, ce).tokens));
+    EXPECT_EQ(ti83pModelNamed("ti84pce"), Ti83pModel::Ti84pce);
+    EXPECT_EQ(ti83pModelNamed("ti83"), std::nullopt);
+}
+
 // What the translator cannot do it says, once per name, and leaves the name
 // as the TI-86 spelled it.
 TEST(Ti86To83p, NamesItCannotPlace) {
