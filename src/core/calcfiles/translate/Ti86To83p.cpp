@@ -1143,13 +1143,21 @@ private:
             if (atStart || i == from)
                 end = statementEndFrom(i, to);
             if (!t.known) {
-                std::string bytes;
+                // Written as \xHH in characters: the user sees what was there,
+                // and the calculator meets no command it was not given.
+                std::string bytes, escapes;
                 for (const char c : t.data) {
                     char hex[4];
                     std::snprintf(hex, sizeof hex, "%02X", static_cast<std::uint8_t>(c));
                     bytes += bytes.empty() ? hex : std::string(" ") + hex;
+                    escapes += std::string("\\x") + hex;
                 }
-                warn(t, "bytes " + bytes + " are no TI-86 token; left out");
+                for (const char c : escapes)
+                    put(c == '\\' ? std::uint16_t{ti83p::CodeBBD7}
+                                  : charToken(static_cast<std::uint8_t>(c)),
+                        t);
+                warn(t, "bytes " + bytes + " are no TI-86 token; written as " + escapes +
+                            " for you to see");
                 ++i;
                 continue;
             }

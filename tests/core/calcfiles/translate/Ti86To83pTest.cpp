@@ -359,6 +359,21 @@ TEST(Ti86To83p, GroupSharesNamesAndCalls) {
     EXPECT_EQ(findings(renamed[1]), std::vector<std::string>{"N 1:2 ClLCD is now ClrHome"});
 }
 
+// Numbers the TI-86 lets begin with ᴇ mean 1ᴇ...: the TI-83 Plus reads
+// them the same way; a stray byte stays in sight.
+TEST(Ti86To83p, ANumberBegunWithItsExponentAndAStrayByte) {
+    check({
+        {":If abs (D)\xF7\xFB\xFA"
+         "7",
+         "CE B2 44 11 6D 3B B0 37",
+         {}},
+        {":Stop\r\n:??",
+         "D9 3F BB D7 BB C8 33 46 BB D7 BB C8 33 46",
+         {"W 2:2 bytes 3F are no TI-86 token; written as \\x3F for you to see",
+          "W 2:3 bytes 3F are no TI-86 token; written as \\x3F for you to see"}},
+    });
+}
+
 // A backup of unrelated programs: each set of programs that call one
 // another has the TI-83 Plus names to itself.
 TEST(Ti86To83p, GroupsAreScopedByCalls) {
@@ -367,10 +382,10 @@ TEST(Ti86To83p, GroupsAreScopedByCalls) {
     for (char n = 'A'; n < 'A' + 10; ++n)
         strings += std::string(":\"A\"\xFCS") + n + "X\r\n";
     const std::vector<Ti86SourceProgram> group = {
-        {"APRG", ti86(strings)},
-        {"BPRG", ti86(strings)},
-        {"CPRG", ti86(":Disp SJX:BPRG")}, // calls BPRG: shares its SJX
-        {"DPRG", ti86(":Disp SJX")},      // calls nothing: SJX is its own
+        {"APRG", tokensOf(strings)},
+        {"BPRG", tokensOf(strings)},
+        {"CPRG", tokensOf(":Disp SJX:BPRG")}, // calls BPRG: shares its SJX
+        {"DPRG", tokensOf(":Disp SJX")},      // calls nothing: SJX is its own
     };
     const std::vector<Ti83pTranslation> out = translateTi86Group(group);
     ASSERT_EQ(out.size(), 4u);
@@ -394,7 +409,8 @@ TEST(Ti86To83p, TargetsCheckTheirOwnScreensAndMenus) {
     const Ti83pTarget& ce = ti83pTarget(Ti83pModel::Ti84pce);
     const auto warnings = [](const std::string& text, const Ti83pTarget& target) {
         std::vector<std::string> out;
-        for (const std::string& f : findings(translateTi86Program(ti86(text), "GAME", {}, target)))
+        for (const std::string& f :
+             findings(translateTi86Program(tokensOf(text), "GAME", {}, target)))
             if (f.starts_with("W"))
                 out.push_back(f);
         return out;
@@ -440,8 +456,8 @@ TEST(Ti86To83p, TargetsCheckTheirOwnScreensAndMenus) {
 
     // The same tokens whatever the target.
     const std::string program = corner + menu(8, "GO");
-    EXPECT_EQ(hex(translateTi86Program(ti86(program), "GAME", {}, ti83p).tokens),
-              hex(translateTi86Program(ti86(program), "GAME", {}, ce).tokens));
+    EXPECT_EQ(hex(translateTi86Program(tokensOf(program), "GAME", {}, ti83p).tokens),
+              hex(translateTi86Program(tokensOf(program), "GAME", {}, ce).tokens));
     EXPECT_EQ(ti83pModelNamed("ti84pce"), Ti83pModel::Ti84pce);
     EXPECT_EQ(ti83pModelNamed("ti83"), std::nullopt);
 }
@@ -478,7 +494,10 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          "E6 41 11",
          {"W 1:2 Menu( is not in the form Menu(n,\"text\",label,...); translated as it stands, "
           "check it"}},
-        {":\\xFF", "", {"W 1:2 bytes FF are no TI-86 token; left out"}},
+        // Kept in sight as the characters \xFF: backslash, x, F, F.
+        {":\\xFF",
+         "BB D7 BB C8 46 46",
+         {"W 1:2 bytes FF are no TI-86 token; written as \\xFF for you to see"}},
         {"", "", {}},
     });
 
