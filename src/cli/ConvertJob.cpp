@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ConvertJob.h"
+
+#include "DiagnosticLines.h"
+
+#include <optional>
+#include <string>
+
+namespace kalvo::cli {
+namespace {
+
+constexpr std::string_view kProgram = "kalvo-convert";
+
+std::string nameOf(const std::string& path, std::string_view standardName) {
+    return path == kStandardStream ? std::string(standardName) : path;
+}
+
+bool isText(Format format) {
+    return format == Format::Ti86Text || format == Format::Ti83pText;
+}
+
+int usageError(const MessageSink& sink, const std::string& problem) {
+    JobMessage message;
+    message.kind = JobMessage::Kind::UsageError;
+    message.text = problem;
+    sink(message);
+    return 2;
+}
+
+// Findings and the report's summary line (-q keeps only errors), then the
+// failure if any; the exit status.
+int report(const Outcome& outcome, bool quiet, const MessageSink& sink) {
+    JobMessage message;
+    for (const LocatedDiagnostic& found : outcome.diagnostics)
+        if (!quiet || found.diagnostic.severity == calc::Diagnostic::Severity::Error) {
+            message.where = found.where;
+            message.diagnostic = &found.diagnostic;
+            sink(message);
+        }
+    message = {};
+    if (!quiet && !outcome.summary.empty()) {
+        message.kind = JobMessage::Kind::Summary;
+        message.text = outcome.summary;
+        sink(message);
+    }
+    if (outcome.failure && !outcome.failure->message.empty()) {
+        message.kind = JobMessage::Kind::Failure;
+        message.text = outcome.failure->message;
+        sink(message);
+    }
+    return outcome.failure ? outcome.failure->status : 0;
+}
+
+// The rest of the command line's checks, now that the input's format is
+// known; fills in the job, or returns the usage error's text.
+std::optional<std::string> planJob(const Options& options, Format from, Job& job,
+                                   LocatedDiagnostics& found) {
+    const std::string pair =
+        std::string(formatName(from)) + " to " + std::string(formatName(options.to));
+    if (options.program && isText(from))
+        return "--program needs a calculator file (86p or 8xp); the input is " +
+               std::string(formatName(from)) + " text";
+    if (!options.from && from == Format::Ti86Text && options.to == Format::Ti83pFile)
+        return "text into an 8xp file needs -f: -f ti86 for TI-86 text (translated first), "
+               "-f ti83p for text already in TI-83 Plus spellings (converted in the window or "
+               "by kalvo-convert); a program must not be converted twice";
+    const Route* route = findRoute(from, options.to);
+    if (route == nullptr)
+        return "kalvo-convert does not convert " + pair;
+    if ((options.table || options.translate) && route->engine == Engine::None)
+        return std::string(options.table ? "--table" : "--translate") +
+               " picks how a program is converted; " + pair + " converts nothing";
+    job.from = from;
+    job.to = options.to;
+    job.engine = chooseEngine(*route, options.table       ? EngineChoice::Table
+                                      : options.translate ? EngineChoice::Translate
+                                                          : EngineChoice::Default);
+    job.where = options.input;
+    job.label = nameOf(options.input, "standard input");
+    job.program = options.program;
+    job.name = options.name;
+    job.handWork = !options.quiet; // -q would print none of it
+    if (job.engine == Engine::Translator && from == Format::Ti86Text &&
+        options.to == Format::Ti83pText) // the title of its menus
+        job.name = ti83pNameForPath(options.input == kStandardStream ? "" : options.input).name;
+    if (options.to == Format::Ti83pFile && !job.name && isText(from)) {
+        const std::string output = options.output == kStandardStream ? "" : options.output;
+        const calc::Ti83pProgramName made = ti83pNameForPath(output);
+        if (made.name.empty())
+            return made.diagnostics.front().message;
+        addDiagnostics(found, nameOf(options.output, "-"), made.diagnostics);
+        job.name = made.name;
+    }
+    return std::nullopt;
+}
+
+// Every program of the input, each as the file FOLDER/NAME.8xp would hold.
+JobResult translateEveryProgram(const Options& options, Format from, std::string input,
+                                const MessageSink& sink) {
+    JobResult result;
+    if (from != Format::Ti86File) {
+        result.status = usageError(sink, "--all needs a TI-86 file (86p); the input is " +
+                                             std::string(formatName(from)));
+        return result;
+    }
+    Job job;
+    job.from = from;
+    job.to = Format::Ti83pFile;
+    job.engine = Engine::Translator;
+    job.where = options.input;
+    job.label = nameOf(options.input, "standard input");
+    Outcome outcome = translateAll(std::move(input), job);
+    result.status = report(outcome, options.quiet, sink);
+    if (result.status == 0)
+        result.files = std::move(outcome.files);
+    return result;
+}
+
+} // namespace
+
+std::string messageText(const JobMessage& message) {
+    std::string text;
+    switch (message.kind) {
+    case JobMessage::Kind::Finding:
+        return diagnosticLine(message.where, *message.diagnostic);
+    case JobMessage::Kind::Summary:
+        return std::string(message.text);
+    case JobMessage::Kind::Failure:
+        text.append(kProgram).append(": ").append(message.text).append("\n");
+        break;
+    case JobMessage::Kind::UsageError:
+        text.append(kProgram).append(": ").append(message.text).append("\n");
+        text.append(usageLine());
+        text.append("Try 'kalvo-convert --help' for more information.\n");
+        break;
+    }
+    return text;
+}
+
+JobResult runConvertJob(std::string input, const Options& options, const MessageSink& sink) {
+    const Format from = options.from ? *options.from : detectInputFormat(input);
+    if (options.all)
+        return translateEveryProgram(options, from, std::move(input), sink);
+
+    JobResult result;
+    if (options.list) {
+        if (isText(from)) {
+            result.status =
+                usageError(sink, "--list needs a calculator file (86p or 8xp); the input is " +
+                                     std::string(formatName(from)) + " text");
+            return result;
+        }
+        Outcome listed =
+            listPrograms(input, from, options.input, nameOf(options.input, "standard input"));
+        result.status = report(listed, options.quiet, sink);
+        if (result.status == 0)
+            result.output = std::move(listed.output);
+        return result;
+    }
+
+    Job job;
+    LocatedDiagnostics naming;
+    if (const std::optional<std::string> wrong = planJob(options, from, job, naming)) {
+        result.status = usageError(sink, *wrong);
+        return result;
+    }
+    Outcome outcome = runJob(std::move(input), job);
+    outcome.diagnostics.insert(outcome.diagnostics.begin(), naming.begin(), naming.end());
+    result.status = report(outcome, options.quiet, sink);
+    if (result.status == 0)
+        result.output = std::move(outcome.output);
+    return result;
+}
+
+} // namespace kalvo::cli
