@@ -67,6 +67,17 @@ web-serve: web
 	@echo "Open http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
 	cd $(BUILD_DIR)/web/site && /usr/bin/python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
+# The page's figures in headless Chromium: its weight, how soon a program
+# shows, and 1,000 files converted in the page beside the native job.
+web-bench: build
+	/usr/bin/python3 bench/web-bench.py $(BUILD_DIR)/web/site $(BUILD_DIR)/bench/kalvo_bench_web \
+		tests/golden/calcfiles/translate-GAME.ti86.txt
+
+# The README's pictures of the page.
+web-screenshots: web
+	tools/web-screenshots $(BUILD_DIR)/web/site docs/screenshots \
+		tests/golden/calcfiles/translate-GAME.ti86.txt=GAME.86.txt tests/golden/calcfiles/damaged.86p
+
 bench: build
 	$(BUILD_DIR)/bench/kalvo_bench
 	$(BUILD_DIR)/bench/kalvo_ti86_bench

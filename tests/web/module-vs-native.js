@@ -11,7 +11,8 @@ const os = require('os');
 const path = require('path');
 const { spawnSync } = require('child_process');
 
-const [siteDir, nativeBinary, goldenDir, countArg] = process.argv.slice(2);
+const [siteDir, nativeArg, goldenDir, countArg] = process.argv.slice(2);
+const nativeBinary = path.resolve(nativeArg);
 const count = Number(countArg || 120);
 const { loadKalvo } = require(path.resolve(siteDir, 'kalvo-api.js'));
 const createKalvoModule = require(path.resolve(siteDir, 'kalvo.js'));
@@ -140,7 +141,7 @@ function freshFolder(parent, name) {
     compare('GAME.86p', single, ['--table', 'GAME.86p', '-o', 'GAME.8xp'], 'GAME.8xp');
     compare('GAME.86p', single, ['-t', 'ti86', 'GAME.86p']);
     const group = ti86File([['MAIN', tokenProgram(next, 300)], ['SUB', tokenProgram(next, 200)],
-      ['θ' === '' ? 'X' : 'Ab', tokenProgram(next, 100)]]);
+        ['\xC1AB', tokenProgram(next, 100)]]);
     compare('GROUP.86g', group, ['--all', '-o', 'out', '--', 'GROUP.86g'], 'out');
     compare('GROUP.86g', group, ['-t', '8xp', '--program', '@2', '--table', '--', 'GROUP.86g']);
     const text = textProgram(next, 1 + next(40));
@@ -159,6 +160,19 @@ function freshFolder(parent, name) {
   // A command line the job refuses, and one the parser refuses.
   compare('PROG.txt', latin1(':Disp 1\r\n'), ['PROG.txt', '-o', 'P.8xp']);
   compare('PROG.txt', latin1(':Disp 1\r\n'), ['--name', '1BAD', '-f', 'ti86', 'PROG.txt', '-o', 'P.8xp']);
+
+  // An input larger than the module's memory can hold: the failure comes
+  // back as the command's message, and the module goes on working.
+  const M = kalvo.module;
+  const args = new TextEncoder().encode('-f\0ti86\0big.txt');
+  const at = M._malloc(args.length);
+  M.HEAPU8.set(args, at);
+  const status = M._kalvo_run(at, args.length, at, 0x7fff0000);
+  M._free(at);
+  const said = JSON.parse(M.UTF8ToString(M._kalvo_messages()));
+  if (status !== 1 || said.length !== 1 || said[0].text !== 'kalvo-convert: out of memory\n')
+    failures.push(`too large an input: status ${status}, ${JSON.stringify(said)}`);
+  compare('PROG.txt', latin1(':ClLCD\r\n'), ['PROG.txt']);
 
   fs.rmSync(work, { recursive: true, force: true });
   console.log(`${compared} runs compared, ${failures.length} differ`);

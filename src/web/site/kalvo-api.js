@@ -24,6 +24,8 @@
     }
 
     return {
+      module: Module,
+
       // kalvo-convert with `args` (the input's name among them, as on a
       // command line) on `bytes`: {status, messages, files}. Each message is
       // {kind, severity, where, line, column, offset?, message, text}, `text`
