@@ -503,5 +503,6 @@ loadKalvo(createKalvoModule).then((kalvo) => {
   document.body.dataset.ready = 'true';
   render();
 }, (error) => {
-  $('#status').textContent = 'The converter could not start in this browser: ' + error.message;
+  $('#status').textContent = 'The converter could not start in this browser: ' + error.message +
+    (location.protocol === 'file:' ? ' (a page opened as a file cannot load it: serve the folder, for example with make web-serve)' : '');
 });
