@@ -147,6 +147,8 @@ std::vector<std::string_view> splitArguments(std::string_view joined) {
 }
 
 // A failure the job could not turn into words of its own, as main words it.
+// Only the entry points catch (see the root CMakeLists.txt): what the job
+// held when it threw is not freed, so the page asks for a reload after one.
 void failWith(std::string_view words) {
     last = {};
     last.status = 1;
@@ -251,6 +253,13 @@ std::string display(std::string_view text) {
     return out;
 }
 
+// A file of the last run, or nullptr for an index out of range.
+const kalvo::cli::ProgramFile* fileAt(int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < last.files.size()
+               ? &last.files[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
 } // namespace
 
 extern "C" {
@@ -279,15 +288,14 @@ int kalvo_file_count() {
     return static_cast<int>(last.files.size());
 }
 
-// A file's name (empty for the single output) and bytes.
 const char* kalvo_file_name(int index) {
-    return last.files.at(static_cast<std::size_t>(index)).fileName.c_str();
+    return fileAt(index) ? fileAt(index)->fileName.c_str() : "";
 }
 const char* kalvo_file_data(int index) {
-    return last.files.at(static_cast<std::size_t>(index)).bytes.data();
+    return fileAt(index) ? fileAt(index)->bytes.data() : nullptr;
 }
 int kalvo_file_size(int index) {
-    return static_cast<int>(last.files.at(static_cast<std::size_t>(index)).bytes.size());
+    return fileAt(index) ? static_cast<int>(fileAt(index)->bytes.size()) : 0;
 }
 
 // What a file holds, as JSON; see describe().

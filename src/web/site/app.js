@@ -87,7 +87,10 @@ function failureOf(result) {
   if (result.status === 0) return '';
   const said = result.messages.filter((m) => m.kind === 'failure' || m.kind === 'usage' ||
     (m.kind === 'finding' && m.severity === 'error'));
-  return said.map((m) => m.message).join('\n') || 'Kalvo could not convert this file.';
+  const words = said.map((m) => m.message).join('\n') || 'Kalvo could not convert this file.';
+  // The converter gives back what it held only when the page is loaded again.
+  return words === 'out of memory' ? 'This is more than the browser can convert (out of memory). ' +
+    'Reload the page before converting anything else.' : words;
 }
 
 function summaryOf(messages) {
