@@ -5,9 +5,8 @@
 
 #include "ConvertCommand.h"
 
-#include "DiagnosticLines.h"
+#include "ConvertJob.h"
 #include "Options.h"
-#include "Pipeline.h"
 
 #include "document/TextBox.h"
 #include "files/FileIO.h"
@@ -15,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -46,11 +46,10 @@ int fail(std::string_view what, std::string_view reason) {
 }
 
 int usageError(std::string_view problem) {
-    std::string text;
-    text.append(kProgram).append(": ").append(problem).append("\n");
-    text.append(usageLine());
-    text.append("Try 'kalvo-convert --help' for more information.\n");
-    writeErr(text);
+    JobMessage message;
+    message.kind = JobMessage::Kind::UsageError;
+    message.text = problem;
+    writeErr(messageText(message));
     return 2;
 }
 
@@ -98,27 +97,33 @@ std::optional<std::string> readInput(const std::string& input, std::string& prob
     return std::nullopt;
 }
 
-std::string nameOf(const std::string& path, std::string_view standardName) {
-    return path == kStandardStream ? std::string(standardName) : path;
-}
+// Standard error as the job speaks, gathered into large writes; what is
+// said reaches the stream before anything is written to the output.
+class ErrWriter {
+public:
+    ~ErrWriter() { flush(); }
+    void operator()(const JobMessage& message) {
+        pending_ += messageText(message);
+        if (pending_.size() >= 64 * 1024)
+            flush();
+    }
+    void flush() {
+        writeErr(pending_);
+        pending_.clear();
+    }
 
-bool isText(Format format) {
-    return format == Format::Ti86Text || format == Format::Ti83pText;
-}
+private:
+    std::string pending_;
+};
 
-// Findings on stderr and the report's summary line (-q keeps only errors),
-// then the failure if any; the exit status.
-int report(const Outcome& outcome, bool quiet) {
-    std::string lines;
-    for (const LocatedDiagnostic& found : outcome.diagnostics)
-        if (!quiet || found.diagnostic.severity == calc::Diagnostic::Severity::Error)
-            lines += diagnosticLine(found.where, found.diagnostic);
-    if (!quiet)
-        lines += outcome.summary;
-    if (outcome.failure && !outcome.failure->message.empty())
-        lines.append(kProgram).append(": ").append(outcome.failure->message).append("\n");
-    writeErr(lines);
-    return outcome.failure ? outcome.failure->status : 0;
+// Whether `path` is a file the user marked read-only (not one in a folder
+// we may not change, which --force cannot help with).
+bool readOnlyFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    constexpr mode_t anyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    return (st.st_mode & anyWrite) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 int writeOutput(const Options& options, const std::string& bytes) {
@@ -130,53 +135,12 @@ int writeOutput(const Options& options, const std::string& bytes) {
     if (!writeFileReplacing(options.output, bytes, error, rules)) {
         if (error == std::errc::broken_pipe)
             endOfPipe();
+        if (error == std::errc::permission_denied && !options.force && readOnlyFile(options.output))
+            return fail(options.output,
+                        error.message() + ": the file is read-only; --force replaces it");
         return fail(options.output, error.message());
     }
     return 0;
-}
-
-// The rest of the command line's checks, now that the input's format is
-// known; fills in the job, or returns the usage error's text.
-std::optional<std::string> planJob(const Options& options, Format from, Job& job,
-                                   LocatedDiagnostics& found) {
-    const std::string pair =
-        std::string(formatName(from)) + " to " + std::string(formatName(options.to));
-    if (options.program && isText(from))
-        return "--program needs a calculator file (86p or 8xp); the input is " +
-               std::string(formatName(from)) + " text";
-    if (!options.from && from == Format::Ti86Text && options.to == Format::Ti83pFile)
-        return "text into an 8xp file needs -f: -f ti86 for TI-86 text (translated first), "
-               "-f ti83p for text already in TI-83 Plus spellings (converted in the window or "
-               "by kalvo-convert); a program must not be converted twice";
-    const Route* route = findRoute(from, options.to);
-    if (route == nullptr)
-        return "kalvo-convert does not convert " + pair;
-    if ((options.table || options.translate) && route->engine == Engine::None)
-        return std::string(options.table ? "--table" : "--translate") +
-               " picks how a program is converted; " + pair + " converts nothing";
-    job.from = from;
-    job.to = options.to;
-    job.engine = chooseEngine(*route, options.table       ? EngineChoice::Table
-                                      : options.translate ? EngineChoice::Translate
-                                                          : EngineChoice::Default);
-    job.where = options.input;
-    job.label = nameOf(options.input, "standard input");
-    job.program = options.program;
-    job.name = options.name;
-    job.handWork = !options.quiet; // -q would print none of it
-    job.target = options.target;
-    if (job.engine == Engine::Translator && from == Format::Ti86Text &&
-        options.to == Format::Ti83pText) // the title of its menus
-        job.name = ti83pNameForPath(options.input == kStandardStream ? "" : options.input).name;
-    if (options.to == Format::Ti83pFile && !job.name && isText(from)) {
-        const std::string output = options.output == kStandardStream ? "" : options.output;
-        const calc::Ti83pProgramName made = ti83pNameForPath(output);
-        if (made.name.empty())
-            return made.diagnostics.front().message;
-        addDiagnostics(found, nameOf(options.output, "-"), made.diagnostics);
-        job.name = made.name;
-    }
-    return std::nullopt;
 }
 
 // --all's folder: made when missing (its parent must exist), as mkdir
@@ -196,25 +160,12 @@ bool prepareFolder(const std::string& folder) {
     return false;
 }
 
-// Every program of the input into FOLDER/NAME.8xp, each file written as -o
-// writes one; the first that cannot be written ends the run.
-int translateEveryProgram(const Options& options, Format from, std::string input) {
-    if (from != Format::Ti86File)
-        return usageError("--all needs a TI-86 file (86p); the input is " +
-                          std::string(formatName(from)));
-    Job job;
-    job.from = from;
-    job.to = Format::Ti83pFile;
-    job.engine = Engine::Translator;
-    job.where = options.input;
-    job.label = nameOf(options.input, "standard input");
-    job.target = options.target;
-    const Outcome outcome = translateAll(std::move(input), job);
-    if (const int status = report(outcome, options.quiet); status != 0)
-        return status;
+// --all's files into FOLDER/NAME.8xp, each written as -o writes one; the
+// first that cannot be written ends the run.
+int writeEveryProgram(const Options& options, const std::vector<ProgramFile>& files) {
     if (!prepareFolder(options.output))
         return fail(options.output, systemReason());
-    for (const ProgramFile& file : outcome.files) {
+    for (const ProgramFile& file : files) {
         Options one = options;
         one.output = options.output + (options.output.ends_with('/') ? "" : "/") + file.fileName;
         if (const int status = writeOutput(one, file.bytes); status != 0)
@@ -242,32 +193,17 @@ int convertCommand(const std::vector<std::string_view>& args) {
     std::string problem;
     std::optional<std::string> input = readInput(options.input, problem);
     if (!input)
-        return fail(nameOf(options.input, "standard input"), problem);
-    const Format from = options.from ? *options.from : detectInputFormat(*input);
-
-    if (options.all)
-        return translateEveryProgram(options, from, std::move(*input));
-
-    if (options.list) {
-        if (isText(from))
-            return usageError("--list needs a calculator file (86p or 8xp); the input is " +
-                              std::string(formatName(from)) + " text");
-        const Outcome listed =
-            listPrograms(*input, from, options.input, nameOf(options.input, "standard input"));
-        const int status = report(listed, options.quiet);
-        return status != 0 ? status : printToStdout(listed.output);
+        return fail(options.input == kStandardStream ? "standard input" : options.input, problem);
+    JobResult result;
+    {
+        ErrWriter err;
+        result = runConvertJob(std::move(*input), options, std::ref(err));
     }
-
-    Job job;
-    LocatedDiagnostics naming;
-    if (const std::optional<std::string> wrong = planJob(options, from, job, naming))
-        return usageError(*wrong);
-    Outcome outcome = runJob(std::move(*input), job);
-    input.reset();
-    outcome.diagnostics.insert(outcome.diagnostics.begin(), naming.begin(), naming.end());
-    if (const int status = report(outcome, options.quiet); status != 0)
-        return status;
-    return writeOutput(options, outcome.output);
+    if (result.status != 0)
+        return result.status;
+    if (options.all)
+        return writeEveryProgram(options, result.files);
+    return options.list ? printToStdout(result.output) : writeOutput(options, result.output);
 }
 
 } // namespace kalvo::cli
