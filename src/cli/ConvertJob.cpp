@@ -132,6 +132,7 @@ std::optional<std::string> planJob(const Options& options, Format from, Job& job
     job.program = options.program;
     job.name = options.name;
     job.handWork = !options.quiet; // -q would print none of it
+    job.target = options.target;
     if (job.engine == Engine::Translator && from == Format::Ti86Text &&
         options.to == Format::Ti83pText) // the title of its menus
         job.name = ti83pNameForPath(options.input == kStandardStream ? "" : options.input).name;
@@ -161,6 +162,7 @@ JobResult translateEveryProgram(const Options& options, Format from, std::string
     job.engine = Engine::Translator;
     job.where = options.input;
     job.label = nameOf(options.input, "standard input");
+    job.target = options.target;
     Outcome outcome = translateAll(std::move(input), job);
     result.status = report(outcome, options.quiet, sink);
     if (result.status == 0)
