@@ -57,7 +57,7 @@ long ti86WholeNumber(const Ti86Token& t) {
 }
 
 std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens,
-                                            std::size_t command) {
+                                            std::size_t command, const ScreenSize& screen) {
     std::vector<OffScreen> out;
     const Ti86TokenInfo* info =
         tokens[command].known ? ti86TokenInfo(tokens[command].code) : nullptr;
@@ -78,7 +78,9 @@ std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens
         off.row = k == 0;
         off.home = home;
         off.low = home ? 1 : 0;
-        off.high = home ? (off.row ? 8 : 16) : (off.row ? 62 : 94);
+        off.high = home ? (off.row ? screen.homeRows : screen.homeColumns)
+                        : (off.row ? screen.graphRows : screen.graphColumns);
+        off.screen = screen.name;
         if (value < off.low || value > off.high)
             out.push_back(off);
     }
@@ -96,8 +98,9 @@ std::string offScreenRange(const OffScreen& off) {
 }
 
 std::string offScreenMessage(const OffScreen& off) {
-    return formatDiagnostic(DiagnosticId::OffScreen,
-                            {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off)});
+    return formatDiagnostic(
+        DiagnosticId::OffScreen,
+        {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
 }
 
 } // namespace kalvo::calc

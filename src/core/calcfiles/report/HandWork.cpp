@@ -531,7 +531,7 @@ private:
     void screen(std::size_t i) {
         for (const OffScreen& off : offScreenCoordinates(tokens_, i))
             add(tokens_[off.token], DiagnosticId::OffScreen,
-                {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off)});
+                {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
     }
 
     bool isKey(const Ti86Token& t) const {

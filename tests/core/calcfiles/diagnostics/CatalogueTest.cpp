@@ -15,7 +15,8 @@ using namespace kalvo::calc;
 TEST(DiagnosticCatalogue, ArgumentsGoWhereTheFormatSays) {
     EXPECT_EQ(formatDiagnostic(DiagnosticId::LowercaseName, {"x", "X"}),
               "x is the TI-86's lowercase x: the TI-83 Plus writes X");
-    EXPECT_EQ(formatDiagnostic(DiagnosticId::OffScreen, {"pixel row 63", "graph", "rows 0-62"}),
+    EXPECT_EQ(formatDiagnostic(DiagnosticId::OffScreen,
+                               {"pixel row 63", "graph", "rows 0-62", "TI-83 Plus"}),
               "pixel row 63 is off the TI-83 Plus graph screen (rows 0-62)");
     // An argument holding braces is not read as a place.
     EXPECT_EQ(formatDiagnostic(DiagnosticId::NoCounterpart, {"{1}"}),
