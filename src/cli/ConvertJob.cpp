@@ -226,6 +226,15 @@ JobResult runConvertJob(std::string input, const Options& options, const Message
         result.status = usageError(sink, *wrong);
         return result;
     }
+    // The report's findings said as they are made; they come first, as
+    // report() would put them.
+    if (naming.empty() && !options.quiet)
+        job.findings = [&sink](std::string_view where, const calc::Diagnostic& d) {
+            JobMessage message;
+            message.where = where;
+            message.diagnostic = &d;
+            sink(message);
+        };
     Outcome outcome = runJob(std::move(input), job);
     outcome.diagnostics.insert(outcome.diagnostics.begin(), naming.begin(), naming.end());
     result.status = report(outcome, options.quiet, sink);

@@ -303,8 +303,14 @@ Outcome runJob(std::string input, const Job& job) {
     }
     // ti86 text to ti83p text: the window's conversion, byte for byte, and
     // the report of what is left to do by hand.
-    if (std::optional<calc::HandWorkReport> handWork = handWorkFor(job, input))
+    if (job.handWork && job.findings) {
+        const std::string summary = calc::handWorkSummary(calc::findHandWork(
+            input, [&job](const calc::Diagnostic& d) { job.findings(job.where, d); }));
+        if (!summary.empty())
+            outcome.summary = "kalvo-convert: " + summary + "\n";
+    } else if (std::optional<calc::HandWorkReport> handWork = handWorkFor(job, input)) {
         addHandWork(outcome, job.where, std::move(*handWork));
+    }
     std::string converted = convertProgramText(input, job.engine);
     std::string().swap(input); // only one document in memory while writing
     // The window could not hold a result past the position limit either.

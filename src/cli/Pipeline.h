@@ -7,6 +7,7 @@
 
 #include "calcfiles/translate/Ti83pTarget.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ struct Job {
     std::optional<std::string> name;     // the .8xp program's name when already known (valid)
     bool handWork = true; // report what is left to do by hand after the rows (-q: not made)
     calc::Ti83pModel target = calc::Ti83pModel::Ti83p; // what the program is for
+    // When set, the hand-work report of TI-86 text converted into TI-83 Plus
+    // text hands each finding here as it is made, in order, instead of
+    // keeping them in the outcome: what a large text finds is never all held.
+    std::function<void(std::string_view where, const calc::Diagnostic&)> findings;
 };
 
 // One file of a run that writes several (--all).

@@ -251,23 +251,9 @@ struct ProgramFacts {
     // Labels and names to change, with their message.
     std::unordered_map<std::string, std::string> badLabels;
     std::unordered_map<std::string, std::string> badNames;
-    // A name compared with a number before getKy was seen stored to it: a
-    // key code when it is, by the end.
-    std::vector<std::pair<std::string, Ti86Token>> maybeKeyCodes;
 
-    // The findings of pieces read in line order, with what turned out to be
-    // key codes among them.
+    // The findings of pieces read in line order, and their counts.
     HandWorkReport finish() {
-        const auto pieces = static_cast<std::ptrdiff_t>(report.findings.size());
-        for (const auto& [name, code] : maybeKeyCodes)
-            if (keyVariables.count(name) != 0)
-                report.findings.push_back(
-                    makeDiagnostic(DiagnosticId::KeyCode, code.line, code.column, {code.data}));
-        const auto begin = report.findings.begin();
-        if (begin + pieces != report.findings.end()) {
-            std::stable_sort(begin + pieces, report.findings.end(), before);
-            std::inplace_merge(begin, begin + pieces, report.findings.end(), before);
-        }
         report.counts = countHandWork(report.findings);
         return std::move(report);
     }
@@ -284,8 +270,7 @@ public:
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
         : text_(text), tokens_(tokens), isLabel_(tokens.size(), false), report_(facts.report),
           lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
-          badLabels_(facts.badLabels), badNames_(facts.badNames),
-          maybeKeyCodes_(facts.maybeKeyCodes) {}
+          badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
     void run() {
         findKeyVariables();
@@ -544,14 +529,8 @@ private:
         const Ti86Token& left = tokens_[i - 1];
         const Ti86Token& right = tokens_[i + 1];
         const Ti86Token* code = isKey(left) ? &right : isKey(right) ? &left : nullptr;
-        if (code == nullptr) {
-            // getKy may be stored to the name further on.
-            if (isName(left) && ti86WholeNumber(right) > 0)
-                maybeKeyCodes_.emplace_back(left.data, right);
-            else if (isName(right) && ti86WholeNumber(left) > 0)
-                maybeKeyCodes_.emplace_back(right.data, left);
+        if (code == nullptr)
             return;
-        }
         // 0 is "no key" on both calculators.
         const long value = ti86WholeNumber(*code);
         if (value <= 0)
@@ -584,7 +563,6 @@ private:
     std::set<std::string>& keyVariables_;
     std::unordered_map<std::string, std::string>& badLabels_;
     std::unordered_map<std::string, std::string>& badNames_;
-    std::vector<std::pair<std::string, Ti86Token>>& maybeKeyCodes_;
 };
 
 // The lines of a text, without their CR LF or LF.
@@ -617,13 +595,37 @@ std::string plural(std::size_t n, const char* one, const char* many, const char*
 
 } // namespace
 
+namespace {
+
 // Text is tokenized and read a piece of whole lines at a time, so that the
 // tokens of a large program are never all held at once; a statement ends
 // with its line, so no piece cuts one.
 constexpr std::size_t kPieceBytes = 256 * 1024;
 
-HandWorkReport findHandWork(std::string_view ti86Text) {
-    ProgramFacts facts;
+// The names getKy is stored to anywhere in the text, found before the
+// pieces are read: the lines that hold "getKy", tokenized alone.
+std::set<std::string> keyVariablesOf(std::string_view text) {
+    std::set<std::string> names;
+    for (std::size_t at = text.find("getKy"); at != std::string_view::npos;) {
+        const std::size_t start =
+            text.rfind('\n', at) == std::string_view::npos ? 0 : text.rfind('\n', at) + 1;
+        std::size_t end = text.find('\n', at);
+        end = end == std::string_view::npos ? text.size() : end;
+        const std::vector<Ti86Token> line =
+            tokenizeTi86Text(text.substr(start, end - start)).tokens;
+        for (std::size_t i = 0; i + 2 < line.size(); ++i)
+            if (is(line[i], ti86::GetKy) && is(line[i + 1], ti86::Store) && isName(line[i + 2]))
+                names.insert(line[i + 2].data);
+        at = end == text.size() ? std::string_view::npos : text.find("getKy", end);
+    }
+    return names;
+}
+
+// Reads `ti86Text` a piece at a time; `done` hears after each piece, with
+// its findings in order in facts.report.findings.
+template <typename AfterPiece>
+void readInPieces(std::string_view ti86Text, ProgramFacts& facts, AfterPiece&& done) {
+    facts.keyVariables = keyVariablesOf(ti86Text);
     Ti86Tokenized piece;
     std::size_t lineBase = 0;
     for (std::size_t at = 0; at < ti86Text.size();) {
@@ -640,12 +642,34 @@ HandWorkReport findHandWork(std::string_view ti86Text) {
         Finder(ti86Text, piece.tokens, facts).run();
         facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
                                             piece.diagnostics.begin(), piece.diagnostics.end());
+        done();
         lineBase += static_cast<std::size_t>(
             std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(at),
                        ti86Text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
         at = end;
     }
+}
+
+} // namespace
+
+HandWorkReport findHandWork(std::string_view ti86Text) {
+    ProgramFacts facts;
+    readInPieces(ti86Text, facts, [] {});
     return facts.finish();
+}
+
+HandWorkCounts findHandWork(std::string_view ti86Text,
+                            const std::function<void(const Diagnostic&)>& finding) {
+    ProgramFacts facts;
+    HandWorkCounts counts;
+    readInPieces(ti86Text, facts, [&] {
+        counts += countHandWork(facts.report.findings);
+        for (const Diagnostic& d : facts.report.findings)
+            finding(d);
+        facts.report.findings.clear();
+        facts.report.textDiagnostics.clear();
+    });
+    return counts;
 }
 
 HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens) {

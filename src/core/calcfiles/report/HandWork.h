@@ -5,6 +5,7 @@
 #include "calcfiles/ti86/Ti86Tokens.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,14 @@ struct HandWorkCounts {
     std::size_t keyCodes = 0;      // getKy compared with a TI-86 key code
     std::size_t other = 0;         // merged in from elsewhere (mergeFindings)
 
+    HandWorkCounts& operator+=(const HandWorkCounts& more) {
+        labels += more.labels, names += more.names, programCalls += more.programCalls;
+        menus += more.menus, delVars += more.delVars, noCounterpart += more.noCounterpart;
+        equations += more.equations, rowWrites += more.rowWrites, offScreen += more.offScreen;
+        keyCodes += more.keyCodes, other += more.other;
+        return *this;
+    }
+
     std::size_t total() const {
         return labels + names + programCalls + menus + delVars + noCounterpart + equations +
                rowWrites + offScreen + keyCodes + other;
@@ -48,6 +57,12 @@ struct HandWorkReport {
 // The findings for a program's `ti86` text (what the user converts, or the
 // listing of a calculator file).
 HandWorkReport findHandWork(std::string_view ti86Text);
+
+// The same, each finding to `finding` as it is made, in order, none kept:
+// for a text too large to hold them all. Its counts for the summary come
+// back. The tokenizer's faults about the text are not said.
+HandWorkCounts findHandWork(std::string_view ti86Text,
+                            const std::function<void(const Diagnostic&)>& finding);
 
 // The same for text already tokenized by tokenizeTi86Text(ti86Text), or for
 // the listing of a tokenized program (listTi86Program's text and tokens): the

@@ -200,6 +200,17 @@ TEST(HandWorkPieces, ALargeTextGivesWhatItsWholeTokenListGives) {
     ASSERT_EQ(pieces.textDiagnostics.size(), tokens.diagnostics.size());
     for (std::size_t k = 0; k < tokens.diagnostics.size(); ++k)
         EXPECT_EQ(pieces.textDiagnostics[k].line, tokens.diagnostics[k].line);
+    // Said one at a time as they are made: the same findings, in order.
+    std::size_t said = 0;
+    bool same = true;
+    const HandWorkCounts streamed = findHandWork(text, [&](const Diagnostic& d) {
+        same = same && said < whole.findings.size() && d.line == whole.findings[said].line &&
+               d.column == whole.findings[said].column && d.message == whole.findings[said].message;
+        ++said;
+    });
+    EXPECT_TRUE(same);
+    EXPECT_EQ(said, whole.findings.size());
+    EXPECT_EQ(handWorkSummary(streamed), handWorkSummary(whole.counts));
     // The open string on the next to last line, in the last piece.
     ASSERT_FALSE(pieces.textDiagnostics.empty());
     EXPECT_EQ(pieces.textDiagnostics.front().line,
