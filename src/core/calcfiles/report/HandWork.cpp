@@ -600,7 +600,7 @@ namespace {
 // Text is tokenized and read a piece of whole lines at a time, so that the
 // tokens of a large program are never all held at once; a statement ends
 // with its line, so no piece cuts one.
-constexpr std::size_t kPieceBytes = 256 * 1024;
+constexpr std::size_t kPieceBytes = 64 * 1024;
 
 // The names getKy is stored to anywhere in the text, found before the
 // pieces are read: the lines that hold "getKy", tokenized alone.
