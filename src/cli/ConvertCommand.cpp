@@ -116,6 +116,16 @@ private:
     std::string pending_;
 };
 
+// Whether `path` is a file the user marked read-only (not one in a folder
+// we may not change, which --force cannot help with).
+bool readOnlyFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    constexpr mode_t anyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    return (st.st_mode & anyWrite) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 int writeOutput(const Options& options, const std::string& bytes) {
     if (options.output == kStandardStream)
         return printToStdout(bytes);
@@ -125,6 +135,9 @@ int writeOutput(const Options& options, const std::string& bytes) {
     if (!writeFileReplacing(options.output, bytes, error, rules)) {
         if (error == std::errc::broken_pipe)
             endOfPipe();
+        if (error == std::errc::permission_denied && !options.force && readOnlyFile(options.output))
+            return fail(options.output,
+                        error.message() + ": the file is read-only; --force replaces it");
         return fail(options.output, error.message());
     }
     return 0;

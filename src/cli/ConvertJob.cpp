@@ -3,6 +3,9 @@
 
 #include "DiagnosticLines.h"
 
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti86/Ti86File.h"
+
 #include <optional>
 #include <string>
 
@@ -27,20 +30,46 @@ int usageError(const MessageSink& sink, const std::string& problem) {
     return 2;
 }
 
-// Findings and the report's summary line (-q keeps only errors), then the
-// failure if any; the exit status.
+bool isError(const LocatedDiagnostic& found) {
+    return found.diagnostic.severity == calc::Diagnostic::Severity::Error;
+}
+
+// Findings, errors last, and the report's summary line (-q keeps only
+// errors), then the failure if any; the exit status. An error that follows
+// notes or warnings is said again at the end, where it is seen.
 int report(const Outcome& outcome, bool quiet, const MessageSink& sink) {
     JobMessage message;
+    bool others = false;
     for (const LocatedDiagnostic& found : outcome.diagnostics)
-        if (!quiet || found.diagnostic.severity == calc::Diagnostic::Severity::Error) {
+        if (!isError(found) && !quiet) {
             message.where = found.where;
             message.diagnostic = &found.diagnostic;
             sink(message);
+            others = true;
+        }
+    std::size_t errorCount = 0;
+    const LocatedDiagnostic* firstError = nullptr;
+    for (const LocatedDiagnostic& found : outcome.diagnostics)
+        if (isError(found)) {
+            message.where = found.where;
+            message.diagnostic = &found.diagnostic;
+            sink(message);
+            firstError = firstError ? firstError : &found;
+            ++errorCount;
         }
     message = {};
     if (!quiet && !outcome.summary.empty()) {
         message.kind = JobMessage::Kind::Summary;
         message.text = outcome.summary;
+        sink(message);
+    }
+    if (firstError && others) {
+        std::string again =
+            errorCount > 1 ? std::to_string(errorCount) + " errors, the first: " : "";
+        again += diagnosticLine(firstError->where, firstError->diagnostic);
+        again.pop_back(); // its line break
+        message.kind = JobMessage::Kind::Reminder;
+        message.text = again;
         sink(message);
     }
     if (outcome.failure && !outcome.failure->message.empty()) {
@@ -49,6 +78,27 @@ int report(const Outcome& outcome, bool quiet, const MessageSink& sink) {
         sink(message);
     }
     return outcome.failure ? outcome.failure->status : 0;
+}
+
+// Text given as -f ti86 or -f ti83p that is a calculator file (its
+// signature and at least one readable entry): listed or tokenized as text,
+// its bytes would make nonsense. The command line is wrong, so one line
+// says what the input is.
+std::optional<std::string> calculatorFileAsText(const Options& options, std::string_view input) {
+    if (!options.from || !isText(*options.from))
+        return std::nullopt;
+    std::string what;
+    if (calc::looksLikeTi86File(input) && input.size() <= calc::kTi86MaxFileBytes &&
+        calc::readTi86File(input).readable())
+        what = "a TI-86 file (86p)";
+    else if (calc::looksLikeTi83pFile(input) && input.size() <= calc::kTi83pMaxFileBytes &&
+             calc::readTi83pFile(input).readable())
+        what = "a TI-83 Plus file (8xp)";
+    else
+        return std::nullopt;
+    const std::string given(formatName(*options.from));
+    return nameOf(options.input, "standard input") + " is " + what + ", not " + given +
+           " text; leave out -f " + given + " and kalvo-convert reads it as a file";
 }
 
 // The rest of the command line's checks, now that the input's format is
@@ -65,8 +115,14 @@ std::optional<std::string> planJob(const Options& options, Format from, Job& job
                "-f ti83p for text already in TI-83 Plus spellings (converted in the window or "
                "by kalvo-convert); a program must not be converted twice";
     const Route* route = findRoute(from, options.to);
-    if (route == nullptr)
-        return "kalvo-convert does not convert " + pair;
+    if (route == nullptr) {
+        std::string targets;
+        for (const Format to : formatsMadeFrom(from))
+            targets += (targets.empty() ? "" : ", ") + std::string(formatName(to));
+        return "there is no conversion from " + pair + "; " + std::string(formatName(from)) +
+               (targets.empty() ? " is not read" : " converts to " + targets) +
+               " (-t FORMAT; --help lists every pair)";
+    }
     if ((options.table || options.translate) && route->engine == Engine::None)
         return std::string(options.table ? "--table" : "--translate") +
                " picks how a program is converted; " + pair + " converts nothing";
@@ -125,6 +181,7 @@ std::string messageText(const JobMessage& message) {
         return diagnosticLine(message.where, *message.diagnostic);
     case JobMessage::Kind::Summary:
         return std::string(message.text);
+    case JobMessage::Kind::Reminder:
     case JobMessage::Kind::Failure:
         text.append(kProgram).append(": ").append(message.text).append("\n");
         break;
@@ -138,11 +195,19 @@ std::string messageText(const JobMessage& message) {
 }
 
 JobResult runConvertJob(std::string input, const Options& options, const MessageSink& sink) {
+    JobResult result;
+    if (const std::optional<std::string> wrong = calculatorFileAsText(options, input)) {
+        JobMessage message;
+        message.kind = JobMessage::Kind::Failure;
+        message.text = *wrong;
+        sink(message);
+        result.status = 2;
+        return result;
+    }
     const Format from = options.from ? *options.from : detectInputFormat(input);
     if (options.all)
         return translateEveryProgram(options, from, std::move(input), sink);
 
-    JobResult result;
     if (options.list) {
         if (isText(from)) {
             result.status =

@@ -79,6 +79,14 @@ const Route* findRoute(Format from, Format to) {
     return hit == kRoutes.end() ? nullptr : &*hit;
 }
 
+std::vector<Format> formatsMadeFrom(Format from) {
+    std::vector<Format> out;
+    for (const Route& route : kRoutes)
+        if (route.from == from)
+            out.push_back(route.to);
+    return out;
+}
+
 Engine chooseEngine(const Route& route, EngineChoice choice) {
     if (route.engine == Engine::None)
         return Engine::None;

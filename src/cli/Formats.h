@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 // The four kinds of file kalvo-convert reads and writes, which pairs of them
 // it converts between, and with which engine.
@@ -44,6 +45,9 @@ struct Route {
 
 // The route between two formats, or null when kalvo-convert has none.
 const Route* findRoute(Format from, Format to);
+
+// Every format a route leads to from `from`, in the table's order.
+std::vector<Format> formatsMadeFrom(Format from);
 
 // What the command line asks of the engine: the route's own, --table or
 // --translate.

@@ -2,6 +2,7 @@
 #include "Programs.h"
 
 #include "calcfiles/ti86/Ti86Font.h"
+#include "files/ProgramNames.h"
 
 #include <charconv>
 
@@ -23,19 +24,11 @@ std::string numbered(const std::vector<const calc::Ti86Entry*>& programs) {
     return out;
 }
 
-constexpr std::string_view kNameRule =
-    "a TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or theta";
-
-// The name made of `textForm`, with the findings naming both names as the
-// user knows them, in UTF-8, rather than as the text form's bytes.
-calc::Ti83pProgramName madeName(std::string_view shown, std::string_view textForm) {
-    calc::Ti83pProgramName made = calc::makeTi83pProgramName(textForm);
-    const std::string rule(kNameRule);
-    for (calc::Diagnostic& d : made.diagnostics)
-        d.message = made.name.empty() ? "no program name can be made of '" + std::string(shown) +
-                                            "' (" + rule + "); give one with --name"
-                                      : "the program name '" + std::string(shown) + "' becomes '" +
-                                            calc::ti86NameToUtf8(made.name) + "': " + rule;
+// The window's naming, and where the command line can help: --name.
+calc::Ti83pProgramName withNameHint(calc::Ti83pProgramName made) {
+    if (made.name.empty())
+        for (calc::Diagnostic& d : made.diagnostics)
+            d.message += "; give one with --name";
     return made;
 }
 
@@ -114,31 +107,11 @@ std::string programWhere(const calc::Ti86File& file, const calc::Ti86Entry& prog
 }
 
 calc::Ti83pProgramName ti83pNameForTi86(const calc::Ti86Entry& program) {
-    std::string text;
-    for (const char c : program.name) {
-        std::uint8_t byte = 0;
-        if (calc::ti86FontToText(static_cast<std::uint8_t>(c), byte))
-            text += static_cast<char>(byte);
-    }
-    return madeName(calc::ti86EntryName(program), text);
+    return withNameHint(kalvo::ti83pNameForTi86(program));
 }
 
 calc::Ti83pProgramName ti83pNameForPath(std::string_view path) {
-    std::string_view stem = path.substr(path.rfind('/') + 1);
-    if (const std::size_t dot = stem.rfind('.'); dot != std::string_view::npos && dot > 0)
-        stem = stem.substr(0, dot);
-    // θ typed in a UTF-8 file name is the calculator's θ.
-    std::string font;
-    std::string text(stem);
-    if (calc::ti86FontFromUtf8(stem, font)) {
-        text.clear();
-        for (const char c : font) {
-            std::uint8_t byte = 0;
-            if (calc::ti86FontToText(static_cast<std::uint8_t>(c), byte))
-                text += static_cast<char>(byte);
-        }
-    }
-    return madeName(stem, text);
+    return withNameHint(kalvo::ti83pNameForPath(path));
 }
 
 } // namespace kalvo::cli

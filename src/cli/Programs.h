@@ -45,9 +45,8 @@ std::string ti83pProgramName(const calc::Ti83pFile& file);
 std::string programWhere(const calc::Ti86File& file, const calc::Ti86Entry& program,
                          std::string_view where);
 
-// A TI-86 program's name made into a TI-83 Plus one: capitals, characters
-// the TI-83 Plus does not allow dropped, with a warning when it changed and
-// an error when nothing is left.
+// A TI-86 program's name made into a TI-83 Plus one, as the window names it
+// (files/ProgramNames.h), the error saying that --name gives one.
 calc::Ti83pProgramName ti83pNameForTi86(const calc::Ti86Entry& program);
 
 // The same for a file name: the part before its last extension.

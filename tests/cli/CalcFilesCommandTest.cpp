@@ -79,9 +79,8 @@ TEST_F(CalcFiles, EveryPairOfTheTable) {
     // named after the output file.
     write("hello.txt", ":ClLCD\r\n:Disp \"HI\"\r\n");
     const std::string named = run("--table -f ti86 hello.txt -o hello.8xp");
-    EXPECT_EQ(named, "0||hello.8xp: warning: the program name 'hello' becomes 'HELLO': a TI-83 "
-                     "Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or "
-                     "theta\n");
+    EXPECT_EQ(named, "0||hello.8xp: note: program hello is now HELLO (a TI-83 Plus program name "
+                     "is 1 to 8 of A-Z, 0-9 and θ, the first not a digit)\n");
     EXPECT_EQ(read("hello.8xp"), goldenCalcFile("ti83p-hello.8xp"));
     // ti83p -> 8xp: the notes' example byte for byte, from a file and from
     // standard input.
@@ -103,8 +102,7 @@ TEST_F(CalcFiles, AConvertedTi86FileReadsBackAsATi83PlusProgram) {
     // column 16 of the TI-86 line ":AxesOff:ClDrw:FnOff".
     const std::vector<std::string> lines = errLines(result);
     ASSERT_GE(lines.size(), 2u) << result;
-    EXPECT_TRUE(lines[0].starts_with("tokenized.86p: warning: the program name 'Demo' becomes "
-                                     "'DEMO'"))
+    EXPECT_TRUE(lines[0].starts_with("tokenized.86p: note: program Demo is now DEMO ("))
         << lines[0];
     EXPECT_TRUE(contains(result, "\ntokenized.86p:1:16: warning: ")) << result;
     const kalvo::calc::Ti83pFile back = kalvo::calc::readTi83pFile(read("demo.8xp"));
@@ -308,14 +306,13 @@ TEST_F(CalcFiles, ProgramNames) {
     // From the output's name: made valid with a warning, or refused when
     // nothing is left of it; standard output has no name at all.
     EXPECT_EQ(run("-f ti83p p.txt -o my-game_2.8xp"),
-              "0||my-game_2.8xp: warning: the program name 'my-game_2' becomes 'MYGAME2': a "
-              "TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or "
-              "theta\n");
+              "0||my-game_2.8xp: note: program my-game_2 is now MYGAME2 (a TI-83 Plus program "
+              "name is 1 to 8 of A-Z, 0-9 and θ, the first not a digit)\n");
     EXPECT_EQ(read("my-game_2.8xp").substr(0x3C, 8), std::string("MYGAME2\0", 8));
     EXPECT_TRUE(run("-f ti83p p.txt -o é.8xp")
                     .starts_with("2||kalvo-convert: no program name can be made of 'é' (a TI-83 "
-                                 "Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a "
-                                 "letter or theta); give one with --name\nUsage: "));
+                                 "Plus program name is 1 to 8 of A-Z, 0-9 and θ, the first not a "
+                                 "digit); give one with --name\nUsage: "));
     for (const char* args : {"-f ti83p p.txt -o 123.8xp", "-f ti83p p.txt -t 8xp"}) {
         const std::string result = run(args);
         EXPECT_TRUE(result.starts_with("2||kalvo-convert: no program name can be made"))
@@ -325,8 +322,8 @@ TEST_F(CalcFiles, ProgramNames) {
     // A TI-86 name the TI-83 Plus cannot spell: Δθé keeps only θ.
     copyGolden("group.86g");
     EXPECT_EQ(run("group.86g --program @2 -o g.8xp"),
-              "0||group.86g(Δθé): warning: the program name 'Δθé' becomes 'θ': a TI-83 Plus "
-              "program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or theta\n");
+              "0||group.86g(Δθé): note: program Δθé is now θ (a TI-83 Plus program name is 1 to "
+              "8 of A-Z, 0-9 and θ, the first not a digit)\n");
     EXPECT_EQ(read("g.8xp").substr(0x3C, 8), std::string("\x5B\0\0\0\0\0\0\0", 8));
 }
 
@@ -335,8 +332,8 @@ TEST_F(CalcFiles, ProgramNames) {
 TEST_F(CalcFiles, ProgramsTooLargeForA8xpFile) {
     write("most.txt", std::string(65516, '1'));
     EXPECT_EQ(run("-f ti83p most.txt -o most.8xp"),
-              "0||most.8xp: warning: the program name 'most' becomes 'MOST': a TI-83 Plus "
-              "program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or theta\n"
+              "0||most.8xp: note: program most is now MOST (a TI-83 Plus program name is 1 to 8 "
+              "of A-Z, 0-9 and θ, the first not a digit)\n"
               "most.txt: warning: the program has 65516 token bytes, more than the about 24000 "
               "bytes a TI-83 Plus has free\n");
     EXPECT_EQ(read("most.8xp").size(), 57u + 65535u);

@@ -243,7 +243,8 @@ TEST_F(ReportAndTranslate, AllWritesEachFileAsCarefullyAsOutput) {
     write("out/GAME.8xp", "keep");
     ::chmod((dir / "out/GAME.8xp").c_str(), 0444);
     EXPECT_EQ(run("-q --all game.86g -o out"),
-              "1||kalvo-convert: out/GAME.8xp: " + std::generic_category().message(EACCES) + "\n");
+              "1||kalvo-convert: out/GAME.8xp: " + std::generic_category().message(EACCES) +
+                  ": the file is read-only; --force replaces it\n");
     EXPECT_EQ(read("out/GAME.8xp"), "keep");
     EXPECT_EQ(run("-q --force --all game.86g -o out"), "0||");
     EXPECT_NE(read("out/GAME.8xp"), "keep");

@@ -27,15 +27,26 @@ fs::path folderOf(const fs::path& path) {
     return parent.empty() ? fs::path(".") : parent;
 }
 
-SaveResult writeDocument(const fs::path& path, std::string_view text) {
+SaveResult writeDocument(const fs::path& path, std::string_view text,
+                         const DocumentEncoder& encode) {
     SaveResult result;
     result.path = path;
+    EncodedFile encoded = encode(path, text);
+    if (!encoded.bytes) {
+        result.outcome = encoded.error ? SaveOutcome::Failed : SaveOutcome::Cancelled;
+        result.error = encoded.error;
+        return result;
+    }
     // Only regular files: a document written into a device or FIFO is lost.
     WriteRules rules;
     rules.regularFilesOnly = true;
-    if (!writeFileReplacing(path, documentFileBytes(text), result.error, rules))
+    if (!writeFileReplacing(path, *encoded.bytes, result.error, rules))
         result.outcome = SaveOutcome::Failed;
     return result;
+}
+
+EncodedFile textFile(const fs::path&, std::string_view text) {
+    return {documentFileBytes(text), {}};
 }
 
 } // namespace
@@ -69,9 +80,15 @@ bool saveNeedsPrompt(const fs::path& name) {
 
 SaveResult saveDocument(fs::path& fileName, std::string_view text,
                         const std::function<fs::path()>& askFileName) {
+    return saveDocument(fileName, text, askFileName, textFile);
+}
+
+SaveResult saveDocument(fs::path& fileName, std::string_view text,
+                        const std::function<fs::path()>& askFileName,
+                        const DocumentEncoder& encode) {
     if (!saveNeedsPrompt(fileName)) {
-        SaveResult result = writeDocument(fileName, text);
-        if (result.outcome == SaveOutcome::Written)
+        SaveResult result = writeDocument(fileName, text, encode);
+        if (result.outcome != SaveOutcome::Failed)
             return result;
     }
     fileName = askFileName();
@@ -80,7 +97,7 @@ SaveResult saveDocument(fs::path& fileName, std::string_view text,
         result.outcome = SaveOutcome::Cancelled;
         return result;
     }
-    return writeDocument(fileName, text);
+    return writeDocument(fileName, text, encode);
 }
 
 } // namespace kalvo

@@ -45,4 +45,22 @@ struct SaveResult {
 SaveResult saveDocument(std::filesystem::path& fileName, std::string_view text,
                         const std::function<std::filesystem::path()>& askFileName);
 
+// What a name is to hold: the file's bytes, or nothing with the reason (an
+// empty reason: the user cancelled).
+struct EncodedFile {
+    std::optional<std::string> bytes;
+    std::error_code error;
+};
+using DocumentEncoder =
+    std::function<EncodedFile(const std::filesystem::path& name, std::string_view text)>;
+
+// The same Save with the bytes made for each name it writes under: the
+// encoder is asked for the current name and, if that fails, for the
+// prompt's answer. A reason from it counts as a failed write: under the
+// current name it leads to the prompt, under the answer it is the result.
+// A cancel from it ends Save at once, with nothing written.
+SaveResult saveDocument(std::filesystem::path& fileName, std::string_view text,
+                        const std::function<std::filesystem::path()>& askFileName,
+                        const DocumentEncoder& encode);
+
 } // namespace kalvo

@@ -33,6 +33,10 @@ public:
             return "not writing through a dangling symbolic link";
         case FileError::NotRegularFile:
             return "not a regular file";
+        case FileError::Ti86FileKept:
+            return "a TI-86 file is not replaced with text";
+        case FileError::NoTi83pProgram:
+            return "no TI-83 Plus program can be made of the text";
         }
         return "unknown file error";
     }

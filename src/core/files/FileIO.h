@@ -14,6 +14,8 @@ namespace kalvo {
 enum class FileError {
     DanglingLink = 1, // a symbolic link to nothing: not written through
     NotRegularFile,   // a device, FIFO, socket or descriptor where a file is needed
+    Ti86FileKept,     // text is never written over a TI-86 program or group file
+    NoTi83pProgram,   // the text makes no TI-83 Plus program (no name, too long)
 };
 const std::error_category& fileErrorCategory();
 std::error_code make_error_code(FileError error);

@@ -7,6 +7,7 @@
 #include "files/FileCommands.h"
 #include "widgets/EditorWidget.h"
 #include "widgets/SystemClipboard.h"
+#include "windows/FindingsWindow.h"
 #include "windows/HelpWindow.h"
 #include "windows/ProgressWindow.h"
 #include "windows/ReplaceDialog.h"
@@ -16,13 +17,19 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace kalvo {
@@ -45,6 +52,16 @@ QString fromPath(const fs::path& path) {
 #else
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
 #endif
+}
+
+// The report of a conversion is extra: when it cannot be made (memory ran
+// out), the conversion still runs, without it.
+std::optional<calc::Diagnostics> findingsOrNothing(std::string_view ti86Text) {
+    try {
+        return handWorkFindings(ti86Text);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -146,6 +163,7 @@ frmWordProc::~frmWordProc() {
     delete Form1_;
     delete Form2_;
     delete frmReplace_;
+    delete findings_;
 }
 
 Form1* frmWordProc::progressWindow() const {
@@ -157,13 +175,23 @@ Form2* frmWordProc::helpWindow() const {
 frmReplace* frmWordProc::replaceDialog() const {
     return frmReplace_;
 }
+FindingsWindow* frmWordProc::findingsWindow() const {
+    return findings_;
+}
 
 void frmWordProc::Command1_Click() {
     if (converting_)
         return;
     converting_ = true;
-    runCommand(this, QStringLiteral("Kalvo could not convert the document"), [this] {
+    // What is left to do by hand is found on the TI-86 text, as
+    // kalvo-convert finds it, and shown once the run has ended.
+    std::optional<calc::Diagnostics> findings;
+    std::string ti86Text;
+    const bool ran = runCommand(this, QStringLiteral("Kalvo could not convert the document"), [&] {
         Form1& progress = loadOnce(Form1_, [] { return new Form1; });
+        findings = findingsOrNothing(txtwordproc->bytes());
+        if (findings && !findings->empty())
+            ti86Text = txtwordproc->bytes();
         // The run selects the whole document 82 times to work on it; none of
         // that is a selection for other programs to paste.
         const EditorWidget::InternalSelections internal(*txtwordproc);
@@ -172,8 +200,23 @@ void frmWordProc::Command1_Click() {
     converting_ = false;
     // A close request that came while the progress window was painting: the
     // run and its messages are done, so the program ends now.
-    if (std::exchange(closeWhenConverted_, false))
+    if (std::exchange(closeWhenConverted_, false)) {
         close();
+        return;
+    }
+    if (!ran)
+        return;
+    spellings_ = Spellings::Ti83p;
+    // An open list of an earlier run is brought up to date, even to say
+    // that nothing is left; a clean program opens none.
+    if (findings && (!findings->empty() || findings_)) {
+        runCommand(this, QStringLiteral("Kalvo could not list what is left to do"), [&] {
+            ti86Text_ = std::move(ti86Text);
+            convertedText_ = findings->empty() ? std::string() : txtwordproc->Text();
+            showFindings(QStringLiteral("After converting"), std::move(*findings), true,
+                         LineEnds::CrLfOrLf);
+        });
+    }
 }
 
 void frmWordProc::convert_Click() {
@@ -184,6 +227,10 @@ void frmWordProc::New_Click() {
     runCommand(this, QStringLiteral("Kalvo could not start a new document"), [this] {
         strFileName.clear();
         txtwordproc->SetText({});
+        spellings_ = Spellings::Unknown;
+        // Its list was about the document that is gone.
+        if (findings_)
+            findings_->close();
     });
 }
 
@@ -191,28 +238,170 @@ void frmWordProc::open_Click() {
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("Text File (*.txt)"));
+    // Text first and chosen, as it always was; the calculator files after it.
+    dialog.setNameFilters(
+        {QStringLiteral("Text File (*.txt)"), QStringLiteral("TI-86 programs (*.86p *.86g)"),
+         QStringLiteral("TI-83 Plus programs (*.8xp)"), QStringLiteral("All files (*)")});
+    dialog.selectNameFilter(QStringLiteral("Text File (*.txt)"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const QString name = dialog.selectedFiles().constFirst();
+    openFile(dialog.selectedFiles().constFirst());
+}
+
+void frmWordProc::openFile(const QString& name) {
     runCommand(this, QStringLiteral("Kalvo could not open the file \"%1\"").arg(name), [&] {
-        // The name is kept even when the file then cannot be read.
-        strFileName = toPath(name);
-        if (const std::optional<std::string> bytes = readDocument(strFileName))
-            txtwordproc->SetText(*bytes);
+        const fs::path path = toPath(name);
+        std::optional<std::string> bytes = readDocument(path);
+        const DocumentFileKind kind = bytes ? documentFileKind(*bytes) : DocumentFileKind::Text;
+        if (kind == DocumentFileKind::Text) {
+            // The name is kept even when the file then cannot be read.
+            strFileName = path;
+            if (bytes) {
+                txtwordproc->SetText(*bytes);
+                spellings_ = Spellings::Unknown;
+                if (findings_)
+                    findings_->close();
+            }
+            return;
+        }
+        const QString shown = QFileInfo(name).fileName();
+        const CalcFileContents contents = readCalcFile(*bytes, shown.toStdString());
+        bytes.reset();
+        int index = 0;
+        if (contents.refusal.empty() && contents.programs.size() > 1) {
+            index = chooseProgram(shown, contents.programs);
+            if (index < 0)
+                return; // Cancel: nothing changes, as for the file dialog's Cancel
+        }
+        OpenedProgram opened = openCalcProgram(contents, static_cast<std::size_t>(index));
+        const QString title = QStringLiteral("Opening ") + shown;
+        if (!opened.text) {
+            showKalvoMessage(this, QString::fromStdString(opened.refusal));
+            if (!opened.diagnostics.empty())
+                showFindings(title, std::move(opened.diagnostics), false, LineEnds::CrLfOrLf);
+            return;
+        }
+        txtwordproc->SetText(*opened.text);
+        // No name that Save could write text over: a .8xp's own name is
+        // written as a .8xp again, anything else asks first.
+        strFileName = opened.ti83pSpellings && namesTi83pProgramFile(path) ? path : fs::path();
+        spellings_ = opened.ti83pSpellings ? Spellings::Ti83p : Spellings::Ti86Program;
+        if (!opened.diagnostics.empty() || findings_)
+            showFindings(title, std::move(opened.diagnostics), false,
+                         opened.ti83pSpellings ? LineEnds::AnyOfCrLfLfCr : LineEnds::CrLfOrLf);
+    });
+}
+
+int frmWordProc::chooseProgram(const QString& fileName, const std::vector<std::string>& programs) {
+    QStringList names;
+    for (const std::string& program : programs)
+        names << QString::fromStdString(program);
+    QInputDialog chooser(this);
+    chooser.setWindowTitle(QStringLiteral("Kalvo"));
+    chooser.setLabelText(QStringLiteral("%1 holds %2 programs. Which one do you want to open?")
+                             .arg(fileName)
+                             .arg(names.size()));
+    chooser.setOption(QInputDialog::UseListViewForComboBoxItems);
+    chooser.setComboBoxItems(names);
+    chooser.setComboBoxEditable(false);
+    if (chooser.exec() != QDialog::Accepted)
+        return -1;
+    // The row, not the name: a damaged group can hold two of one name.
+    if (const auto* view = chooser.findChild<QListView*>(); view && view->currentIndex().isValid())
+        return view->currentIndex().row();
+    return static_cast<int>(names.indexOf(chooser.textValue()));
+}
+
+bool frmWordProc::saveTi86SpellingsAnyway() {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Kalvo"),
+                    QStringLiteral("This program is still in TI-86 spellings: it was opened from "
+                                   "a TI-86 file and has not been converted, so a .8xp made of it "
+                                   "now would not run on a TI-83 Plus.  Press Cancel, then "
+                                   "Convert to 8xp, and save again; or press OK to save it as it "
+                                   "is."),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void frmWordProc::showFindings(const QString& title, calc::Diagnostics findings,
+                               bool inConvertedText, LineEnds ends) {
+    shownFindings_ = std::move(findings);
+    findingsInConvertedText_ = inConvertedText;
+    findingsLineEnds_ = ends;
+    if (!inConvertedText) {
+        std::string().swap(ti86Text_);
+        std::string().swap(convertedText_);
+    }
+    FindingsWindow* before = findings_;
+    FindingsWindow& shown = showFindingsWindow(findings_, title, shownFindings_);
+    if (&shown == before)
+        return;
+    connect(&shown, &FindingsWindow::findingChosen, this, &frmWordProc::chooseFinding);
+    // Below the main window where the screen has room, so that it hides
+    // neither the text nor the button.
+    if (const QScreen* screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        const QRect main = frameGeometry();
+        const int top = std::min(main.bottom() + 1, room.bottom() - shown.frameGeometry().height());
+        shown.move(main.left(), std::max(room.top(), top));
+    }
+}
+
+void frmWordProc::chooseFinding(int index, bool focus) {
+    if (index < 0 || static_cast<std::size_t>(index) >= shownFindings_.size())
+        return;
+    runCommand(this, QStringLiteral("Kalvo could not show the place"), [&] {
+        const calc::Diagnostic& finding = shownFindings_[static_cast<std::size_t>(index)];
+        std::size_t column = finding.column;
+        if (findingsInConvertedText_)
+            column = convertedColumn(ti86Text_, convertedText_, finding.line, finding.column);
+        const std::optional<TextPlace> place =
+            placeInDocument(txtwordproc->bytes(), finding.line, column, findingsLineEnds_);
+        if (!place)
+            return;
+        txtwordproc->SetSelStart(place->start);
+        txtwordproc->SetSelLength(place->length);
+        if (focus)
+            txtwordproc->SetFocus();
     });
 }
 
 void frmWordProc::Save_Click() {
     SaveResult result;
+    calc::Diagnostics said;
+    fs::path saidAbout;
+    std::optional<bool> anyway;
+    // Each name gets its own bytes: a .8xp for a name ending in .8xp, the
+    // text and CR LF for others, nothing over a TI-86 file.
+    const DocumentEncoder encode = [&](const fs::path& name, std::string_view text) {
+        if (namesTi83pProgramFile(name) && spellings_ == Spellings::Ti86Program) {
+            if (!anyway)
+                anyway = saveTi86SpellingsAnyway();
+            if (!*anyway)
+                return EncodedFile{}; // Cancel
+        }
+        SaveEncoding encoded = encodeForSave(name, text);
+        said = std::move(encoded.diagnostics);
+        saidAbout = name;
+        return std::move(encoded.file);
+    };
     const bool ran = runCommand(this, QStringLiteral("Kalvo could not save the file"), [&] {
         const std::string text = txtwordproc->Text();
-        result = saveDocument(strFileName, text, [this] { return askFileName(); });
+        result = saveDocument(
+            strFileName, text, [this] { return askFileName(); }, encode);
     });
     if (ran && result.outcome == SaveOutcome::Failed)
         showKalvoMessage(
             this, QStringLiteral("Kalvo could not save the file \"%1\": %2.")
                       .arg(fromPath(result.path), QString::fromLocal8Bit(result.error.message())));
+    if (ran && !said.empty())
+        runCommand(this, QStringLiteral("Kalvo could not list what the save found"), [&] {
+            showFindings(QStringLiteral("Saving ") + fromPath(saidAbout.filename()),
+                         std::move(said), false, LineEnds::AnyOfCrLfLfCr);
+        });
 }
 
 fs::path frmWordProc::askFileName() {

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "calcfiles/diagnostics/Diagnostic.h"
 #include "common/MessageBox.h"
 #include "conversion/ConversionRun.h"
+#include "files/CalcDocuments.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAction;
 class QMenu;
@@ -20,6 +23,7 @@ namespace kalvo {
 class EditorWidget;
 class Form1;
 class Form2;
+class FindingsWindow;
 class frmReplace;
 
 // The document window: the editor txtwordproc, the "&Convert to 8xp" button
@@ -62,6 +66,12 @@ public:
     Form1* progressWindow() const;
     Form2* helpWindow() const;
     frmReplace* replaceDialog() const;
+    FindingsWindow* findingsWindow() const;
+
+    // Opens `name` as File > Open does once its dialog has chosen it: a
+    // text file as its bytes, a calculator file's program as its text.
+    // `kalvo FILE` starts with it.
+    void openFile(const QString& name);
 
     // How Exit and the close box end the program: leave the event loop, so
     // that every other window goes too. Replaceable for tests.
@@ -87,6 +97,14 @@ protected:
 
 private:
     std::filesystem::path askFileName();
+    // Which program of a calculator file to open; -1 for Cancel.
+    int chooseProgram(const QString& fileName, const std::vector<std::string>& programs);
+    // Whether to tokenize a document still in TI-86 spellings anyway.
+    bool saveTi86SpellingsAnyway();
+    // Fills the findings window (loading it when there is something to say).
+    void showFindings(const QString& title, calc::Diagnostics findings, bool inConvertedText,
+                      LineEnds ends);
+    void chooseFinding(int index, bool focus);
     // F10: the menu bar takes the keyboard with File highlighted.
     void activateMenuBar();
 
@@ -97,6 +115,20 @@ private:
     QPointer<Form1> Form1_;
     QPointer<Form2> Form2_;
     QPointer<frmReplace> frmReplace_;
+    QPointer<FindingsWindow> findings_;
+
+    // What the document's spellings are known to be: a TI-86 program opened
+    // and not converted yet is not tokenized for a .8xp without a question.
+    enum class Spellings { Unknown, Ti86Program, Ti83p };
+    Spellings spellings_ = Spellings::Unknown;
+
+    // The findings on show, and how to find their places: in the document
+    // as it is, or in the TI-86 text a conversion turned into convertedText.
+    calc::Diagnostics shownFindings_;
+    bool findingsInConvertedText_ = false;
+    LineEnds findingsLineEnds_ = LineEnds::CrLfOrLf;
+    std::string ti86Text_;
+    std::string convertedText_;
 };
 
 } // namespace kalvo
