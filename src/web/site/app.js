@@ -93,6 +93,11 @@ function failureOf(result) {
     'Reload the page before converting anything else.' : words;
 }
 
+function sameFinding(a, b) {
+  return a.where === b.where && a.line === b.line && a.column === b.column &&
+    a.offset === b.offset && a.severity === b.severity && a.message === b.message;
+}
+
 function summaryOf(messages) {
   const summary = messages.find((m) => m.kind === 'summary');
   return summary ? summary.message.replace(/^kalvo-convert: /, '').trim() : '';
@@ -161,7 +166,7 @@ function convertTi86File(file, described, model) {
       // A file's own faults are about the file; said once, above its programs.
       view.findings = view.findings.filter((m) => {
         if (m.where === view.where && (views.length === 1 || m.where !== file.name)) return true;
-        if (!model.findings.some((f) => f.text === m.text)) model.findings.push(m);
+        if (!model.findings.some((f) => sameFinding(f, m))) model.findings.push(m);
         return false;
       });
     }
@@ -279,7 +284,6 @@ function findingItem(message, article) {
   item.dataset.where = message.where || '';
   item.dataset.line = message.line || 0;
   item.dataset.column = message.column || 0;
-  item.dataset.text = message.text;
   const place = message.line ? 'line ' + message.line + ', column ' + message.column
     : message.offset !== undefined ? 'byte 0x' + message.offset.toString(16).toUpperCase().padStart(2, '0')
       : '';
