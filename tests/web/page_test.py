@@ -223,6 +223,31 @@ class Page(unittest.TestCase):
                             "BLOCK.8xp")
         self.assertEqual(got, expected)
 
+    def test_a_text_whose_name_makes_no_program_name_takes_the_one_typed(self):
+        path = os.path.join(self.work, "123.86.txt")
+        with open(path, "wb") as f:
+            f.write(b":Disp 1\r\n")
+        self.choose(path)
+        section = self.file_section("123.86.txt")
+        status, said, _ = native(["-f", "ti86", "-o", "123.8xp", "--", "123.86.txt"], self.work)
+        self.assertEqual(status, 2)
+        failure = section.find_element(By.CSS_SELECTOR, "article .failure")
+        self.assertTrue(failure.is_displayed())
+        self.assertIn(said[0][len("kalvo-convert: "):], failure.text)
+        field = section.find_element(By.CSS_SELECTOR, "input.program-name")
+        field.send_keys("dice" + Keys.ENTER)
+        section = self.wait_for(lambda: self.file_section("123.86.txt").find_elements(
+            By.CSS_SELECTOR, "article .actions button") and self.file_section("123.86.txt"))
+        status, said, _ = native(["-f", "ti86", "--name", "DICE", "-o", "123.8xp", "--",
+                                  "123.86.txt"], self.work)
+        self.assertEqual(status, 0)
+        self.assertEqual(sorted(self.shown_findings(section)), sorted(said))
+        with open(os.path.join(self.work, "123.8xp"), "rb") as f:
+            expected = f.read()
+        got = self.download(section.find_element(By.CSS_SELECTOR, "article .actions button"),
+                            "DICE.8xp")
+        self.assertEqual(got, expected)
+
     def test_the_choices_are_remembered_and_the_rows_list_what_is_left_by_hand(self):
         Select(self.driver.find_element(By.ID, "engine")).select_by_value("table")
         self.driver.get(self.url)

@@ -183,14 +183,17 @@ function convertTi86File(file, described, model) {
 
 function convertText(file, model) {
   const view = { title: stem(file.name), ti86: [], ti83p: [], findings: [] };
+  // The program takes the file's name, as OUTPUT's gives it to the command,
+  // unless the user typed one.
   const out = stem(file.name) + '.8xp';
+  const named = file.programName ? ['--name', file.programName] : [];
   if (file.textKind === 'ti83p') {
     view.ti83pText = true;
     view.ti86 = shown(file.bytes);
-    convertOne(file, ['-f', 'ti83p'].concat(targetArgs(), ['-o', out, '--', file.name]), view);
+    convertOne(file, ['-f', 'ti83p'].concat(targetArgs(), named, ['-o', out, '--', file.name]), view);
   } else {
     view.ti86 = shown(file.bytes);
-    convertOne(file, ['-f', 'ti86'].concat(engineArgs(), targetArgs(), ['-o', out, '--', file.name]), view);
+    convertOne(file, ['-f', 'ti86'].concat(engineArgs(), targetArgs(), named, ['-o', out, '--', file.name]), view);
   }
   model.programs = [view];
 }
@@ -349,6 +352,16 @@ function showProgram(view, fileName) {
   const list = $('.finding-list', article);
   for (const message of view.findings) list.append(findingItem(message, article));
   $('.findings-title', article).textContent = countWords(view.findings);
+  if (view.findings.some((m) => m.severity === 'note') && view.findings.some((m) => m.severity !== 'note')) {
+    // The notes say what was done; a long list of them can hide the warnings.
+    const toggle = document.createElement('label');
+    toggle.className = 'toggle';
+    const box = document.createElement('input');
+    box.type = 'checkbox';
+    box.addEventListener('change', () => list.classList.toggle('warnings-only', box.checked));
+    toggle.append(box, ' Warnings only');
+    $('.findings-title', article).after(toggle);
+  }
   if (view.summary) {
     const summary = $('.summary', article);
     summary.hidden = false;
@@ -388,7 +401,22 @@ function showFile(model, index) {
       render();
     });
     label.append(select);
-    actions.append(label);
+    const nameLabel = document.createElement('label');
+    nameLabel.textContent = 'Name on the calculator ';
+    const name = document.createElement('input');
+    name.className = 'program-name';
+    name.maxLength = 8;
+    name.size = 9;
+    name.spellcheck = false;
+    name.autocapitalize = 'characters';
+    name.placeholder = stem(model.file.name).toUpperCase().replace(/[^A-Z0-9]/g, '').slice(0, 8);
+    name.value = model.file.programName || '';
+    name.addEventListener('change', () => {
+      model.file.programName = name.value.trim().toUpperCase();
+      render();
+    });
+    nameLabel.append(name);
+    actions.append(label, nameLabel);
   }
   if (model.zip && model.zip.length > 1) {
     const zipName = stem(model.file.name).replace(/\.86g$/i, '') + '.zip';
