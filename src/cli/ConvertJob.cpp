@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kalvo::cli {
 namespace {
@@ -30,45 +31,40 @@ int usageError(const MessageSink& sink, const std::string& problem) {
     return 2;
 }
 
-bool isError(const LocatedDiagnostic& found) {
-    return found.diagnostic.severity == calc::Diagnostic::Severity::Error;
-}
-
 // Findings, errors last, and the report's summary line (-q keeps only
 // errors), then the failure if any; the exit status. An error that follows
 // notes or warnings is said again at the end, where it is seen.
 int report(const Outcome& outcome, bool quiet, const MessageSink& sink) {
     JobMessage message;
-    bool others = false;
-    for (const LocatedDiagnostic& found : outcome.diagnostics)
-        if (!isError(found) && !quiet) {
+    std::vector<const LocatedDiagnostic*> errors;
+    bool othersSaid = false;
+    for (const LocatedDiagnostic& found : outcome.diagnostics) {
+        if (found.diagnostic.severity == calc::Diagnostic::Severity::Error) {
+            errors.push_back(&found);
+        } else if (!quiet) {
             message.where = found.where;
             message.diagnostic = &found.diagnostic;
             sink(message);
-            others = true;
+            othersSaid = true;
         }
-    std::size_t errorCount = 0;
-    const LocatedDiagnostic* firstError = nullptr;
-    for (const LocatedDiagnostic& found : outcome.diagnostics)
-        if (isError(found)) {
-            message.where = found.where;
-            message.diagnostic = &found.diagnostic;
-            sink(message);
-            firstError = firstError ? firstError : &found;
-            ++errorCount;
-        }
+    }
+    for (const LocatedDiagnostic* found : errors) {
+        message.where = found->where;
+        message.diagnostic = &found->diagnostic;
+        sink(message);
+    }
     message = {};
     if (!quiet && !outcome.summary.empty()) {
         message.kind = JobMessage::Kind::Summary;
         message.text = outcome.summary;
         sink(message);
     }
-    if (firstError && others) {
-        std::string again =
-            errorCount > 1 ? std::to_string(errorCount) + " errors, the first: " : "";
-        again += diagnosticLine(firstError->where, firstError->diagnostic);
-        again.pop_back(); // its line break
-        message.kind = JobMessage::Kind::Reminder;
+    if (othersSaid && !errors.empty()) {
+        std::string again = diagnosticLine(errors.front()->where, errors.front()->diagnostic);
+        again.pop_back(); // the recap's own line break follows
+        if (errors.size() > 1)
+            again = std::to_string(errors.size()) + " errors, the first: " + again;
+        message.kind = JobMessage::Kind::Recap;
         message.text = again;
         sink(message);
     }
@@ -136,6 +132,7 @@ std::optional<std::string> planJob(const Options& options, Format from, Job& job
     job.program = options.program;
     job.name = options.name;
     job.handWork = !options.quiet; // -q would print none of it
+    job.target = options.target;
     if (job.engine == Engine::Translator && from == Format::Ti86Text &&
         options.to == Format::Ti83pText) // the title of its menus
         job.name = ti83pNameForPath(options.input == kStandardStream ? "" : options.input).name;
@@ -165,6 +162,7 @@ JobResult translateEveryProgram(const Options& options, Format from, std::string
     job.engine = Engine::Translator;
     job.where = options.input;
     job.label = nameOf(options.input, "standard input");
+    job.target = options.target;
     Outcome outcome = translateAll(std::move(input), job);
     result.status = report(outcome, options.quiet, sink);
     if (result.status == 0)
@@ -181,8 +179,8 @@ std::string messageText(const JobMessage& message) {
         return diagnosticLine(message.where, *message.diagnostic);
     case JobMessage::Kind::Summary:
         return std::string(message.text);
-    case JobMessage::Kind::Reminder:
     case JobMessage::Kind::Failure:
+    case JobMessage::Kind::Recap:
         text.append(kProgram).append(": ").append(message.text).append("\n");
         break;
     case JobMessage::Kind::UsageError:
@@ -195,19 +193,18 @@ std::string messageText(const JobMessage& message) {
 }
 
 JobResult runConvertJob(std::string input, const Options& options, const MessageSink& sink) {
-    JobResult result;
     if (const std::optional<std::string> wrong = calculatorFileAsText(options, input)) {
         JobMessage message;
         message.kind = JobMessage::Kind::Failure;
         message.text = *wrong;
         sink(message);
-        result.status = 2;
-        return result;
+        return JobResult{2, {}, {}};
     }
     const Format from = options.from ? *options.from : detectInputFormat(input);
     if (options.all)
         return translateEveryProgram(options, from, std::move(input), sink);
 
+    JobResult result;
     if (options.list) {
         if (isText(from)) {
             result.status =

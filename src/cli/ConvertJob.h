@@ -23,9 +23,9 @@ struct JobMessage {
     enum class Kind {
         Finding,    // a note, warning or error about a file or a program
         Summary,    // the hand-work report's count line
-        Reminder,   // the first error said again after the others, where it is seen
         Failure,    // why there is no output
         UsageError, // a command line that does not fit the input
+        Recap,      // the first error again, at the end, after notes and warnings
     };
     Kind kind = Kind::Finding;
     std::string_view where;                       // Finding: "FILE" or "FILE(PROGRAM)"

@@ -85,10 +85,10 @@ std::string_view kindName(JobMessage::Kind kind) {
         return "finding";
     case JobMessage::Kind::Summary:
         return "summary";
-    case JobMessage::Kind::Reminder:
-        return "reminder";
     case JobMessage::Kind::Failure:
         return "failure";
+    case JobMessage::Kind::Recap:
+        return "recap";
     case JobMessage::Kind::UsageError:
         break;
     }

@@ -156,11 +156,14 @@ function freshFolder(parent, name) {
     const group = ti86File([['MAIN', tokenProgram(next, 300)], ['SUB', tokenProgram(next, 200)],
         ['\xC1AB', tokenProgram(next, 100)]]);
     compare('GROUP.86g', group, ['--all', '-o', 'out', '--', 'GROUP.86g'], 'out');
+    compare('GROUP.86g', group, ['--all', '--target', 'ti84pce', '-o', 'out', '--', 'GROUP.86g'], 'out');
     compare('GROUP.86g', group, ['-t', '8xp', '--program', '@2', '--table', '--', 'GROUP.86g']);
     const text = textProgram(next, 1 + next(40));
     compare('PROG.86.txt', text, ['-f', 'ti86', '-o', 'PROG.8xp', '--', 'PROG.86.txt'], 'PROG.8xp');
     compare('PROG.86.txt', text, ['-f', 'ti86', '--table', '-o', 'PROG.8xp', '--', 'PROG.86.txt'], 'PROG.8xp');
     compare('PROG.86.txt', text, ['PROG.86.txt']);
+    compare('PROG.86.txt', text, ['-f', 'ti86', '--target', seed % 2 ? 'ti84pce' : 'ti84p', '-o',
+      'PROG.8xp', '--', 'PROG.86.txt'], 'PROG.8xp');
     compare('PROG.83p.txt', text, ['-f', 'ti83p', '-o', 'PROG.8xp', '--', 'PROG.83p.txt'], 'PROG.8xp');
   }
   // The hand-built files too, damaged ones among them, with both engines.

@@ -6,8 +6,12 @@
 'use strict';
 
 // The calculators the converter writes for, and what tells it which.
+// The .8xp is the same for all of them; the model decides what screen
+// positions and menus are checked against.
 const TARGETS = [
-  { id: 'ti83p', label: 'TI-83 Plus (also TI-83 Plus SE, TI-84 Plus)', args: [] },
+  { id: 'ti83p', label: 'TI-83 Plus or TI-83 Plus SE', args: ['--target', 'ti83p'] },
+  { id: 'ti84p', label: 'TI-84 Plus or TI-84 Plus SE', args: ['--target', 'ti84p'] },
+  { id: 'ti84pce', label: 'TI-84 Plus CE (color screen)', args: ['--target', 'ti84pce'] },
 ];
 const ENGINES = {
   translate: {
@@ -147,7 +151,7 @@ function convertTi86File(file, described, model) {
   const listedViews = views.filter((v) => v.listed);
   if (state.engine === 'translate' && listedViews.length > 1) {
     // Programs of one file share their variables: translated together.
-    const all = state.kalvo.run(['--all', '-o', 'out', '--', file.name], file.bytes);
+    const all = state.kalvo.run(['--all'].concat(targetArgs(), ['-o', 'out', '--', file.name]), file.bytes);
     for (const message of findingsOf(all.messages)) {
       const view = views.find((v) => v.where === message.where);
       (view ? view.findings : model.findings).push(message);
