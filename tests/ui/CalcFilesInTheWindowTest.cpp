@@ -31,6 +31,7 @@
 #undef restrict
 #endif
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -315,4 +316,41 @@ TEST_F(CalcFilesInTheWindow, AProgramStillInTi86SpellingsIsNotTokenizedWithoutAQ
     save(dir / "DEMO2.8xp", answer(QMessageBox::Cancel));
     EXPECT_TRUE(asked.isEmpty()) << asked.toStdString();
     EXPECT_TRUE(fs::exists(dir / "DEMO2.8xp"));
+}
+
+// The real programs of the development corpus, when it is there: each opens
+// in the window as the text kalvo-convert lists for it (the first program
+// of a group), or is refused by both. Nothing of them is kept.
+TEST_F(CalcFilesInTheWindow, RealProgramsOpenAsTheCommandListsThem) {
+    const char* given = std::getenv("KALVO_CORPUS_DIR"); // else beside the clone
+    const fs::path corpus = given ? fs::path(given) : fs::path(KALVO_CORPUS_DIR);
+    std::error_code error;
+    if (!fs::is_directory(corpus, error))
+        GTEST_SKIP() << "no corpus at " << corpus;
+    int opened = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        if (!entry.is_regular_file())
+            continue;
+        window.txtwordproc->SetText("<before>");
+        // The first program of a group; a refusal's message is closed.
+        open(entry.path(), [](QWidget* modal) {
+            if (qobject_cast<QInputDialog*>(modal))
+                static_cast<QDialog*>(modal)->accept();
+        });
+        QProcess command;
+        command.start(QStringLiteral(KALVO_CONVERT_BINARY),
+                      {QString::fromStdString(entry.path().string()), QStringLiteral("--program"),
+                       QStringLiteral("@1"), QStringLiteral("-t"), QStringLiteral("ti86"),
+                       QStringLiteral("-q")});
+        ASSERT_TRUE(command.waitForFinished(20000));
+        const std::string listed = command.readAllStandardOutput().toStdString();
+        if (command.exitCode() == 0) {
+            EXPECT_EQ(window.txtwordproc->Text(), listed) << entry.path();
+            ++opened;
+        } else {
+            EXPECT_EQ(window.txtwordproc->Text(), "<before>") << entry.path();
+            EXPECT_EQ(messages.size(), 1) << entry.path();
+        }
+    }
+    EXPECT_GT(opened, 0);
 }
