@@ -7,8 +7,10 @@
 // too.
 
 #include "calcfiles/report/HandWork.h"
-#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "conversion/ConversionRun.h"
+
+#include "ProgramText.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,61 +25,7 @@ namespace {
 
 using namespace kalvo::calc;
 
-// TI-86 program text as the link software writes it ("\xFC" is →, "\xF1"
-// ⁻¹, "\xF2" ², "\xF8" ≠), with the findings of real programs among plain
-// lines: long labels and names, menus, key codes, coordinates, equations.
-const std::vector<std::string_view> kLines = {
-    ":ClLCD",
-    ":DelVar(#)",
-    ":Outpt(%,%,\"SCORE\")",
-    ":getKy\xFC#",
-    ":If #==%",
-    ":If #\xF8% and #==%:Then",
-    ":Goto #%",
-    ":Lbl #%",
-    ":Lbl LOOP",
-    ":Goto LOOP",
-    ":Menu(1,\"PLAY\",#1,2,\"QUIT\",#2)",
-    ":Input \"ANGLE \",#",
-    ":Disp \"SIN\",sin #",
-    ":Disp cos #,tan #",
-    ":Disp sin\xF1 .%,cosh %",
-    ":%\xFCSCORE",
-    ":SCORE+%\xFCSCORE",
-    ":#+%\xFC#",
-    ":y1=x\xF2-%x",
-    ":ClDrw",
-    ":DispG",
-    ":PxOn(%,%)",
-    ":If PxTest(%,%)==1",
-    ":Text(%,%,\"HI\")",
-    ":For(#,1,%)",
-    ":End",
-    ":Disp real(#),ident 2",
-    ":Pause",
-    ":HISCORE",
-    ":Return",
-};
-
-std::string programText(std::size_t size, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::string text;
-    text.reserve(size + 64);
-    while (text.size() < size) {
-        for (const char c : kLines[rng() % kLines.size()]) {
-            if (c == '#')
-                text.push_back(static_cast<char>('A' + rng() % 26));
-            else if (c == '%')
-                text += std::to_string(rng() % 130);
-            else
-                text.push_back(c);
-        }
-        text += "\r\n";
-    }
-    // Whole lines only: a cut line could end inside a string.
-    text.resize(text.rfind("\r\n", size) + 2);
-    return text;
-}
+using kalvo::bench::programText;
 
 const std::vector<std::string>& programs() {
     static const std::vector<std::string> all = [] {

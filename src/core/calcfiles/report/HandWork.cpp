@@ -2,7 +2,8 @@
 #include "calcfiles/report/HandWork.h"
 
 #include "calcfiles/ti86/Ti86Font.h"
-#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
+#include "calcfiles/translate/Ti86To83pTable.h"
 
 #include <algorithm>
 #include <array>
@@ -17,28 +18,8 @@ namespace kalvo::calc {
 
 namespace {
 
-// Codes of the tokens the findings look at.
-constexpr std::uint16_t kArrow = 0x0B; // →
-constexpr std::uint16_t kOpen = 0x10;
-constexpr std::uint16_t kClose = 0x11;
-constexpr std::uint16_t kComma = 0x2F;
-constexpr std::uint16_t kString = 0x2D;
-constexpr std::uint16_t kBuiltin = 0x32; // x, y, t, θ...
-constexpr std::uint16_t kFunctionName = 0x3B;
-constexpr std::uint16_t kEquals = 0x3F;
-constexpr std::uint16_t kGetKey = 0x43;
-constexpr std::uint16_t kNumber = 0x44;
-constexpr std::uint16_t kMenu = 0x4C;
-constexpr std::uint16_t kColon = 0x6E;
-constexpr std::uint16_t kNewline = 0x6F;
-constexpr std::uint16_t kLbl = 0xE0;
-constexpr std::uint16_t kGoto = 0xE1;
-constexpr std::uint16_t kOutput = 0xEB;
-constexpr std::uint16_t kText = 0x8E13;
-constexpr std::uint16_t kDelVar = 0x8E17;
-
 bool isName(const Ti86Token& t) {
-    return t.known && t.code >= 0x33 && t.code <= 0x3A;
+    return t.known && t.code >= ti86::Name1 && t.code <= ti86::Name8;
 }
 
 bool is(const Ti86Token& t, std::uint16_t code) {
@@ -46,13 +27,13 @@ bool is(const Ti86Token& t, std::uint16_t code) {
 }
 
 bool endsStatement(const Ti86Token& t) {
-    return is(t, kColon) || is(t, kNewline);
+    return is(t, ti86::Colon) || is(t, ti86::Newline);
 }
 
 // Where the rows can only see a token together with what follows it
 // ("nDer(", "DelVar("): the next token's text starts right after its own.
 bool followedByOpen(const std::vector<Ti86Token>& tokens, std::size_t i) {
-    if (i + 1 >= tokens.size() || !is(tokens[i + 1], kOpen))
+    if (i + 1 >= tokens.size() || !is(tokens[i + 1], ti86::LParen))
         return false;
     const Ti86TokenInfo* info = ti86TokenInfo(tokens[i].code);
     return info != nullptr && tokens[i + 1].line == tokens[i].line &&
@@ -69,79 +50,65 @@ struct RowWrite {
 };
 
 constexpr RowWrite kRowWrites[] = {
-    {0x2C, true, "nDer( becomes \"nDeriy(\", which the TI-83 Plus does not have: write nDeriv("},
-    {0x8E2A, true,
+    {ti86::NDer, true,
+     "nDer( becomes \"nDeriy(\", which the TI-83 Plus does not have: write nDeriv("},
+    {ti86::PxTest, true,
      "PxTest( becomes \"pxl-Text(\", which the TI-83 Plus does not have: write pxl-Test("},
-    {0xB8, false,
+    {ti86::Ident, false,
      "ident becomes \"identify(\", which the TI-83 Plus does not have: write identity("},
-    {0xEA, false,
+    {ti86::DispG, false,
      "DispG becomes \"Disp\", a TI-83 Plus command only with its space: write DispGraph"},
-    {0x8E15, false,
+    {ti86::DispT, false,
      "DispT becomes \"Disp\", a TI-83 Plus command only with its space: write DispTable"},
-    {0xF5, false,
+    {ti86::ExpR, false,
      "ExpR becomes \"expr(\", which evaluates a string on the TI-83 Plus: write ExpReg"},
-    {0x27, true,
+    {ti86::Arc, true,
      "arc( becomes \"Archive\", which archives a variable on the TI-83 Plus: arc length has no "
      "counterpart"},
-    {0x17, true,
+    {ti86::Dot, true,
      "dot( becomes \"Dot\", a graph style on the TI-83 Plus: the dot product has no counterpart"},
-    {0xC9, false, "real becomes \"Real\", a mode on the TI-83 Plus: write real("},
-    {0x72, false, "SeqG becomes \"Seq\", a mode on the TI-83 Plus: write Sequential"},
+    {ti86::Real, false, "real becomes \"Real\", a mode on the TI-83 Plus: write real("},
+    {ti86::SeqG, false, "SeqG becomes \"Seq\", a mode on the TI-83 Plus: write Sequential"},
     // Row 19 (Dec) also runs before row 73 (ZDecm) can match.
-    {0x69, false,
+    {ti86::Dec, false,
      "Dec becomes \"åDec\", which the TI-83 Plus does not have: number bases have no "
      "counterpart"},
-    {0x8C, false, "ZDecm becomes \"ZåDecm\", which the TI-83 Plus does not have: write ZDecimal"},
+    {ti86::ZDecm, false,
+     "ZDecm becomes \"ZåDecm\", which the TI-83 Plus does not have: write ZDecimal"},
     // Rows for short names reach into longer ones first: ln (33) into
     // lngth, cos, sin and tan (14, 57, 67) into the inverse and hyperbolic
     // forms, whose own rows then find nothing; int (31) into inter, dim
     // (22) into dimL.
-    {0xC7, false, "lngth becomes \"ln(gth\", which the TI-83 Plus reads as ln(: write length("},
-    {0xAB, false, "sin⁻¹ becomes \"sin(ñ\", which the TI-83 Plus reads as sin(: write sin⁻¹("},
-    {0xAD, false, "cos⁻¹ becomes \"cos(ñ\", which the TI-83 Plus reads as cos(: write cos⁻¹("},
-    {0xAF, false, "tan⁻¹ becomes \"tan(ñ\", which the TI-83 Plus reads as tan(: write tan⁻¹("},
-    {0xB0, false, "sinh becomes \"sin(h\", which the TI-83 Plus reads as sin(: write sinh("},
-    {0xB1, false, "sinh⁻¹ becomes \"sin(hñ\", which the TI-83 Plus reads as sin(: write sinh⁻¹("},
-    {0xB2, false, "cosh becomes \"cos(h\", which the TI-83 Plus reads as cos(: write cosh("},
-    {0xB3, false, "cosh⁻¹ becomes \"cos(hñ\", which the TI-83 Plus reads as cos(: write cosh⁻¹("},
-    {0xB4, false, "tanh becomes \"tan(h\", which the TI-83 Plus reads as tan(: write tanh("},
-    {0xB5, false, "tanh⁻¹ becomes \"tan(hñ\", which the TI-83 Plus reads as tan(: write tanh⁻¹("},
-    {0xC0, false, "dimL becomes \"dim(L\": delete the L after dim("},
-    {0x21, false,
+    {ti86::Lngth, false,
+     "lngth becomes \"ln(gth\", which the TI-83 Plus reads as ln(: write length("},
+    {ti86::SinInv, false,
+     "sin⁻¹ becomes \"sin(ñ\", which the TI-83 Plus reads as sin(: write sin⁻¹("},
+    {ti86::CosInv, false,
+     "cos⁻¹ becomes \"cos(ñ\", which the TI-83 Plus reads as cos(: write cos⁻¹("},
+    {ti86::TanInv, false,
+     "tan⁻¹ becomes \"tan(ñ\", which the TI-83 Plus reads as tan(: write tan⁻¹("},
+    {ti86::Sinh, false, "sinh becomes \"sin(h\", which the TI-83 Plus reads as sin(: write sinh("},
+    {ti86::SinhInv, false,
+     "sinh⁻¹ becomes \"sin(hñ\", which the TI-83 Plus reads as sin(: write sinh⁻¹("},
+    {ti86::Cosh, false, "cosh becomes \"cos(h\", which the TI-83 Plus reads as cos(: write cosh("},
+    {ti86::CoshInv, false,
+     "cosh⁻¹ becomes \"cos(hñ\", which the TI-83 Plus reads as cos(: write cosh⁻¹("},
+    {ti86::Tanh, false, "tanh becomes \"tan(h\", which the TI-83 Plus reads as tan(: write tanh("},
+    {ti86::TanhInv, false,
+     "tanh⁻¹ becomes \"tan(hñ\", which the TI-83 Plus reads as tan(: write tanh⁻¹("},
+    {ti86::DimL, false, "dimL becomes \"dim(L\": delete the L after dim("},
+    {ti86::Inter, false,
      "inter becomes \"int(er\", which the TI-83 Plus reads as int(: interpolation has no "
      "counterpart"},
 };
 
-// TI-86 commands the TI-83 Plus has nothing for: vectors, number bases,
-// differential equations, physical constants and the rest.
-constexpr std::uint16_t kNoCounterpart[] = {
-    0x16,   0xB9,   0xBA, 0xBC, 0xBB,   0xC5,   0xC6,   0x03,   0x04,   0x5D,   0x5E,
-    0x5F,   0x20,   0xD4, 0x22, 0x25,   0x2A,   0x2B,   0x27,   0xD1,   0xD2,   0xD3,
-    0xFE,   0xD5,   0xD6, 0x66, 0x67,   0x68,   0x06,   0x07,   0x08,   0x09,   0xCD,
-    0xCE,   0xCF,   0xD0, 0x65, 0x8E1B, 0x8E1C, 0x8E1D, 0x8E22, 0x8E23, 0x3D20, 0x3D3A,
-    0x3D38, 0x3D39, 0x6C, 0x6D, 0x8E09, 0x8E0A, 0x8E0B, 0xF8,   0x8E19, 0x17,
-};
-
-bool isPhysicalConstant(std::uint16_t code) {
-    return code >= 0x3D23 && code <= 0x3D32;
-}
-
-// Pixel and home-screen commands: (row, column) as their first two
-// arguments, and the TI-83 Plus screen they address.
-struct ScreenCommand {
-    std::uint16_t code;
-    bool home;
-};
-constexpr ScreenCommand kScreenCommands[] = {
-    {kOutput, true}, {kText, false},  {0x8E00, false},
-    {0x8E01, false}, {0x8E02, false}, {0x8E2A, false}, // PxOn PxOff PxChg PxTest
-};
-
 // What look() does with a code, in one table rather than a search of the
-// lists above for every token.
+// lists for every token. What has no counterpart is what the translator
+// cannot translate; a physical constant is what it writes as a value.
 struct Rule {
     std::uint8_t rowWrite = 0; // kRowWrites index + 1
     bool noCounterpart = false;
+    bool constant = false;
     std::uint8_t screen = 0; // 1 home screen, 2 graph screen
 };
 
@@ -150,12 +117,16 @@ public:
     Rules() {
         for (std::size_t k = 0; k < std::size(kRowWrites); ++k)
             slot(kRowWrites[k].code).rowWrite = static_cast<std::uint8_t>(k + 1);
-        for (const std::uint16_t code : kNoCounterpart)
-            slot(code).noCounterpart = true;
-        for (std::uint16_t code = 0x3D23; code <= 0x3D32; ++code)
-            slot(code).noCounterpart = true;
-        for (const ScreenCommand& command : kScreenCommands)
-            slot(command.code).screen = command.home ? 1 : 2;
+        for (const Ti86TokenInfo& info : ti86Tokens()) {
+            Rule& rule = slot(info.code);
+            const Ti86To83pRule* translation = ti86To83pRule(info.code);
+            rule.noCounterpart =
+                translation != nullptr && translation->kind == Ti86To83pKind::NoCounterpart;
+            rule.constant = translation != nullptr && translation->kind == Ti86To83pKind::Constant;
+            rule.screen = info.has(ti86flag::HomeCoordinates)    ? 1
+                          : info.has(ti86flag::GraphCoordinates) ? 2
+                                                                 : 0;
+        }
     }
 
     const Rule& of(std::uint16_t code) const {
@@ -177,13 +148,13 @@ const Rules& rules() {
 }
 
 bool isComparison(const Ti86Token& t) {
-    return t.known && t.code >= 0x50 && t.code <= 0x55; // == < > ≤ ≥ ≠
+    return t.known && ti86Has(t.code, ti86flag::Comparison);
 }
 
 // A literal whole number written in digits only (no base, point or
 // exponent), or -1.
 long literalValue(const Ti86Token& t) {
-    if (!is(t, kNumber) || t.data.empty() || t.data.size() > 6)
+    if (!is(t, ti86::Number) || t.data.empty() || t.data.size() > 6)
         return -1;
     long value = 0;
     for (const char c : t.data) {
@@ -302,7 +273,8 @@ private:
     // Names that getKy is stored to (getKy→K), whatever comes first.
     void findKeyVariables() {
         for (std::size_t i = 0; i + 2 < tokens_.size(); ++i)
-            if (is(tokens_[i], kGetKey) && is(tokens_[i + 1], kArrow) && isName(tokens_[i + 2]))
+            if (is(tokens_[i], ti86::GetKy) && is(tokens_[i + 1], ti86::Store) &&
+                isName(tokens_[i + 2]))
                 keyVariables_.insert(tokens_[i + 2].data);
     }
 
@@ -316,23 +288,23 @@ private:
         if (!t.known || isLabel_[i])
             return;
         switch (t.code) {
-        case kLbl:
-        case kGoto:
+        case ti86::Lbl:
+        case ti86::Goto:
             label(t, t.data);
             return;
-        case kMenu:
+        case ti86::Menu:
             menu(i);
             return;
-        case kDelVar:
+        case ti86::DelVar:
             if (followedByOpen(tokens_, i))
                 add(t, "DelVar( becomes \"DelVar \" and leaves the \")\" after the name: delete it",
                     report_.counts.delVars);
             return;
-        case kFunctionName:
-            if (statementStart(i) && i + 1 < tokens_.size() && is(tokens_[i + 1], kEquals))
+        case ti86::EquationName:
+            if (statementStart(i) && i + 1 < tokens_.size() && is(tokens_[i + 1], ti86::Assign))
                 equation(i);
             return;
-        case kBuiltin:
+        case ti86::BuiltinName:
             if (t.data == "x" || t.data == "y" || t.data == "t") {
                 std::string& message = badNames_[t.data];
                 if (message.empty())
@@ -361,12 +333,14 @@ private:
                 rowWrite = true;
             }
         }
-        if (!rowWrite && rule.noCounterpart) {
-            const std::string shown(ti86TokenInfo(t.code)->glyphs);
+        if (!rowWrite && (rule.noCounterpart || rule.constant)) {
+            const std::string shown = t.code == ti86::Conversion
+                                          ? ti86NameToUtf8(t.data) + "▶" + ti86NameToUtf8(t.data2)
+                                          : std::string(ti86TokenInfo(t.code)->glyphs);
             add(t,
-                isPhysicalConstant(t.code) ? "the physical constant " + shown +
-                                                 " has no TI-83 Plus counterpart: write its value"
-                                           : shown + " has no TI-83 Plus counterpart",
+                rule.constant ? "the physical constant " + shown +
+                                    " has no TI-83 Plus counterpart: write its value"
+                              : shown + " has no TI-83 Plus counterpart",
                 report_.counts.noCounterpart);
         }
         if (rule.screen != 0)
@@ -435,13 +409,13 @@ private:
             const Ti86Token& t = tokens_[k];
             if (!t.known)
                 continue;
-            if (t.code == kOpen || t.code == 0x0C || t.code == 0x0E) // ( [ {
+            if (t.code == ti86::LParen || t.code == ti86::LBracket || t.code == ti86::LBrace)
                 ++depth;
-            else if (t.code == kClose || t.code == 0x0D || t.code == 0x0F) { // ) ] }
-                if (depth == 0 && t.code == kClose)
+            else if (t.code == ti86::RParen || t.code == ti86::RBracket || t.code == ti86::RBrace) {
+                if (depth == 0 && t.code == ti86::RParen)
                     break;
                 depth = std::max(depth - 1, 0);
-            } else if (t.code == kComma && depth == 0) {
+            } else if (t.code == ti86::Comma && depth == 0) {
                 out.emplace_back(first, k);
                 first = k + 1;
             }
@@ -481,14 +455,14 @@ private:
     }
 
     void menu(std::size_t i) {
-        if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], kOpen))
+        if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
         const std::vector<Argument> args = arguments(i + 1);
         if (args.empty())
             return;
         const Ti86Token* first = single(args[0]);
-        const bool ti86Form = first != nullptr && is(*first, kNumber);
-        const bool ti83Form = first != nullptr && is(*first, kString);
+        const bool ti86Form = first != nullptr && is(*first, ti86::Number);
+        const bool ti83Form = first != nullptr && is(*first, ti86::String);
         const std::size_t step = ti86Form ? 3 : 2;
         // TI-86: slot, text, label per choice; TI-83 Plus: a title, then
         // text and label.
@@ -536,7 +510,7 @@ private:
             const std::size_t from = offsetOf(k), to = std::max(from, offsetOf(k + 1));
             std::string piece(line.substr(from, to - from));
             const Ti86Token& e = tokens_[k];
-            if (is(e, kBuiltin) && (e.data == "x" || e.data == "y" || e.data == "t") &&
+            if (is(e, ti86::BuiltinName) && (e.data == "x" || e.data == "y" || e.data == "t") &&
                 !piece.empty())
                 piece[0] = static_cast<char>(e.data[0] - 'a' + 'A');
             expression += piece;
@@ -557,7 +531,7 @@ private:
     }
 
     void screen(std::size_t i, bool home) {
-        if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], kOpen))
+        if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
         const std::vector<Argument> args = arguments(i + 1);
         for (std::size_t k = 0; k < 2 && k < args.size(); ++k) {
@@ -582,7 +556,7 @@ private:
     }
 
     bool isKey(const Ti86Token& t) const {
-        return is(t, kGetKey) || (isName(t) && keyVariables_.count(t.data) != 0);
+        return is(t, ti86::GetKy) || (isName(t) && keyVariables_.count(t.data) != 0);
     }
 
     void keyComparison(std::size_t i) {

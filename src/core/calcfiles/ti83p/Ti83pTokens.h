@@ -12,8 +12,19 @@
 #include <vector>
 
 // The tokens of the TI-83 Plus (OS 1.19): 243 of one byte and 444 of two,
-// as the public token sheet of TI-Toolkit/tokens (8X.xml) describes them.
+// as the public token sheet of TI-Toolkit/tokens (8X.xml) describes them,
+// listed once in Ti83pTokens.def.
 namespace kalvo::calc {
+
+namespace ti83p {
+// Every token by name (ti83p::ClrHome); None is no token.
+enum Code : std::uint16_t {
+    None = 0,
+#define TI83P_TOKEN(code, name, font, ascii) name = code,
+#include "calcfiles/ti83p/Ti83pTokens.def"
+#undef TI83P_TOKEN
+};
+} // namespace ti83p
 
 struct Ti83pTokenInfo {
     std::uint16_t code;    // one-byte tokens 00XX; two-byte ones prefix << 8 | second byte

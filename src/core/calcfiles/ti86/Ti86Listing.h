@@ -3,6 +3,7 @@
 
 #include "calcfiles/diagnostics/Diagnostic.h"
 #include "calcfiles/ti86/Ti86File.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/ti86/Ti86Tokens.h"
 
 #include <string>
@@ -15,7 +16,7 @@
 // bytes 20-D7 as themselves; anything else (an unknown code, a font byte
 // without a text form) as \xHH with a warning, and a backslash as \\.
 //
-// The tokenizer reads that text back into tokens, with the same table, so
+// Ti86Tokenizer reads that text back into tokens, with the same table, so
 // that tokenizing a listing gives the program's bytes again.
 namespace kalvo::calc {
 
@@ -42,16 +43,5 @@ Ti86Listing listTi86PlainText(std::string_view fontText, std::uint64_t offset = 
 // A program entry of any form as text. Assembly programs are refused with an
 // error; a damaged program is listed as far as it goes, with warnings.
 Ti86Listing listTi86Program(const Ti86Entry& program);
-
-struct Ti86Tokenized {
-    std::vector<Ti86Token> tokens; // with line and column; offsets count the encoded bytes
-    Diagnostics diagnostics;       // each with its line and column
-};
-
-// `ti86` text as tokens. Lines may end in CR LF or LF; one ":" at the start
-// of a line is the line's mark, not a token. Spaces outside strings and
-// labels only separate tokens. Something with no TI-86 token is an error at
-// its line and column and is left out.
-Ti86Tokenized tokenizeTi86Text(std::string_view text);
 
 } // namespace kalvo::calc

@@ -9,9 +9,34 @@
 #include <string_view>
 #include <vector>
 
-// TI-86 BASIC tokens: one table (code, name, spacing, inline data) that the
-// listing and the tokenizer both use, and the token values they exchange.
+// TI-86 BASIC tokens: one list, Ti86Tokens.def (code, name, spacing, inline
+// data, flags, TI-83 Plus rule), that everything else asks, and the token
+// values the listing, the tokenizer and their users exchange.
 namespace kalvo::calc {
+
+namespace ti86 {
+// Every token by name (ti86::Lbl, ti86::PxOn).
+enum Code : std::uint16_t {
+#define TI86_TOKEN(code, name, ...) name = code,
+#include "calcfiles/ti86/Ti86Tokens.def"
+#undef TI86_TOKEN
+};
+} // namespace ti86
+
+// What users of a token ask of it, as bits of Ti86TokenInfo::flags.
+namespace ti86flag {
+enum : std::uint16_t {
+    EndsOperand = 1 << 0,      // ends a function's operand written without "(": → , ) + == and
+    Value = 1 << 1,            // a value on its own: number, name, π, system variable
+    Comparison = 1 << 2,       // == < > ≤ ≥ ≠
+    HomeCoordinates = 1 << 3,  // (row, column) of the home screen as its first two arguments
+    GraphCoordinates = 1 << 4, // (row, column) of the graph screen, in pixels
+    ListArgument = 1 << 5,     // its argument is a list
+    StringArgument = 1 << 6,   // its argument is a string
+    MatrixArgument = 1 << 7,   // its argument is a matrix
+    ListArguments = 1 << 8,    // statistics: every name among its arguments is a list
+};
+} // namespace ti86flag
 
 // What follows a token's code in a program.
 enum class Ti86Inline : std::uint8_t {
@@ -39,11 +64,17 @@ struct Ti86TokenInfo {
     std::string text;        // the name in `ti86` text (Windows-1252)
     Ti86Spacing spacing = Ti86Spacing::Plain;
     Ti86Inline data = Ti86Inline::None;
+    std::uint16_t flags = 0; // ti86flag bits
+
+    bool has(std::uint16_t flag) const { return (flags & flag) != 0; }
 };
 
 // The entry for a code, or nullptr for a code the TI-86 does not use (00,
 // FF, 3D 3E-FF, 8E 32-FF) or that only marks a program's kind (8E 28, 8E 29).
 const Ti86TokenInfo* ti86TokenInfo(std::uint16_t code);
+
+// Whether a known token of this code has the ti86flag `flag`.
+bool ti86Has(std::uint16_t code, std::uint16_t flag);
 
 // Every known token, in code order.
 const std::vector<Ti86TokenInfo>& ti86Tokens();

@@ -19,18 +19,6 @@ namespace {
 
 using Tokens = std::vector<Ti86Token>;
 
-// TI-86 codes the rewrites look for.
-constexpr std::uint16_t kStore = 0x0B, kOpen = 0x10, kClose = 0x11, kComma = 0x2F;
-constexpr std::uint16_t kString = 0x2D, kYVar = 0x3B, kStatVar = 0x3C, kEquals = 0x3F;
-constexpr std::uint16_t kNumber = 0x44, kMenu = 0x4C, kColon = 0x6E, kNewline = 0x6F;
-constexpr std::uint16_t kLbl = 0xE0, kGoto = 0xE1, kDelVar = 0x8E17, kInpSt = 0xE8;
-constexpr std::uint16_t kListOpen = 0x0E, kMatrixOpen = 0x0C, kPercent = 0x45;
-
-// TI-83 Plus codes written by the rewrites.
-constexpr std::uint16_t k83Quote = 0x2A, k83Comma = 0x2B, k83Open = 0x10, k83Close = 0x11;
-constexpr std::uint16_t k83Store = 0x04, k83Prgm = 0x5F, k83Question = 0xAF, k83List = 0xEB;
-constexpr std::uint16_t k83Theta = 0x5B;
-
 constexpr std::uint8_t kThetaFont = 0xC1; // θ in the TI-86 font, and in program-name text
 
 bool is(const Ti86Token& t, std::uint16_t code) {
@@ -38,7 +26,7 @@ bool is(const Ti86Token& t, std::uint16_t code) {
 }
 
 bool endsStatement(const Ti86Token& t) {
-    return is(t, kColon) || is(t, kNewline);
+    return is(t, ti86::Colon) || is(t, ti86::Newline);
 }
 
 std::string utf8(std::string_view font) {
@@ -97,7 +85,7 @@ std::uint16_t charToken(std::uint8_t ti86Font) {
 // A program or label name character (text form: θ is C1) as its token.
 std::uint16_t nameCharToken(char c) {
     if (static_cast<std::uint8_t>(c) == kThetaFont)
-        return k83Theta;
+        return ti83p::Theta;
     return static_cast<std::uint16_t>(static_cast<std::uint8_t>(c));
 }
 
@@ -131,49 +119,54 @@ const std::unordered_map<std::string, Builtin>& builtins() {
             ti86FontFromUtf8(glyphs, font);
             t[std::string(1, static_cast<char>(ti86)) + font] = {code, std::move(shown)};
         };
-        add(0x32, "x", 0x58, "X");
-        add(0x32, "y", 0x59, "Y");
-        add(0x32, "t", 0x54, "T");
-        add(0x32, "r", 0x52, "R");
-        add(0x32, "θ", 0x5B, "θ");
+        add(ti86::BuiltinName, "x", ti83p::LetterX, "X");
+        add(ti86::BuiltinName, "y", ti83p::LetterY, "Y");
+        add(ti86::BuiltinName, "t", ti83p::LetterT, "T");
+        add(ti86::BuiltinName, "r", ti83p::LetterR, "R");
+        add(ti86::BuiltinName, "θ", ti83p::Theta, "θ");
         for (int n = 1; n <= 9; ++n) {
             const std::string digit = std::to_string(n);
-            add(kYVar, ("y" + digit).c_str(), static_cast<std::uint16_t>(0x5E10 + n - 1),
-                "Y" + digit);
+            add(ti86::EquationName, ("y" + digit).c_str(),
+                static_cast<std::uint16_t>(ti83p::Y1 + n - 1), "Y" + digit);
         }
-        add(kYVar, "y10", 0x5E19, "Y0");
+        add(ti86::EquationName, "y10", ti83p::Y0, "Y0");
         for (int n = 1; n <= 6; ++n) {
             const std::string digit = std::to_string(n);
-            const auto pair = static_cast<std::uint16_t>(0x5E20 + 2 * (n - 1));
-            add(kYVar, ("xt" + digit).c_str(), pair, "X" + digit + "T");
-            add(kYVar, ("yt" + digit).c_str(), static_cast<std::uint16_t>(pair + 1),
+            const auto pair = static_cast<std::uint16_t>(ti83p::X1T + 2 * (n - 1));
+            add(ti86::EquationName, ("xt" + digit).c_str(), pair, "X" + digit + "T");
+            add(ti86::EquationName, ("yt" + digit).c_str(), static_cast<std::uint16_t>(pair + 1),
                 "Y" + digit + "T");
-            add(kYVar, ("r" + digit).c_str(), static_cast<std::uint16_t>(0x5E40 + n - 1),
-                "r" + digit);
+            add(ti86::EquationName, ("r" + digit).c_str(),
+                static_cast<std::uint16_t>(ti83p::R1 + n - 1), "r" + digit);
         }
         const struct {
             const char* ti86;
             std::uint16_t code;
             const char* shown;
         } stats[] = {
-            {"Ans", 0x72, "Ans"},       {"a", 0x6216, "a"},       {"b", 0x6217, "b"},
-            {"corr", 0x6212, "r"},      {"maxX", 0x6209, "maxX"}, {"maxY", 0x620B, "maxY"},
-            {"Med", 0x6213, "Med"},     {"minX", 0x6208, "minX"}, {"minY", 0x620A, "minY"},
-            {"n", 0x6202, "n"},         {"Qrtl1", 0x6214, "Q1"},  {"Qrtl3", 0x6215, "Q3"},
-            {"RegEq", 0x6201, "RegEQ"}, {"Sx", 0x6206, "Sx"},     {"Sy", 0x620F, "Sy"},
-            {"σx", 0x6207, "σx"},       {"σy", 0x6210, "σy"},     {"Σx", 0x6204, "Σx"},
-            {"Σx²", 0x6205, "Σx²"},     {"Σxy", 0x6211, "Σxy"},   {"Σy", 0x620D, "Σy"},
-            {"Σy²", 0x620E, "Σy²"},     {"x̄", 0x6203, "x̄"},       {"ȳ", 0x620C, "ȳ"},
+            {"Ans", ti83p::Ans, "Ans"},       {"a", ti83p::StatA, "a"},
+            {"b", ti83p::StatB, "b"},         {"corr", ti83p::StatR, "r"},
+            {"maxX", ti83p::MaxX, "maxX"},    {"maxY", ti83p::MaxY, "maxY"},
+            {"Med", ti83p::Med, "Med"},       {"minX", ti83p::MinX, "minX"},
+            {"minY", ti83p::MinY, "minY"},    {"n", ti83p::StatN, "n"},
+            {"Qrtl1", ti83p::Q1, "Q1"},       {"Qrtl3", ti83p::Q3, "Q3"},
+            {"RegEq", ti83p::RegEQ, "RegEQ"}, {"Sx", ti83p::Sx, "Sx"},
+            {"Sy", ti83p::Sy, "Sy"},          {"σx", ti83p::StatSigmaX, "σx"},
+            {"σy", ti83p::StatSigmaY, "σy"},  {"Σx", ti83p::SumX, "Σx"},
+            {"Σx²", ti83p::SumX2, "Σx²"},     {"Σxy", ti83p::SumXY, "Σxy"},
+            {"Σy", ti83p::SumY, "Σy"},        {"Σy²", ti83p::SumY2, "Σy²"},
+            {"x̄", ti83p::Xhat, "x̄"},          {"ȳ", ti83p::Yhat, "ȳ"},
         };
         for (const auto& s : stats)
-            add(kStatVar, s.ti86, s.code, s.shown);
+            add(ti86::StatName, s.ti86, s.code, s.shown);
         return t;
     }();
     return table;
 }
 
 const Builtin* builtinOf(const Ti86Token& t) {
-    if (!t.known || (t.code != 0x32 && t.code != kYVar && t.code != kStatVar))
+    if (!t.known ||
+        (t.code != ti86::BuiltinName && t.code != ti86::EquationName && t.code != ti86::StatName))
         return nullptr;
     const auto hit = builtins().find(std::string(1, static_cast<char>(t.code)) + t.data);
     return hit == builtins().end() ? nullptr : &hit->second;
@@ -183,12 +176,12 @@ const Builtin* builtinOf(const Ti86Token& t) {
 bool isUserName(const Ti86Token& t) {
     if (!t.known)
         return false;
-    if (t.code >= 0x33 && t.code <= 0x3A)
+    if (t.code >= ti86::Name1 && t.code <= ti86::Name8)
         return true;
-    if (t.code != 0x32)
+    if (t.code != ti86::BuiltinName)
         return false;
     for (const Ti86BuiltinName& b : ti86BuiltinNames())
-        if (b.code == 0x32 && b.name == t.data)
+        if (b.code == ti86::BuiltinName && b.name == t.data)
             return false;
     return true;
 }
@@ -207,9 +200,9 @@ std::size_t statementEnd(const Tokens& tokens, std::size_t i) {
 std::size_t matchingClose(const Tokens& tokens, std::size_t open, std::size_t end) {
     int depth = 0;
     for (std::size_t i = open; i < end; ++i) {
-        if (is(tokens[i], kOpen))
+        if (is(tokens[i], ti86::LParen))
             ++depth;
-        else if (is(tokens[i], kClose) && --depth == 0)
+        else if (is(tokens[i], ti86::RParen) && --depth == 0)
             return i;
     }
     return end;
@@ -227,12 +220,7 @@ bool opensParen(const Ti86Token& t) {
 }
 
 bool isValueToken(const Ti86Token& t) {
-    if (!t.known)
-        return false;
-    if (t.code == kNumber || (t.code >= 0x32 && t.code <= kStatVar) || t.code == 0x42 ||
-        t.code == 0x41)
-        return true;
-    return (t.code >> 8) == 0x3D; // system variables and constants
+    return t.known && ti86Has(t.code, ti86flag::Value);
 }
 
 // The end of the one operand at `i` of a function the TI-86 applied without
@@ -250,12 +238,12 @@ std::optional<std::size_t> operandEnd(const Tokens& tokens, std::size_t i, std::
     const Ti86Token& t = tokens[i];
     if (isValueToken(t))
         return i + 1;
-    if (is(t, kOpen)) {
+    if (is(t, ti86::LParen)) {
         const std::size_t close = matchingClose(tokens, i, end);
         return close < end ? std::optional<std::size_t>(close + 1) : std::nullopt;
     }
     if (opensParen(t)) {
-        if (i + 1 < end && is(tokens[i + 1], kOpen)) {
+        if (i + 1 < end && is(tokens[i + 1], ti86::LParen)) {
             const std::size_t close = matchingClose(tokens, i + 1, end);
             return close < end ? std::optional<std::size_t>(close + 1) : std::nullopt;
         }
@@ -267,39 +255,7 @@ std::optional<std::size_t> operandEnd(const Tokens& tokens, std::size_t i, std::
 // Whether what follows an operand ends it for certain: the TI-86 applies a
 // prefix function before these, and after powers and postfix operators.
 bool endsOperand(const Tokens& tokens, std::size_t i, std::size_t end) {
-    if (i >= end)
-        return true;
-    const Ti86Token& t = tokens[i];
-    if (!t.known)
-        return false;
-    switch (t.code) {
-    case kStore:
-    case kComma:
-    case kClose:
-    case 0x0F: // }
-    case 0x0D: // ]
-    case 0x60: // +
-    case 0x61: // -
-    case 0x70: // *
-    case 0x71: // /
-    case kEquals:
-    case 0x50: // ==
-    case 0x51:
-    case 0x52:
-    case 0x53:
-    case 0x54:
-    case 0x55:
-    case 0x30: // or
-    case 0x31: // xor
-    case 0x40: // and
-    case 0x80: // nPr
-    case 0x81: // nCr
-    case kColon:
-    case kNewline:
-        return true;
-    default:
-        return false;
-    }
+    return i >= end || (tokens[i].known && ti86Has(tokens[i].code, ti86flag::EndsOperand));
 }
 
 // ---------------------------------------------------------------------------
@@ -326,13 +282,13 @@ std::optional<MenuForm> parseMenu(const Tokens& tokens, std::size_t menu) {
         return !ended(k) && is(tokens[k], code);
     };
     std::size_t i = menu + 1;
-    if (!at(i, kOpen))
+    if (!at(i, ti86::LParen))
         return std::nullopt;
     ++i;
     MenuForm form;
     for (;;) {
-        if (!at(i, kNumber) || !at(i + 1, kComma) || !at(i + 2, kString) || !at(i + 3, kComma) ||
-            ended(i + 4) || !isUserName(tokens[i + 4]))
+        if (!at(i, ti86::Number) || !at(i + 1, ti86::Comma) || !at(i + 2, ti86::String) ||
+            !at(i + 3, ti86::Comma) || ended(i + 4) || !isUserName(tokens[i + 4]))
             return std::nullopt;
         form.choices.push_back({i + 2, i + 4});
         i += 5;
@@ -340,14 +296,14 @@ std::optional<MenuForm> parseMenu(const Tokens& tokens, std::size_t menu) {
             form.close = i;
             return form;
         }
-        if (is(tokens[i], kClose)) {
+        if (is(tokens[i], ti86::RParen)) {
             if (!ended(i + 1))
                 return std::nullopt;
             form.close = i;
             form.closed = true;
             return form;
         }
-        if (!is(tokens[i], kComma))
+        if (!is(tokens[i], ti86::Comma))
             return std::nullopt;
         ++i;
     }
@@ -384,47 +340,18 @@ struct Placement {
 
 // Functions whose argument is known to be of one kind.
 unsigned argumentKind(std::uint16_t code) {
-    switch (code) {
-    case 0xC0: // dimL
-    case 0xC1: // sum
-    case 0xC2: // prod
-    case 0xC3: // sortA
-    case 0xC4: // sortD
-    case 0x8E2F:
-    case 0x8E30: // cSum
-    case 0x8E31: // ΔLst
-        return List;
-    case 0xC7: // lngth
-    case 0x1D: // sub
-    case 0xEE: // St▶Eq
-        return String;
-    case 0xB7: // det
-    case 0xBD: // ref
-    case 0xBE: // rref
-        return Matrix;
-    default:
+    const Ti86TokenInfo* info = ti86TokenInfo(code);
+    if (info == nullptr)
         return 0;
-    }
+    return info->has(ti86flag::ListArgument)     ? List
+           : info->has(ti86flag::StringArgument) ? String
+           : info->has(ti86flag::MatrixArgument) ? Matrix
+                                                 : 0u;
 }
 
 // Statistics commands: every name among their arguments is a list.
 bool takesLists(std::uint16_t code) {
-    switch (code) {
-    case 0x4D:
-    case 0x4E:
-    case 0x4F:
-    case 0xF3:
-    case 0xF4:
-    case 0xF5:
-    case 0xF6:
-    case 0xF7:
-    case 0x8E05:
-    case 0x8E06:
-    case 0x8E07:
-        return true;
-    default:
-        return false;
-    }
+    return ti86Has(code, ti86flag::ListArguments);
 }
 
 class Names {
@@ -434,7 +361,7 @@ public:
     void analyse(const Tokens& tokens) {
         std::vector<bool> isLabel(tokens.size(), false);
         for (std::size_t i = 0; i < tokens.size(); ++i)
-            if (is(tokens[i], kMenu))
+            if (is(tokens[i], ti86::Menu))
                 if (const auto menu = parseMenu(tokens, i))
                     for (const MenuChoice& c : menu->choices)
                         isLabel[c.label] = true;
@@ -444,7 +371,8 @@ public:
             start = end + 1;
         }
         for (std::size_t i = 0; i < tokens.size(); ++i)
-            if (const Builtin* b = builtinOf(tokens[i]); b != nullptr && tokens[i].code == 0x32)
+            if (const Builtin* b = builtinOf(tokens[i]);
+                b != nullptr && tokens[i].code == ti86::BuiltinName)
                 reservedLetters_.insert(b->code); // x is X: a user's X must move
     }
 
@@ -482,25 +410,27 @@ private:
             const Ti86Token& t = tokens[i];
             if (!t.known)
                 continue;
-            if (t.code == kString || t.code == 0x1D || t.code == 0xED)
+            if (t.code == ti86::String || t.code == ti86::Sub || t.code == ti86::EqToSt)
                 kind |= String;
-            else if (t.code == kListOpen || t.code == 0x24 || t.code == 0xC3 || t.code == 0xC4 ||
-                     t.code == 0x8E2F || t.code == 0x8E30 || t.code == 0x8E31)
+            else if (t.code == ti86::LBrace || t.code == ti86::Seq || t.code == ti86::SortA ||
+                     t.code == ti86::SortD || t.code == ti86::CSum || t.code == ti86::CSumRepeat ||
+                     t.code == ti86::DeltaLst)
                 kind |= List;
-            else if (t.code == kMatrixOpen)
+            else if (t.code == ti86::LBracket)
                 // [[1,2][3,4]] is a matrix, row by row; [1,2] alone a vector.
-                kind |= (i + 1 < to && is(tokens[i + 1], kMatrixOpen)) ||
-                                (i > from &&
-                                 (is(tokens[i - 1], kMatrixOpen) || is(tokens[i - 1], 0x0D)))
+                kind |= (i + 1 < to && is(tokens[i + 1], ti86::LBracket)) ||
+                                (i > from && (is(tokens[i - 1], ti86::LBracket) ||
+                                              is(tokens[i - 1], ti86::RBracket)))
                             ? Matrix
                             : Vector;
-            else if (t.code == 0x23 || t.code == 0xB8 || t.code == 0x18 || t.code == 0xBD ||
-                     t.code == 0xBE)
+            else if (t.code == ti86::RandM || t.code == ti86::Ident || t.code == ti86::Aug ||
+                     t.code == ti86::Ref || t.code == ti86::Rref)
                 kind |= Matrix;
             if (isUserName(t)) {
-                const bool argument = i > from && (argumentKind(tokens[i - 1].code) != 0 ||
-                                                   (i > from + 1 && is(tokens[i - 1], kOpen) &&
-                                                    argumentKind(tokens[i - 2].code) != 0));
+                const bool argument =
+                    i > from && (argumentKind(tokens[i - 1].code) != 0 ||
+                                 (i > from + 1 && is(tokens[i - 1], ti86::LParen) &&
+                                  argumentKind(tokens[i - 2].code) != 0));
                 if (!argument)
                     sources.insert(t.data);
                 sawValue = true;
@@ -525,7 +455,7 @@ private:
             use(tokens[start].data).bareCall = true;
             return;
         }
-        if (isUserName(tokens[start]) && start + 1 < end && is(tokens[start + 1], kEquals))
+        if (isUserName(tokens[start]) && start + 1 < end && is(tokens[start + 1], ti86::Assign))
             mark(tokens[start], Equation);
         const bool statsCommand = tokens[start].known && takesLists(tokens[start].code);
         std::size_t valueStart = start;
@@ -542,37 +472,37 @@ private:
                 continue;
             if (const unsigned k = argumentKind(t.code); k != 0) {
                 std::size_t a = i + 1;
-                if (a < end && is(tokens[a], kOpen))
+                if (a < end && is(tokens[a], ti86::LParen))
                     ++a;
                 if (a < end)
                     mark(tokens[a], k);
             }
-            if (t.code == 0xED) { // Eq▶St(equation, string)
+            if (t.code == ti86::EqToSt) { // Eq▶St(equation, string)
                 for (std::size_t a = i + 1; a < end; ++a)
-                    if (is(tokens[a], kComma)) {
+                    if (is(tokens[a], ti86::Comma)) {
                         if (a + 1 < end)
                             mark(tokens[a + 1], String);
                         break;
                     }
             }
-            if ((t.code == 0x92 || t.code == 0x93) && i + 1 < end)
+            if ((t.code == ti86::StPic || t.code == ti86::RcPic) && i + 1 < end)
                 mark(tokens[i + 1], Picture);
-            if ((t.code == 0x94 || t.code == 0x95) && i + 1 < end)
+            if ((t.code == ti86::StGDB || t.code == ti86::RcGDB) && i + 1 < end)
                 mark(tokens[i + 1], Database);
-            if (t.code == 0xDD && i + 2 < end && is(tokens[i + 1], kOpen))
+            if (t.code == ti86::For && i + 2 < end && is(tokens[i + 1], ti86::LParen))
                 mark(tokens[i + 2], Real); // For(
-            if (t.code == kStore && i + 1 < end) {
+            if (t.code == ti86::Store && i + 1 < end) {
                 const Ti86Token& target = tokens[i + 1];
-                if (is(target, 0xC0) && i + 2 < end)
+                if (is(target, ti86::DimL) && i + 2 < end)
                     mark(tokens[i + 2], List); // →dimL L
-                else if (is(target, 0xBF) && i + 2 < end)
+                else if (is(target, ti86::Dim) && i + 2 < end)
                     mark(tokens[i + 2], Matrix);
-                else if (isUserName(target) && i + 2 < end && is(tokens[i + 2], kOpen)) {
+                else if (isUserName(target) && i + 2 < end && is(tokens[i + 2], ti86::LParen)) {
                     // An element: one index for a list, two for a matrix.
                     const std::size_t close = matchingClose(tokens, i + 2, end);
                     bool two = false;
                     for (std::size_t a = i + 3; a < close; ++a)
-                        two = two || is(tokens[a], kComma);
+                        two = two || is(tokens[a], ti86::Comma);
                     mark(target, two ? Matrix : List);
                 } else if (isUserName(target)) {
                     storeKind(tokens, valueStart, i, target);
@@ -580,7 +510,7 @@ private:
                 valueStart = i + 1;
             }
         }
-        if (is(tokens[start], kInpSt))
+        if (is(tokens[start], ti86::InpSt))
             for (std::size_t i = end; i-- > start;)
                 if (isUserName(tokens[i])) {
                     mark(tokens[i], String);
@@ -614,7 +544,7 @@ std::string upperName(std::string_view font) {
 }
 
 std::string shownLetter(std::uint16_t code) {
-    return code == k83Theta ? "θ" : std::string(1, static_cast<char>(code));
+    return code == ti83p::Theta ? "θ" : std::string(1, static_cast<char>(code));
 }
 
 void Names::allocate() {
@@ -651,7 +581,7 @@ void Names::allocate() {
         const auto c = static_cast<std::uint8_t>(name[0]);
         if (c >= 'A' && c <= 'Z')
             return c;
-        return c == kThetaFont ? k83Theta : 0;
+        return c == kThetaFont ? ti83p::Theta : 0;
     };
     for (const auto& entry : order) {
         const std::string& name = entry.second; // a plain name: lambdas below capture it
@@ -664,7 +594,7 @@ void Names::allocate() {
         if (u.bareCall && !target.empty() &&
             (call != calls_.end() || (!u.otherUse && u.kinds == 0))) {
             p.as = Placement::As::Program;
-            p.codes.push_back(k83Prgm);
+            p.codes.push_back(ti83p::Prgm);
             for (const char c : target)
                 p.codes.push_back(nameCharToken(c));
             p.shown = "prgm" + shownText(target);
@@ -719,32 +649,37 @@ void Names::allocate() {
         std::string what;
         switch (kinds) {
         case String:
-            code = pick(0xAA00, 10, digitSlot(0xAA00));
+            code = pick(ti83p::Str1, 10, digitSlot(ti83p::Str1));
             what = "string";
             if (code != 0)
-                p.shown = "Str" + std::to_string(code == 0xAA09 ? 0 : (code & 0xFF) + 1);
+                p.shown =
+                    "Str" + std::to_string(code == ti83p::Str0 ? 0 : (code & ti83p::LinRegAxB) + 1);
             break;
         case Picture:
-            code = pick(0x6000, 10, digitSlot(0x6000));
+            code = pick(ti83p::Pic1, 10, digitSlot(ti83p::Pic1));
             what = "picture";
             if (code != 0)
-                p.shown = "Pic" + std::to_string(code == 0x6009 ? 0 : (code & 0xFF) + 1);
+                p.shown =
+                    "Pic" + std::to_string(code == ti83p::Pic0 ? 0 : (code & ti83p::LinRegAxB) + 1);
             break;
         case Database:
-            code = pick(0x6100, 10, digitSlot(0x6100));
+            code = pick(ti83p::GDB1, 10, digitSlot(ti83p::GDB1));
             what = "graph database";
             if (code != 0)
-                p.shown = "GDB" + std::to_string(code == 0x6109 ? 0 : (code & 0xFF) + 1);
+                p.shown =
+                    "GDB" + std::to_string(code == ti83p::GDB0 ? 0 : (code & ti83p::LinRegAxB) + 1);
             break;
         case Matrix: {
             const std::string up = upperName(name);
-            const std::uint16_t preferred = !up.empty() && up[0] >= 'A' && up[0] <= 'J'
-                                                ? static_cast<std::uint16_t>(0x5C00 + (up[0] - 'A'))
-                                                : 0;
-            code = pick(0x5C00, 10, preferred);
+            const std::uint16_t preferred =
+                !up.empty() && up[0] >= 'A' && up[0] <= 'J'
+                    ? static_cast<std::uint16_t>(ti83p::MatrixA + (up[0] - 'A'))
+                    : 0;
+            code = pick(ti83p::MatrixA, 10, preferred);
             what = "matrix";
             if (code != 0)
-                p.shown = std::string("[") + static_cast<char>('A' + (code & 0xFF)) + "]";
+                p.shown =
+                    std::string("[") + static_cast<char>('A' + (code & ti83p::LinRegAxB)) + "]";
             break;
         }
         case List: {
@@ -752,9 +687,9 @@ void Names::allocate() {
             // L1-L6 stay themselves; other names become custom lists of up to
             // five characters, or else take a free L1-L6.
             if (name.size() == 2 && name[0] == 'L' && name[1] >= '1' && name[1] <= '6') {
-                code = pick(0x5D00, 6, static_cast<std::uint16_t>(0x5D00 + (name[1] - '1')));
+                code = pick(ti83p::L1, 6, static_cast<std::uint16_t>(ti83p::L1 + (name[1] - '1')));
                 if (code != 0)
-                    p.shown = "L" + std::to_string((code & 0xFF) + 1);
+                    p.shown = "L" + std::to_string((code & ti83p::LinRegAxB) + 1);
                 break;
             }
             std::string custom = upperName(name).substr(0, 5);
@@ -763,14 +698,14 @@ void Names::allocate() {
             if (!custom.empty() && !customLists.count(custom)) {
                 customLists.insert(custom);
                 p.as = Placement::As::Variable;
-                p.codes.push_back(k83List);
+                p.codes.push_back(ti83p::SmallL);
                 for (const char c : custom)
                     p.codes.push_back(nameCharToken(c));
                 p.shown = "ʟ" + shownText(custom);
                 placements_[name] = std::move(p);
                 continue;
             }
-            code = pick(0x5D00, 6, 0);
+            code = pick(ti83p::L1, 6, 0);
             if (code != 0)
                 p.shown = "L" + std::to_string((code & 0xFF) + 1);
             break;
@@ -802,7 +737,7 @@ void Names::allocate() {
                 wanted.push_back(nameCharToken(c));
         for (std::uint16_t l = 'A'; l <= 'Z'; ++l)
             wanted.push_back(l);
-        wanted.push_back(k83Theta);
+        wanted.push_back(ti83p::Theta);
         for (const std::uint16_t l : wanted)
             if (!letters.count(l)) {
                 letters.insert(l);
@@ -828,9 +763,9 @@ std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
             labels.push_back(label);
     };
     for (std::size_t i = 0; i < tokens.size(); ++i) {
-        if (is(tokens[i], kLbl) || is(tokens[i], kGoto))
+        if (is(tokens[i], ti86::Lbl) || is(tokens[i], ti86::Goto))
             add(tokens[i].data);
-        else if (is(tokens[i], kMenu))
+        else if (is(tokens[i], ti86::Menu))
             if (const auto menu = parseMenu(tokens, i))
                 for (const MenuChoice& c : menu->choices)
                     add(tokens[c.label].data);
@@ -886,14 +821,15 @@ public:
         : tokens_(tokens), title_(title), names_(names), labels_(placeLabels(tokens)) {
         std::map<std::string, int> lbls;
         for (const Ti86Token& t : tokens)
-            if (is(t, kLbl) && ++lbls[t.data] == 2)
+            if (is(t, ti86::Lbl) && ++lbls[t.data] == 2)
                 warn(t, "label " + utf8(t.data) +
                             " is defined more than once; Goto jumps to the first");
         for (std::size_t i = 0; i < tokens.size(); ++i) {
             const Ti86Token& t = tokens[i];
-            if (is(t, kGoto) && !lbls.count(t.data) && reported_.insert("goto" + t.data).second)
+            if (is(t, ti86::Goto) && !lbls.count(t.data) &&
+                reported_.insert("goto" + t.data).second)
                 warn(t, "Goto " + utf8(t.data) + " has no Lbl in this program");
-            if (is(t, kMenu))
+            if (is(t, ti86::Menu))
                 if (const auto menu = parseMenu(tokens, i))
                     for (const MenuChoice& c : menu->choices) {
                         const Ti86Token& label = tokens[c.label];
@@ -948,7 +884,7 @@ private:
             const std::uint16_t code = charToken(static_cast<std::uint8_t>(c));
             if (code == 0) {
                 missing += c;
-                put(k83Question, from);
+                put(ti83p::Question, from);
             } else {
                 put(code, from);
             }
@@ -983,9 +919,9 @@ private:
     }
 
     void putString(const Ti86Token& t) {
-        put(k83Quote, t);
+        put(ti83p::Quote, t);
         const std::string missing = spell(t.data, t);
-        put(k83Quote, t);
+        put(ti83p::Quote, t);
         if (!missing.empty())
             warn(t, "the string holds " + utf8(missing) +
                         ", which a TI-83 Plus string cannot; written as ?");
@@ -1020,16 +956,16 @@ private:
             if (c >= '0' && c <= '9')
                 put(static_cast<std::uint16_t>(c), t);
             else if (c == '.')
-                put(0x3A, t);
+                put(ti83p::DecimalPoint, t);
             else if (c == '\x1B')
-                put(0x3B, t);
+                put(ti83p::ExponentMark, t);
             else if (c == '\x1A')
-                put(0xB0, t);
+                put(ti83p::Negate, t);
             else {
                 plain = false;
                 put(charToken(static_cast<std::uint8_t>(c)) != 0
                         ? charToken(static_cast<std::uint8_t>(c))
-                        : k83Question,
+                        : std::uint16_t{ti83p::Question},
                     t);
             }
         }
@@ -1087,13 +1023,13 @@ private:
     // the operand's end is certain.
     std::size_t putFunctionArgument(std::size_t i, std::size_t end) {
         const Ti86Token& f = tokens_[i];
-        if (i + 1 < end && is(tokens_[i + 1], kOpen))
+        if (i + 1 < end && is(tokens_[i + 1], ti86::LParen))
             return i + 2; // the TI-86 "(" is the TI-83 Plus token's own
         const std::optional<std::size_t> operand = operandEnd(tokens_, i + 1, end);
         if (operand && endsOperand(tokens_, *operand, end)) {
             noteOnce(f, "paren", nameText(f) + " without ( now has its ( and )");
             translate(i + 1, *operand);
-            put(k83Close, f); // added for the function, so placed with it
+            put(ti83p::RParen, f); // added for the function, so placed with it
             return *operand;
         }
         if (i + 1 < end)
@@ -1109,21 +1045,21 @@ private:
         if (!menu) {
             warn(t, "Menu( is not in the form Menu(n,\"text\",label,...); translated as it "
                     "stands, check it");
-            put(0xE6, t);
-            return i + 1 < tokens_.size() && is(tokens_[i + 1], kOpen) ? i + 2 : i + 1;
+            put(ti83p::Menu, t);
+            return i + 1 < tokens_.size() && is(tokens_[i + 1], ti86::LParen) ? i + 2 : i + 1;
         }
-        put(0xE6, t);
-        put(k83Quote, t);
+        put(ti83p::Menu, t);
+        put(ti83p::Quote, t);
         putText(title_, t);
-        put(k83Quote, t);
+        put(ti83p::Quote, t);
         for (const MenuChoice& c : menu->choices) {
-            put(k83Comma, tokens_[c.text]);
+            put(ti83p::Comma, tokens_[c.text]);
             putString(tokens_[c.text]);
-            put(k83Comma, tokens_[c.label]);
+            put(ti83p::Comma, tokens_[c.label]);
             putLabel(tokens_[c.label], tokens_[c.label].data);
         }
         if (menu->closed)
-            put(k83Close, tokens_[menu->close]);
+            put(ti83p::RParen, tokens_[menu->close]);
         noteOnce(t, "menu",
                  "Menu( takes the program's name as its title and drops the key numbers");
         if (menu->choices.size() > 7)
@@ -1135,15 +1071,15 @@ private:
     // y1=expression: the TI-83 Plus stores a function as a string.
     std::size_t putEquation(std::size_t i, std::size_t end, const Builtin& y) {
         const Ti86Token& t = tokens_[i];
-        put(k83Quote, t);
+        put(ti83p::Quote, t);
         for (std::size_t k = i + 2; k < end; ++k)
-            if (is(tokens_[k], kString)) {
+            if (is(tokens_[k], ti86::String)) {
                 warn(tokens_[k], "a string inside an equation ends the TI-83 Plus string early");
                 break;
             }
         translate(i + 2, end);
-        put(k83Quote, t);
-        put(k83Store, t);
+        put(ti83p::Quote, t);
+        put(ti83p::Store, t);
         put(y.code, t);
         noteOnce(t, "equation",
                  utf8(t.data) + "= is now a string stored to " + y.shown +
@@ -1153,8 +1089,8 @@ private:
 
     std::size_t putDelVar(std::size_t i, std::size_t end) {
         const Ti86Token& t = tokens_[i];
-        put(0xBB54, t);
-        if (i + 1 >= end || !is(tokens_[i + 1], kOpen))
+        put(ti83p::DelVar, t);
+        if (i + 1 >= end || !is(tokens_[i + 1], ti86::LParen))
             return i + 1;
         const std::size_t close = matchingClose(tokens_, i + 1, end);
         translate(i + 2, close);
@@ -1165,10 +1101,10 @@ private:
     void checkScreen(std::size_t i, std::size_t end, long rows, long columns, const char* what) {
         // Output(row,column / Pxl-On(row,column, with both numbers written out.
         std::size_t a = i + 1;
-        if (a < end && is(tokens_[a], kOpen))
+        if (a < end && is(tokens_[a], ti86::LParen))
             ++a;
-        if (a + 2 >= end || !is(tokens_[a], kNumber) || !is(tokens_[a + 1], kComma) ||
-            !is(tokens_[a + 2], kNumber))
+        if (a + 2 >= end || !is(tokens_[a], ti86::Number) || !is(tokens_[a + 1], ti86::Comma) ||
+            !is(tokens_[a + 2], ti86::Number))
             return;
         const long row = std::strtol(tokens_[a].data.c_str(), nullptr, 10);
         const long column = std::strtol(tokens_[a + 2].data.c_str(), nullptr, 10);
@@ -1209,9 +1145,9 @@ private:
                 continue;
             }
             if (atStart) {
-                if (const Builtin* y = builtinOf(t); y != nullptr && t.code == kYVar &&
+                if (const Builtin* y = builtinOf(t); y != nullptr && t.code == ti86::EquationName &&
                                                      y->code != 0 && i + 1 < end &&
-                                                     is(tokens_[i + 1], kEquals)) {
+                                                     is(tokens_[i + 1], ti86::Assign)) {
                     i = putEquation(i, end, *y);
                     continue;
                 }
@@ -1253,10 +1189,10 @@ private:
                     // Once: what to check is the same at every use.
                     warn(t, nameText(t) + ": " + std::string(rule->detail));
                 }
-                if (t.code == 0xEB)
+                if (t.code == ti86::Outpt)
                     checkScreen(i, end, 8, 16, "home screen");
-                else if (t.code == 0x8E00 || t.code == 0x8E01 || t.code == 0x8E02 ||
-                         t.code == 0x8E2A || t.code == 0x8E13)
+                else if (t.code == ti86::PxOn || t.code == ti86::PxOff || t.code == ti86::PxChg ||
+                         t.code == ti86::PxTest || t.code == ti86::Text)
                     checkScreen(i, end, 62, 94, "graph screen");
                 i = ti83pTokenOpensParen(rule->ti83p) ? putFunctionArgument(i, end) : i + 1;
                 break;
@@ -1265,19 +1201,19 @@ private:
                 const auto numeric = [&](std::size_t k) {
                     const Ti86To83pRule* r = k < to ? ti86To83pRule(tokens_[k].code) : nullptr;
                     return tokens_[k].known && r != nullptr &&
-                           (tokens_[k].code == kNumber || r->kind == Ti86To83pKind::Constant);
+                           (tokens_[k].code == ti86::Number || r->kind == Ti86To83pKind::Constant);
                 };
                 const bool wrap = (i > from && numeric(i - 1)) || (i + 1 < to && numeric(i + 1));
                 if (wrap)
-                    put(k83Open, t);
+                    put(ti83p::LParen, t);
                 for (const char c : rule->detail)
-                    put(c == 'E'   ? 0x3B
-                        : c == '-' ? 0xB0
-                        : c == '.' ? 0x3A
+                    put(c == 'E'   ? std::uint16_t{ti83p::ExponentMark}
+                        : c == '-' ? std::uint16_t{ti83p::Negate}
+                        : c == '.' ? std::uint16_t{ti83p::DecimalPoint}
                                    : static_cast<std::uint16_t>(c),
                         t);
                 if (wrap)
-                    put(k83Close, t);
+                    put(ti83p::RParen, t);
                 noteOnce(t, "constant" + std::to_string(t.code),
                          "constant " + nameText(t) + " is now its value " +
                              std::string(rule->detail));
@@ -1286,15 +1222,16 @@ private:
             }
             case Ti86To83pKind::Inline:
                 switch (t.code) {
-                case kString:
+                case ti86::String:
                     putString(t);
                     break;
-                case kNumber:
+                case ti86::Number:
                     putNumber(t);
-                    if (i + 1 < to && is(tokens_[i + 1], kPercent) && isDecimal(t.data)) {
+                    if (i + 1 < to && is(tokens_[i + 1], ti86::Percent) && isDecimal(t.data)) {
                         // 5% is 5ᴇ⁻2: one number, so it binds as the TI-86's % did.
                         for (const std::uint16_t c :
-                             {std::uint16_t{0x3B}, std::uint16_t{0xB0}, std::uint16_t{0x32}})
+                             {std::uint16_t{ti83p::ExponentMark}, std::uint16_t{ti83p::Negate},
+                              std::uint16_t{ti83p::Digit2}})
                             put(c, tokens_[i + 1]);
                         noteOnce(tokens_[i + 1], "percent",
                                  "% after a number is now \xE1\xB4\x87\xE2\x81\xBB"
@@ -1305,8 +1242,8 @@ private:
                         ++i;
                     }
                     break;
-                case kLbl:
-                case kGoto:
+                case ti86::Lbl:
+                case ti86::Goto:
                     put(rule->ti83p, t);
                     putLabel(t, t.data);
                     break;
@@ -1317,9 +1254,9 @@ private:
                 ++i;
                 break;
             case Ti86To83pKind::Rewrite:
-                if (t.code == kMenu) {
+                if (t.code == ti86::Menu) {
                     i = putMenu(i);
-                } else if (t.code == kDelVar) {
+                } else if (t.code == ti86::DelVar) {
                     i = putDelVar(i, end);
                 } else {
                     put(rule->ti83p, t);
@@ -1329,7 +1266,7 @@ private:
                 }
                 break;
             case Ti86To83pKind::NoCounterpart:
-                spellOut(t, t.code == 0x3E ? t.data + '\x05' + t.data2 : fontName(t));
+                spellOut(t, t.code == ti86::Conversion ? t.data + '\x05' + t.data2 : fontName(t));
                 ++i;
                 break;
             }

@@ -7,7 +7,7 @@
 #include "../../../CalcFileBytes.h"
 #include "calcfiles/ti83p/Ti83pFile.h"
 #include "calcfiles/ti83p/Ti83pText.h"
-#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83p.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // text its listing shows, tokenized) and the TI-83 Plus bytes worked out by
 // hand from the notes' grids, with the notes and warnings it must give.
 #include "calcfiles/translate/Ti86To83p.h"
-#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83pTable.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@ namespace {
 
 using namespace kalvo::calc;
 
-std::vector<Ti86Token> ti86(const std::string& text) {
+std::vector<Ti86Token> tokensOf(const std::string& text) {
     Ti86Tokenized t = tokenizeTi86Text(text);
     EXPECT_TRUE(t.diagnostics.empty()) << text;
     return t.tokens;
@@ -52,7 +52,7 @@ void check(const std::vector<Case>& cases, std::string_view name = "GAME",
            const Ti83pProgramNames& calls = {}) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ti86);
-        const Ti83pTranslation t = translateTi86Program(ti86(c.ti86), name, calls);
+        const Ti83pTranslation t = translateTi86Program(tokensOf(c.ti86), name, calls);
         EXPECT_EQ(hex(t.tokens), c.bytes);
         EXPECT_EQ(findings(t), c.findings);
     }
@@ -289,7 +289,7 @@ TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
     std::string eight = ":Menu(";
     for (int n = 1; n <= 8; ++n)
         eight += std::to_string(n) + ",\"C\",A" + (n < 8 ? "," : ")");
-    const Ti83pTranslation t = translateTi86Program(ti86(eight + ":Lbl A"), "M");
+    const Ti83pTranslation t = translateTi86Program(tokensOf(eight + ":Lbl A"), "M");
     ASSERT_EQ(t.diagnostics.size(), 2u);
     EXPECT_EQ(t.diagnostics[1].message, "Menu( has 8 choices; the TI-83 Plus shows at most 7");
 }
@@ -324,8 +324,8 @@ TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
 // other by the TI-83 Plus names.
 TEST(Ti86To83p, GroupSharesNamesAndCalls) {
     const std::vector<Ti86SourceProgram> group = {
-        {"MAIN", ti86(":5\xFCMONEY:SUB:Disp MONEY")},
-        {"SUB", ti86(":MONEY+1\xFCMONEY")},
+        {"MAIN", tokensOf(":5\xFCMONEY:SUB:Disp MONEY")},
+        {"SUB", tokensOf(":MONEY+1\xFCMONEY")},
     };
     const std::vector<Ti83pTranslation> out = translateTi86Group(group);
     ASSERT_EQ(out.size(), 2u);
@@ -349,7 +349,7 @@ TEST(Ti86To83p, GroupSharesNamesAndCalls) {
 
     // In a group, that note heads the renamed program's report.
     const std::vector<Ti83pTranslation> renamed =
-        translateTi86Group({{"main", ti86(":ClLCD")}, {"SUB", ti86(":ClLCD")}});
+        translateTi86Group({{"main", tokensOf(":ClLCD")}, {"SUB", tokensOf(":ClLCD")}});
     EXPECT_EQ(renamed[0].name, "MAIN");
     EXPECT_EQ(findings(renamed[0]),
               (std::vector<std::string>{"N 0:0 program main is now MAIN (a TI-83 Plus program "
@@ -402,7 +402,7 @@ TEST(Ti86To83p, NamesItCannotPlace) {
     text += ":1\xFC"
             "BA\r\n:1\xFC"
             "BB";
-    const Ti83pTranslation t = translateTi86Program(ti86(text), "P");
+    const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
     const std::string bytes = hex(t.tokens);
     EXPECT_EQ(bytes.substr(0, 8), "31 04 41");
     EXPECT_EQ(bytes.substr(bytes.size() - 23), "31 04 5B 3F 31 04 42 42");
@@ -434,7 +434,7 @@ TEST(Ti86To83p, DeepNestingStaysOnTheStack) {
     for (int n = 0; n < 60000; ++n)
         text += "sin ";
     text += "A";
-    const Ti83pTranslation t = translateTi86Program(ti86(text), "P");
+    const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
     std::size_t sines = 0;
     for (const Ti83pToken& token : t.tokens)
         sines += token.code == 0xC2;

@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "calcfiles/ti86/Ti86Tokenizer.h"
+
+#include "calcfiles/ti86/Ti86Font.h"
+#include "calcfiles/ti86/Ti86TextForm.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace kalvo::calc {
+
+namespace {
+
+using namespace ti86text;
+
+class Reader {
+public:
+    explicit Reader(std::string_view text) : text_(text) {}
+
+    Ti86Tokenized run() {
+        // Programs run about 3 bytes a token; a huge text grows as it goes.
+        out_.tokens.reserve(std::min<std::size_t>(text_.size() / 2 + 16, std::size_t{1} << 16));
+        std::size_t at = 0;
+        std::size_t lineNumber = 0;
+        while (at < text_.size()) {
+            std::size_t end = text_.find('\n', at);
+            const std::size_t next = end == std::string_view::npos ? text_.size() : end + 1;
+            if (end == std::string_view::npos)
+                end = text_.size();
+            std::size_t stop = end;
+            if (stop > at && text_[stop - 1] == '\r')
+                --stop;
+            ++lineNumber;
+            if (lineNumber > 1) {
+                Ti86Token& newline = out_.tokens.emplace_back();
+                newline.code = kNewline;
+                place(newline, previousLineEnd_);
+            }
+            readLine(at, stop, lineNumber);
+            previousLineEnd_ = stop - at + 1;
+            at = next;
+        }
+        return std::move(out_);
+    }
+
+private:
+    // The token last added to the list, made where it stays rather than
+    // moved there.
+    void place(Ti86Token& token, std::size_t column) {
+        token.line = line_;
+        token.column = column;
+        token.offset = bytes_;
+        // A token without inline data is its code alone; the rest ask the table.
+        token.size = token.known && token.data.empty() && token.data2.empty() &&
+                             inlineOf(token) == Ti86Inline::None
+                         ? (token.code > 0xFF ? 2 : 1)
+                         : ti86EncodedSize(token);
+        bytes_ += token.size;
+    }
+
+    void fail(std::size_t column, std::string message,
+              Diagnostic::Severity severity = Diagnostic::Severity::Error) {
+        Diagnostic d;
+        d.severity = severity;
+        d.line = line_;
+        d.column = column;
+        d.message = std::move(message);
+        out_.diagnostics.push_back(std::move(d));
+    }
+
+    char at(std::size_t i) const { return i < stop_ ? text_[i] : '\0'; }
+
+    // "\xHH" at i: its byte, and i moves past it.
+    bool escapeAt(std::size_t& i, std::uint8_t& byte) const {
+        if (at(i) != '\\' || at(i + 1) != 'x')
+            return false;
+        const auto digit = [](char c) {
+            return c >= '0' && c <= '9'   ? c - '0'
+                   : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                   : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                          : -1;
+        };
+        const int hi = digit(at(i + 2)), lo = digit(at(i + 3));
+        if (hi < 0 || lo < 0)
+            return false;
+        byte = static_cast<std::uint8_t>(hi * 16 + lo);
+        i += 4;
+        return true;
+    }
+
+    // One font byte of a field at i ("\\", "\xHH" or a text byte).
+    std::uint8_t fontAt(std::size_t& i) const {
+        std::uint8_t byte = 0;
+        if (escapeAt(i, byte))
+            return byte;
+        if (at(i) == '\\' && at(i + 1) == '\\') {
+            i += 2;
+            return '\\';
+        }
+        return ti86TextToFont(static_cast<std::uint8_t>(text_[i++]));
+    }
+
+    std::size_t column(std::size_t i) const { return i - lineStart_ + 1; }
+
+    // The longest spelling at i that does not end inside a word.
+    const Ti86Token* spellingAt(std::size_t i, std::size_t& length) const {
+        const Spellings& s = spellings_;
+        const Ti86Token* found = nullptr;
+        std::uint32_t node = 0;
+        for (std::size_t n = 1; i + n <= stop_; ++n) {
+            node = s.next(node, text_[i + n - 1]);
+            if (node == 0)
+                break;
+            const Ti86Token* token = s.tree[node].token;
+            if (token == nullptr)
+                continue;
+            if (isWordText(text_[i + n - 1]) && isWordText(at(i + n)))
+                continue;
+            length = n;
+            found = token;
+        }
+        return found;
+    }
+
+    // A unit conversion at i: unit characters, "å", unit characters, where
+    // the "å" does not begin a ▶ token (▶Dec) and no spelling reaches over it.
+    bool conversionAt(std::size_t i, std::size_t spellingEnd, Ti86Token& token, std::size_t& end) {
+        // Most lines hold no "å" at all; without one ahead there is nothing to scan.
+        if (!arrowSearched_ || nextArrow_ < i) {
+            arrowSearched_ = true;
+            const std::size_t found = text_.substr(0, stop_).find(kArrowText, i);
+            nextArrow_ = found == std::string_view::npos ? stop_ : found;
+        }
+        if (nextArrow_ >= stop_)
+            return false;
+        std::size_t arrow = i;
+        while (arrow < stop_ && !endsUnit(text_[arrow]))
+            ++arrow;
+        if (arrow == i || at(arrow) != kArrowText || spellingEnd > arrow)
+            return false;
+        std::size_t length = 0;
+        if (spellingAt(arrow, length) != nullptr)
+            return false;
+        // Nor is it one when the "å" belongs to a name begun inside the run
+        // ("-Eq▶St" after a number).
+        for (std::size_t j = i + 1; j < arrow; ++j)
+            if (spellingAt(j, length) != nullptr && j + length > arrow)
+                return false;
+        std::size_t second = arrow + 1;
+        while (second < stop_ && !endsUnit(text_[second]))
+            ++second;
+        if (second == arrow + 1)
+            return false;
+        token.code = ti86::Conversion;
+        for (std::size_t k = i; k < arrow;)
+            token.data.push_back(static_cast<char>(fontAt(k)));
+        for (std::size_t k = arrow + 1; k < second;)
+            token.data2.push_back(static_cast<char>(fontAt(k)));
+        end = second;
+        return true;
+    }
+
+    void readLine(std::size_t start, std::size_t stop, std::size_t lineNumber) {
+        line_ = lineNumber;
+        lineStart_ = start;
+        stop_ = stop;
+        arrowSearched_ = false;
+        std::size_t i = start;
+        if (at(i) == ':')
+            ++i; // the line's mark
+        while (i < stop_) {
+            const char c = text_[i];
+            if (c == ' ') {
+                ++i;
+                continue;
+            }
+            const std::size_t col = column(i);
+            Ti86Token& token = out_.tokens.emplace_back();
+            if (c == '"') {
+                token.code = ti86::String;
+                ++i;
+                while (i < stop_ && text_[i] != '"')
+                    token.data.push_back(static_cast<char>(fontAt(i)));
+                if (i < stop_)
+                    ++i;
+                else
+                    fail(col, "string not closed; closed at the end of the line",
+                         Diagnostic::Severity::Warning);
+                place(token, col);
+                continue;
+            }
+            if ((c >= '0' && c <= '9') || c == '.') {
+                token.code = ti86::Number;
+                token.data = readNumber(i);
+                place(token, col);
+                continue;
+            }
+            std::uint8_t raw = 0;
+            if (escapeAt(i, raw)) {
+                token.known = false;
+                token.code = raw;
+                token.data.assign(1, static_cast<char>(raw));
+                place(token, col);
+                continue;
+            }
+            std::size_t length = 0;
+            const Ti86Token* spelled = spellingAt(i, length);
+            std::size_t end = 0;
+            if (conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
+                i = end;
+                place(token, col);
+                continue;
+            }
+            if (spelled != nullptr) {
+                // The fresh token holds the rest of *spelled already.
+                token.code = spelled->code;
+                if (!spelled->data.empty())
+                    token.data = spelled->data;
+                i += length;
+                const Ti86Inline kind = inlineOf(token);
+                if (kind == Ti86Inline::Label || kind == Ti86Inline::Goto) {
+                    while (at(i) == ' ')
+                        ++i;
+                    while (i < stop_ && text_[i] != ' ' && text_[i] != ':')
+                        token.data.push_back(static_cast<char>(fontAt(i)));
+                }
+                place(token, col);
+                continue;
+            }
+            if (isTi86NameText(static_cast<std::uint8_t>(c))) {
+                std::string name;
+                while (i < stop_ && isWordText(text_[i]))
+                    name.push_back(static_cast<char>(fontAt(i)));
+                if (name.size() > 8) {
+                    fail(col, "name longer than 8 characters: " + ti86NameToUtf8(name));
+                    out_.tokens.pop_back();
+                    continue;
+                }
+                token.code = static_cast<std::uint16_t>(ti86::BuiltinName + name.size());
+                token.data = std::move(name);
+                place(token, col);
+                continue;
+            }
+            char shown[8];
+            std::snprintf(shown, sizeof shown, "%02X", static_cast<std::uint8_t>(c));
+            fail(col, std::string("no TI-86 token for the byte ") + shown);
+            out_.tokens.pop_back();
+            ++i;
+        }
+    }
+
+    std::string readNumber(std::size_t& i) const {
+        std::string number;
+        while (i < stop_ && ((text_[i] >= '0' && text_[i] <= '9') || text_[i] == '.'))
+            number.push_back(text_[i++]);
+        // A base suffix: hexadecimal digits, then b, h, o or d ending the word.
+        std::size_t j = i;
+        while (j < stop_ &&
+               ((text_[j] >= '0' && text_[j] <= '9') || (text_[j] >= 'A' && text_[j] <= 'F')))
+            ++j;
+        const char suffix = at(j);
+        if ((suffix == 'b' || suffix == 'h' || suffix == 'o' || suffix == 'd') &&
+            !isWordText(at(j + 1))) {
+            number.append(text_.substr(i, j + 1 - i));
+            i = j + 1;
+            return number;
+        }
+        if (at(i) == '\xFB') { // ᴇ
+            number.push_back('\x1B'), ++i;
+            if (at(i) == '\xFA') // negation
+                number.push_back('\x1A'), ++i;
+            while (i < stop_ && text_[i] >= '0' && text_[i] <= '9')
+                number.push_back(text_[i++]);
+        }
+        return number;
+    }
+
+    const Spellings& spellings_ = spellings();
+    std::string_view text_;
+    Ti86Tokenized out_;
+    std::size_t line_ = 0;
+    std::size_t lineStart_ = 0;
+    std::size_t stop_ = 0;
+    std::size_t previousLineEnd_ = 0;
+    std::size_t nextArrow_ = 0;  // the first "å" at or after the last search, or stop_
+    bool arrowSearched_ = false; // on this line
+    std::uint64_t bytes_ = 0;
+};
+
+} // namespace
+
+Ti86Tokenized tokenizeTi86Text(std::string_view text) {
+    return Reader(text).run();
+}
+
+} // namespace kalvo::calc

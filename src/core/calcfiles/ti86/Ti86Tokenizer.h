@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "calcfiles/diagnostics/Diagnostic.h"
+#include "calcfiles/ti86/Ti86Tokens.h"
+
+#include <string_view>
+#include <vector>
+
+// The `ti86` text of a program (see Ti86Listing.h) read back into tokens,
+// with the same table the listing writes from, so that tokenizing a listing
+// gives the program's bytes again.
+namespace kalvo::calc {
+
+struct Ti86Tokenized {
+    std::vector<Ti86Token> tokens; // with line and column; offsets count the encoded bytes
+    Diagnostics diagnostics;       // each with its line and column
+};
+
+// `ti86` text as tokens. Lines may end in CR LF or LF; one ":" at the start
+// of a line is the line's mark, not a token. Spaces outside strings and
+// labels only separate tokens. Something with no TI-86 token is an error at
+// its line and column and is left out.
+Ti86Tokenized tokenizeTi86Text(std::string_view text);
+
+} // namespace kalvo::calc
