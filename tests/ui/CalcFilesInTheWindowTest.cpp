@@ -111,9 +111,10 @@ protected:
 
 // What kalvo-convert prints on standard error for `file`, one line each,
 // with the file's name left off as the window leaves it off.
-QStringList commandFindings(const fs::path& file) {
+QStringList commandFindings(const fs::path& file, QStringList more = {}) {
     QProcess command;
-    command.start(QStringLiteral(KALVO_CONVERT_BINARY), {QString::fromStdString(file.string())});
+    command.start(QStringLiteral(KALVO_CONVERT_BINARY),
+                  QStringList{QString::fromStdString(file.string())} + more);
     EXPECT_TRUE(command.waitForFinished(20000));
     QStringList lines;
     const QString prefix = QString::fromStdString(file.string()) + QLatin1Char(':');
@@ -309,8 +310,12 @@ TEST_F(CalcFilesInTheWindow, AProgramStillInTi86SpellingsIsNotTokenizedWithoutAQ
     save(dir / "DEMO.8xp", answer(QMessageBox::Ok));
     EXPECT_FALSE(asked.isEmpty());
     EXPECT_TRUE(kalvo::calc::readTi83pFile(contents(dir / "DEMO.8xp")).readable());
-    // Converted, it is saved without a question.
+    // Converted, it is saved without a question; what is left to do is
+    // what kalvo-convert says after the rows on the same file.
     convert();
+    ASSERT_NE(findings(), nullptr);
+    EXPECT_EQ(findings()->lines(), commandFindings(dir / "DEMO.86p", {QStringLiteral("--table")}));
+    EXPECT_FALSE(findings()->lines().isEmpty());
     asked.clear();
     window.strFileName.clear();
     save(dir / "DEMO2.8xp", answer(QMessageBox::Cancel));
