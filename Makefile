@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test test-sanitize bench bench-window fuzz screenshots clean
+.PHONY: all deps configure build run test test-sanitize bench bench-window fuzz screenshots web web-serve web-bench web-screenshots clean
 
 all: build
 
@@ -54,6 +54,29 @@ fuzz-%: deps
 # The README's pictures, taken on a virtual X server.
 screenshots: build
 	tools/screenshots $(BUILD_DIR)/src/app/kalvo samples/demo.86.txt docs/screenshots
+
+# The page in the browser: a static site in $(BUILD_DIR)/web/site (the
+# WebAssembly module built by emscripten beside the page's own files), and a
+# server for it on 127.0.0.1 for a look.
+WEB_PORT ?= 8086
+web: configure
+	cmake --build $(BUILD_DIR) --target kalvo_web_site
+	@echo "The site is in $(BUILD_DIR)/web/site"
+
+web-serve: web
+	@echo "Open http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	cd $(BUILD_DIR)/web/site && /usr/bin/python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# The page's figures in headless Chromium: its weight, how soon a program
+# shows, and 1,000 files converted in the page beside the native job.
+web-bench: build
+	/usr/bin/python3 bench/web-bench.py $(BUILD_DIR)/web/site $(BUILD_DIR)/bench/kalvo_bench_web \
+		tests/golden/calcfiles/translate-GAME.ti86.txt
+
+# The README's pictures of the page.
+web-screenshots: web
+	tools/web-screenshots $(BUILD_DIR)/web/site docs/screenshots \
+		tests/golden/calcfiles/translate-GAME.ti86.txt=GAME.86.txt tests/golden/calcfiles/damaged.86p
 
 bench: build
 	$(BUILD_DIR)/bench/kalvo_bench

@@ -5,18 +5,16 @@
 
 #include "ConvertCommand.h"
 
-#include "DiagnosticLines.h"
+#include "ConvertJob.h"
 #include "Options.h"
-#include "Pipeline.h"
 
-#include "calcfiles/ti83p/Ti83pFile.h"
-#include "calcfiles/ti86/Ti86File.h"
 #include "document/TextBox.h"
 #include "files/FileIO.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -48,11 +46,10 @@ int fail(std::string_view what, std::string_view reason) {
 }
 
 int usageError(std::string_view problem) {
-    std::string text;
-    text.append(kProgram).append(": ").append(problem).append("\n");
-    text.append(usageLine());
-    text.append("Try 'kalvo-convert --help' for more information.\n");
-    writeErr(text);
+    JobMessage message;
+    message.kind = JobMessage::Kind::UsageError;
+    message.text = problem;
+    writeErr(messageText(message));
     return 2;
 }
 
@@ -100,51 +97,24 @@ std::optional<std::string> readInput(const std::string& input, std::string& prob
     return std::nullopt;
 }
 
-std::string nameOf(const std::string& path, std::string_view standardName) {
-    return path == kStandardStream ? std::string(standardName) : path;
-}
-
-bool isText(Format format) {
-    return format == Format::Ti86Text || format == Format::Ti83pText;
-}
-
-bool isError(const LocatedDiagnostic& found) {
-    return found.diagnostic.severity == calc::Diagnostic::Severity::Error;
-}
-
-// Findings on stderr, errors last, and the report's summary line (-q keeps
-// only errors), then the failure if any; the exit status. An error that
-// follows notes or warnings is said again at the end, where it is seen.
-int report(const Outcome& outcome, bool quiet) {
-    std::string lines;
-    std::string errors;
-    std::size_t errorCount = 0;
-    const LocatedDiagnostic* firstError = nullptr;
-    for (const LocatedDiagnostic& found : outcome.diagnostics) {
-        if (isError(found)) {
-            errors += diagnosticLine(found.where, found.diagnostic);
-            firstError = firstError ? firstError : &found;
-            ++errorCount;
-        } else if (!quiet) {
-            lines += diagnosticLine(found.where, found.diagnostic);
-        }
+// Standard error as the job speaks, gathered into large writes; what is
+// said reaches the stream before anything is written to the output.
+class ErrWriter {
+public:
+    ~ErrWriter() { flush(); }
+    void operator()(const JobMessage& message) {
+        pending_ += messageText(message);
+        if (pending_.size() >= 64 * 1024)
+            flush();
     }
-    const bool errorsFollowOthers = firstError && !lines.empty();
-    lines += errors;
-    if (!quiet)
-        lines += outcome.summary;
-    if (errorsFollowOthers) {
-        std::string again = diagnosticLine(firstError->where, firstError->diagnostic);
-        lines.append(kProgram).append(": ");
-        if (errorCount > 1)
-            lines.append(std::to_string(errorCount)).append(" errors, the first: ");
-        lines += again;
+    void flush() {
+        writeErr(pending_);
+        pending_.clear();
     }
-    if (outcome.failure && !outcome.failure->message.empty())
-        lines.append(kProgram).append(": ").append(outcome.failure->message).append("\n");
-    writeErr(lines);
-    return outcome.failure ? outcome.failure->status : 0;
-}
+
+private:
+    std::string pending_;
+};
 
 // Whether `path` is a file the user marked read-only (not one in a folder
 // we may not change, which --force cannot help with).
@@ -173,76 +143,6 @@ int writeOutput(const Options& options, const std::string& bytes) {
     return 0;
 }
 
-// Text given as -f ti86 or -f ti83p that is a calculator file (its
-// signature and at least one readable entry): listed or tokenized as text,
-// its bytes would make nonsense. The command line is wrong, so one line
-// says what the input is.
-std::optional<std::string> calculatorFileAsText(const Options& options, std::string_view input) {
-    if (!options.from || !isText(*options.from))
-        return std::nullopt;
-    std::string what;
-    if (calc::looksLikeTi86File(input) && input.size() <= calc::kTi86MaxFileBytes &&
-        calc::readTi86File(input).readable())
-        what = "a TI-86 file (86p)";
-    else if (calc::looksLikeTi83pFile(input) && input.size() <= calc::kTi83pMaxFileBytes &&
-             calc::readTi83pFile(input).readable())
-        what = "a TI-83 Plus file (8xp)";
-    else
-        return std::nullopt;
-    const std::string given(formatName(*options.from));
-    return nameOf(options.input, "standard input") + " is " + what + ", not " + given +
-           " text; leave out -f " + given + " and kalvo-convert reads it as a file";
-}
-
-// The rest of the command line's checks, now that the input's format is
-// known; fills in the job, or returns the usage error's text.
-std::optional<std::string> planJob(const Options& options, Format from, Job& job,
-                                   LocatedDiagnostics& found) {
-    const std::string pair =
-        std::string(formatName(from)) + " to " + std::string(formatName(options.to));
-    if (options.program && isText(from))
-        return "--program needs a calculator file (86p or 8xp); the input is " +
-               std::string(formatName(from)) + " text";
-    if (!options.from && from == Format::Ti86Text && options.to == Format::Ti83pFile)
-        return "text into an 8xp file needs -f: -f ti86 for TI-86 text (translated first), "
-               "-f ti83p for text already in TI-83 Plus spellings (converted in the window or "
-               "by kalvo-convert); a program must not be converted twice";
-    const Route* route = findRoute(from, options.to);
-    if (route == nullptr) {
-        std::string targets;
-        for (const Format to : formatsMadeFrom(from))
-            targets += (targets.empty() ? "" : ", ") + std::string(formatName(to));
-        return "there is no conversion from " + pair + "; " + std::string(formatName(from)) +
-               (targets.empty() ? " is not read" : " converts to " + targets) +
-               " (-t FORMAT; --help lists every pair)";
-    }
-    if ((options.table || options.translate) && route->engine == Engine::None)
-        return std::string(options.table ? "--table" : "--translate") +
-               " picks how a program is converted; " + pair + " converts nothing";
-    job.from = from;
-    job.to = options.to;
-    job.engine = chooseEngine(*route, options.table       ? EngineChoice::Table
-                                      : options.translate ? EngineChoice::Translate
-                                                          : EngineChoice::Default);
-    job.where = options.input;
-    job.label = nameOf(options.input, "standard input");
-    job.program = options.program;
-    job.name = options.name;
-    job.handWork = !options.quiet; // -q would print none of it
-    if (job.engine == Engine::Translator && from == Format::Ti86Text &&
-        options.to == Format::Ti83pText) // the title of its menus
-        job.name = ti83pNameForPath(options.input == kStandardStream ? "" : options.input).name;
-    if (options.to == Format::Ti83pFile && !job.name && isText(from)) {
-        const std::string output = options.output == kStandardStream ? "" : options.output;
-        const calc::Ti83pProgramName made = ti83pNameForPath(output);
-        if (made.name.empty())
-            return made.diagnostics.front().message;
-        addDiagnostics(found, nameOf(options.output, "-"), made.diagnostics);
-        job.name = made.name;
-    }
-    return std::nullopt;
-}
-
 // --all's folder: made when missing (its parent must exist), as mkdir
 // makes it; anything else by that name is refused.
 bool prepareFolder(const std::string& folder) {
@@ -260,24 +160,12 @@ bool prepareFolder(const std::string& folder) {
     return false;
 }
 
-// Every program of the input into FOLDER/NAME.8xp, each file written as -o
-// writes one; the first that cannot be written ends the run.
-int translateEveryProgram(const Options& options, Format from, std::string input) {
-    if (from != Format::Ti86File)
-        return usageError("--all needs a TI-86 file (86p); the input is " +
-                          std::string(formatName(from)));
-    Job job;
-    job.from = from;
-    job.to = Format::Ti83pFile;
-    job.engine = Engine::Translator;
-    job.where = options.input;
-    job.label = nameOf(options.input, "standard input");
-    const Outcome outcome = translateAll(std::move(input), job);
-    if (const int status = report(outcome, options.quiet); status != 0)
-        return status;
+// --all's files into FOLDER/NAME.8xp, each written as -o writes one; the
+// first that cannot be written ends the run.
+int writeEveryProgram(const Options& options, const std::vector<ProgramFile>& files) {
     if (!prepareFolder(options.output))
         return fail(options.output, systemReason());
-    for (const ProgramFile& file : outcome.files) {
+    for (const ProgramFile& file : files) {
         Options one = options;
         one.output = options.output + (options.output.ends_with('/') ? "" : "/") + file.fileName;
         if (const int status = writeOutput(one, file.bytes); status != 0)
@@ -305,36 +193,17 @@ int convertCommand(const std::vector<std::string_view>& args) {
     std::string problem;
     std::optional<std::string> input = readInput(options.input, problem);
     if (!input)
-        return fail(nameOf(options.input, "standard input"), problem);
-    if (const std::optional<std::string> wrong = calculatorFileAsText(options, *input)) {
-        writeErr(std::string(kProgram) + ": " + *wrong + "\n");
-        return 2;
+        return fail(options.input == kStandardStream ? "standard input" : options.input, problem);
+    JobResult result;
+    {
+        ErrWriter err;
+        result = runConvertJob(std::move(*input), options, std::ref(err));
     }
-    const Format from = options.from ? *options.from : detectInputFormat(*input);
-
+    if (result.status != 0)
+        return result.status;
     if (options.all)
-        return translateEveryProgram(options, from, std::move(*input));
-
-    if (options.list) {
-        if (isText(from))
-            return usageError("--list needs a calculator file (86p or 8xp); the input is " +
-                              std::string(formatName(from)) + " text");
-        const Outcome listed =
-            listPrograms(*input, from, options.input, nameOf(options.input, "standard input"));
-        const int status = report(listed, options.quiet);
-        return status != 0 ? status : printToStdout(listed.output);
-    }
-
-    Job job;
-    LocatedDiagnostics naming;
-    if (const std::optional<std::string> wrong = planJob(options, from, job, naming))
-        return usageError(*wrong);
-    Outcome outcome = runJob(std::move(*input), job);
-    input.reset();
-    outcome.diagnostics.insert(outcome.diagnostics.begin(), naming.begin(), naming.end());
-    if (const int status = report(outcome, options.quiet); status != 0)
-        return status;
-    return writeOutput(options, outcome.output);
+        return writeEveryProgram(options, result.files);
+    return options.list ? printToStdout(result.output) : writeOutput(options, result.output);
 }
 
 } // namespace kalvo::cli

@@ -11,9 +11,9 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: kalvo-convert [-f FORMAT] [-t FORMAT] [--table | --translate]\n"
-    "                     [--list | --program NAME] [--name NAME] [-q] [--force]\n"
-    "                     [INPUT] [-o OUTPUT]\n"
-    "       kalvo-convert --all [-q] [--force] INPUT -o FOLDER\n";
+    "                     [--list | --program NAME] [--name NAME] [--target MODEL]\n"
+    "                     [-q] [--force] [INPUT] [-o OUTPUT]\n"
+    "       kalvo-convert --all [--target MODEL] [-q] [--force] INPUT -o FOLDER\n";
 
 constexpr std::string_view kHelp =
     R"(Converts TI-86 BASIC programs for the TI-83 Plus: the text that TI's link
@@ -66,6 +66,16 @@ Options:
                    first a letter or θ. Without it, the TI-86 program's name
                    is used, or OUTPUT's name before its extension, made
                    valid (capitals; other characters dropped) with a warning
+      --target MODEL
+                   the calculator the translated program is for: ti83p (the
+                   TI-83 Plus, the default), ti84p (the TI-84 Plus) or
+                   ti84pce (the TI-84 Plus CE). The .8xp file is the same for
+                   all three, which all run it; the model decides what the
+                   program's screen positions and menus are checked against:
+                   the home screen (8 x 16, on the CE 10 x 26), the graph
+                   screen (95 x 63 pixels, on the CE 265 x 165), menus (7
+                   choices of 14 characters, on the CE 9 of 24). Every token
+                   the translator writes is one all three have
   -q, --quiet      no warnings, notes or report
   -o OUTPUT        write the result to OUTPUT
       --force      replace OUTPUT even when it is read-only (its mode is kept)
@@ -214,6 +224,15 @@ struct Parser {
             o.program = text;
             return true;
         }
+        if (arg == "--target") {
+            if (!once(o.targetGiven, arg) || !value(i, arg, "a calculator model", text))
+                return false;
+            const std::optional<calc::Ti83pModel> model = calc::ti83pModelNamed(text);
+            if (!model)
+                return fail("unknown --target '" + text + "' (ti83p, ti84p or ti84pce)");
+            o.target = *model;
+            return o.targetGiven = true;
+        }
         if (arg == "--name") {
             if (!once(o.name.has_value(), arg) || !value(i, arg, "a name", text))
                 return false;
@@ -275,9 +294,12 @@ struct Parser {
                                  "text");
         if (o.list && o.program)
             return fail("--list and --program do not go together");
-        if (o.list && (haveOutput || to || o.table || o.translate || o.name))
+        if (o.list && (haveOutput || to || o.table || o.translate || o.name || o.targetGiven))
             return fail("--list prints the names of a file's programs; it takes no -o, -t, "
-                        "--table, --translate or --name");
+                        "--table, --translate, --name or --target");
+        if (o.targetGiven && o.to == Format::Ti86Text)
+            return fail("--target says what a TI-83 Plus program is for; the output here is "
+                        "ti86 text");
         if ((o.list || o.program) && fromText)
             return fail(std::string(o.list ? "--list" : "--program") +
                         " needs a calculator file (86p or 8xp), not text");

@@ -3,6 +3,8 @@
 
 #include "Formats.h"
 
+#include "calcfiles/translate/Ti83pTarget.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,8 +27,10 @@ struct Options {
     bool list = false;
     bool quiet = false;
     bool force = false;
-    std::optional<std::string> program; // --program NAME or @N, as given
-    std::optional<std::string> name;    // --name, in the program-text form, checked
+    std::optional<std::string> program;                // --program NAME or @N, as given
+    std::optional<std::string> name;                   // --name, in the program-text form, checked
+    calc::Ti83pModel target = calc::Ti83pModel::Ti83p; // --target
+    bool targetGiven = false;
 };
 
 struct ParsedCommandLine {

@@ -192,7 +192,7 @@ Outcome translateFromTi86File(Outcome outcome, const calc::Ti86File& file,
             name = "PROGRAM";
     }
     calc::Ti83pTranslation translation =
-        calc::translateTi86Program(tokens, name, siblingNames(file));
+        calc::translateTi86Program(tokens, name, siblingNames(file), calc::ti83pTarget(job.target));
     return finishTranslation(std::move(outcome), std::move(translation), job.to, where);
 }
 
@@ -279,10 +279,11 @@ Outcome runJob(std::string input, const Job& job) {
             calc::Ti86Tokenized tokenized = calc::tokenizeTi86Text(input);
             std::string().swap(input);
             addDiagnostics(outcome.diagnostics, job.where, tokenized.diagnostics);
-            return finishTranslation(
-                std::move(outcome),
-                calc::translateTi86Program(tokenized.tokens, job.name.value_or("")), job.to,
-                job.where);
+            return finishTranslation(std::move(outcome),
+                                     calc::translateTi86Program(tokenized.tokens,
+                                                                job.name.value_or(""), {},
+                                                                calc::ti83pTarget(job.target)),
+                                     job.to, job.where);
         }
         RowsConversion rows{input, handWorkFor(job, input)};
         const std::string text = keepTi86Escapes(convertProgramText(input, job.engine));
@@ -295,9 +296,10 @@ Outcome runJob(std::string input, const Job& job) {
         addDiagnostics(outcome.diagnostics, job.where, std::move(tokenized.diagnostics));
         // Text has no program name; the menus still need a title.
         const std::string title = job.name && !job.name->empty() ? *job.name : "PROGRAM";
-        return finishTranslation(std::move(outcome),
-                                 calc::translateTi86Program(tokenized.tokens, title), job.to,
-                                 job.where);
+        return finishTranslation(
+            std::move(outcome),
+            calc::translateTi86Program(tokenized.tokens, title, {}, calc::ti83pTarget(job.target)),
+            job.to, job.where);
     }
     // ti86 text to ti83p text: the window's conversion, byte for byte, and
     // the report of what is left to do by hand.
@@ -342,7 +344,8 @@ Outcome translateAll(std::string input, const Job& job) {
     }
     if (group.empty())
         return failed(std::move(outcome), job.label + ": no BASIC program to translate");
-    std::vector<calc::Ti83pTranslation> translated = calc::translateTi86Group(group);
+    std::vector<calc::Ti83pTranslation> translated =
+        calc::translateTi86Group(group, calc::ti83pTarget(job.target));
     group.clear();
     // Every file is made before any is written: a program too large for a
     // .8xp stops the run with nothing written.

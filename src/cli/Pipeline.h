@@ -5,6 +5,8 @@
 #include "Formats.h"
 #include "Programs.h"
 
+#include "calcfiles/translate/Ti83pTarget.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +25,7 @@ struct Job {
     std::optional<std::string> program;  // --program
     std::optional<std::string> name;     // the .8xp program's name when already known (valid)
     bool handWork = true; // report what is left to do by hand after the rows (-q: not made)
+    calc::Ti83pModel target = calc::Ti83pModel::Ti83p; // what the program is for
 };
 
 // One file of a run that writes several (--all).

@@ -248,7 +248,8 @@ TEST_F(CalcFiles, DamagedFilesWarnWithOffsetsAndStillConvert) {
     // The file's faults: header bytes at 08, the length at 35, the checksum
     // at 57 (after 32 bytes of entries).
     const std::string containerFaults =
-        "damaged.86p: warning: offset 0x08: the header holds 1A 0D 00 where 1A 0A 00 belongs\n"
+        "damaged.86p: warning: offset 0x08: the header holds 1A 0D 00 where 1A 0A 00 belongs "
+        "(damage from a text-mode transfer); read as 1A 0A 00\n"
         "damaged.86p: warning: offset 0x35: ";
     const std::string ok = run("damaged.86p --program Ok -t ti86");
     EXPECT_TRUE(

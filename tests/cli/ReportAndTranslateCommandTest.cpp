@@ -154,7 +154,7 @@ TEST_F(ReportAndTranslate, TheReportAfterTheRowsIntoCalculatorForms) {
 TEST_F(ReportAndTranslate, TheTranslatorIsTheEngineOfCalculatorForms) {
     write("tokenized.86p", goldenCalcFile("tokenized.86p"));
     // 86p -> 8xp: translated unless --table says otherwise.
-    const std::string translated = run("tokenized.86p -o a.8xp");
+    const std::string translated = run("tokenized.86p -o A.8xp");
     ASSERT_TRUE(translated.starts_with("0||")) << translated;
     // ":AxesOff:ClDrw:FnOff:DispG": ClDrw at 10, DispG at 22.
     EXPECT_NE(translated.find("\ntokenized.86p:1:10: note: ClDrw is now ClrDraw\n"),
@@ -163,13 +163,13 @@ TEST_F(ReportAndTranslate, TheTranslatorIsTheEngineOfCalculatorForms) {
     EXPECT_NE(translated.find("\ntokenized.86p:1:22: note: DispG is now DispGraph\n"),
               std::string::npos)
         << translated;
-    EXPECT_EQ(run("--translate tokenized.86p -o b.8xp"), translated);
-    EXPECT_EQ(read("a.8xp"), read("b.8xp"));
-    ASSERT_TRUE(run("-q --table tokenized.86p -o c.8xp").starts_with("0||"));
-    EXPECT_NE(read("a.8xp"), read("c.8xp"));
+    EXPECT_EQ(run("--translate tokenized.86p -o B.8xp"), translated);
+    EXPECT_EQ(read("A.8xp"), read("B.8xp"));
+    ASSERT_TRUE(run("-q --table tokenized.86p -o C.8xp").starts_with("0||"));
+    EXPECT_NE(read("A.8xp"), read("C.8xp"));
     // -q silences notes and warnings; the bytes stay.
-    EXPECT_EQ(run("-q tokenized.86p -o d.8xp"), "0||");
-    EXPECT_EQ(read("d.8xp"), read("a.8xp"));
+    EXPECT_EQ(run("-q tokenized.86p -o D.8xp"), "0||");
+    EXPECT_EQ(read("D.8xp"), read("A.8xp"));
     // 86p -> ti83p: the translated tokens' text.
     const std::string text = run("-q tokenized.86p -t ti83p");
     EXPECT_EQ(text, run("-q --translate tokenized.86p"));
@@ -196,6 +196,35 @@ TEST_F(ReportAndTranslate, TheTranslatorIsTheEngineOfCalculatorForms) {
         EXPECT_TRUE(refused.starts_with("2||kalvo-convert: ")) << args << ": " << refused;
     }
     EXPECT_FALSE(fs::exists(dir / "x.8xp"));
+}
+
+TEST_F(ReportAndTranslate, TheTargetChangesTheChecksNotTheFile) {
+    // Column 20 fits the TI-84 Plus CE's 26, not the TI-83 Plus's 16.
+    write("wide.txt", ":Outpt(1,20,\"HI\")\r\n");
+    const std::string off = "wide.txt:1:2: warning: Outpt at row 1, column 20 is off the ";
+    const std::string noteLine = "wide.txt:1:2: note: Outpt is now Output\n";
+    EXPECT_EQ(run("-f ti86 wide.txt --name WIDE -o A.8xp"),
+              "0||" + noteLine + off + "TI-83 Plus screen (home screen 8 by 16)\n");
+    EXPECT_EQ(run("-f ti86 wide.txt --name WIDE -o B.8xp --target ti83p"),
+              run("-f ti86 wide.txt --name WIDE -o A.8xp"));
+    EXPECT_EQ(run("-f ti86 wide.txt --name WIDE -o C.8xp --target ti84p"),
+              "0||" + noteLine + off + "TI-84 Plus screen (home screen 8 by 16)\n");
+    EXPECT_EQ(run("-f ti86 wide.txt --name WIDE -o D.8xp --target ti84pce"), "0||" + noteLine);
+    EXPECT_EQ(read("A.8xp"), read("D.8xp"));
+    // --all takes it too.
+    copyGoldenGroup();
+    EXPECT_TRUE(run("-q --all game.86g -o out --target ti84pce").starts_with("0||"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), {}), 2);
+    // A model it does not know, twice, or where nothing is translated.
+    for (const char* args : {"-f ti86 wide.txt -o E.8xp --target ti83",
+                             "-f ti86 wide.txt -o E.8xp --target ti83p --target ti84pce",
+                             "--list game.86g --target ti84p",
+                             "game.86g --program GAME -t ti86 "
+                             "--target ti84p"}) {
+        const std::string refused = run(args);
+        EXPECT_TRUE(refused.starts_with("2||kalvo-convert: ")) << args << ": " << refused;
+    }
+    EXPECT_FALSE(fs::exists(dir / "E.8xp"));
 }
 
 TEST_F(ReportAndTranslate, AllTranslatesTheGoldenGroupIntoOneFilePerProgram) {

@@ -82,3 +82,16 @@ cut = entry(0x12, b"Cut", 3, program(bytes.fromhex("E9 2D 48 49 2D 48 49 00")))
 whole = [entry(0x12, b"Ok", 2, program(bytes.fromhex("E9 44 37 00"))), cut]
 full = container(whole)
 open("truncated.86p", "wb").write(full[: 0x37 + 16 + 11 + 5])
+
+# Through a text-mode transfer: 1A 0D 00 in the header and an entry header
+# length of 0D where the name field is the usual 8 bytes (0C); lengths and
+# checksum otherwise sound.
+mode = bytes.fromhex("EC 6E E9 2D 48 49 00")  # ClLCD:Disp "HI"
+open("textmode.86p", "wb").write(
+    container([entry(0x12, b"Mode\0\0\0\0", 4, program(mode), header=0x0D)], b"\x1a\x0d\x00"))
+
+# The same entry damage alone, in the second entry of a group.
+open("textmode-group.86g", "wb").write(container([
+    entry(0x12, b"One", 3, program(bytes.fromhex("E9 44 31 00"))),  # Disp 1
+    entry(0x12, b"Two     ", 3, program(bytes.fromhex("E9 44 32 00")), header=0x0D),  # Disp 2
+]))

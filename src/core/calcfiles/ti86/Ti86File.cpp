@@ -59,10 +59,19 @@ bool readEntry(std::string_view bytes, std::size_t& at, Ti86File& file) {
         at = size;
         return false;
     }
-    const std::size_t headerLength = le16(bytes, at);
+    std::size_t headerLength = le16(bytes, at);
     const std::size_t dataLength = le16(bytes, at + 2);
     const auto type = static_cast<std::uint8_t>(bytes[at + 4]);
     const std::size_t nameLength = static_cast<std::uint8_t>(bytes[at + 5]);
+    // A text-mode transfer leaves 0D where the usual 0C belongs; the second
+    // data length standing where 0C puts it tells that the header is sound.
+    if (headerLength == 0x0D && nameLength >= 1 && nameLength <= 8 && size - at >= 4 + 0x0C &&
+        le16(bytes, at + 2 + 0x0C) == dataLength) {
+        warn(file.diagnostics, at,
+             "entry header length 13 where 12 belongs (damage from a text-mode transfer); read "
+             "as 12, where the entry's second data length stands");
+        headerLength = 0x0C;
+    }
     // The name field after the type and length bytes holds 1-8 bytes: the
     // name, perhaps padded or followed by leftovers.
     if (nameLength < 1 || nameLength > 8 || headerLength < 4 + nameLength || headerLength > 12) {
@@ -122,7 +131,11 @@ Ti86File readTi86File(std::string_view bytes) {
             "the file ends inside its header, after " + number(size) + " bytes");
         return file;
     }
-    if (bytes.substr(8, 3) != std::string_view("\x1A\x0A\x00", 3))
+    if (bytes.substr(8, 3) == std::string_view("\x1A\x0D\x00", 3))
+        warn(file.diagnostics, 8,
+             "the header holds 1A 0D 00 where 1A 0A 00 belongs (damage from a text-mode "
+             "transfer); read as 1A 0A 00");
+    else if (bytes.substr(8, 3) != std::string_view("\x1A\x0A\x00", 3))
         warn(file.diagnostics, 8,
              "the header holds " + hexBytes(bytes.substr(8, 3)) + " where 1A 0A 00 belongs");
 

@@ -190,7 +190,8 @@ private:
                 place(token, col);
                 continue;
             }
-            if ((c >= '0' && c <= '9') || c == '.') {
+            // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
+            if ((c >= '0' && c <= '9') || c == '.' || startsExponent(i)) {
                 token.code = ti86::Number;
                 token.data = readNumber(i);
                 place(token, col);
@@ -242,12 +243,25 @@ private:
                 place(token, col);
                 continue;
             }
-            char shown[8];
-            std::snprintf(shown, sizeof shown, "%02X", static_cast<std::uint8_t>(c));
-            fail(col, std::string("no TI-86 token for the byte ") + shown);
-            out_.tokens.pop_back();
+            // The calculator reads plain text only as it runs, so a byte that
+            // begins no token (a stray "?" after Stop) is no reason to refuse
+            // the program: it stays a byte of its own, as \xHH does, for whoever
+            // reads the tokens to show and warn about.
+            const std::uint8_t font = ti86TextToFont(static_cast<std::uint8_t>(c));
+            token.known = false;
+            token.code = font;
+            token.data.assign(1, static_cast<char>(font));
+            place(token, col);
             ++i;
         }
+    }
+
+    // ᴇ, perhaps its negation, then a digit.
+    bool startsExponent(std::size_t i) const {
+        if (at(i) != '\xFB')
+            return false;
+        const std::size_t digit = at(i + 1) == '\xFA' ? i + 2 : i + 1;
+        return at(digit) >= '0' && at(digit) <= '9';
     }
 
     std::string readNumber(std::size_t& i) const {

@@ -19,8 +19,9 @@ struct Ti86Tokenized {
 
 // `ti86` text as tokens. Lines may end in CR LF or LF; one ":" at the start
 // of a line is the line's mark, not a token. Spaces outside strings and
-// labels only separate tokens. Something with no TI-86 token is an error at
-// its line and column and is left out.
+// labels only separate tokens. A byte that begins no TI-86 token becomes a
+// token with known == false holding its font byte, as "\xHH" does; the
+// caller shows it and warns where it does so.
 Ti86Tokenized tokenizeTi86Text(std::string_view text);
 
 } // namespace kalvo::calc

@@ -336,6 +336,7 @@ struct Placement {
     std::vector<std::uint16_t> codes; // the TI-83 Plus tokens for the name
     std::string shown;                // the TI-83 Plus name, for notes
     std::string why;                  // Unplaced: the warning
+    bool outside = false;             // Program: one not translated with this one
 };
 
 // Functions whose argument is known to be of one kind.
@@ -598,8 +599,7 @@ void Names::allocate() {
             for (const char c : target)
                 p.codes.push_back(nameCharToken(c));
             p.shown = "prgm" + shownText(target);
-            if (call == calls_.end())
-                p.why = "not among the programs translated";
+            p.outside = call == calls_.end();
             placements_[name] = std::move(p);
             continue;
         }
@@ -817,8 +817,10 @@ std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
 
 class Translator {
 public:
-    Translator(const Tokens& tokens, std::string_view title, const Names& names)
-        : tokens_(tokens), title_(title), names_(names), labels_(placeLabels(tokens)) {
+    Translator(const Tokens& tokens, std::string_view title, const Names& names,
+               const Ti83pTarget& target)
+        : tokens_(tokens), title_(title), names_(names), target_(target),
+          labels_(placeLabels(tokens)) {
         std::map<std::string, int> lbls;
         for (const Ti86Token& t : tokens)
             if (is(t, ti86::Lbl) && ++lbls[t.data] == 2)
@@ -1062,9 +1064,16 @@ private:
             put(ti83p::RParen, tokens_[menu->close]);
         noteOnce(t, "menu",
                  "Menu( takes the program's name as its title and drops the key numbers");
-        if (menu->choices.size() > 7)
-            warn(t, "Menu( has " + std::to_string(menu->choices.size()) +
-                        " choices; the TI-83 Plus shows at most 7");
+        if (menu->choices.size() > target_.menuChoices)
+            warn(t, "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
+                        std::string(target_.name) + " shows at most " +
+                        std::to_string(target_.menuChoices));
+        for (const MenuChoice& c : menu->choices)
+            if (tokens_[c.text].data.size() > target_.menuChoice)
+                warn(tokens_[c.text], "Menu( choice \"" + utf8(tokens_[c.text].data) + "\" has " +
+                                          std::to_string(tokens_[c.text].data.size()) +
+                                          " characters; the " + std::string(target_.name) +
+                                          " shows " + std::to_string(target_.menuChoice));
         return menu->closed ? menu->close + 1 : menu->close;
     }
 
@@ -1111,9 +1120,9 @@ private:
         if (row > rows || column > columns) {
             char message[160];
             std::snprintf(message, sizeof message,
-                          "%s at row %ld, column %ld is off the TI-83 Plus screen (%s %ld by "
-                          "%ld)",
-                          nameText(tokens_[i]).c_str(), row, column, what, rows, columns);
+                          "%s at row %ld, column %ld is off the %s screen (%s %ld by %ld)",
+                          nameText(tokens_[i]).c_str(), row, column,
+                          std::string(target_.name).c_str(), what, rows, columns);
             warn(tokens_[i], message);
         }
     }
@@ -1134,13 +1143,21 @@ private:
             if (atStart || i == from)
                 end = statementEndFrom(i, to);
             if (!t.known) {
-                std::string bytes;
+                // Written as \xHH in characters: the user sees what was there,
+                // and the calculator meets no command it was not given.
+                std::string bytes, escapes;
                 for (const char c : t.data) {
                     char hex[4];
                     std::snprintf(hex, sizeof hex, "%02X", static_cast<std::uint8_t>(c));
                     bytes += bytes.empty() ? hex : std::string(" ") + hex;
+                    escapes += std::string("\\x") + hex;
                 }
-                warn(t, "bytes " + bytes + " are no TI-86 token; left out");
+                for (const char c : escapes)
+                    put(c == '\\' ? std::uint16_t{ti83p::CodeBBD7}
+                                  : charToken(static_cast<std::uint8_t>(c)),
+                        t);
+                warn(t, "bytes " + bytes + " are no TI-86 token; written as " + escapes +
+                            " for you to see");
                 ++i;
                 continue;
             }
@@ -1156,10 +1173,12 @@ private:
                     if (p != nullptr && p->as == Placement::As::Program) {
                         for (const std::uint16_t c : p->codes)
                             put(c, t);
+                        // Its name is the one it gets translated on its own.
                         noteOnce(t, "call" + t.data,
-                                 "the call of program " + utf8(t.data) + " is now " + p->shown);
-                        if (!p->why.empty())
-                            warn(t, utf8(t.data) + " is called as a program but is " + p->why);
+                                 "the call of program " + utf8(t.data) + " is now " + p->shown +
+                                     (p->outside ? " (not translated with this program: "
+                                                   "translate it and send it too)"
+                                                 : ""));
                         ++i;
                         continue;
                     }
@@ -1190,10 +1209,10 @@ private:
                     warn(t, nameText(t) + ": " + std::string(rule->detail));
                 }
                 if (t.code == ti86::Outpt)
-                    checkScreen(i, end, 8, 16, "home screen");
+                    checkScreen(i, end, target_.homeRows, target_.homeColumns, "home screen");
                 else if (t.code == ti86::PxOn || t.code == ti86::PxOff || t.code == ti86::PxChg ||
                          t.code == ti86::PxTest || t.code == ti86::Text)
-                    checkScreen(i, end, 62, 94, "graph screen");
+                    checkScreen(i, end, target_.graphRows, target_.graphColumns, "graph screen");
                 i = ti83pTokenOpensParen(rule->ti83p) ? putFunctionArgument(i, end) : i + 1;
                 break;
             case Ti86To83pKind::Constant: {
@@ -1276,6 +1295,7 @@ private:
     const Tokens& tokens_;
     std::string_view title_;
     const Names& names_;
+    const Ti83pTarget& target_;
     std::map<std::string, std::string> labels_;
     std::set<std::string> reported_;
     Ti83pTranslation out_;
@@ -1284,11 +1304,11 @@ private:
 } // namespace
 
 Ti83pTranslation translateTi86Program(const std::vector<Ti86Token>& tokens, std::string_view name,
-                                      const Ti83pProgramNames& calls) {
+                                      const Ti83pProgramNames& calls, const Ti83pTarget& target) {
     Names names(calls);
     names.analyse(tokens);
     names.allocate();
-    return Translator(tokens, name, names).run();
+    return Translator(tokens, name, names, target).run();
 }
 
 namespace {
@@ -1339,20 +1359,67 @@ Ti83pProgramNames ti83pNamesForGroup(const std::vector<Ti86SourceProgram>& progr
     return names;
 }
 
-std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs) {
+namespace {
+
+// For each program, the first program of its set of programs calling one
+// another (by index into `programs`).
+std::vector<std::size_t> callSets(const std::vector<Ti86SourceProgram>& programs) {
+    std::map<std::string, std::size_t> index;
+    for (std::size_t i = 0; i < programs.size(); ++i)
+        index.emplace(programs[i].name, i);
+    std::vector<std::size_t> set(programs.size());
+    for (std::size_t i = 0; i < set.size(); ++i)
+        set[i] = i;
+    const auto root = [&set](std::size_t i) {
+        while (set[i] != i)
+            i = set[i] = set[set[i]];
+        return i;
+    };
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const Tokens& tokens = programs[i].tokens;
+        for (std::size_t start = 0; start < tokens.size();) {
+            const std::size_t end = statementEnd(tokens, start);
+            // A name alone on a line is a call, as the translation reads it.
+            if (end == start + 1 && isUserName(tokens[start]))
+                if (const auto hit = index.find(tokens[start].data); hit != index.end()) {
+                    // The smaller index leads, so a set is known by its first program.
+                    const std::size_t a = root(i), b = root(hit->second);
+                    set[std::max(a, b)] = std::min(a, b);
+                }
+            start = end + 1;
+        }
+    }
+    for (std::size_t i = 0; i < set.size(); ++i)
+        set[i] = root(i);
+    return set;
+}
+
+} // namespace
+
+std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs,
+                                                 const Ti83pTarget& target) {
     std::map<std::string, Diagnostic> renamed;
     const Ti83pProgramNames calls = groupNames(programs, renamed);
-    Names names(calls);
-    for (const Ti86SourceProgram& program : programs)
-        names.analyse(program.tokens);
-    names.allocate();
-    std::vector<Ti83pTranslation> out;
-    out.reserve(programs.size());
-    for (const Ti86SourceProgram& program : programs) {
-        out.push_back(Translator(program.tokens, calls.at(program.name), names).run());
-        // A program's own new name heads its report.
-        if (const auto hit = renamed.find(program.name); hit != renamed.end())
-            out.back().diagnostics.insert(out.back().diagnostics.begin(), hit->second);
+    const std::vector<std::size_t> sets = callSets(programs);
+    std::vector<Ti83pTranslation> out(programs.size());
+    for (std::size_t first = 0; first < programs.size(); ++first) {
+        if (sets[first] != first)
+            continue;
+        // One set: its own letters, strings, lists and equations.
+        Names names(calls);
+        for (std::size_t p = first; p < programs.size(); ++p)
+            if (sets[p] == first)
+                names.analyse(programs[p].tokens);
+        names.allocate();
+        for (std::size_t p = first; p < programs.size(); ++p) {
+            if (sets[p] != first)
+                continue;
+            out[p] =
+                Translator(programs[p].tokens, calls.at(programs[p].name), names, target).run();
+            // A program's own new name heads its report.
+            if (const auto hit = renamed.find(programs[p].name); hit != renamed.end())
+                out[p].diagnostics.insert(out[p].diagnostics.begin(), hit->second);
+        }
     }
     return out;
 }

@@ -4,6 +4,7 @@
 #include "calcfiles/diagnostics/Diagnostic.h"
 #include "calcfiles/ti83p/Ti83pTokens.h"
 #include "calcfiles/ti86/Ti86Tokens.h"
+#include "calcfiles/translate/Ti83pTarget.h"
 
 #include <map>
 #include <string>
@@ -44,17 +45,27 @@ struct Ti83pTranslation {
 // name, e.g. from makeTi83pProgramName), the title its menus get; `calls`
 // names the programs it may call: a name alone on a line that is one of
 // them becomes prgm and its TI-83 Plus name (a name alone that the program
-// uses nowhere else is taken for a call too, with a warning). Variables are
-// renamed for this program alone.
+// uses nowhere else is taken for a call too, of a program to be translated
+// and sent on its own, with a note). Variables are renamed for this program
+// alone.
+// `target` is the calculator the program is meant for: its screens and
+// menus are what the program's numbers are checked against.
 Ti83pTranslation translateTi86Program(const std::vector<Ti86Token>& tokens, std::string_view name,
-                                      const Ti83pProgramNames& calls = {});
+                                      const Ti83pProgramNames& calls = {},
+                                      const Ti83pTarget& target = ti83pTargets().front());
 
-// Several programs that run together (a main program and its subprograms):
-// TI-86 variables are global, so a name gets the same TI-83 Plus name in
-// every program; bare calls to a program of the group become prgm calls.
-// Each program's TI-83 Plus name is made from its TI-86 name (distinct
-// within the group). The results are in the order of `programs`.
-std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourceProgram>& programs);
+// Several programs of one file. Those that call one another, directly or
+// through others, run together and share their variables (TI-86 variables
+// are global): a name gets the same TI-83 Plus name in each of them. Each
+// such set is given names of its own, so that a backup of unrelated
+// programs translates as if each stood alone. Bare calls to a program of
+// the file become prgm calls. Each program's TI-83 Plus name is made from
+// its TI-86 name alone (made distinct only where two come out alike), the
+// name it gets when translated on its own. The results are in the order of
+// `programs`.
+std::vector<Ti83pTranslation>
+translateTi86Group(const std::vector<Ti86SourceProgram>& programs,
+                   const Ti83pTarget& target = ti83pTargets().front());
 
 // The TI-83 Plus names translateTi86Group gives the programs, by TI-86 name:
 // a name the TI-83 Plus takes stays; the others are made valid and distinct,

@@ -121,6 +121,27 @@ TEST(Ti86GoldenFiles, ADamagedFileWarnsOfEachFaultAndStillLists) {
     EXPECT_EQ(two.diagnostics[0].line, 1u);
 }
 
+TEST(Ti86GoldenFiles, TextModeDamageIsRepairedWithAWarningNamingTheRepair) {
+    // Both faults: 1A 0D 00 in the header, 0D for the entry header's 0C.
+    const Ti86File file = readTi86File(goldenCalcFile("textmode.86p"));
+    ASSERT_EQ(programNames(file), std::vector<std::string>{"Mode"});
+    EXPECT_EQ(file.diagnostics.size(), 2u) << describe(file.diagnostics);
+    expectWarning(file.diagnostics, 8, "read as 1A 0A 00");
+    expectWarning(file.diagnostics, 0x37, "read as 12");
+    const Ti86Listing mode = listTi86Program(file.entries[0]);
+    EXPECT_EQ(mode.text, goldenCalcFile("textmode-Mode.ti86.txt"));
+    EXPECT_TRUE(mode.diagnostics.empty()) << describe(mode.diagnostics);
+
+    // The entry fault alone, in the second entry of a group (the first takes
+    // 6 header bytes, its 3-byte name, the second length and 6 data bytes):
+    // both programs, nothing after them lost.
+    const Ti86File group = readTi86File(goldenCalcFile("textmode-group.86g"));
+    EXPECT_EQ(programNames(group), (std::vector<std::string>{"One", "Two"}));
+    ASSERT_EQ(group.diagnostics.size(), 1u) << describe(group.diagnostics);
+    expectWarning(group.diagnostics, 0x37 + 6 + 3 + 2 + 6, "entry header length 13");
+    EXPECT_EQ(listTi86Program(group.entries[1]).text, ":Disp 2\r\n");
+}
+
 TEST(Ti86GoldenFiles, ATruncatedFileListsWhatItHolds) {
     const Ti86File file = readTi86File(goldenCalcFile("truncated.86p"));
     EXPECT_EQ(programNames(file), (std::vector<std::string>{"Ok", "Cut"}));
@@ -239,6 +260,16 @@ TEST(Ti86Names, UseTheCalculatorsGlyphs) {
     EXPECT_EQ(ti86EntryName(e), "θÁΔ₅xé\\x00");
     e.name = "\xB4\xB5\xB3\xFF";
     EXPECT_EQ(ti86EntryName(e), "Ññç\\xFF");
+}
+
+TEST(Ti86Container, AHeaderLengthOf13IsRepairedOnlyWhereTheSecondLengthSaysSo) {
+    // 0D with the second data length not where 0C puts it: no repair, and
+    // the entry stays unreadable.
+    std::string entry =
+        le16(0x0D) + le16(1) + "\x12\x02" + "AB" + std::string(6, ' ') + "x" + le16(1) + "\x83";
+    const Ti86File file = readTi86File(fileBytes(entry));
+    EXPECT_FALSE(file.readable());
+    expectWarning(file.diagnostics, 0x37, "unreadable entry header");
 }
 
 } // namespace

@@ -272,21 +272,44 @@ TEST(Ti86Tokenizer, AcceptsWhatPeopleTypeAndPointsAtWhatItCannotRead) {
     EXPECT_TRUE(tokenizeTi86Text("").tokens.empty());
 
     const Ti86Tokenized bad = tokenizeTi86Text(":A@B\r\n:ABCDEFGHI+1\r\n:Disp \"open\r\n");
-    ASSERT_EQ(bad.diagnostics.size(), 3u);
+    ASSERT_EQ(bad.diagnostics.size(), 2u);
     EXPECT_EQ(bad.diagnostics[0].severity, Diagnostic::Severity::Error);
-    EXPECT_EQ(bad.diagnostics[0].line, 1u);
-    EXPECT_EQ(bad.diagnostics[0].column, 3u);
-    EXPECT_EQ(bad.diagnostics[1].line, 2u);
-    EXPECT_EQ(bad.diagnostics[1].column, 2u);
-    EXPECT_NE(bad.diagnostics[1].message.find("8 characters"), std::string::npos);
-    EXPECT_EQ(bad.diagnostics[2].severity, Diagnostic::Severity::Warning);
-    EXPECT_EQ(bad.diagnostics[2].line, 3u);
-    // What could be read is kept: A, B, newline, +, 1, newline, Disp, "open".
+    EXPECT_EQ(bad.diagnostics[0].line, 2u);
+    EXPECT_EQ(bad.diagnostics[0].column, 2u);
+    EXPECT_NE(bad.diagnostics[0].message.find("8 characters"), std::string::npos);
+    EXPECT_EQ(bad.diagnostics[1].severity, Diagnostic::Severity::Warning);
+    EXPECT_EQ(bad.diagnostics[1].line, 3u);
+    // What could be read is kept: A, B, newline, +, 1, newline, Disp, "open";
+    // the @ that begins no token too, as a byte of its own at its column,
+    // for the caller to show and warn about.
+    ASSERT_GE(bad.tokens.size(), 3u);
+    EXPECT_FALSE(bad.tokens[1].known);
+    EXPECT_EQ(bad.tokens[1].data, "@");
+    EXPECT_EQ(bad.tokens[1].column, 3u);
     EXPECT_EQ(hex(encodeTi86Tokens(bad.tokens)), hex(std::string("\x33"
-                                                                 "A\x33"
+                                                                 "A@\x33"
                                                                  "B\x6F\x60\x44"
                                                                  "1\0\x6F\xE9\x2Dopen\0",
-                                                                 17)));
+                                                                 18)));
+}
+
+TEST(Ti86Tokenizer, ANumberMayBeginWithItsExponent) {
+    // û is ᴇ, ú the negation, ÷ ≤: "If abs (D)≤ᴇ⁻7" holds the number ᴇ⁻7 (1ᴇ⁻7).
+    const Ti86Tokenized t = tokenizeTi86Text(":If abs (D)\xF7\xFB\xFA"
+                                             "7:\xFB"
+                                             "3\xFC"
+                                             "A");
+    EXPECT_TRUE(t.diagnostics.empty());
+    EXPECT_EQ(hex(encodeTi86Tokens(t.tokens)), hex(std::string("\xD8\xA2\x10\x33"
+                                                               "D\x11\x53\x44\x1B\x1A"
+                                                               "7\0\x6E\x44\x1B"
+                                                               "3\0\x0B\x33"
+                                                               "A",
+                                                               20)));
+    // ᴇ with no digit after it begins no number.
+    const Ti86Tokenized alone = tokenizeTi86Text(":\xFB+1");
+    ASSERT_FALSE(alone.tokens.empty());
+    EXPECT_FALSE(alone.tokens[0].known);
 }
 
 // ---------------------------------------------------------------------------

@@ -359,6 +359,109 @@ TEST(Ti86To83p, GroupSharesNamesAndCalls) {
     EXPECT_EQ(findings(renamed[1]), std::vector<std::string>{"N 1:2 ClLCD is now ClrHome"});
 }
 
+// Numbers the TI-86 lets begin with ᴇ mean 1ᴇ...: the TI-83 Plus reads
+// them the same way; a stray byte stays in sight.
+TEST(Ti86To83p, ANumberBegunWithItsExponentAndAStrayByte) {
+    check({
+        {":If abs (D)\xF7\xFB\xFA"
+         "7",
+         "CE B2 44 11 6D 3B B0 37",
+         {}},
+        {":Stop\r\n:??",
+         "D9 3F BB D7 BB C8 33 46 BB D7 BB C8 33 46",
+         {"W 2:2 bytes 3F are no TI-86 token; written as \\x3F for you to see",
+          "W 2:3 bytes 3F are no TI-86 token; written as \\x3F for you to see"}},
+    });
+}
+
+// A backup of unrelated programs: each set of programs that call one
+// another has the TI-83 Plus names to itself.
+TEST(Ti86To83p, GroupsAreScopedByCalls) {
+    // Ten strings in each program: twenty in one namespace would not fit.
+    std::string strings;
+    for (char n = 'A'; n < 'A' + 10; ++n)
+        strings += std::string(":\"A\"\xFCS") + n + "X\r\n";
+    const std::vector<Ti86SourceProgram> group = {
+        {"APRG", tokensOf(strings)},
+        {"BPRG", tokensOf(strings)},
+        {"CPRG", tokensOf(":Disp SJX:BPRG")}, // calls BPRG: shares its SJX
+        {"DPRG", tokensOf(":Disp SJX")},      // calls nothing: SJX is its own
+    };
+    const std::vector<Ti83pTranslation> out = translateTi86Group(group);
+    ASSERT_EQ(out.size(), 4u);
+    for (const Ti83pTranslation& t : out)
+        for (const Diagnostic& d : t.diagnostics)
+            EXPECT_EQ(d.severity, Diagnostic::Severity::Note) << t.name << ": " << d.message;
+    // "A"→SAX is "A"→Str1 in both, "A"→SJX the tenth, Str0.
+    EXPECT_TRUE(hex(out[0].tokens).starts_with("2A 41 2A 04 AA 00 3F")) << hex(out[0].tokens);
+    EXPECT_TRUE(hex(out[1].tokens).starts_with("2A 41 2A 04 AA 00 3F")) << hex(out[1].tokens);
+    EXPECT_TRUE(hex(out[1].tokens).ends_with("2A 41 2A 04 AA 09")) << hex(out[1].tokens);
+    EXPECT_EQ(hex(out[2].tokens), "DE AA 09 3E 5F 42 50 52 47");
+    // Alone, SJX is a real variable of its program's own, and the first letter free.
+    EXPECT_EQ(hex(out[3].tokens), "DE 53");
+}
+
+// The target decides only what the screen positions and menus are checked
+// against: the tokens are the same for all three.
+TEST(Ti86To83p, TargetsCheckTheirOwnScreensAndMenus) {
+    const Ti83pTarget& ti83p = ti83pTarget(Ti83pModel::Ti83p);
+    const Ti83pTarget& ti84p = ti83pTarget(Ti83pModel::Ti84p);
+    const Ti83pTarget& ce = ti83pTarget(Ti83pModel::Ti84pce);
+    const auto warnings = [](const std::string& text, const Ti83pTarget& target) {
+        std::vector<std::string> out;
+        for (const std::string& f :
+             findings(translateTi86Program(tokensOf(text), "GAME", {}, target)))
+            if (f.starts_with("W"))
+                out.push_back(f);
+        return out;
+    };
+    // Row 8, column 21: the TI-86's last place. 10 x 26 on the CE.
+    const std::string corner = ":Outpt(8,21,\"X\")";
+    EXPECT_EQ(warnings(corner, ti83p),
+              std::vector<std::string>{"W 1:2 Outpt at row 8, column 21 is off the TI-83 Plus "
+                                       "screen (home screen 8 by 16)"});
+    EXPECT_EQ(warnings(corner, ti84p),
+              std::vector<std::string>{"W 1:2 Outpt at row 8, column 21 is off the TI-84 Plus "
+                                       "screen (home screen 8 by 16)"});
+    EXPECT_TRUE(warnings(corner, ce).empty());
+    EXPECT_EQ(warnings(":Outpt(11,26,\"X\")", ce).size(), 1u);
+    EXPECT_EQ(warnings(":Outpt(10,27,\"X\")", ce).size(), 1u);
+    EXPECT_TRUE(warnings(":Outpt(10,26,\"X\")", ce).empty());
+    // The graph screen: rows 0-62 and columns 0-94; 0-164 and 0-264 on the CE.
+    EXPECT_EQ(warnings(":Text(50,120,\"X\")", ti83p).size(), 1u);
+    EXPECT_TRUE(warnings(":Text(50,120,\"X\")", ce).empty());
+    EXPECT_TRUE(warnings(":PxOn(62,94)", ti83p).empty());
+    EXPECT_EQ(warnings(":PxOn(165,10)", ce).size(), 1u);
+
+    // Eight choices: one too many for the TI-83 Plus, not for the CE; ten
+    // are too many for it too.
+    const auto menu = [](int choices, const std::string& text) {
+        std::string out = ":Menu(";
+        for (int n = 1; n <= choices; ++n)
+            out += (n > 1 ? "," : "") + std::to_string(n) + ",\"" + text + "\",A";
+        return out + "):Lbl A";
+    };
+    EXPECT_EQ(
+        warnings(menu(8, "GO"), ti83p),
+        std::vector<std::string>{"W 1:2 Menu( has 8 choices; the TI-83 Plus shows at most 7"});
+    EXPECT_TRUE(warnings(menu(8, "GO"), ce).empty());
+    EXPECT_EQ(
+        warnings(menu(10, "GO"), ce),
+        std::vector<std::string>{"W 1:2 Menu( has 10 choices; the TI-84 Plus CE shows at most 9"});
+    // A choice of 15 characters is one too long for 14, fits 24.
+    EXPECT_EQ(warnings(menu(1, "FIFTEEN LETTERS"), ti83p),
+              std::vector<std::string>{"W 1:9 Menu( choice \"FIFTEEN LETTERS\" has 15 "
+                                       "characters; the TI-83 Plus shows 14"});
+    EXPECT_TRUE(warnings(menu(1, "FIFTEEN LETTERS"), ce).empty());
+
+    // The same tokens whatever the target.
+    const std::string program = corner + menu(8, "GO");
+    EXPECT_EQ(hex(translateTi86Program(tokensOf(program), "GAME", {}, ti83p).tokens),
+              hex(translateTi86Program(tokensOf(program), "GAME", {}, ce).tokens));
+    EXPECT_EQ(ti83pModelNamed("ti84pce"), Ti83pModel::Ti84pce);
+    EXPECT_EQ(ti83pModelNamed("ti83"), std::nullopt);
+}
+
 // What the translator cannot do it says, once per name, and leaves the name
 // as the TI-86 spelled it.
 TEST(Ti86To83p, NamesItCannotPlace) {
@@ -378,8 +481,8 @@ TEST(Ti86To83p, NamesItCannotPlace) {
         // A bare name never used otherwise is a call, of a program not given.
         {":SUB",
          "5F 53 55 42",
-         {"N 1:2 the call of program SUB is now prgmSUB",
-          "W 1:2 SUB is called as a program but is not among the programs translated"}},
+         {"N 1:2 the call of program SUB is now prgmSUB (not translated with this program: "
+          "translate it and send it too)"}},
         // A vector, alone or scaled, has no TI-83 Plus kind.
         {":[1,2]\xFCV",
          "06 31 2B 32 07 04 56",
@@ -391,7 +494,10 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          "E6 41 11",
          {"W 1:2 Menu( is not in the form Menu(n,\"text\",label,...); translated as it stands, "
           "check it"}},
-        {":\\xFF", "", {"W 1:2 bytes FF are no TI-86 token; left out"}},
+        // Kept in sight as the characters \xFF: backslash, x, F, F.
+        {":\\xFF",
+         "BB D7 BB C8 46 46",
+         {"W 1:2 bytes FF are no TI-86 token; written as \\xFF for you to see"}},
         {"", "", {}},
     });
 
