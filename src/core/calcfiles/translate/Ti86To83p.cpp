@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -352,7 +353,9 @@ unsigned argumentKind(std::uint16_t code) {
 
 // Statistics commands: every name among their arguments is a list.
 bool takesLists(std::uint16_t code) {
-    return ti86Has(code, ti86flag::ListArguments);
+    // Plot1(type,xlist,ylist,mark): the names are lists, the rest numbers.
+    return ti86Has(code, ti86flag::ListArguments) || code == ti86::Plot1 || code == ti86::Plot2 ||
+           code == ti86::Plot3;
 }
 
 class Names {
@@ -1077,6 +1080,67 @@ private:
         return menu->closed ? menu->close + 1 : menu->close;
     }
 
+    // Plot1(type,xlist,ylist[,mark]) with a scatter or xyLine plot's type
+    // written as a number: the TI-83 Plus names the type and the mark with
+    // tokens. The TI-86's numbers (1 scatter, 2 xyLine; marks 1 box, 2 cross,
+    // 3 dot) come from one source only, so a note says what was taken.
+    // Nothing when the statement is in another form (the warning stays).
+    std::optional<std::size_t> putPlot(std::size_t i, std::size_t end) {
+        if (i + 2 >= end || !is(tokens_[i + 1], ti86::LParen))
+            return std::nullopt;
+        const std::size_t close = matchingClose(tokens_, i + 1, end);
+        std::vector<std::pair<std::size_t, std::size_t>> args; // [from, to)
+        int depth = 0;
+        std::size_t from = i + 2;
+        for (std::size_t k = i + 2; k < close; ++k) {
+            if (is(tokens_[k], ti86::LParen) || is(tokens_[k], ti86::LBrace))
+                ++depth;
+            else if (is(tokens_[k], ti86::RParen) || is(tokens_[k], ti86::RBrace))
+                --depth;
+            else if (depth == 0 && is(tokens_[k], ti86::Comma)) {
+                args.emplace_back(from, k);
+                from = k + 1;
+            }
+        }
+        args.emplace_back(from, close);
+        const auto literal = [&](std::size_t a, const char* digits) -> int {
+            const auto [b, e] = args[a];
+            if (e != b + 1 || !is(tokens_[b], ti86::Number) || tokens_[b].data.size() != 1)
+                return 0;
+            const char* hit = std::strchr(digits, tokens_[b].data[0]);
+            return hit != nullptr && *hit != '\0' ? static_cast<int>(hit - digits) + 1 : 0;
+        };
+        if (args.size() != 3 && args.size() != 4)
+            return std::nullopt;
+        const int type = literal(0, "12");
+        const int mark = args.size() == 4 ? literal(3, "123") : -1;
+        if (type == 0 || mark == 0 || args[1].first == args[1].second ||
+            args[2].first == args[2].second)
+            return std::nullopt;
+        const Ti86Token& t = tokens_[i];
+        put(ti86To83pRule(t.code)->ti83p, t);
+        put(type == 1 ? ti83p::Scatter : ti83p::XyLine, tokens_[args[0].first]);
+        for (const std::size_t a : {std::size_t{1}, std::size_t{2}}) {
+            put(ti83p::Comma, tokens_[args[a].first - 1]);
+            translate(args[a].first, args[a].second);
+        }
+        if (mark > 0) {
+            put(ti83p::Comma, tokens_[args[3].first - 1]);
+            put(mark == 1   ? ti83p::Squareplot
+                : mark == 2 ? ti83p::Crossplot
+                            : ti83p::Dotplot,
+                tokens_[args[3].first]);
+        }
+        if (close < end)
+            put(ti83p::RParen, tokens_[close]);
+        noteOnce(t, "plot",
+                 nameText(t) +
+                     "( type and mark numbers are now the TI-83 Plus tokens, taking the TI-86's "
+                     "type 1 as Scatter, 2 as xyLine and marks 1, 2, 3 as \xE2\x96\xA1, +, "
+                     "\xC2\xB7: check them");
+        return close < end ? close + 1 : close;
+    }
+
     // y1=expression: the TI-83 Plus stores a function as a string.
     std::size_t putEquation(std::size_t i, std::size_t end, const Builtin& y) {
         const Ti86Token& t = tokens_[i];
@@ -1192,6 +1256,11 @@ private:
                 ++i;
                 continue;
             }
+            if (t.code == ti86::Plot1 || t.code == ti86::Plot2 || t.code == ti86::Plot3)
+                if (const std::optional<std::size_t> next = putPlot(i, end)) {
+                    i = *next;
+                    continue;
+                }
             switch (rule->kind) {
             case Ti86To83pKind::Same:
             case Ti86To83pKind::Renamed:

@@ -374,6 +374,29 @@ TEST(Ti86To83p, ANumberBegunWithItsExponentAndAStrayByte) {
     });
 }
 
+// Plot1(type,xlist,ylist[,mark]) with the type and mark as numbers: worked
+// out by hand from the two token sets (EC Plot1(, FE Scatter, FD xyLine,
+// 80 + mark, 5D 00 L1, 5D 01 L2).
+TEST(Ti86To83p, PlotTypesAndMarksBecomeTokens) {
+    const std::string note = "N 1:2 Plot1( type and mark numbers are now the TI-83 Plus tokens, "
+                             "taking the TI-86's type 1 as Scatter, 2 as xyLine and marks 1, 2, 3 "
+                             "as \xE2\x96\xA1, +, \xC2\xB7: check them";
+    check({
+        {":Plot1(1,L1,L2,2)", "EC FE 2B 5D 00 2B 5D 01 2B 80 11", {note}},
+        {":Plot1(2,L1,L2", "EC FD 2B 5D 00 2B 5D 01", {note}},
+    });
+    // Plot2 as well; the type of a box plot or a type in a variable stay
+    // for the user, with the warning.
+    const Ti83pTranslation two = translateTi86Program(tokensOf(":Plot2(1,L1,L2,3)"), "GAME");
+    EXPECT_EQ(hex(two.tokens), "ED FE 2B 5D 00 2B 5D 01 2B 81 11");
+    for (const char* other : {":Plot1(4,L1,L2)", ":Plot1(T,L1,L2)", ":Plot1(1,L1,L2,4)"}) {
+        const std::vector<std::string> f = findings(translateTi86Program(tokensOf(other), "G"));
+        EXPECT_TRUE(std::any_of(f.begin(), f.end(), [](const std::string& x) {
+            return x.starts_with("W 1:2 Plot1:");
+        })) << other;
+    }
+}
+
 // A backup of unrelated programs: each set of programs that call one
 // another has the TI-83 Plus names to itself.
 TEST(Ti86To83p, GroupsAreScopedByCalls) {
