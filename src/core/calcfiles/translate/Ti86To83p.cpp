@@ -1080,6 +1080,131 @@ private:
         return menu->closed ? menu->close + 1 : menu->close;
     }
 
+    // An operand the rewrites below may write twice: short, and with
+    // nothing in it that does something (rand, getKy, a store, a call).
+    bool repeatable(std::size_t from, std::size_t to) const {
+        if (from >= to || to - from > 9)
+            return false;
+        for (std::size_t k = from; k < to; ++k) {
+            const Ti86Token& t = tokens_[k];
+            if (!t.known)
+                return false;
+            switch (t.code) {
+            case ti86::Number:
+            case ti86::Pi:
+            case ti86::LParen:
+            case ti86::RParen:
+            case ti86::Plus:
+            case ti86::Minus:
+            case ti86::Times:
+            case ti86::Divide:
+            case ti86::Power:
+            case ti86::Negate:
+            case ti86::Square:
+            case ti86::Abs:
+            case ti86::Int:
+            case ti86::IPart:
+            case ti86::FPart:
+                break;
+            default:
+                if (!isUserName(t) && builtinOf(t) == nullptr)
+                    return false;
+                // A name is a value here, never a program run.
+                if (const Placement* p = names_.placement(t.data);
+                    isUserName(t) && (p == nullptr || p->as != Placement::As::Variable))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // An operand written again: in parentheses unless it is one token.
+    void putOperand(std::size_t from, std::size_t to) {
+        const bool wrap = to - from > 1;
+        if (wrap)
+            put(ti83p::LParen, tokens_[from]);
+        translate(from, to);
+        if (wrap)
+            put(ti83p::RParen, tokens_[to - 1]);
+    }
+
+    // mod(A,B) as A-B*int(A/B): the remainder of dividing by B, with B's
+    // sign. For A, B >= 0 this is the TI-86's mod; for negative ones its
+    // rule is not known for certain, and B's sign is what TI's later
+    // calculators give, so a note says so.
+    std::optional<std::size_t> putMod(std::size_t i, std::size_t end) {
+        if (i + 1 >= end || !is(tokens_[i + 1], ti86::LParen))
+            return std::nullopt;
+        const std::size_t close = matchingClose(tokens_, i + 1, end);
+        if (close >= end)
+            return std::nullopt;
+        std::size_t comma = 0;
+        int depth = 0;
+        for (std::size_t k = i + 2; k < close; ++k) {
+            if (is(tokens_[k], ti86::LParen) || is(tokens_[k], ti86::LBrace))
+                ++depth;
+            else if (is(tokens_[k], ti86::RParen) || is(tokens_[k], ti86::RBrace))
+                --depth;
+            else if (depth == 0 && is(tokens_[k], ti86::Comma)) {
+                if (comma != 0)
+                    return std::nullopt;
+                comma = k;
+            }
+        }
+        if (comma == 0 || !repeatable(i + 2, comma) || !repeatable(comma + 1, close))
+            return std::nullopt;
+        const Ti86Token& t = tokens_[i];
+        put(ti83p::LParen, t);
+        putOperand(i + 2, comma);
+        put(ti83p::Minus, t);
+        putOperand(comma + 1, close);
+        put(ti83p::Times, t);
+        put(ti83p::Int, t);
+        putOperand(i + 2, comma);
+        put(ti83p::Divide, t);
+        putOperand(comma + 1, close);
+        put(ti83p::RParen, t);
+        put(ti83p::RParen, tokens_[close]);
+        noteOnce(t, "mod",
+                 "mod(A,B) is now A-B*int(A/B), the TI-86's mod for A and B not negative; for "
+                 "a negative one the result is taken to have B's sign, as on TI's later "
+                 "calculators");
+        return close + 1;
+    }
+
+    // sign X as (X>0)-(X<0).
+    std::optional<std::size_t> putSign(std::size_t i, std::size_t end) {
+        std::size_t from = i + 1, to = 0, next = 0;
+        if (from < end && is(tokens_[from], ti86::LParen)) {
+            const std::size_t close = matchingClose(tokens_, from, end);
+            if (close >= end)
+                return std::nullopt;
+            to = close + 1, next = close + 1; // the group with its parentheses
+        } else {
+            const std::optional<std::size_t> operand = operandEnd(tokens_, from, end);
+            if (!operand || !endsOperand(tokens_, *operand, end))
+                return std::nullopt;
+            to = next = *operand;
+        }
+        if (!repeatable(from, to))
+            return std::nullopt;
+        const Ti86Token& t = tokens_[i];
+        put(ti83p::LParen, t);
+        for (const std::uint16_t test :
+             {std::uint16_t{ti83p::Greater}, std::uint16_t{ti83p::Less}}) {
+            if (test == ti83p::Less)
+                put(ti83p::Minus, t);
+            put(ti83p::LParen, t);
+            translate(from, to);
+            put(test, t);
+            put(0x30, t); // 0
+            put(ti83p::RParen, t);
+        }
+        put(ti83p::RParen, t);
+        noteOnce(t, "sign", "sign X is now (X>0)-(X<0)");
+        return next;
+    }
+
     // Plot1(type,xlist,ylist[,mark]) with a scatter or xyLine plot's type
     // written as a number: the TI-83 Plus names the type and the mark with
     // tokens. The TI-86's numbers (1 scatter, 2 xyLine; marks 1 box, 2 cross,
@@ -1256,6 +1381,12 @@ private:
                 ++i;
                 continue;
             }
+            if (t.code == ti86::Mod || t.code == ti86::Sign)
+                if (const std::optional<std::size_t> next =
+                        t.code == ti86::Mod ? putMod(i, end) : putSign(i, end)) {
+                    i = *next;
+                    continue;
+                }
             if (t.code == ti86::Plot1 || t.code == ti86::Plot2 || t.code == ti86::Plot3)
                 if (const std::optional<std::size_t> next = putPlot(i, end)) {
                     i = *next;

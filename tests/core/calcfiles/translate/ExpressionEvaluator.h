@@ -6,7 +6,8 @@
 // it writes. The subset: numbers (decimal, ᴇ, the TI-86's base suffixes and
 // %), one-letter and long variable names, + - * / ^, negation, ² and ⁻¹,
 // comparisons, and/or between truth values, parentheses, and the functions
-// abs, int, iPart, fPart, sin, cos, √, ln, e^, round(, max(, min(.
+// abs, int, iPart, fPart, sin, cos, √, ln, e^, round(, max(, min(, and the
+// TI-86's mod( and sign.
 //
 // Precedence as the two guidebooks give it, from the tightest: postfix
 // operators (², ⁻¹, %); ^ (left to right); negation and the functions that
@@ -52,7 +53,7 @@ enum class K {
     Or,
     Bad
 };
-enum class F { Abs, Int, IPart, FPart, Sin, Cos, Sqrt, Ln, Exp, Round, Max, Min };
+enum class F { Abs, Int, IPart, FPart, Sin, Cos, Sqrt, Ln, Exp, Round, Max, Min, Mod, Sign };
 enum class C { Eq, Ne, Lt, Gt, Le, Ge };
 
 struct Sym {
@@ -152,7 +153,8 @@ private:
         }
     }
     static bool call(const Sym& f) {
-        return f.ownParen || f.function == F::Round || f.function == F::Max || f.function == F::Min;
+        return f.ownParen || f.function == F::Round || f.function == F::Max ||
+               f.function == F::Min || f.function == F::Mod;
     }
     std::optional<double> prefixLevel() {
         if (next(K::Negate)) {
@@ -250,7 +252,9 @@ private:
         }
     }
     std::optional<double> apply(F f, const std::vector<double>& a) {
-        const std::size_t arity = f == F::Round ? 0 : (f == F::Max || f == F::Min) ? 2 : 1;
+        const std::size_t arity = f == F::Round                                 ? 0
+                                  : (f == F::Max || f == F::Min || f == F::Mod) ? 2
+                                                                                : 1;
         if (f == F::Round ? (a.size() < 1 || a.size() > 2) : a.size() != arity)
             return fail();
         const double x = a[0];
@@ -284,6 +288,10 @@ private:
             return std::max(a[0], a[1]);
         case F::Min:
             return std::min(a[0], a[1]);
+        case F::Mod: // the TI-86's mod( as taken: the remainder with the divisor's sign
+            return a[1] == 0 ? fail() : std::optional<double>(x - a[1] * std::floor(x / a[1]));
+        case F::Sign:
+            return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0;
         }
         return fail();
     }
@@ -449,6 +457,12 @@ inline std::optional<double> evaluateTi86(const std::vector<Ti86Token>& tokens,
             break;
         case 0x14:
             syms.push_back(function(F::Min, false));
+            break;
+        case 0x15:
+            syms.push_back(function(F::Mod, false));
+            break;
+        case 0xB6:
+            syms.push_back(function(F::Sign, false));
             break;
         default:
             if (t.code >= 0x33 && t.code <= 0x3A) {

@@ -5,7 +5,8 @@
 // evaluate alike (ExpressionEvaluator.h) on random values: negative, zero,
 // fractions, large. The rewrites met: "(" and ")" given to functions the
 // TI-86 applies without them, == as =, % after a number as ᴇ⁻2, numbers
-// in other bases as decimals, a number begun with ᴇ, long names as letters.
+// in other bases as decimals, a number begun with ᴇ, long names as letters,
+// mod( and sign written with what the TI-83 Plus has.
 #include "ExpressionEvaluator.h"
 
 #include "calcfiles/ti86/Ti86Tokenizer.h"
@@ -79,9 +80,9 @@ private:
     }
 
     std::string function() {
-        static const char* f[] = {"abs ", "int ", "iPart ", "fPart ",
-                                  "sin ", "cos ", "ln ",    "\xF0"};
-        return f[pick(8)];
+        static const char* f[] = {"abs ", "int ", "iPart ", "fPart ", "sin ",
+                                  "cos ", "ln ",  "\xF0",   "sign "};
+        return f[pick(9)];
     }
 
     std::string expr(int depth) {
@@ -101,8 +102,8 @@ private:
             // Without "(": its operand is what follows it.
             return function() + atom(depth - 1);
         case 4: {
-            static const char* f[] = {"max(", "min(", "round("};
-            return f[pick(3)] + expr(depth - 1) + "," + (pick(2) ? expr(depth - 1) : "2") + ")";
+            static const char* f[] = {"max(", "min(", "round(", "mod("};
+            return f[pick(4)] + expr(depth - 1) + "," + (pick(2) ? expr(depth - 1) : "2") + ")";
         }
         case 5:
             return atom(depth - 1) + "^" + std::to_string(pick(4));
@@ -207,6 +208,11 @@ TEST(ExpressionRewrites, TheEvaluatorKnowsBothDialects) {
     EXPECT_EQ(ti86("A<B or B<A"), 1);
     EXPECT_EQ(ti86("1/0"), std::nullopt);
     EXPECT_EQ(ti86("ln B"), std::nullopt);
+    EXPECT_EQ(ti86("mod(7,A)"), 1);
+    EXPECT_EQ(ti86("mod(\xFA"
+                   "7,A)"),
+              1); // as taken: the divisor's sign
+    EXPECT_EQ(ti86("sign B+1"), 0);
 
     const auto ti83p = [&v](const std::vector<Ti83pToken>& tokens) {
         return evaluateTi83p(tokens, v);

@@ -397,6 +397,25 @@ TEST(Ti86To83p, PlotTypesAndMarksBecomeTokens) {
     }
 }
 
+// mod( and sign, worked out by hand: an operand written twice is put in
+// parentheses unless it is one token; one that does something stays a
+// warning (mod in letters: m BBBD, o BBBF, d BBB3, there being no BBBB).
+TEST(Ti86To83p, ModAndSignWithWhatTheTi83PlusHas) {
+    const std::string mod = "N 1:2 mod(A,B) is now A-B*int(A/B), the TI-86's mod for A and B "
+                            "not negative; for a negative one the result is taken to have B's "
+                            "sign, as on TI's later calculators";
+    const std::string sign = "N 1:2 sign X is now (X>0)-(X<0)";
+    check({
+        {":mod(A,3)", "10 41 71 33 82 B1 41 83 33 11 11", {mod}},
+        {":mod(A+1,B)", "10 10 41 70 31 11 71 42 82 B1 10 41 70 31 11 83 42 11 11", {mod}},
+        {":sign A", "10 10 41 6C 30 11 71 10 41 6B 30 11 11", {sign}},
+        {":sign (A-1)", "10 10 10 41 71 31 11 6C 30 11 71 10 10 41 71 31 11 6B 30 11 11", {sign}},
+        {":mod(rand,2)",
+         "BB BD BB BF BB B3 10 AB 2B 32 11",
+         {"W 1:2 mod has no TI-83 Plus counterpart; written as its name for you to replace"}},
+    });
+}
+
 // A backup of unrelated programs: each set of programs that call one
 // another has the TI-83 Plus names to itself.
 TEST(Ti86To83p, GroupsAreScopedByCalls) {
