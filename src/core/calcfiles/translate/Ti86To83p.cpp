@@ -818,12 +818,56 @@ std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
 // ---------------------------------------------------------------------------
 // One program's translation.
 
+// ---------------------------------------------------------------------------
+// Key codes: getKy's TI-86 code of a key as the TI-83 Plus getKey code of
+// the same key. The TI-86 codes follow TI's row-and-column rule; F1-F5
+// keep 11-15, the keys in their place on the TI-83 Plus (Y= ... GRAPH).
+
+struct KeyCode {
+    int ti83p = 0;    // 0: the TI-83 Plus has no such key
+    const char* name; // the TI-86 key
+};
+
+const KeyCode* ti86Key(long code) {
+    static const std::map<long, KeyCode> keys = [] {
+        std::map<long, KeyCode> k;
+        const char* same[][2] = {
+            {"11", "F1"},    {"12", "F2"},   {"13", "F3"},     {"14", "F4"},    {"15", "F5"},
+            {"21", "2nd"},   {"24", "left"}, {"25", "up"},     {"26", "right"}, {"31", "ALPHA"},
+            {"32", "x-VAR"}, {"34", "down"}, {"43", "PRGM"},   {"45", "CLEAR"}, {"52", "SIN"},
+            {"53", "COS"},   {"54", "TAN"},  {"55", "^"},      {"63", "("},     {"64", ")"},
+            {"65", "÷"},     {"72", "7"},    {"73", "8"},      {"74", "9"},     {"75", "×"},
+            {"82", "4"},     {"83", "5"},    {"84", "6"},      {"85", "−"},     {"91", "STO▶"},
+            {"92", "1"},     {"93", "2"},    {"94", "3"},      {"95", "+"},     {"102", "0"},
+            {"103", "."},    {"104", "(−)"}, {"105", "ENTER"},
+        };
+        for (const auto& [number, name] : same)
+            k[std::atol(number)] = {static_cast<int>(std::atol(number)), name};
+        k[33] = {23, "DEL"};
+        k[41] = {15, "GRAPH"};
+        k[51] = {71, "LOG"};
+        k[61] = {81, "LN"};
+        k[71] = {61, "x²"};
+        k[81] = {62, ","};
+        for (const auto& [number, name] : {std::pair<long, const char*>{22, "EXIT"},
+                                           {23, "MORE"},
+                                           {42, "TABLE"},
+                                           {44, "CUSTOM"},
+                                           {62, "EE"}})
+            k[number] = {0, name};
+        return k;
+    }();
+    const auto hit = keys.find(code);
+    return hit == keys.end() ? nullptr : &hit->second;
+}
+
 class Translator {
 public:
     Translator(const Tokens& tokens, std::string_view title, const Names& names,
                const Ti83pTarget& target)
         : tokens_(tokens), title_(title), names_(names), target_(target),
           labels_(placeLabels(tokens)) {
+        findKeyComparisons();
         std::map<std::string, int> lbls;
         for (const Ti86Token& t : tokens)
             if (is(t, ti86::Lbl) && ++lbls[t.data] == 2)
@@ -1078,6 +1122,99 @@ private:
                                           " characters; the " + std::string(target_.name) +
                                           " shows " + std::to_string(target_.menuChoice));
         return menu->closed ? menu->close + 1 : menu->close;
+    }
+
+    // Where getKy's value is only stored (getKy→K, 0→K) and compared with
+    // written-out codes (K==25, getKy≠0) or tested (Repeat K), those codes
+    // are rewritten and nothing is left to check; any other use leaves it
+    // all to the user, with the warning.
+    void findKeyComparisons() {
+        const Tokens& t = tokens_;
+        const auto at = [&t](std::size_t k, std::uint16_t code) {
+            return k < t.size() && is(t[k], code);
+        };
+        const auto startsStatement = [&t](std::size_t k) {
+            return k == 0 || endsStatement(t[k - 1]);
+        };
+        const auto endsAt = [&t](std::size_t k) { return k >= t.size() || endsStatement(t[k]); };
+        std::set<std::string> names;
+        bool any = false;
+        for (std::size_t k = 0; k < t.size(); ++k)
+            if (is(t[k], ti86::GetKy)) {
+                any = true;
+                if (startsStatement(k) && at(k + 1, ti86::Store) && k + 2 < t.size() &&
+                    isUserName(t[k + 2]) && endsAt(k + 3))
+                    names.insert(t[k + 2].data);
+            }
+        if (!any)
+            return;
+        const auto isKey = [&](std::size_t k) {
+            return is(t[k], ti86::GetKy) || (isUserName(t[k]) && names.count(t[k].data));
+        };
+        // Before a comparison's key value, and after its number.
+        const auto opens = [&](std::size_t k) {
+            return startsStatement(k) || at(k - 1, ti86::LParen) || at(k - 1, ti86::And) ||
+                   at(k - 1, ti86::Or) || at(k - 1, ti86::Xor) || at(k - 1, ti86::If) ||
+                   at(k - 1, ti86::While) || at(k - 1, ti86::Repeat);
+        };
+        const auto closes = [&](std::size_t k) {
+            return endsAt(k) || at(k, ti86::RParen) || at(k, ti86::And) || at(k, ti86::Or) ||
+                   at(k, ti86::Xor);
+        };
+        std::map<std::size_t, long> literals;
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            if (!isKey(k))
+                continue;
+            if (is(t[k], ti86::GetKy) && at(k + 1, ti86::Store))
+                continue; // getKy→K, checked above
+            if (k > 0 && at(k - 1, ti86::Store)) {
+                // K stored: from getKy, or cleared with 0.
+                const bool fromKey = k >= 2 && is(t[k - 2], ti86::GetKy) && startsStatement(k - 2);
+                const bool cleared = k >= 2 && is(t[k - 2], ti86::Number) && t[k - 2].data == "0" &&
+                                     startsStatement(k - 2);
+                if (!(fromKey || cleared) || !endsAt(k + 1))
+                    return;
+                continue;
+            }
+            if (opens(k) && (at(k + 1, ti86::Equal) || at(k + 1, ti86::NotEqual)) &&
+                at(k + 2, ti86::Number) && closes(k + 3)) {
+                char* stop = nullptr;
+                const long code = std::strtol(t[k + 2].data.c_str(), &stop, 10);
+                if (stop == nullptr || *stop != '\0')
+                    return;
+                literals[k + 2] = code;
+                continue;
+            }
+            // Repeat K, If getKy: a key or none, alike on both.
+            if (k > 0 &&
+                (at(k - 1, ti86::If) || at(k - 1, ti86::While) || at(k - 1, ti86::Repeat)) &&
+                startsStatement(k - 1) && endsAt(k + 1))
+                continue;
+            return;
+        }
+        keysFollowed_ = true;
+        keyLiterals_ = std::move(literals);
+    }
+
+    void putKeyCode(const Ti86Token& t, long code) {
+        const KeyCode* key = ti86Key(code);
+        long written = code;
+        if (code == 0) {
+            // no key: 0 on both
+        } else if (key == nullptr) {
+            warn(t, "key code " + std::to_string(code) + " is no TI-86 key; left as it is");
+        } else if (key->ti83p == 0) {
+            warn(t, "key code " + std::to_string(code) + " is the TI-86's " + key->name +
+                        " key, which the TI-83 Plus does not have; left as it is (CLEAR, 45, "
+                        "or MODE, 22, are the usual stand-ins for EXIT)");
+        } else if (key->ti83p != code) {
+            written = key->ti83p;
+            noteOnce(t, "key" + std::to_string(code),
+                     "key code " + std::to_string(code) + " (" + key->name + ") is now " +
+                         std::to_string(written));
+        }
+        for (const char c : std::to_string(written))
+            put(static_cast<std::uint16_t>(c), t);
     }
 
     // An operand the rewrites below may write twice: short, and with
@@ -1403,6 +1540,12 @@ private:
                     while (!to83.empty() && (to83.back() == ' ' || to83.back() == '('))
                         to83.pop_back();
                     noteOnce(t, "rename" + std::to_string(t.code), nameText(t) + " is now " + to83);
+                } else if (t.code == ti86::GetKy && keysFollowed_) {
+                    noteOnce(t, "getKy",
+                             "getKy is now getKey, and the key codes it is compared with the "
+                             "TI-83 Plus codes of the same keys (the TI-86's taken from TI's "
+                             "row-and-column rule); F1-F5 (11-15) stay, the keys in their place "
+                             "(Y=, WINDOW, ZOOM, TRACE, GRAPH)");
                 } else if (rule->kind == Ti86To83pKind::Differs &&
                            reported_.insert("differs" + std::to_string(t.code)).second) {
                     // Once: what to check is the same at every use.
@@ -1445,7 +1588,10 @@ private:
                     putString(t);
                     break;
                 case ti86::Number:
-                    putNumber(t);
+                    if (const auto key = keyLiterals_.find(i); key != keyLiterals_.end())
+                        putKeyCode(t, key->second);
+                    else
+                        putNumber(t);
                     if (i + 1 < to && is(tokens_[i + 1], ti86::Percent) && isDecimal(t.data)) {
                         // 5% is 5ᴇ⁻2: one number, so it binds as the TI-86's % did.
                         for (const std::uint16_t c :
@@ -1496,6 +1642,8 @@ private:
     std::string_view title_;
     const Names& names_;
     const Ti83pTarget& target_;
+    bool keysFollowed_ = false;               // every use of getKy's value is understood
+    std::map<std::size_t, long> keyLiterals_; // the codes compared with it, by token
     std::map<std::string, std::string> labels_;
     std::set<std::string> reported_;
     Ti83pTranslation out_;

@@ -307,9 +307,10 @@ TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
         {":cross(A,B)",
          "BB B2 BB C2 BB BF BB C3 BB C3 10 41 2B 42 11",
          {"W 1:2 cross has no TI-83 Plus counterpart; written as its name for you to replace"}},
-        // Said once: a key loop holds many.
-        {":getKy\xFCK:If getKy==21",
-         "AD 04 4B 3E CE AD 6A 32 31",
+        // Said once: a key loop holds many. Here the key's value is also
+        // shown, which no code can be rewritten for.
+        {":getKy\xFCK:If getKy==21:Disp K",
+         "AD 04 4B 3E CE AD 6A 32 31 3E DE 4B",
          {"W 1:2 getKy: getKey codes differ between the two keyboards; check the numbers it is "
           "compared with",
           "N 1:18 == is now ="}},
@@ -414,6 +415,40 @@ TEST(Ti86To83p, ModAndSignWithWhatTheTi83PlusHas) {
          "BB BD BB BF BB B3 10 AB 2B 32 11",
          {"W 1:2 mod has no TI-83 Plus counterpart; written as its name for you to replace"}},
     });
+}
+
+// getKy compared with written-out codes: each is the TI-83 Plus code of
+// the same key (DEL 33 is 23 there, GRAPH 41 is 15), F1-F5 and the keys
+// in the same place keep theirs, and a key the TI-83 Plus lacks is named.
+TEST(Ti86To83p, KeyCodesCompared) {
+    const std::string note =
+        "N 1:2 getKy is now getKey, and the key codes it is compared with the TI-83 Plus codes "
+        "of the same keys (the TI-86's taken from TI's row-and-column rule); F1-F5 (11-15) "
+        "stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)";
+    check({
+        {":getKy\xFCK:If K==33",
+         "AD 04 4B 3E CE 4B 6A 32 33",
+         {note, "N 1:14 == is now =", "N 1:16 key code 33 (DEL) is now 23"}},
+        {":If getKy==41 or getKy==11",
+         "CE AD 6A 31 35 3C AD 6A 31 31",
+         {"N 1:5 getKy is now getKey, and the key codes it is compared with the TI-83 Plus "
+          "codes of the same keys (the TI-86's taken from TI's row-and-column rule); F1-F5 "
+          "(11-15) stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)",
+          "N 1:10 == is now =", "N 1:12 key code 41 (GRAPH) is now 15"}},
+        {":0\xFCK:Repeat K:getKy\xFCK:End:If K\xF8"
+         "22",
+         "30 04 4B 3E D2 4B 3E AD 04 4B 3E D4 3E CE 4B 6F 32 32",
+         {"N 1:15 getKy is now getKey, and the key codes it is compared with the TI-83 Plus "
+          "codes of the same keys (the TI-86's taken from TI's row-and-column rule); F1-F5 "
+          "(11-15) stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)",
+          "W 1:32 key code 22 is the TI-86's EXIT key, which the TI-83 Plus does not have; left "
+          "as it is (CLEAR, 45, or MODE, 22, are the usual stand-ins for EXIT)"}},
+    });
+    // A code in arithmetic is not followed: the warning stays.
+    const std::vector<std::string> f =
+        findings(translateTi86Program(tokensOf(":getKy\xFCK:If K-20==5"), "G"));
+    ASSERT_FALSE(f.empty());
+    EXPECT_TRUE(f[0].starts_with("W 1:2 getKy: getKey codes differ")) << f[0];
 }
 
 // A backup of unrelated programs: each set of programs that call one
