@@ -330,6 +330,7 @@ struct NameUse {
     std::set<std::string> copiesFrom; // stored from these names: their kind is its kind
     bool bareCall = false;            // a statement of its own
     bool otherUse = false;            // used anywhere but as such a statement
+    bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
 };
 
 struct Placement {
@@ -338,6 +339,7 @@ struct Placement {
     std::string shown;                // the TI-83 Plus name, for notes
     std::string why;                  // Unplaced: the warning
     bool outside = false;             // Program: one not translated with this one
+    bool equation = false;            // Variable: an equation held by Y1-Y0
 };
 
 // Functions whose argument is known to be of one kind.
@@ -374,10 +376,15 @@ public:
             analyseStatement(tokens, start, end, isLabel);
             start = end + 1;
         }
-        for (std::size_t i = 0; i < tokens.size(); ++i)
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
             if (const Builtin* b = builtinOf(tokens[i]);
                 b != nullptr && tokens[i].code == ti86::BuiltinName)
                 reservedLetters_.insert(b->code); // x is X: a user's X must move
+            else if (b != nullptr && b->code >= ti83p::Y1 && b->code <= ti83p::Y0)
+                reservedFunctions_.insert(b->code); // y1 is Y1: an equation of a name must move
+            if (isUserName(tokens[i]) && i + 1 < tokens.size() && is(tokens[i + 1], ti86::LParen))
+                use(tokens[i].data).beforeParen = true;
+        }
     }
 
     void allocate();
@@ -525,6 +532,7 @@ private:
     const Ti83pProgramNames& calls_;
     std::unordered_map<std::string, NameUse> uses_;
     std::set<std::uint16_t> reservedLetters_;
+    std::set<std::uint16_t> reservedFunctions_;
     std::unordered_map<std::string, Placement> placements_;
 };
 
@@ -713,11 +721,27 @@ void Names::allocate() {
                 p.shown = "L" + std::to_string((code & 0xFF) + 1);
             break;
         }
+        case Equation: {
+            // A free Y1-Y0: the TI-83 Plus keeps an equation there as its text
+            // and works it out where it is used, as the TI-86 does its own.
+            what = "equation variable (Y1-Y0)";
+            if (u.beforeParen) {
+                p.why = "it is written before \"(\", which on the TI-83 Plus would make Y1( "
+                        "a value at that X; it is left as it is";
+                placements_[name] = std::move(p);
+                continue;
+            }
+            for (std::uint16_t c = ti83p::Y1; c <= ti83p::Y0 && code == 0; ++c)
+                if (!reservedFunctions_.count(c) && !taken.count(c))
+                    code = c;
+            if (code != 0) {
+                p.shown = "Y" + std::to_string(code == ti83p::Y0 ? 0 : code - ti83p::Y1 + 1);
+                p.equation = true;
+            }
+            break;
+        }
         default:
-            p.why = kinds == Equation
-                        ? "the TI-83 Plus has no equation variables but Y1-Y0; it is left as "
-                          "it is"
-                        : "the TI-83 Plus has no vectors; it is left as it is";
+            p.why = "the TI-83 Plus has no vectors; it is left as it is";
             placements_[name] = std::move(p);
             continue;
         }
@@ -1492,6 +1516,25 @@ private:
                                                      y->code != 0 && i + 1 < end &&
                                                      is(tokens_[i + 1], ti86::Assign)) {
                     i = putEquation(i, end, *y);
+                    continue;
+                }
+                if (const Placement* p = isUserName(t) ? names_.placement(t.data) : nullptr;
+                    p != nullptr && p->equation && i + 1 < end &&
+                    is(tokens_[i + 1], ti86::Assign)) {
+                    i = putEquation(i, end, Builtin{p->codes.front(), p->shown});
+                    // Y1-Y0 are graphed once stored to; the TI-86 graphs no
+                    // equation of a name of its own.
+                    const std::uint16_t slot = p->codes.front();
+                    put(ti83p::Colon, t);
+                    put(ti83p::FnOff, t);
+                    put(slot == ti83p::Y0 ? 0x30
+                                          : static_cast<std::uint16_t>(0x31 + slot - ti83p::Y1),
+                        t);
+                    noteOnce(t, "fnoff" + t.data,
+                             "FnOff " + p->shown.substr(1) +
+                                 " after it: the TI-83 Plus would "
+                                 "graph " +
+                                 p->shown + ", the TI-86 graphs no " + utf8(t.data));
                     continue;
                 }
                 if (isUserName(t) && end == i + 1) {

@@ -451,6 +451,26 @@ TEST(Ti86To83p, KeyCodesCompared) {
     EXPECT_TRUE(f[0].starts_with("W 1:2 getKy: getKey codes differ")) << f[0];
 }
 
+// An equation stored under a name of the program's own takes a free Y1-Y0,
+// as the TI-86's y1 does its own, and is taken off the graph: worked out by
+// hand (5E 10 Y1, 5E 11 Y2, 97 FnOff).
+TEST(Ti86To83p, EquationsOfNamesTakeAFreeFunction) {
+    check({
+        {":f=x\xF2",
+         "2A 58 0D 2A 04 5E 10 3E 97 31",
+         {"N 1:2 f= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:2 FnOff 1 after it: the TI-83 Plus would graph Y1, the TI-86 graphs no f",
+          "N 1:4 x is now X"}},
+        // y1 is the program's: f takes Y2, and is Y2 where it is used.
+        {":y1=x:f=x\xF2:Disp f",
+         "2A 58 2A 04 5E 10 3E 2A 58 0D 2A 04 5E 11 3E 97 32 3E DE 5E 11",
+         {"N 1:2 y1= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:5 x is now X",
+          "N 1:7 FnOff 2 after it: the TI-83 Plus would graph Y2, the TI-86 graphs no f",
+          "N 1:17 variable f is now Y2"}},
+    });
+}
+
 // A backup of unrelated programs: each set of programs that call one
 // another has the TI-83 Plus names to itself.
 TEST(Ti86To83p, GroupsAreScopedByCalls) {
@@ -548,11 +568,12 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          "2A 41 2A 04 57 3E 08 31 09 04 57 3E DE 57",
          {"W 1:6 variable W: its kind cannot be told (it is used as more than one of number, "
           "string, list, matrix); it is left as it is"}},
-        // An equation variable other than y1...: the = is a test on the TI-83 Plus.
-        {":f=x\xF2",
-         "BB B5 6A 58 0D",
-         {"W 1:2 variable f: the TI-83 Plus has no equation variables but Y1-Y0; it is left as "
-          "it is",
+        // An equation of a name the program also writes before "(": f(3)
+        // would be Y1 at X=3 on the TI-83 Plus.
+        {":f=x\xF2:Disp f(3)",
+         "BB B5 6A 58 0D 3E DE BB B5 10 33 11",
+         {"W 1:2 variable f: it is written before \"(\", which on the TI-83 Plus would make "
+          "Y1( a value at that X; it is left as it is",
           "W 1:3 = stores an equation on the TI-86; the TI-83 Plus reads it as a test, check it",
           "N 1:4 x is now X"}},
         // A bare name never used otherwise is a call, of a program not given.
