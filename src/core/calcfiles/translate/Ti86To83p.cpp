@@ -1333,6 +1333,58 @@ private:
         return close + 1;
     }
 
+    // The commas at the top level of the group opened at `open`, and its ")".
+    std::vector<std::size_t> topCommas(std::size_t open, std::size_t close) const {
+        std::vector<std::size_t> commas;
+        int depth = 0;
+        for (std::size_t k = open + 1; k < close; ++k) {
+            if (is(tokens_[k], ti86::LParen) || is(tokens_[k], ti86::LBrace))
+                ++depth;
+            else if (is(tokens_[k], ti86::RParen) || is(tokens_[k], ti86::RBrace))
+                --depth;
+            else if (depth == 0 && is(tokens_[k], ti86::Comma))
+                commas.push_back(k);
+        }
+        return commas;
+    }
+
+    // evalF(expr,x,v) as sum(seq(expr,x,v,v)): expr worked out at x = v, and
+    // x left as it was, as evalF leaves it.
+    std::optional<std::size_t> putEvalF(std::size_t i, std::size_t end) {
+        if (i + 1 >= end || !is(tokens_[i + 1], ti86::LParen))
+            return std::nullopt;
+        const std::size_t close = matchingClose(tokens_, i + 1, end);
+        if (close >= end)
+            return std::nullopt;
+        const std::vector<std::size_t> commas = topCommas(i + 1, close);
+        if (commas.size() != 2 || commas[0] == i + 2 || commas[1] != commas[0] + 2)
+            return std::nullopt;
+        const Ti86Token& name = tokens_[commas[0] + 1];
+        const Placement* p = isUserName(name) ? names_.placement(name.data) : nullptr;
+        const Builtin* b = builtinOf(name);
+        const bool letter = (p != nullptr && p->as == Placement::As::Variable &&
+                             p->codes.size() == 1 && p->codes[0] <= 0xFF) ||
+                            (name.code == ti86::BuiltinName && b != nullptr && b->code != 0);
+        if (!letter || !repeatable(commas[1] + 1, close))
+            return std::nullopt;
+        const Ti86Token& t = tokens_[i];
+        put(ti83p::Sum, t);
+        put(ti83p::Seq, t);
+        translate(i + 2, commas[0]);
+        put(ti83p::Comma, tokens_[commas[0]]);
+        translate(commas[0] + 1, commas[1]);
+        for (int twice = 0; twice < 2; ++twice) {
+            put(ti83p::Comma, tokens_[commas[1]]);
+            putOperand(commas[1] + 1, close);
+        }
+        put(ti83p::RParen, tokens_[close]);
+        put(ti83p::RParen, tokens_[close]);
+        noteOnce(t, "evalF",
+                 "evalF(expression,x,v) is now sum(seq(expression,x,v,v)), which works the "
+                 "expression out at x=v and leaves x as it was");
+        return close + 1;
+    }
+
     // sign X as (X>0)-(X<0).
     std::optional<std::size_t> putSign(std::size_t i, std::size_t end) {
         std::size_t from = i + 1, to = 0, next = 0;
@@ -1561,9 +1613,11 @@ private:
                 ++i;
                 continue;
             }
-            if (t.code == ti86::Mod || t.code == ti86::Sign)
-                if (const std::optional<std::size_t> next =
-                        t.code == ti86::Mod ? putMod(i, end) : putSign(i, end)) {
+            if (t.code == ti86::Mod || t.code == ti86::Sign || t.code == ti86::EvalF)
+                if (const std::optional<std::size_t> next = t.code == ti86::Mod ? putMod(i, end)
+                                                            : t.code == ti86::Sign
+                                                                ? putSign(i, end)
+                                                                : putEvalF(i, end)) {
                     i = *next;
                     continue;
                 }

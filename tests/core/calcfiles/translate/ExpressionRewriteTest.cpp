@@ -6,7 +6,7 @@
 // fractions, large. The rewrites met: "(" and ")" given to functions the
 // TI-86 applies without them, == as =, % after a number as ᴇ⁻2, numbers
 // in other bases as decimals, a number begun with ᴇ, long names as letters,
-// mod( and sign written with what the TI-83 Plus has.
+// mod(, sign and evalF( written with what the TI-83 Plus has.
 #include "ExpressionEvaluator.h"
 
 #include "calcfiles/ti86/Ti86Tokenizer.h"
@@ -88,7 +88,7 @@ private:
     std::string expr(int depth) {
         if (depth <= 0)
             return leaf();
-        switch (pick(9)) {
+        switch (pick(10)) {
         case 0:
             return "\xFA" + atom(depth - 1); // negation
         case 1:
@@ -107,6 +107,9 @@ private:
         }
         case 5:
             return atom(depth - 1) + "^" + std::to_string(pick(4));
+        case 6:
+            return "evalF(" + expr(depth - 1) + "," + names()[pick(names().size())] + "," +
+                   atom(depth - 1) + ")";
         default: {
             static const char* ops[] = {"+", "-", "*", "/"};
             return expr(depth - 1) + ops[pick(4)] + expr(depth - 1);
@@ -213,6 +216,7 @@ TEST(ExpressionRewrites, TheEvaluatorKnowsBothDialects) {
                    "7,A)"),
               1); // as taken: the divisor's sign
     EXPECT_EQ(ti86("sign B+1"), 0);
+    EXPECT_EQ(ti86("evalF(A^2+B,A,5)+A"), 24); // A is 2 again after it
 
     const auto ti83p = [&v](const std::vector<Ti83pToken>& tokens) {
         return evaluateTi83p(tokens, v);

@@ -398,7 +398,7 @@ TEST(Ti86To83p, PlotTypesAndMarksBecomeTokens) {
     }
 }
 
-// mod( and sign, worked out by hand: an operand written twice is put in
+// mod(, sign and evalF(, worked out by hand: an operand written twice is put in
 // parentheses unless it is one token; one that does something stays a
 // warning (mod in letters: m BBBD, o BBBF, d BBB3, there being no BBBB).
 TEST(Ti86To83p, ModAndSignWithWhatTheTi83PlusHas) {
@@ -411,6 +411,14 @@ TEST(Ti86To83p, ModAndSignWithWhatTheTi83PlusHas) {
         {":mod(A+1,B)", "10 10 41 70 31 11 71 42 82 B1 10 41 70 31 11 83 42 11 11", {mod}},
         {":sign A", "10 10 41 6C 30 11 71 10 41 6B 30 11 11", {sign}},
         {":sign (A-1)", "10 10 10 41 71 31 11 6C 30 11 71 10 10 41 71 31 11 6B 30 11 11", {sign}},
+        {":evalF(x\xF2,x,3)",
+         "B6 23 58 0D 2B 58 2B 33 2B 33 11 11",
+         {"N 1:2 evalF(expression,x,v) is now sum(seq(expression,x,v,v)), which works the "
+          "expression out at x=v and leaves x as it was",
+          "N 1:8 x is now X"}},
+        {":evalF(A,B,rand)",
+         "BB B4 BB C6 BB B0 BB BC 46 10 41 2B 42 2B AB 11",
+         {"W 1:2 evalF has no TI-83 Plus counterpart; written as its name for you to replace"}},
         {":mod(rand,2)",
          "BB BD BB BF BB B3 10 AB 2B 32 11",
          {"W 1:2 mod has no TI-83 Plus counterpart; written as its name for you to replace"}},
