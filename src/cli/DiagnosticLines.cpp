@@ -1,39 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DiagnosticLines.h"
 
+#include "calcfiles/diagnostics/DiagnosticPrinter.h"
+
 #include <algorithm>
-#include <cstdio>
 
 namespace kalvo::cli {
 
 std::string diagnosticLine(std::string_view where, const calc::Diagnostic& diagnostic) {
-    std::string line(where);
-    if (diagnostic.line != 0)
-        line.append(":")
-            .append(std::to_string(diagnostic.line))
-            .append(":")
-            .append(std::to_string(diagnostic.column));
-    switch (diagnostic.severity) {
-    case calc::Diagnostic::Severity::Note:
-        line += ": note: ";
-        break;
-    case calc::Diagnostic::Severity::Warning:
-        line += ": warning: ";
-        break;
-    case calc::Diagnostic::Severity::Error:
-        line += ": error: ";
-        break;
-    }
-    // A place in the text says more to the user than a byte offset does.
-    if (diagnostic.hasOffset && diagnostic.line == 0) {
-        char offset[32];
-        std::snprintf(offset, sizeof offset,
-                      "offset 0x%02llX: ", static_cast<unsigned long long>(diagnostic.offset));
-        line += offset;
-    }
-    line += diagnostic.message;
-    line += '\n';
-    return line;
+    return calc::diagnosticLine(where, diagnostic);
 }
 
 void addDiagnostics(LocatedDiagnostics& out, std::string_view where,

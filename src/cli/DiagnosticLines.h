@@ -20,10 +20,8 @@ struct LocatedDiagnostic {
 
 using LocatedDiagnostics = std::vector<LocatedDiagnostic>;
 
-// "WHERE:LINE:COLUMN: warning: message" for a finding in a program's text,
-// "WHERE: warning: offset 0xNN: message" for one in a file's bytes,
-// "WHERE: warning: message" otherwise; "note" and "error" likewise. Ends in
-// a line break.
+// The line calc::diagnosticLine prints (calcfiles/diagnostics/DiagnosticPrinter.h):
+// "WHERE:LINE:COLUMN: warning: message" and the like, with its line break.
 std::string diagnosticLine(std::string_view where, const calc::Diagnostic& diagnostic);
 
 // Appends each of `found` with `where` to `out`.

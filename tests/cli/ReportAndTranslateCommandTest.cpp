@@ -108,11 +108,11 @@ TEST_F(ReportAndTranslate, TheReportFollowsTheDefaultTextRun) {
     // Standard input is "-"; Lbl and Goto both start at column 2.
     EXPECT_EQ(run("", ":Lbl START\r\n:Goto START\r\n"),
               "0|:Lbl START\r\n:Goto START\r\n|-:1:2: " + kLabelStart + "-:2:2: " + kLabelStart +
-                  "kalvo-convert: 1 label to shorten\n");
+                  "kalvo-convert: 2 uses of labels to shorten\n");
     // The same, written to a file: the findings still come, the status is 0.
     EXPECT_EQ(run("- -o out.txt", ":Lbl START\r\n:Goto START\r\n"),
               "0||-:1:2: " + kLabelStart + "-:2:2: " + kLabelStart +
-                  "kalvo-convert: 1 label to shorten\n");
+                  "kalvo-convert: 2 uses of labels to shorten\n");
     // A two-letter label, a one-letter name, DelVar without "(": clean.
     EXPECT_EQ(run("", ":Lbl ST\r\n:DelVar A\r\n:0\xFC"
                       "A\r\n:Goto ST\r\n"),
@@ -201,14 +201,14 @@ TEST_F(ReportAndTranslate, TheTranslatorIsTheEngineOfCalculatorForms) {
 TEST_F(ReportAndTranslate, TheTargetChangesTheChecksNotTheFile) {
     // Column 20 fits the TI-84 Plus CE's 26, not the TI-83 Plus's 16.
     write("wide.txt", ":Outpt(1,20,\"HI\")\r\n");
-    const std::string off = "wide.txt:1:2: warning: Outpt at row 1, column 20 is off the ";
+    const std::string off = "wide.txt:1:10: warning: column 20 is off the ";
     const std::string noteLine = "wide.txt:1:2: note: Outpt is now Output\n";
     EXPECT_EQ(run("-f ti86 wide.txt --name WIDE -o A.8xp"),
-              "0||" + noteLine + off + "TI-83 Plus screen (home screen 8 by 16)\n");
+              "0||" + noteLine + off + "TI-83 Plus home screen (columns 1-16)\n");
     EXPECT_EQ(run("-f ti86 wide.txt --name WIDE -o B.8xp --target ti83p"),
               run("-f ti86 wide.txt --name WIDE -o A.8xp"));
     EXPECT_EQ(run("-f ti86 wide.txt --name WIDE -o C.8xp --target ti84p"),
-              "0||" + noteLine + off + "TI-84 Plus screen (home screen 8 by 16)\n");
+              "0||" + noteLine + off + "TI-84 Plus home screen (columns 1-16)\n");
     EXPECT_EQ(run("-f ti86 wide.txt --name WIDE -o D.8xp --target ti84pce"), "0||" + noteLine);
     EXPECT_EQ(read("A.8xp"), read("D.8xp"));
     // --all takes it too.

@@ -8,6 +8,15 @@
 
 namespace kalvo::calc {
 
+// The kinds of diagnostic in the catalogue (Catalogue.def); None for one
+// made elsewhere, with its own message.
+enum class DiagnosticId : std::uint16_t {
+    None,
+#define DIAGNOSTIC(id, severity, group, format) id,
+#include "calcfiles/diagnostics/Catalogue.def"
+#undef DIAGNOSTIC
+};
+
 // One finding about a calculator file or a program text, in the form a
 // compiler reports it. A fault in a file's container has a byte offset; a
 // finding in a program has a 1-based line and column counting bytes of the
@@ -21,6 +30,7 @@ struct Diagnostic {
     std::size_t line = 0;
     std::size_t column = 0;
     std::string message;
+    DiagnosticId id = DiagnosticId::None; // its kind in the catalogue, when it has one
 };
 
 using Diagnostics = std::vector<Diagnostic>;

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/report/HandWork.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
+#include "calcfiles/program/Arguments.h"
 #include "calcfiles/ti86/Ti86Font.h"
 #include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83pTable.h"
+#include "conversion/ConversionRun.h"
 
 #include <algorithm>
 #include <array>
@@ -27,7 +30,7 @@ bool is(const Ti86Token& t, std::uint16_t code) {
 }
 
 bool endsStatement(const Ti86Token& t) {
-    return is(t, ti86::Colon) || is(t, ti86::Newline);
+    return endsTi86Statement(t);
 }
 
 // Where the rows can only see a token together with what follows it
@@ -40,66 +43,47 @@ bool followedByOpen(const std::vector<Ti86Token>& tokens, std::size_t i) {
            tokens[i + 1].column == tokens[i].column + info->text.size();
 }
 
-// What the 81 rows write for a TI-86 token (read from TokenTable.cpp, in
-// the order the rows run), when that is no TI-83 Plus command or another
-// one. `open`: only when "(" follows at once, as the row's find text holds it.
+// The tokens the 81 rows turn into no TI-83 Plus command or another one,
+// in the order the rows run, with what to do instead. What a row writes is
+// found by running the rows (rowWritten). `open`: only when "(" follows at
+// once, as the row's find text holds it.
 struct RowWrite {
     std::uint16_t code;
     bool open;
-    const char* message;
+    const char* tail;
 };
 
 constexpr RowWrite kRowWrites[] = {
-    {ti86::NDer, true,
-     "nDer( becomes \"nDeriy(\", which the TI-83 Plus does not have: write nDeriv("},
-    {ti86::PxTest, true,
-     "PxTest( becomes \"pxl-Text(\", which the TI-83 Plus does not have: write pxl-Test("},
-    {ti86::Ident, false,
-     "ident becomes \"identify(\", which the TI-83 Plus does not have: write identity("},
-    {ti86::DispG, false,
-     "DispG becomes \"Disp\", a TI-83 Plus command only with its space: write DispGraph"},
-    {ti86::DispT, false,
-     "DispT becomes \"Disp\", a TI-83 Plus command only with its space: write DispTable"},
-    {ti86::ExpR, false,
-     "ExpR becomes \"expr(\", which evaluates a string on the TI-83 Plus: write ExpReg"},
+    {ti86::NDer, true, ", which the TI-83 Plus does not have: write nDeriv("},
+    {ti86::PxTest, true, ", which the TI-83 Plus does not have: write pxl-Test("},
+    {ti86::Ident, false, ", which the TI-83 Plus does not have: write identity("},
+    {ti86::DispG, false, ", a TI-83 Plus command only with its space: write DispGraph"},
+    {ti86::DispT, false, ", a TI-83 Plus command only with its space: write DispTable"},
+    {ti86::ExpR, false, ", which evaluates a string on the TI-83 Plus: write ExpReg"},
     {ti86::Arc, true,
-     "arc( becomes \"Archive\", which archives a variable on the TI-83 Plus: arc length has no "
-     "counterpart"},
-    {ti86::Dot, true,
-     "dot( becomes \"Dot\", a graph style on the TI-83 Plus: the dot product has no counterpart"},
-    {ti86::Real, false, "real becomes \"Real\", a mode on the TI-83 Plus: write real("},
-    {ti86::SeqG, false, "SeqG becomes \"Seq\", a mode on the TI-83 Plus: write Sequential"},
+     ", which archives a variable on the TI-83 Plus: arc length has no counterpart"},
+    {ti86::Dot, true, ", a graph style on the TI-83 Plus: the dot product has no counterpart"},
+    {ti86::Real, false, ", a mode on the TI-83 Plus: write real("},
+    {ti86::SeqG, false, ", a mode on the TI-83 Plus: write Sequential"},
     // Row 19 (Dec) also runs before row 73 (ZDecm) can match.
-    {ti86::Dec, false,
-     "Dec becomes \"åDec\", which the TI-83 Plus does not have: number bases have no "
-     "counterpart"},
-    {ti86::ZDecm, false,
-     "ZDecm becomes \"ZåDecm\", which the TI-83 Plus does not have: write ZDecimal"},
+    {ti86::Dec, false, ", which the TI-83 Plus does not have: number bases have no counterpart"},
+    {ti86::ZDecm, false, ", which the TI-83 Plus does not have: write ZDecimal"},
     // Rows for short names reach into longer ones first: ln (33) into
     // lngth, cos, sin and tan (14, 57, 67) into the inverse and hyperbolic
     // forms, whose own rows then find nothing; int (31) into inter, dim
     // (22) into dimL.
-    {ti86::Lngth, false,
-     "lngth becomes \"ln(gth\", which the TI-83 Plus reads as ln(: write length("},
-    {ti86::SinInv, false,
-     "sin⁻¹ becomes \"sin(ñ\", which the TI-83 Plus reads as sin(: write sin⁻¹("},
-    {ti86::CosInv, false,
-     "cos⁻¹ becomes \"cos(ñ\", which the TI-83 Plus reads as cos(: write cos⁻¹("},
-    {ti86::TanInv, false,
-     "tan⁻¹ becomes \"tan(ñ\", which the TI-83 Plus reads as tan(: write tan⁻¹("},
-    {ti86::Sinh, false, "sinh becomes \"sin(h\", which the TI-83 Plus reads as sin(: write sinh("},
-    {ti86::SinhInv, false,
-     "sinh⁻¹ becomes \"sin(hñ\", which the TI-83 Plus reads as sin(: write sinh⁻¹("},
-    {ti86::Cosh, false, "cosh becomes \"cos(h\", which the TI-83 Plus reads as cos(: write cosh("},
-    {ti86::CoshInv, false,
-     "cosh⁻¹ becomes \"cos(hñ\", which the TI-83 Plus reads as cos(: write cosh⁻¹("},
-    {ti86::Tanh, false, "tanh becomes \"tan(h\", which the TI-83 Plus reads as tan(: write tanh("},
-    {ti86::TanhInv, false,
-     "tanh⁻¹ becomes \"tan(hñ\", which the TI-83 Plus reads as tan(: write tanh⁻¹("},
-    {ti86::DimL, false, "dimL becomes \"dim(L\": delete the L after dim("},
-    {ti86::Inter, false,
-     "inter becomes \"int(er\", which the TI-83 Plus reads as int(: interpolation has no "
-     "counterpart"},
+    {ti86::Lngth, false, ", which the TI-83 Plus reads as ln(: write length("},
+    {ti86::SinInv, false, ", which the TI-83 Plus reads as sin(: write sin⁻¹("},
+    {ti86::CosInv, false, ", which the TI-83 Plus reads as cos(: write cos⁻¹("},
+    {ti86::TanInv, false, ", which the TI-83 Plus reads as tan(: write tan⁻¹("},
+    {ti86::Sinh, false, ", which the TI-83 Plus reads as sin(: write sinh("},
+    {ti86::SinhInv, false, ", which the TI-83 Plus reads as sin(: write sinh⁻¹("},
+    {ti86::Cosh, false, ", which the TI-83 Plus reads as cos(: write cosh("},
+    {ti86::CoshInv, false, ", which the TI-83 Plus reads as cos(: write cosh⁻¹("},
+    {ti86::Tanh, false, ", which the TI-83 Plus reads as tan(: write tanh("},
+    {ti86::TanhInv, false, ", which the TI-83 Plus reads as tan(: write tanh⁻¹("},
+    {ti86::DimL, false, ": delete the L after dim("},
+    {ti86::Inter, false, ", which the TI-83 Plus reads as int(: interpolation has no counterpart"},
 };
 
 // What look() does with a code, in one table rather than a search of the
@@ -109,25 +93,64 @@ struct Rule {
     std::uint8_t rowWrite = 0; // kRowWrites index + 1
     bool noCounterpart = false;
     bool constant = false;
-    std::uint8_t screen = 0; // 1 home screen, 2 graph screen
+    bool comparison = false;
+    bool screen = false; // takes screen coordinates
 };
+
+// Windows-1252 text as UTF-8, for a message (å, ñ).
+std::string latin1ToUtf8(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto b = static_cast<std::uint8_t>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
+// What the rows write for the token's text: the rows run on a line holding
+// it, followed by "(1)" or " 1" (kept by every row). The line comes twice,
+// so that the rows' closing pass, which doubles the last "(" a function
+// gains, does not reach the first.
+std::string rowWritten(const RowWrite& row) {
+    const std::string find = ti86TokenInfo(row.code)->text + (row.open ? "(" : "");
+    const std::string after = row.open ? "1)" : " 1";
+    const std::string line = ":" + find + after;
+    const std::string converted = kalvo::convertText(line + "\n" + line + "\n");
+    const std::string first = converted.substr(0, converted.find('\n'));
+    if (first.size() < 1 + after.size() || !first.ends_with(after))
+        return find; // no row reaches it
+    return latin1ToUtf8(first.substr(1, first.size() - 1 - after.size()));
+}
 
 class Rules {
 public:
     Rules() {
-        for (std::size_t k = 0; k < std::size(kRowWrites); ++k)
-            slot(kRowWrites[k].code).rowWrite = static_cast<std::uint8_t>(k + 1);
+        for (std::size_t k = 0; k < std::size(kRowWrites); ++k) {
+            const RowWrite& row = kRowWrites[k];
+            slot(row.code).rowWrite = static_cast<std::uint8_t>(k + 1);
+            const std::string shown =
+                std::string(ti86TokenInfo(row.code)->glyphs) + (row.open ? "(" : "");
+            rowMessages_.push_back(
+                formatDiagnostic(DiagnosticId::RowWrite, {shown, rowWritten(row), row.tail}));
+        }
         for (const Ti86TokenInfo& info : ti86Tokens()) {
             Rule& rule = slot(info.code);
             const Ti86To83pRule* translation = ti86To83pRule(info.code);
             rule.noCounterpart =
                 translation != nullptr && translation->kind == Ti86To83pKind::NoCounterpart;
             rule.constant = translation != nullptr && translation->kind == Ti86To83pKind::Constant;
-            rule.screen = info.has(ti86flag::HomeCoordinates)    ? 1
-                          : info.has(ti86flag::GraphCoordinates) ? 2
-                                                                 : 0;
+            rule.comparison = info.has(ti86flag::Comparison);
+            rule.screen = info.has(ti86flag::HomeCoordinates | ti86flag::GraphCoordinates);
         }
     }
+
+    // The message of kRowWrites[k].
+    const std::string& rowMessage(std::size_t k) const { return rowMessages_[k]; }
 
     const Rule& of(std::uint16_t code) const {
         const int page = code >> 8 == 0 ? 0 : code >> 8 == 0x3D ? 1 : code >> 8 == 0x8E ? 2 : 3;
@@ -140,29 +163,12 @@ private:
     }
     std::array<std::array<Rule, 256>, 3> pages_{};
     Rule none_{};
+    std::vector<std::string> rowMessages_;
 };
 
 const Rules& rules() {
     static const Rules r;
     return r;
-}
-
-bool isComparison(const Ti86Token& t) {
-    return t.known && ti86Has(t.code, ti86flag::Comparison);
-}
-
-// A literal whole number written in digits only (no base, point or
-// exponent), or -1.
-long literalValue(const Ti86Token& t) {
-    if (!is(t, ti86::Number) || t.data.empty() || t.data.size() > 6)
-        return -1;
-    long value = 0;
-    for (const char c : t.data) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 bool isLabelCharacter(std::uint8_t font) {
@@ -236,38 +242,81 @@ std::string ti83PlusFunction(const std::string& font) {
     return "";
 }
 
-class Finder {
-public:
-    Finder(std::string_view text, const std::vector<Ti86Token>& tokens)
-        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false) {}
+// What the report knows of the whole program while it reads it a piece at
+// a time: its findings so far and the facts that reach across pieces.
+struct ProgramFacts {
+    HandWorkReport report;
+    std::vector<std::size_t> lineStarts;
+    std::set<std::string> keyVariables; // names getKy is stored to (getKy→K)
+    // Labels and names to change, with their message.
+    std::unordered_map<std::string, std::string> badLabels;
+    std::unordered_map<std::string, std::string> badNames;
+    // A name compared with a number before getKy was seen stored to it: a
+    // key code when it is, by the end.
+    std::vector<std::pair<std::string, Ti86Token>> maybeKeyCodes;
 
-    HandWorkReport run() {
-        findKeyVariables();
-        for (std::size_t i = 0; i < tokens_.size(); ++i)
-            look(i);
-        report_.counts.labels = badLabels_.size();
-        report_.counts.names = badNames_.size();
-        // Most come in order already; a menu's labels and a coordinate come
-        // before what precedes them.
-        if (!std::is_sorted(report_.findings.begin(), report_.findings.end(), before))
-            std::stable_sort(report_.findings.begin(), report_.findings.end(), before);
-        return std::move(report_);
+    // The findings of pieces read in line order, with what turned out to be
+    // key codes among them.
+    HandWorkReport finish() {
+        const auto pieces = static_cast<std::ptrdiff_t>(report.findings.size());
+        for (const auto& [name, code] : maybeKeyCodes)
+            if (keyVariables.count(name) != 0)
+                report.findings.push_back(
+                    makeDiagnostic(DiagnosticId::KeyCode, code.line, code.column, {code.data}));
+        const auto begin = report.findings.begin();
+        if (begin + pieces != report.findings.end()) {
+            std::stable_sort(begin + pieces, report.findings.end(), before);
+            std::inplace_merge(begin, begin + pieces, report.findings.end(), before);
+        }
+        report.counts = countHandWork(report.findings);
+        return std::move(report);
     }
 
     static bool before(const Diagnostic& a, const Diagnostic& b) {
         return std::pair(a.line, a.column) < std::pair(b.line, b.column);
     }
+};
+
+class Finder {
+public:
+    // One piece of the program: whole statements, in order after the pieces
+    // read before.
+    Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
+        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false), report_(facts.report),
+          lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
+          badLabels_(facts.badLabels), badNames_(facts.badNames),
+          maybeKeyCodes_(facts.maybeKeyCodes) {}
+
+    void run() {
+        findKeyVariables();
+        const std::size_t first = report_.findings.size();
+        for (std::size_t i = 0; i < tokens_.size(); ++i)
+            look(i);
+        // Most come in order already; a menu's labels and a coordinate come
+        // before what precedes them.
+        const auto from = report_.findings.begin() + static_cast<std::ptrdiff_t>(first);
+        if (!std::is_sorted(from, report_.findings.end(), ProgramFacts::before))
+            std::stable_sort(from, report_.findings.end(), ProgramFacts::before);
+    }
 
 private:
-    using Argument = std::pair<std::size_t, std::size_t>; // token indexes [first, last)
+    using Argument = TokenRange;
 
-    void add(const Ti86Token& at, std::string message, std::size_t& count) {
+    void add(const Ti86Token& at, DiagnosticId id,
+             std::initializer_list<std::string_view> args = {}) {
+        report_.findings.push_back(makeDiagnostic(id, at.line, at.column, args));
+    }
+
+    // A finding whose message was made before (a label's, a name's: the
+    // same at every use).
+    void addMade(const Ti86Token& at, DiagnosticId id, const std::string& message) {
         Diagnostic d;
+        d.severity = diagnosticKind(id).severity;
         d.line = at.line;
         d.column = at.column;
-        d.message = std::move(message);
+        d.message = message;
+        d.id = id;
         report_.findings.push_back(std::move(d));
-        ++count;
     }
 
     // Names that getKy is stored to (getKy→K), whatever comes first.
@@ -297,8 +346,7 @@ private:
             return;
         case ti86::DelVar:
             if (followedByOpen(tokens_, i))
-                add(t, "DelVar( becomes \"DelVar \" and leaves the \")\" after the name: delete it",
-                    report_.counts.delVars);
+                add(t, DiagnosticId::DelVarParen);
             return;
         case ti86::EquationName:
             if (statementStart(i) && i + 1 < tokens_.size() && is(tokens_[i + 1], ti86::Assign))
@@ -306,17 +354,15 @@ private:
             return;
         case ti86::BuiltinName:
             if (t.data == "x" || t.data == "y" || t.data == "t") {
-                std::string& message = badNames_[t.data];
-                if (message.empty())
-                    message = t.data + " is the TI-86's lowercase " + t.data +
-                              ": the TI-83 Plus writes " + static_cast<char>(t.data[0] - 'a' + 'A');
-                add(t, message, countedBySet_);
+                const char upper[] = {static_cast<char>(t.data[0] - 'a' + 'A'), '\0'};
+                add(t, DiagnosticId::LowercaseName, {t.data, upper});
             }
             return;
         default:
             break;
         }
-        if (isComparison(t)) {
+        const Rule& rule = rules().of(t.code);
+        if (rule.comparison) {
             keyComparison(i);
             return;
         }
@@ -324,12 +370,11 @@ private:
             name(i);
             return;
         }
-        const Rule& rule = rules().of(t.code);
         bool rowWrite = false;
         if (rule.rowWrite != 0) {
             const RowWrite& row = kRowWrites[rule.rowWrite - 1];
             if (!row.open || followedByOpen(tokens_, i)) {
-                add(t, row.message, report_.counts.rowWrites);
+                addMade(t, DiagnosticId::RowWrite, rules().rowMessage(rule.rowWrite - 1u));
                 rowWrite = true;
             }
         }
@@ -337,14 +382,11 @@ private:
             const std::string shown = t.code == ti86::Conversion
                                           ? ti86NameToUtf8(t.data) + "▶" + ti86NameToUtf8(t.data2)
                                           : std::string(ti86TokenInfo(t.code)->glyphs);
-            add(t,
-                rule.constant ? "the physical constant " + shown +
-                                    " has no TI-83 Plus counterpart: write its value"
-                              : shown + " has no TI-83 Plus counterpart",
-                report_.counts.noCounterpart);
+            add(t, rule.constant ? DiagnosticId::PhysicalConstant : DiagnosticId::NoCounterpart,
+                {shown});
         }
-        if (rule.screen != 0)
-            screen(i, rule.screen == 1);
+        if (rule.screen)
+            screen(i);
     }
 
     void label(const Ti86Token& at, const std::string& font) {
@@ -361,11 +403,9 @@ private:
             if (odd)
                 reason += std::string(tooLong ? " and " : "") +
                           "has characters the TI-83 Plus does not take";
-            message = "label " + ti86NameToUtf8(font) + " " + reason +
-                      "; the TI-83 Plus takes one or two of A-Z, 0-9, θ: rename it at its Lbl "
-                      "and every Goto and Menu( that names it";
+            message = formatDiagnostic(DiagnosticId::LabelToRename, {ti86NameToUtf8(font), reason});
         }
-        add(at, message, countedBySet_);
+        addMade(at, DiagnosticId::LabelToRename, message);
     }
 
     void name(std::size_t i) {
@@ -379,54 +419,24 @@ private:
                 t.data.size() <= 8 && std::all_of(t.data.begin(), t.data.end(), [](char c) {
                     return isLabelCharacter(static_cast<std::uint8_t>(c));
                 });
-            add(t,
-                shown + " alone in a statement calls a program: the TI-83 Plus writes " +
-                    (programName ? "prgm" + shown : "prgm before a name of A-Z, 0-9, θ"),
-                report_.counts.programCalls);
+            add(t, DiagnosticId::ProgramCall,
+                {shown, programName ? "prgm" + shown : "prgm before a name of A-Z, 0-9, θ"});
             return;
         }
         if (isTi83PlusReal(t.data))
             return;
+        const DiagnosticId id =
+            t.data.size() > 1 ? DiagnosticId::LongName : DiagnosticId::NoTi83pVariable;
         std::string& message = badNames_[t.data];
         if (message.empty())
-            message = "name " + ti86NameToUtf8(t.data) +
-                      (t.data.size() > 1 ? " has more than one character: the TI-83 Plus reads "
-                                           "it as " +
-                                               spelledApart(t.data) + ";"
-                                         : " is no TI-83 Plus variable:") +
-                      " rename it to one of A-Z, θ everywhere";
-        add(t, message, countedBySet_);
+            message = formatDiagnostic(id, {ti86NameToUtf8(t.data), spelledApart(t.data)});
+        addMade(t, id, message);
     }
 
     // The arguments of the "(" at `open`, up to its ")" or the end of the
     // statement.
-    std::vector<Argument> arguments(std::size_t open) const {
-        std::vector<Argument> out;
-        std::size_t first = open + 1;
-        int depth = 0;
-        std::size_t k = open + 1;
-        for (; k < tokens_.size() && !endsStatement(tokens_[k]); ++k) {
-            const Ti86Token& t = tokens_[k];
-            if (!t.known)
-                continue;
-            if (t.code == ti86::LParen || t.code == ti86::LBracket || t.code == ti86::LBrace)
-                ++depth;
-            else if (t.code == ti86::RParen || t.code == ti86::RBracket || t.code == ti86::RBrace) {
-                if (depth == 0 && t.code == ti86::RParen)
-                    break;
-                depth = std::max(depth - 1, 0);
-            } else if (t.code == ti86::Comma && depth == 0) {
-                out.emplace_back(first, k);
-                first = k + 1;
-            }
-        }
-        if (k > first || !out.empty())
-            out.emplace_back(first, k);
-        return out;
-    }
-
     const Ti86Token* single(const Argument& a) const {
-        return a.second == a.first + 1 ? &tokens_[a.first] : nullptr;
+        return a.single() ? &tokens_[a.first] : nullptr;
     }
 
     // A menu choice's target, as the label it names, when it is one token.
@@ -457,7 +467,7 @@ private:
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        const std::vector<Argument> args = arguments(i + 1);
+        const std::vector<Argument> args = callArguments(tokens_, i + 1);
         if (args.empty())
             return;
         const Ti86Token* first = single(args[0]);
@@ -478,16 +488,9 @@ private:
         const std::string tooMany =
             "it has " + std::to_string(choices) + " choices and the TI-83 Plus shows at most 7";
         if (ti86Form)
-            add(tokens_[i],
-                "Menu( in the TI-86 form: the TI-83 Plus writes "
-                "Menu(\"TITLE\",\"text\",label,...); "
-                "put a title first and delete the number before each choice" +
-                    (choices > 7 ? "; " + tooMany : ""),
-                report_.counts.menus);
+            add(tokens_[i], DiagnosticId::Ti86Menu, {choices > 7 ? "; " + tooMany : ""});
         else if (ti83Form && choices > 7)
-            add(tokens_[i],
-                "Menu( has " + std::to_string(choices) + " choices; the TI-83 Plus shows at most 7",
-                report_.counts.menus);
+            add(tokens_[i], DiagnosticId::MenuTooLong, {std::to_string(choices)});
     }
 
     void equation(std::size_t i) {
@@ -517,42 +520,18 @@ private:
         }
         while (!expression.empty() && expression.back() == ' ')
             expression.pop_back();
-        const std::string shown = ti86NameToUtf8(t.data) + "=… stores an equation";
         const std::string function = ti83PlusFunction(t.data);
         const std::string value = "\"" + textToUtf8(expression) + "\"→";
-        add(t,
-            function.empty()
-                ? shown +
-                      " to a function the TI-83 Plus does not have: store the string to one "
-                      "of Y1-Y9, Y0 (" +
-                      value + "Y1)"
-                : shown + ": the TI-83 Plus writes " + value + function,
-            report_.counts.equations);
+        if (function.empty())
+            add(t, DiagnosticId::EquationNoFunction, {ti86NameToUtf8(t.data), value});
+        else
+            add(t, DiagnosticId::Equation, {ti86NameToUtf8(t.data), value + function});
     }
 
-    void screen(std::size_t i, bool home) {
-        if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
-            return;
-        const std::vector<Argument> args = arguments(i + 1);
-        for (std::size_t k = 0; k < 2 && k < args.size(); ++k) {
-            const Ti86Token* literal = single(args[k]);
-            if (literal == nullptr)
-                continue;
-            const long value = literalValue(*literal);
-            if (value < 0)
-                continue;
-            const bool row = k == 0;
-            const long low = home ? 1 : 0;
-            const long high = home ? (row ? 8 : 16) : (row ? 62 : 94);
-            if (value >= low && value <= high)
-                continue;
-            add(*literal,
-                std::string(home ? "" : "pixel ") + (row ? "row " : "column ") +
-                    std::to_string(value) + " is off the TI-83 Plus " + (home ? "home" : "graph") +
-                    " screen (" + (row ? "rows " : "columns ") + std::to_string(low) + "-" +
-                    std::to_string(high) + ")",
-                report_.counts.offScreen);
-        }
+    void screen(std::size_t i) {
+        for (const OffScreen& off : offScreenCoordinates(tokens_, i))
+            add(tokens_[off.token], DiagnosticId::OffScreen,
+                {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
     }
 
     bool isKey(const Ti86Token& t) const {
@@ -565,17 +544,19 @@ private:
         const Ti86Token& left = tokens_[i - 1];
         const Ti86Token& right = tokens_[i + 1];
         const Ti86Token* code = isKey(left) ? &right : isKey(right) ? &left : nullptr;
-        if (code == nullptr)
+        if (code == nullptr) {
+            // getKy may be stored to the name further on.
+            if (isName(left) && ti86WholeNumber(right) > 0)
+                maybeKeyCodes_.emplace_back(left.data, right);
+            else if (isName(right) && ti86WholeNumber(left) > 0)
+                maybeKeyCodes_.emplace_back(right.data, left);
             return;
+        }
         // 0 is "no key" on both calculators.
-        const long value = literalValue(*code);
+        const long value = ti86WholeNumber(*code);
         if (value <= 0)
             return;
-        add(*code,
-            "key code " + code->data +
-                " is a TI-86 key; the TI-83 Plus numbers its keys differently: use its code for "
-                "the same key",
-            report_.counts.keyCodes);
+        add(*code, DiagnosticId::KeyCode, {code->data});
     }
 
     // Line `n` (1-based) of the text, without its line end.
@@ -598,13 +579,12 @@ private:
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
     std::vector<bool> isLabel_;
-    std::vector<std::size_t> lineStarts_;
-    std::set<std::string> keyVariables_;
-    // Labels and names to change, with their message.
-    std::unordered_map<std::string, std::string> badLabels_;
-    std::unordered_map<std::string, std::string> badNames_;
-    std::size_t countedBySet_ = 0; // labels and names are counted by their maps
-    HandWorkReport report_;
+    HandWorkReport& report_;
+    std::vector<std::size_t>& lineStarts_;
+    std::set<std::string>& keyVariables_;
+    std::unordered_map<std::string, std::string>& badLabels_;
+    std::unordered_map<std::string, std::string>& badNames_;
+    std::vector<std::pair<std::string, Ti86Token>>& maybeKeyCodes_;
 };
 
 // The lines of a text, without their CR LF or LF.
@@ -637,15 +617,41 @@ std::string plural(std::size_t n, const char* one, const char* many, const char*
 
 } // namespace
 
+// Text is tokenized and read a piece of whole lines at a time, so that the
+// tokens of a large program are never all held at once; a statement ends
+// with its line, so no piece cuts one.
+constexpr std::size_t kPieceBytes = 256 * 1024;
+
 HandWorkReport findHandWork(std::string_view ti86Text) {
-    Ti86Tokenized tokenized = tokenizeTi86Text(ti86Text);
-    HandWorkReport report = findHandWork(ti86Text, tokenized.tokens);
-    report.textDiagnostics = std::move(tokenized.diagnostics);
-    return report;
+    ProgramFacts facts;
+    Ti86Tokenized piece;
+    std::size_t lineBase = 0;
+    for (std::size_t at = 0; at < ti86Text.size();) {
+        std::size_t end = ti86Text.size();
+        if (end - at > kPieceBytes) {
+            const std::size_t newline = ti86Text.find('\n', at + kPieceBytes);
+            end = newline == std::string_view::npos ? ti86Text.size() : newline + 1;
+        }
+        tokenizeTi86Text(ti86Text.substr(at, end - at), piece);
+        for (Ti86Token& t : piece.tokens)
+            t.line += lineBase;
+        for (Diagnostic& d : piece.diagnostics)
+            d.line += lineBase;
+        Finder(ti86Text, piece.tokens, facts).run();
+        facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
+                                            piece.diagnostics.begin(), piece.diagnostics.end());
+        lineBase += static_cast<std::size_t>(
+            std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(at),
+                       ti86Text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+        at = end;
+    }
+    return facts.finish();
 }
 
 HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens) {
-    return Finder(ti86Text, tokens).run();
+    ProgramFacts facts;
+    Finder(ti86Text, tokens, facts).run();
+    return facts.finish();
 }
 
 namespace {
@@ -776,13 +782,13 @@ Diagnostics mergeFindings(Diagnostics first, Diagnostics second) {
     // list's finding ahead of an equal one, as a stable sort of the two
     // would, without sorting what is in order already.
     for (Diagnostics* list : {&first, &second})
-        if (!std::is_sorted(list->begin(), list->end(), Finder::before))
-            std::stable_sort(list->begin(), list->end(), Finder::before);
+        if (!std::is_sorted(list->begin(), list->end(), ProgramFacts::before))
+            std::stable_sort(list->begin(), list->end(), ProgramFacts::before);
     Diagnostics merged;
     merged.reserve(first.size() + second.size());
     std::merge(std::make_move_iterator(first.begin()), std::make_move_iterator(first.end()),
                std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()),
-               std::back_inserter(merged), Finder::before);
+               std::back_inserter(merged), ProgramFacts::before);
     merged.erase(std::unique(merged.begin(), merged.end(),
                              [](const Diagnostic& a, const Diagnostic& b) {
                                  return a.line != 0 && a.line == b.line && a.column == b.column;
@@ -792,9 +798,28 @@ Diagnostics mergeFindings(Diagnostics first, Diagnostics second) {
 }
 
 void mergeFindings(HandWorkReport& report, Diagnostics&& more) {
-    const std::size_t before = report.findings.size();
     report.findings = mergeFindings(std::move(report.findings), std::move(more));
-    report.counts.other += report.findings.size() - before;
+    report.counts = countHandWork(report.findings);
+}
+
+HandWorkCounts countHandWork(const Diagnostics& findings) {
+    std::array<std::size_t, kDiagnosticGroups> n{};
+    for (const Diagnostic& d : findings)
+        ++n[static_cast<std::size_t>(diagnosticGroupOf(d))];
+    const auto of = [&n](DiagnosticGroup g) { return n[static_cast<std::size_t>(g)]; };
+    HandWorkCounts c;
+    c.labels = of(DiagnosticGroup::Labels);
+    c.names = of(DiagnosticGroup::Names);
+    c.programCalls = of(DiagnosticGroup::ProgramCalls);
+    c.menus = of(DiagnosticGroup::Menus);
+    c.delVars = of(DiagnosticGroup::DelVars);
+    c.noCounterpart = of(DiagnosticGroup::NoCounterpart);
+    c.equations = of(DiagnosticGroup::Equations);
+    c.rowWrites = of(DiagnosticGroup::RowWrites);
+    c.offScreen = of(DiagnosticGroup::OffScreen);
+    c.keyCodes = of(DiagnosticGroup::KeyCodes);
+    c.other = of(DiagnosticGroup::Other);
+    return c;
 }
 
 void mergeFindings(HandWorkReport& report, const Diagnostics& more) {
@@ -803,8 +828,8 @@ void mergeFindings(HandWorkReport& report, const Diagnostics& more) {
 
 std::string handWorkSummary(const HandWorkCounts& c) {
     const std::pair<std::size_t, std::array<const char*, 3>> parts[] = {
-        {c.labels, {"label", "labels", " to shorten"}},
-        {c.names, {"name", "names", " to rename"}},
+        {c.labels, {"use of a label", "uses of labels", " to shorten"}},
+        {c.names, {"use of a name", "uses of names", " to rename"}},
         {c.programCalls, {"program call", "program calls", " to write with prgm"}},
         {c.menus, {"menu", "menus", " to rewrite"}},
         {c.delVars, {"DelVar", "DelVars", " to fix"}},
@@ -824,28 +849,6 @@ std::string handWorkSummary(const HandWorkCounts& c) {
         out += plural(n, words[0], words[1], words[2]);
     }
     return out;
-}
-
-std::string formatFinding(std::string_view file, std::string_view program,
-                          const Diagnostic& finding) {
-    std::string out(file);
-    if (!program.empty())
-        out.append("(").append(program).append(")");
-    if (finding.line != 0)
-        out += ":" + std::to_string(finding.line) + ":" + std::to_string(finding.column);
-    out += ": ";
-    switch (finding.severity) {
-    case Diagnostic::Severity::Note:
-        out += "note: ";
-        break;
-    case Diagnostic::Severity::Warning:
-        out += "warning: ";
-        break;
-    case Diagnostic::Severity::Error:
-        out += "error: ";
-        break;
-    }
-    return out + finding.message;
 }
 
 } // namespace kalvo::calc

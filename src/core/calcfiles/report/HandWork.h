@@ -17,12 +17,12 @@
 // break, so the line is also the converted text's.
 namespace kalvo::calc {
 
-// How many of each kind of finding a report holds, for its summary line.
-// Labels and names count once however often they are used; the rest count
-// each place.
+// How many of each kind of finding a report holds, for its summary line:
+// each finding is one place to edit, counted in the group the diagnostics
+// catalogue gives its kind (countHandWork).
 struct HandWorkCounts {
-    std::size_t labels = 0;        // labels to shorten or rename
-    std::size_t names = 0;         // names to rename (MONEY, x, m)
+    std::size_t labels = 0;        // uses of labels to shorten or rename
+    std::size_t names = 0;         // uses of names to rename (MONEY, x, m)
     std::size_t programCalls = 0;  // programs called by their bare name
     std::size_t menus = 0;         // Menu( in the TI-86 form or too long
     std::size_t delVars = 0;       // DelVar( leaving a ")"
@@ -81,15 +81,11 @@ Diagnostics mergeFindings(Diagnostics first, Diagnostics second);
 void mergeFindings(HandWorkReport& report, const Diagnostics& more);
 void mergeFindings(HandWorkReport& report, Diagnostics&& more);
 
-// "3 labels to shorten, 2 names to rename, 1 menu to rewrite": the counts
+// "3 uses of labels to shorten, 1 menu to rewrite": the counts
 // that are not zero, in the order of HandWorkCounts. Empty when all are.
 std::string handWorkSummary(const HandWorkCounts& counts);
 
-// One finding as a compiler prints it: "FILE:LINE:COLUMN: warning: message",
-// or "FILE(PROGRAM):LINE:COLUMN: ..." for a program of a group file when
-// `program` is not empty. `file` is what the user named ("-" for standard
-// input). A finding without a line is printed as "FILE: warning: message".
-std::string formatFinding(std::string_view file, std::string_view program,
-                          const Diagnostic& finding);
+// The counts of findings by their group in the diagnostics catalogue.
+HandWorkCounts countHandWork(const Diagnostics& findings);
 
 } // namespace kalvo::calc

@@ -44,9 +44,4 @@ Spellings::Spellings() {
         first[static_cast<std::uint8_t>(c)] = to;
 }
 
-const Spellings& spellings() {
-    static const Spellings s;
-    return s;
-}
-
 } // namespace kalvo::calc::ti86text

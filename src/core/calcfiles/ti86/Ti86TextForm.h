@@ -65,7 +65,11 @@ struct Spellings {
     }
 };
 
-const Spellings& spellings();
+// Built once, on first use; asked for every pair of tokens listed.
+inline const Spellings& spellings() {
+    static const Spellings s;
+    return s;
+}
 
 // Asked for nearly every byte the tokenizer reads: one look-up.
 inline constexpr std::array<bool, 256> kWordText = [] {

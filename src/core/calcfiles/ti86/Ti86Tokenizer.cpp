@@ -17,6 +17,11 @@ using namespace ti86text;
 class Reader {
 public:
     explicit Reader(std::string_view text) : text_(text) {}
+    // Into `room`'s vectors, cleared, so that their room serves again.
+    Reader(std::string_view text, Ti86Tokenized&& room) : text_(text), out_(std::move(room)) {
+        out_.tokens.clear();
+        out_.diagnostics.clear();
+    }
 
     Ti86Tokenized run() {
         // Programs run about 3 bytes a token; a huge text grows as it goes.
@@ -134,17 +139,25 @@ private:
         }
         if (nextArrow_ >= stop_)
             return false;
-        std::size_t arrow = i;
-        while (arrow < stop_ && !endsUnit(text_[arrow]))
-            ++arrow;
+        // Tokens inside one run of unit characters share its end: found once
+        // per run, not once per token ("1-1-…-1▶Dec" stays linear).
+        if (!(runSearched_ && i >= runFrom_ && i <= runEnd_)) {
+            runSearched_ = true;
+            runFrom_ = i;
+            runEnd_ = i;
+            while (runEnd_ < stop_ && !endsUnit(text_[runEnd_]))
+                ++runEnd_;
+        }
+        const std::size_t arrow = runEnd_;
         if (arrow == i || at(arrow) != kArrowText || spellingEnd > arrow)
             return false;
         std::size_t length = 0;
         if (spellingAt(arrow, length) != nullptr)
             return false;
         // Nor is it one when the "å" belongs to a name begun inside the run
-        // ("-Eq▶St" after a number).
-        for (std::size_t j = i + 1; j < arrow; ++j)
+        // ("-Eq▶St" after a number); only the last few starts can reach it.
+        const std::size_t reach = spellings_.longest;
+        for (std::size_t j = std::max(i + 1, arrow > reach ? arrow - reach : 0); j < arrow; ++j)
             if (spellingAt(j, length) != nullptr && j + length > arrow)
                 return false;
         std::size_t second = arrow + 1;
@@ -166,6 +179,7 @@ private:
         lineStart_ = start;
         stop_ = stop;
         arrowSearched_ = false;
+        runSearched_ = false;
         std::size_t i = start;
         if (at(i) == ':')
             ++i; // the line's mark
@@ -305,6 +319,9 @@ private:
     std::size_t previousLineEnd_ = 0;
     std::size_t nextArrow_ = 0;  // the first "å" at or after the last search, or stop_
     bool arrowSearched_ = false; // on this line
+    std::size_t runFrom_ = 0;    // a run of unit characters searched on this line,
+    std::size_t runEnd_ = 0;     // and the delimiter that ends it (or stop_)
+    bool runSearched_ = false;
     std::uint64_t bytes_ = 0;
 };
 
@@ -312,6 +329,10 @@ private:
 
 Ti86Tokenized tokenizeTi86Text(std::string_view text) {
     return Reader(text).run();
+}
+
+void tokenizeTi86Text(std::string_view text, Ti86Tokenized& into) {
+    into = Reader(text, std::move(into)).run();
 }
 
 } // namespace kalvo::calc

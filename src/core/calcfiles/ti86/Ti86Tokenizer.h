@@ -24,4 +24,8 @@ struct Ti86Tokenized {
 // caller shows it and warns where it does so.
 Ti86Tokenized tokenizeTi86Text(std::string_view text);
 
+// The same into `into`, replacing what it held but keeping its room: for
+// reading a long text a piece at a time.
+void tokenizeTi86Text(std::string_view text, Ti86Tokenized& into);
+
 } // namespace kalvo::calc

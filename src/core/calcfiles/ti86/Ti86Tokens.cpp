@@ -32,20 +32,20 @@ constexpr Row kRows[] = {
 std::vector<std::pair<std::uint16_t, std::string>> builtinGlyphNames() {
     std::vector<std::pair<std::uint16_t, std::string>> names;
     for (const char* n : {"x", "y", "t", "r", "θ", "exp"})
-        names.emplace_back(0x32, n);
+        names.emplace_back(ti86::BuiltinName, n);
     for (int i = 1; i <= 9; ++i) {
-        names.emplace_back(0x32, "Q" + std::to_string(i));
-        names.emplace_back(0x32, "QI" + std::to_string(i));
-        names.emplace_back(0x3B, "Q'" + std::to_string(i));
+        names.emplace_back(ti86::BuiltinName, "Q" + std::to_string(i));
+        names.emplace_back(ti86::BuiltinName, "QI" + std::to_string(i));
+        names.emplace_back(ti86::EquationName, "Q'" + std::to_string(i));
     }
     for (int i = 1; i <= 99; ++i)
         for (const char* prefix : {"y", "xt", "yt", "r"})
-            names.emplace_back(0x3B, prefix + std::to_string(i));
+            names.emplace_back(ti86::EquationName, prefix + std::to_string(i));
     for (const char* n :
          {"Ans", "a",     "b",     "corr",  "maxX",  "maxY",   "Med", "minX", "minY",
           "n",   "PRegC", "Qrtl1", "Qrtl3", "RegEq", "Sx",     "Sy",  "σx",   "σy",
           "Σx",  "Σx²",   "Σxy",   "Σy",    "Σy²",   "tolMet", "x̄",   "ȳ"})
-        names.emplace_back(0x3C, n);
+        names.emplace_back(ti86::StatName, n);
     return names;
 }
 
@@ -123,11 +123,6 @@ const Ti86TokenInfo* ti86TokenInfo(std::uint16_t code) {
     return index < 0 ? nullptr : &t.tokens[static_cast<std::size_t>(index)];
 }
 
-bool ti86Has(std::uint16_t code, std::uint16_t flag) {
-    const Ti86TokenInfo* info = ti86TokenInfo(code);
-    return info != nullptr && info->has(flag);
-}
-
 const std::vector<Ti86TokenInfo>& ti86Tokens() {
     return tables().tokens;
 }
@@ -189,7 +184,7 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
                 break;
             }
             case Ti86Inline::FixedName: {
-                const std::size_t length = code - 0x32u;
+                const std::size_t length = code - std::size_t{ti86::BuiltinName};
                 token.data.assign(body.substr(at, std::min(length, n - at)));
                 token.terminated = length <= n - at;
                 at += token.data.size();
@@ -206,7 +201,7 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
                         whole = false;
                         break;
                     }
-                    const std::size_t length = byte(probe++) - 0x32u;
+                    const std::size_t length = byte(probe++) - std::size_t{ti86::BuiltinName};
                     if (length > n - probe) {
                         whole = false;
                         break;
@@ -278,7 +273,7 @@ std::string encodeTi86Tokens(const std::vector<Ti86Token>& tokens) {
         const auto inline_ = info != nullptr ? info->data : Ti86Inline::None;
         if (inline_ == Ti86Inline::FixedName) {
             // The code carries the length, whatever the token said.
-            out.push_back(static_cast<char>(0x32 + token.data.size()));
+            out.push_back(static_cast<char>(ti86::BuiltinName + token.data.size()));
             out += token.data;
             continue;
         }
@@ -308,9 +303,9 @@ std::string encodeTi86Tokens(const std::vector<Ti86Token>& tokens) {
             out += token.data;
             break;
         case Ti86Inline::Conversion:
-            out.push_back(static_cast<char>(0x32 + token.data.size()));
+            out.push_back(static_cast<char>(ti86::BuiltinName + token.data.size()));
             out += token.data;
-            out.push_back(static_cast<char>(0x32 + token.data2.size()));
+            out.push_back(static_cast<char>(ti86::BuiltinName + token.data2.size()));
             out += token.data2;
             break;
         }

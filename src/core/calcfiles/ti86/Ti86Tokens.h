@@ -73,8 +73,40 @@ struct Ti86TokenInfo {
 // FF, 3D 3E-FF, 8E 32-FF) or that only marks a program's kind (8E 28, 8E 29).
 const Ti86TokenInfo* ti86TokenInfo(std::uint16_t code);
 
-// Whether a known token of this code has the ti86flag `flag`.
-bool ti86Has(std::uint16_t code, std::uint16_t flag);
+namespace ti86detail {
+// Every code's flags, by page (00xx, 3Dxx, 8Exx): asked in the hot loops of
+// the report and the translator, so made when compiling.
+struct FlagPages {
+    std::uint16_t page[3][256];
+};
+inline constexpr FlagPages kFlagPages = [] {
+    using namespace ti86flag;
+    struct Row {
+        std::uint16_t code;
+        std::uint16_t flags;
+    };
+    constexpr Row rows[] = {
+#define TI86_TOKEN(code, name, glyphs, spacing, data, flags, ...)                                  \
+    {code, static_cast<std::uint16_t>(flags)},
+#include "calcfiles/ti86/Ti86Tokens.def"
+#undef TI86_TOKEN
+    };
+    FlagPages pages{};
+    for (const Row& row : rows)
+        pages.page[row.code >> 8 == 0      ? 0
+                   : row.code >> 8 == 0x3D ? 1
+                                           : 2][row.code & 0xFF] = row.flags;
+    return pages;
+}();
+} // namespace ti86detail
+
+// Whether a known token of this code has the ti86flag `flag` (any of them,
+// for several).
+inline bool ti86Has(std::uint16_t code, std::uint16_t flag) {
+    const unsigned high = code >> 8;
+    const int page = high == 0 ? 0 : high == 0x3D ? 1 : high == 0x8E ? 2 : -1;
+    return page >= 0 && (ti86detail::kFlagPages.page[page][code & 0xFF] & flag) != 0;
+}
 
 // Every known token, in code order.
 const std::vector<Ti86TokenInfo>& ti86Tokens();

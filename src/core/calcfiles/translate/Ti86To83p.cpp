@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/translate/Ti86To83p.h"
 
+#include "calcfiles/program/Arguments.h"
 #include "calcfiles/ti83p/Ti83pFile.h"
 #include "calcfiles/ti86/Ti86Font.h"
 #include "calcfiles/translate/Ti86To83pTable.h"
@@ -27,7 +28,7 @@ bool is(const Ti86Token& t, std::uint16_t code) {
 }
 
 bool endsStatement(const Ti86Token& t) {
-    return is(t, ti86::Colon) || is(t, ti86::Newline);
+    return endsTi86Statement(t);
 }
 
 std::string utf8(std::string_view font) {
@@ -344,13 +345,10 @@ struct Placement {
 
 // Functions whose argument is known to be of one kind.
 unsigned argumentKind(std::uint16_t code) {
-    const Ti86TokenInfo* info = ti86TokenInfo(code);
-    if (info == nullptr)
-        return 0;
-    return info->has(ti86flag::ListArgument)     ? List
-           : info->has(ti86flag::StringArgument) ? String
-           : info->has(ti86flag::MatrixArgument) ? Matrix
-                                                 : 0u;
+    return ti86Has(code, ti86flag::ListArgument)     ? List
+           : ti86Has(code, ti86flag::StringArgument) ? String
+           : ti86Has(code, ti86flag::MatrixArgument) ? Matrix
+                                                     : 0u;
 }
 
 // Statistics commands: every name among their arguments is a list.
@@ -1509,24 +1507,13 @@ private:
         return close < end ? close + 1 : close;
     }
 
-    void checkScreen(std::size_t i, std::size_t end, long rows, long columns, const char* what) {
-        // Output(row,column / Pxl-On(row,column, with both numbers written out.
-        std::size_t a = i + 1;
-        if (a < end && is(tokens_[a], ti86::LParen))
-            ++a;
-        if (a + 2 >= end || !is(tokens_[a], ti86::Number) || !is(tokens_[a + 1], ti86::Comma) ||
-            !is(tokens_[a + 2], ti86::Number))
-            return;
-        const long row = std::strtol(tokens_[a].data.c_str(), nullptr, 10);
-        const long column = std::strtol(tokens_[a + 2].data.c_str(), nullptr, 10);
-        if (row > rows || column > columns) {
-            char message[160];
-            std::snprintf(message, sizeof message,
-                          "%s at row %ld, column %ld is off the %s screen (%s %ld by %ld)",
-                          nameText(tokens_[i]).c_str(), row, column,
-                          std::string(target_.name).c_str(), what, rows, columns);
-            warn(tokens_[i], message);
-        }
+    // The same check as the hand-work report's, with the same words, on
+    // the target's screens.
+    void checkScreen(std::size_t i) {
+        const ScreenSize screen{target_.homeRows, target_.homeColumns, target_.graphRows,
+                                target_.graphColumns, target_.name};
+        for (const OffScreen& off : offScreenCoordinates(tokens_, i, screen))
+            warn(tokens_[off.token], offScreenMessage(off));
     }
 
     std::size_t statementEndFrom(std::size_t i, std::size_t end) const {
@@ -1648,11 +1635,7 @@ private:
                     // Once: what to check is the same at every use.
                     warn(t, nameText(t) + ": " + std::string(rule->detail));
                 }
-                if (t.code == ti86::Outpt)
-                    checkScreen(i, end, target_.homeRows, target_.homeColumns, "home screen");
-                else if (t.code == ti86::PxOn || t.code == ti86::PxOff || t.code == ti86::PxChg ||
-                         t.code == ti86::PxTest || t.code == ti86::Text)
-                    checkScreen(i, end, target_.graphRows, target_.graphColumns, "graph screen");
+                checkScreen(i);
                 i = ti83pTokenOpensParen(rule->ti83p) ? putFunctionArgument(i, end) : i + 1;
                 break;
             case Ti86To83pKind::Constant: {

@@ -4,14 +4,17 @@
 // and what it says the 81 rows write is what running the rows writes.
 #include "calcfiles/report/HandWork.h"
 #include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83p.h"
 #include "conversion/ConversionRun.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -135,6 +138,72 @@ TEST(HandWorkAgreement, RowWritesAreWhatTheRowsWrite) {
     // nDer(, PxTest(, ident, DispG, DispT, ExpR, arc(, dot(, real, SeqG, Dec,
     // ZDecm, lngth, the inverse and hyperbolic functions, dimL, inter.
     EXPECT_GE(checked, 23u);
+}
+
+} // namespace
+
+namespace {
+
+// Screen coordinates: the report and the translator make one check, so they
+// name the same numbers with the same words. Row 0 is off the home screen,
+// and a computed coordinate does not hide a written one.
+TEST(HandWorkAgreement, OffScreenCoordinatesAreTheSameFindings) {
+    for (const char* text :
+         {":Outpt(0,1,\"X\")\r\n", ":Outpt(A,20,\"X\")\r\n", ":PxOn(63,10)\r\n",
+          ":Text(70,95,\"HI\")\r\n", ":PxTest(62,94)\r\n", ":Outpt(8,16,\"X\")\r\n"}) {
+        std::vector<std::string> report, translator;
+        for (const Diagnostic& d : findHandWork(text).findings)
+            if (contains(d.message, "is off the TI-83 Plus"))
+                report.push_back(std::to_string(d.column) + " " + d.message);
+        const Ti86Tokenized tokens = tokenizeTi86Text(text);
+        for (const Diagnostic& d : translateTi86Program(tokens.tokens, "P").diagnostics)
+            if (contains(d.message, "is off the TI-83 Plus"))
+                translator.push_back(std::to_string(d.column) + " " + d.message);
+        EXPECT_EQ(report, translator) << text;
+        const bool onScreen = contains(text, "(62,94)") || contains(text, "(8,16");
+        EXPECT_EQ(report.empty(), onScreen) << text;
+    }
+    const HandWorkReport both = findHandWork(":Text(70,95,\"HI\")\n");
+    ASSERT_EQ(both.findings.size(), 2u);
+    EXPECT_EQ(both.findings[0].message,
+              "pixel row 70 is off the TI-83 Plus graph screen (rows 0-62)");
+    EXPECT_EQ(both.findings[1].column, 10u);
+}
+
+} // namespace
+
+namespace {
+
+// A large text is read a piece at a time; what it finds is what reading its
+// tokens all at once finds, facts that reach across pieces included (a key
+// code compared long before getKy is stored to its name).
+TEST(HandWorkPieces, ALargeTextGivesWhatItsWholeTokenListGives) {
+    std::string text = ":If K==105:Disp \"A\"\n";
+    const char* lines[] = {":Lbl START\r\n",       ":Outpt(9,1,\"X\")\n", ":MONEY+1\xFCMONEY\n",
+                           ":Menu(1,\"A\",AB)\n",  ":Disp cross(A,B)\n",  ":y1=x\xF2\n",
+                           ":If K==4:Goto START\n"};
+    for (std::size_t n = 0; text.size() < 700 * 1024; ++n)
+        text += lines[n % std::size(lines)];
+    text += ":getKy\xFCK\n:Disp \"open\n:A@B\n";
+    const HandWorkReport pieces = findHandWork(text);
+    const Ti86Tokenized tokens = tokenizeTi86Text(text);
+    const HandWorkReport whole = findHandWork(text, tokens.tokens);
+    ASSERT_EQ(pieces.findings.size(), whole.findings.size());
+    for (std::size_t k = 0; k < whole.findings.size(); ++k) {
+        const Diagnostic &a = pieces.findings[k], &b = whole.findings[k];
+        ASSERT_EQ(std::tie(a.line, a.column, a.message), std::tie(b.line, b.column, b.message))
+            << k;
+    }
+    EXPECT_EQ(handWorkSummary(pieces.counts), handWorkSummary(whole.counts));
+    EXPECT_GT(pieces.counts.keyCodes, 1000u);
+    EXPECT_EQ(pieces.findings.front().message.substr(0, 12), "key code 105");
+    ASSERT_EQ(pieces.textDiagnostics.size(), tokens.diagnostics.size());
+    for (std::size_t k = 0; k < tokens.diagnostics.size(); ++k)
+        EXPECT_EQ(pieces.textDiagnostics[k].line, tokens.diagnostics[k].line);
+    // The open string on the next to last line, in the last piece.
+    ASSERT_FALSE(pieces.textDiagnostics.empty());
+    EXPECT_EQ(pieces.textDiagnostics.front().line,
+              static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - 1);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // the merge and the printed form; a hand-built golden program.
 #include "calcfiles/report/HandWork.h"
 #include "../../../CalcFileBytes.h"
+#include "calcfiles/diagnostics/DiagnosticPrinter.h"
 #include "calcfiles/ti86/Ti86Listing.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +20,17 @@ namespace {
 using namespace kalvo::calc;
 using Lines = std::vector<std::string>;
 
+// The printed line of a finding, without its line break.
+std::string formatFinding(std::string_view where, const Diagnostic& d) {
+    std::string line = diagnosticLine(where, d);
+    line.pop_back();
+    return line;
+}
+
 Lines report(const std::string& text) {
     Lines out;
     for (const Diagnostic& d : findHandWork(text).findings)
-        out.push_back(formatFinding("P", {}, d));
+        out.push_back(formatFinding("P", d));
     return out;
 }
 
@@ -355,7 +363,7 @@ TEST(HandWork, CrLfTextAndTheListingsTokensGiveTheSamePlaces) {
     const Ti86Tokenized tokens = tokenizeTi86Text(text);
     Lines fromTokens;
     for (const Diagnostic& d : findHandWork(text, tokens.tokens).findings)
-        fromTokens.push_back(formatFinding("P", {}, d));
+        fromTokens.push_back(formatFinding("P", d));
     EXPECT_EQ(fromTokens, expected);
 }
 
@@ -373,7 +381,7 @@ TEST(HandWork, ListedProgramTokensGiveThePlacesInTheListing) {
     ASSERT_EQ(listing.text, ":Lbl START\r\n:Goto START\r\n:DispG\r\n");
     Lines got;
     for (const Diagnostic& d : findHandWork(listing.text, listing.tokens).findings)
-        got.push_back(formatFinding("P", {}, d));
+        got.push_back(formatFinding("P", d));
     EXPECT_EQ(got, (Lines{at(1, 2, longLabel("START")), at(2, 2, longLabel("START")),
                           at(3, 2,
                              "DispG becomes \"Disp\", a TI-83 Plus command only with its space: "
@@ -390,13 +398,14 @@ TEST(HandWork, CountsForTheSummary) {
                              ":Menu(1,\"A\",A1)\n"
                              ":DelVar(A)\n";
     const HandWorkCounts c = findHandWork(text).counts;
-    EXPECT_EQ(c.labels, 3u);
-    EXPECT_EQ(c.names, 2u);
+    // Every place counts: START twice, END, a; MONEY twice, LIVES twice.
+    EXPECT_EQ(c.labels, 4u);
+    EXPECT_EQ(c.names, 4u);
     EXPECT_EQ(c.menus, 1u);
     EXPECT_EQ(c.delVars, 1u);
-    EXPECT_EQ(c.total(), 7u);
-    EXPECT_EQ(handWorkSummary(c),
-              "3 labels to shorten, 2 names to rename, 1 menu to rewrite, 1 DelVar to fix");
+    EXPECT_EQ(c.total(), 10u);
+    EXPECT_EQ(handWorkSummary(c), "4 uses of labels to shorten, 4 uses of names to rename, 1 "
+                                  "menu to rewrite, 1 DelVar to fix");
 }
 
 TEST(HandWork, TokenizerFaultsAreKeptApart) {
@@ -413,7 +422,8 @@ TEST(HandWorkSummary, EveryKindSingularAndPlural) {
     one.labels = one.names = one.programCalls = one.menus = one.delVars = one.noCounterpart =
         one.equations = one.rowWrites = one.offScreen = one.keyCodes = one.other = 1;
     EXPECT_EQ(handWorkSummary(one),
-              "1 label to shorten, 1 name to rename, 1 program call to write with prgm, 1 menu "
+              "1 use of a label to shorten, 1 use of a name to rename, 1 program call to write "
+              "with prgm, 1 menu "
               "to rewrite, 1 DelVar to fix, 1 command with no TI-83 Plus counterpart, 1 "
               "equation to rewrite, 1 converted command to correct, 1 coordinate off the "
               "screen, 1 key code to renumber, 1 other warning");
@@ -421,7 +431,8 @@ TEST(HandWorkSummary, EveryKindSingularAndPlural) {
     two.labels = two.names = two.programCalls = two.menus = two.delVars = two.noCounterpart =
         two.equations = two.rowWrites = two.offScreen = two.keyCodes = two.other = 2;
     EXPECT_EQ(handWorkSummary(two),
-              "2 labels to shorten, 2 names to rename, 2 program calls to write with prgm, 2 "
+              "2 uses of labels to shorten, 2 uses of names to rename, 2 program calls to write "
+              "with prgm, 2 "
               "menus to rewrite, 2 DelVars to fix, 2 commands with no TI-83 Plus counterpart, "
               "2 equations to rewrite, 2 converted commands to correct, 2 coordinates off the "
               "screen, 2 key codes to renumber, 2 other warnings");
@@ -446,7 +457,7 @@ TEST(HandWorkMerge, OnePerPlaceInOrder) {
     const Diagnostics merged = mergeFindings(first, second);
     Lines got;
     for (const Diagnostic& d : merged)
-        got.push_back(formatFinding("P", {}, d));
+        got.push_back(formatFinding("P", d));
     EXPECT_EQ(got, (Lines{at(1, 1, "d"), at(1, 5, "a"), at(2, 9, "c"), at(3, 2, "b")}));
 }
 
@@ -458,7 +469,7 @@ TEST(HandWorkMerge, EqualPlacesKeepTheFirstListsFindingWhateverTheOrder) {
     const Diagnostics second{finding(0, 0, "n2"), finding(1, 3, "c"), finding(2, 1, "y")};
     Lines got;
     for (const Diagnostic& d : mergeFindings(first, second))
-        got.push_back(formatFinding("P", {}, d));
+        got.push_back(formatFinding("P", d));
     EXPECT_EQ(got, (Lines{"P: warning: n1", "P: warning: n2", at(1, 3, "a"), at(2, 1, "x")}));
 }
 
@@ -469,7 +480,7 @@ TEST(HandWorkMerge, IntoAReportCountsWhatIsNew) {
     EXPECT_EQ(r.findings[0].message, longLabel("START"));
     EXPECT_EQ(r.findings[1].message, "new");
     EXPECT_EQ(r.counts.other, 1u);
-    EXPECT_EQ(handWorkSummary(r.counts), "1 label to shorten, 1 other warning");
+    EXPECT_EQ(handWorkSummary(r.counts), "1 use of a label to shorten, 1 other warning");
 }
 
 TEST(HandWorkPlaces, ConvertedColumnsBackInTheTi86Line) {
@@ -519,14 +530,14 @@ TEST(HandWorkPlaces, FindingsOfTheConvertedTextMergeWithTheReport) {
         ti86, converted);
     Lines got;
     for (const Diagnostic& d : placed)
-        got.push_back(formatFinding("P", {}, d));
+        got.push_back(formatFinding("P", d));
     EXPECT_EQ(got, (Lines{at(2, 5, "unclosed"), at(1, 2, "Disp without space"), at(9, 3, "far")}));
 
     HandWorkReport r = findHandWork(ti86);
     mergeFindings(r, placed);
     got.clear();
     for (const Diagnostic& d : r.findings)
-        got.push_back(formatFinding("P", {}, d));
+        got.push_back(formatFinding("P", d));
     EXPECT_EQ(got, (Lines{at(1, 2,
                              "DispG becomes \"Disp\", a TI-83 Plus command only with its space: "
                              "write DispGraph"),
@@ -556,14 +567,18 @@ TEST(HandWorkPlaces, SeveralFindingsOnALineAndLinesInAnyOrder) {
 
 TEST(HandWorkFormat, FileProgramAndSeverity) {
     Diagnostic d = finding(3, 7, "label START is long");
-    EXPECT_EQ(formatFinding("-", {}, d), "-:3:7: warning: label START is long");
-    EXPECT_EQ(formatFinding("GAMES.86g", "PONG", d),
-              "GAMES.86g(PONG):3:7: warning: label START is long");
+    EXPECT_EQ(diagnosticLine("-", d), "-:3:7: warning: label START is long\n");
+    EXPECT_EQ(diagnosticLine("GAMES.86g(PONG)", d),
+              "GAMES.86g(PONG):3:7: warning: label START is long\n");
     d.severity = Diagnostic::Severity::Error;
-    EXPECT_EQ(formatFinding("a.txt", {}, d), "a.txt:3:7: error: label START is long");
+    EXPECT_EQ(diagnosticLine("a.txt", d), "a.txt:3:7: error: label START is long\n");
     d.severity = Diagnostic::Severity::Note;
     d.line = d.column = 0;
-    EXPECT_EQ(formatFinding("a.txt", {}, d), "a.txt: note: label START is long");
+    EXPECT_EQ(diagnosticLine("a.txt", d), "a.txt: note: label START is long\n");
+    // A fault in a file's bytes is placed by its offset.
+    d.hasOffset = true;
+    d.offset = 0x3A;
+    EXPECT_EQ(diagnosticLine("a.86p", d), "a.86p: note: offset 0x3A: label START is long\n");
 }
 
 // A game written the TI-86 way, with many findings; its report was written
@@ -574,7 +589,7 @@ TEST(HandWorkGolden, GameReport) {
     const HandWorkReport r = findHandWork(text);
     std::string got;
     for (const Diagnostic& d : r.findings)
-        got += formatFinding("handwork.ti86.txt", {}, d) + "\n";
+        got += formatFinding("handwork.ti86.txt", d) + "\n";
     got += "kalvo-convert: " + handWorkSummary(r.counts) + "\n";
     EXPECT_EQ(got, goldenCalcFile("handwork.report.txt"));
     EXPECT_TRUE(r.textDiagnostics.empty());

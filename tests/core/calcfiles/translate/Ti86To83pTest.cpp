@@ -316,8 +316,7 @@ TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
           "N 1:18 == is now ="}},
         {":Outpt(9,1,\"X\")",
          "E0 39 2B 31 2B 2A 58 2A 11",
-         {"N 1:2 Outpt is now Output",
-          "W 1:2 Outpt at row 9, column 1 is off the TI-83 Plus screen (home screen 8 by 16)"}},
+         {"N 1:2 Outpt is now Output", "W 1:8 row 9 is off the TI-83 Plus home screen (rows 1-8)"}},
     });
 }
 
@@ -523,11 +522,11 @@ TEST(Ti86To83p, TargetsCheckTheirOwnScreensAndMenus) {
     // Row 8, column 21: the TI-86's last place. 10 x 26 on the CE.
     const std::string corner = ":Outpt(8,21,\"X\")";
     EXPECT_EQ(warnings(corner, ti83p),
-              std::vector<std::string>{"W 1:2 Outpt at row 8, column 21 is off the TI-83 Plus "
-                                       "screen (home screen 8 by 16)"});
+              std::vector<std::string>{
+                  "W 1:10 column 21 is off the TI-83 Plus home screen (columns 1-16)"});
     EXPECT_EQ(warnings(corner, ti84p),
-              std::vector<std::string>{"W 1:2 Outpt at row 8, column 21 is off the TI-84 Plus "
-                                       "screen (home screen 8 by 16)"});
+              std::vector<std::string>{
+                  "W 1:10 column 21 is off the TI-84 Plus home screen (columns 1-16)"});
     EXPECT_TRUE(warnings(corner, ce).empty());
     EXPECT_EQ(warnings(":Outpt(11,26,\"X\")", ce).size(), 1u);
     EXPECT_EQ(warnings(":Outpt(10,27,\"X\")", ce).size(), 1u);

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "calcfiles/diagnostics/Catalogue.h"
+
+#include <array>
+
+namespace kalvo::calc {
+
+namespace {
+
+constexpr DiagnosticKind kNone{DiagnosticId::None, Diagnostic::Severity::Warning,
+                               DiagnosticGroup::Other, "{0}"};
+
+constexpr DiagnosticKind kKinds[] = {
+#define DIAGNOSTIC(id, severity, group, format)                                                    \
+    {DiagnosticId::id, Diagnostic::Severity::severity, DiagnosticGroup::group, format},
+#include "calcfiles/diagnostics/Catalogue.def"
+#undef DIAGNOSTIC
+};
+
+// The enumerators are in the order of the list, after None.
+constexpr bool inOrder() {
+    for (std::size_t k = 0; k < std::size(kKinds); ++k)
+        if (static_cast<std::size_t>(kKinds[k].id) != k + 1)
+            return false;
+    return true;
+}
+static_assert(inOrder());
+
+} // namespace
+
+const DiagnosticKind& diagnosticKind(DiagnosticId id) {
+    const auto k = static_cast<std::size_t>(id);
+    return k == 0 || k > std::size(kKinds) ? kNone : kKinds[k - 1];
+}
+
+std::string formatDiagnostic(DiagnosticId id, std::initializer_list<std::string_view> args) {
+    const std::string_view format = diagnosticKind(id).format;
+    std::string out;
+    out.reserve(format.size() + 32);
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c == '{' && i + 2 < format.size() && format[i + 1] >= '0' && format[i + 1] <= '9' &&
+            format[i + 2] == '}') {
+            const auto n = static_cast<std::size_t>(format[i + 1] - '0');
+            if (n < args.size()) {
+                out += *(args.begin() + n);
+                i += 2;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+Diagnostic makeDiagnostic(DiagnosticId id, std::size_t line, std::size_t column,
+                          std::initializer_list<std::string_view> args) {
+    Diagnostic d;
+    d.severity = diagnosticKind(id).severity;
+    d.line = line;
+    d.column = column;
+    d.message = formatDiagnostic(id, args);
+    d.id = id;
+    return d;
+}
+
+DiagnosticGroup diagnosticGroupOf(const Diagnostic& d) {
+    return diagnosticKind(d.id).group;
+}
+
+} // namespace kalvo::calc

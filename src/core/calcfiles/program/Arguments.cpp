@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "calcfiles/program/Arguments.h"
+
+#include "calcfiles/diagnostics/Catalogue.h"
+
+#include <algorithm>
+
+namespace kalvo::calc {
+
+namespace {
+
+bool is(const Ti86Token& t, std::uint16_t code) {
+    return t.known && t.code == code;
+}
+
+} // namespace
+
+bool endsTi86Statement(const Ti86Token& t) {
+    return is(t, ti86::Colon) || is(t, ti86::Newline);
+}
+
+std::vector<TokenRange> callArguments(const std::vector<Ti86Token>& tokens, std::size_t open) {
+    std::vector<TokenRange> out;
+    std::size_t first = open + 1;
+    int depth = 0;
+    std::size_t k = open + 1;
+    for (; k < tokens.size() && !endsTi86Statement(tokens[k]); ++k) {
+        const Ti86Token& t = tokens[k];
+        if (!t.known)
+            continue;
+        if (t.code == ti86::LParen || t.code == ti86::LBracket || t.code == ti86::LBrace)
+            ++depth;
+        else if (t.code == ti86::RParen || t.code == ti86::RBracket || t.code == ti86::RBrace) {
+            if (depth == 0 && t.code == ti86::RParen)
+                break;
+            depth = std::max(depth - 1, 0);
+        } else if (t.code == ti86::Comma && depth == 0) {
+            out.push_back({first, k});
+            first = k + 1;
+        }
+    }
+    if (k > first || !out.empty())
+        out.push_back({first, k});
+    return out;
+}
+
+long ti86WholeNumber(const Ti86Token& t) {
+    if (!is(t, ti86::Number) || t.data.empty() || t.data.size() > 6)
+        return -1;
+    long value = 0;
+    for (const char c : t.data) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens,
+                                            std::size_t command, const ScreenSize& screen) {
+    std::vector<OffScreen> out;
+    const Ti86TokenInfo* info =
+        tokens[command].known ? ti86TokenInfo(tokens[command].code) : nullptr;
+    if (info == nullptr || !info->has(ti86flag::HomeCoordinates | ti86flag::GraphCoordinates) ||
+        command + 1 >= tokens.size() || !is(tokens[command + 1], ti86::LParen))
+        return out;
+    const bool home = info->has(ti86flag::HomeCoordinates);
+    const std::vector<TokenRange> args = callArguments(tokens, command + 1);
+    for (std::size_t k = 0; k < 2 && k < args.size(); ++k) {
+        if (!args[k].single())
+            continue;
+        const long value = ti86WholeNumber(tokens[args[k].first]);
+        if (value < 0)
+            continue;
+        OffScreen off;
+        off.token = args[k].first;
+        off.value = value;
+        off.row = k == 0;
+        off.home = home;
+        off.low = home ? 1 : 0;
+        off.high = home ? (off.row ? screen.homeRows : screen.homeColumns)
+                        : (off.row ? screen.graphRows : screen.graphColumns);
+        off.screen = screen.name;
+        if (value < off.low || value > off.high)
+            out.push_back(off);
+    }
+    return out;
+}
+
+std::string offScreenWhat(const OffScreen& off) {
+    return std::string(off.home ? "" : "pixel ") + (off.row ? "row " : "column ") +
+           std::to_string(off.value);
+}
+
+std::string offScreenRange(const OffScreen& off) {
+    return std::string(off.row ? "rows " : "columns ") + std::to_string(off.low) + "-" +
+           std::to_string(off.high);
+}
+
+std::string offScreenMessage(const OffScreen& off) {
+    return formatDiagnostic(
+        DiagnosticId::OffScreen,
+        {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
+}
+
+} // namespace kalvo::calc
