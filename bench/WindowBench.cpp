@@ -5,13 +5,23 @@
 // the peak resident size up to the end of the run minus the resident size
 // just before the press. Goals on the 2-core development machine: 16 MiB
 // under 2 s, 50 MiB under 5 s, growth under 4 times the document.
+//
+// Also opening a 24 KB TI-86 program (.86p) and a .8xp of the same program,
+// and saving that .8xp again, each as File > Open and File > Save do it
+// once their dialogs are answered. Goal: under 100 ms each.
 
+#include "Ti86FileBytes.h"
+
+#include "conversion/ConversionRun.h"
+#include "files/CalcDocuments.h"
 #include "widgets/EditorWidget.h"
 #include "windows/MainWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -95,7 +105,76 @@ void ConvertInWindow(benchmark::State& state) {
     state.counters["growth_x_doc"] = growth / static_cast<double>(state.iterations());
 }
 
+// The files of the open and save benchmarks, made once: a 24 KB program
+// as a .86p, and the same program converted, as a .8xp.
+struct ProgramFiles {
+    QTemporaryDir folder{QDir::tempPath() + QStringLiteral("/kalvo-bench-XXXXXX")};
+    QString ti86;
+    QString ti83p;
+    std::size_t textBytes = 0;
+};
+
+const ProgramFiles& programFiles() {
+    static const ProgramFiles files = [] {
+        ProgramFiles made;
+        const std::string bytes =
+            kalvo::bench::ti86File(kalvo::bench::ti86ProgramBytes(24 * 1024, 86));
+        made.ti86 = made.folder.filePath(QStringLiteral("GAME.86p"));
+        std::ofstream(made.ti86.toStdString(), std::ios::binary) << bytes;
+        const kalvo::CalcFileContents contents = kalvo::readCalcFile(bytes, "GAME.86p");
+        const std::string text = kalvo::convertText(*kalvo::openCalcProgram(contents, 0).text);
+        made.textBytes = text.size();
+        made.ti83p = made.folder.filePath(QStringLiteral("GAME.8xp"));
+        const kalvo::SaveEncoding encoded = kalvo::encodeForSave(made.ti83p.toStdString(), text);
+        std::ofstream(made.ti83p.toStdString(), std::ios::binary)
+            << encoded.file.bytes.value_or("");
+        return made;
+    }();
+    return files;
+}
+
+bool showWindow(kalvo::frmWordProc& window, benchmark::State& state) {
+    window.endProgram = [] {};
+    window.show();
+    if (QTest::qWaitForWindowExposed(&window))
+        return true;
+    state.SkipWithError("the window was not shown: run under xvfb-run");
+    return false;
+}
+
+// Arg 0: the .86p, arg 1: the .8xp.
+void OpenProgramInWindow(benchmark::State& state) {
+    const ProgramFiles& files = programFiles();
+    const QString& file = state.range(0) == 0 ? files.ti86 : files.ti83p;
+    kalvo::frmWordProc window;
+    if (!showWindow(window, state))
+        return;
+    for (auto _ : state) {
+        window.txtwordproc->SetText({});
+        window.openFile(file);
+        QApplication::processEvents(); // what it shows is drawn
+    }
+    state.counters["document_bytes"] = static_cast<double>(window.txtwordproc->Length());
+}
+
+void SaveProgramInWindow(benchmark::State& state) {
+    const ProgramFiles& files = programFiles();
+    kalvo::frmWordProc window;
+    if (!showWindow(window, state))
+        return;
+    window.openFile(files.ti83p); // its name is the current file: Save asks nothing
+    QApplication::processEvents();
+    for (auto _ : state) {
+        window.Save_Click();
+        QApplication::processEvents();
+    }
+    state.counters["document_bytes"] = static_cast<double>(window.txtwordproc->Length());
+}
+
 } // namespace
+
+BENCHMARK(OpenProgramInWindow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveProgramInWindow)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(ConvertInWindow)
     ->Arg(16)

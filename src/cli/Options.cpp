@@ -29,8 +29,10 @@ Formats (-f for the input, -t for the output):
   86p     a TI-86 variable file (.86p or .86g); read only
   8xp     a TI-83 Plus program file
 Without -f, an input beginning with **TI86** is 86p, one beginning with
-**TI83F* is 8xp, and anything else is ti86. Without -t, an OUTPUT ending in
-.8xp (any case) is 8xp; anything else, and standard output, is ti83p.
+**TI83F* is 8xp, and anything else is ti86; a calculator file given as
+text (-f ti86 or -f ti83p) is refused: leave -f out for those. Without -t,
+an OUTPUT ending in .8xp (any case) is 8xp; anything else, and standard
+output, is ti83p.
 
 What each pair does:
   ti86  -> ti83p   the 81 rows, as the window does
@@ -94,7 +96,8 @@ standard input. After the 81 rows they point at what is left to do by hand,
 sorted by place, then one line counts them ("kalvo-convert: 2 labels to
 shorten, ..."); the translator adds a note for each kind of change it made.
 A damaged file is read as far as it goes. Warnings never change the exit
-status.
+status. Errors come after every note and warning; when notes or warnings
+came first, the last line says the first error again.
 
 An existing OUTPUT file is replaced only once the whole result is written and
 on disk: a failure or an interruption leaves it as it was, and no temporary

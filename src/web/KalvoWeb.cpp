@@ -95,8 +95,7 @@ std::string_view kindName(JobMessage::Kind kind) {
     return "usage";
 }
 
-// One record as a JSON object: what it is about, where, and the very line
-// the command prints for it.
+// One record as a JSON object: what it is about, where, and its words.
 void appendMessage(std::string& out, const JobMessage& message) {
     out += out.size() > 1 ? ",{" : "{";
     appendField(out, "kind", kindName(message.kind));
@@ -121,14 +120,13 @@ void appendMessage(std::string& out, const JobMessage& message) {
         out += ',';
         appendField(out, "message", message.text);
     }
-    out += ',';
-    appendField(out, "text", kalvo::cli::messageText(message));
     out += '}';
 }
 
 struct LastJob {
     int status = 0;
-    std::string messages = "[]";
+    std::string messages = "[]";                // the records
+    std::string printed;                        // what the command prints for them on stderr
     std::vector<kalvo::cli::ProgramFile> files; // the single output has no name
 };
 
@@ -160,6 +158,7 @@ void failWith(std::string_view words) {
     message.text = words;
     appendMessage(last.messages, message);
     last.messages += ']';
+    last.printed = kalvo::cli::messageText(message);
 }
 
 void runJob(std::string_view joinedArgs, std::string input) {
@@ -169,6 +168,7 @@ void runJob(std::string_view joinedArgs, std::string input) {
     std::string messages = "[";
     const auto collect = [&messages](const JobMessage& message) {
         appendMessage(messages, message);
+        last.printed += kalvo::cli::messageText(message);
     };
     if (parsed.kind != kalvo::cli::ParsedCommandLine::Kind::Run) {
         JobMessage message;
@@ -284,6 +284,11 @@ int kalvo_run(const char* args, int argsLength, const char* input, int inputLeng
 // The last run's messages as a JSON array.
 const char* kalvo_messages() {
     return last.messages.c_str();
+}
+
+// What kalvo-convert would have printed on standard error for them.
+const char* kalvo_printed() {
+    return last.printed.c_str();
 }
 
 int kalvo_file_count() {

@@ -83,6 +83,14 @@ function textProgram(next, lines) {
   return latin1(out);
 }
 
+// A finding record written as the command writes its line.
+function asLine(m) {
+  const place = m.line ? `:${m.line}:${m.column}` : '';
+  const offset = !m.line && m.offset !== undefined
+    ? `offset 0x${m.offset.toString(16).toUpperCase().padStart(2, '0')}: ` : '';
+  return `${m.where}${place}: ${m.severity}: ${offset}${m.message}\n`;
+}
+
 function nativeRun(dir, args) {
   const result = spawnSync(nativeBinary, args, { cwd: dir, maxBuffer: 1 << 26 });
   return { status: result.status, stdout: result.stdout, stderr: result.stderr };
@@ -109,10 +117,15 @@ function freshFolder(parent, name) {
     fs.writeFileSync(path.join(dir, name), bytes);
     const native = nativeRun(dir, args);
     const web = kalvo.run(args, bytes);
-    const said = web.messages.map((m) => m.text).join('');
+    const said = web.printed();
     const problems = [];
     if (web.status !== native.status) problems.push(`status ${web.status}, native ${native.status}`);
     if (said !== native.stderr.toString('utf8')) problems.push(`stderr:\n${said}---native:\n${native.stderr}`);
+    // Each record's fields say what its line says.
+    const records = web.messages.filter((m) => m.kind === 'finding').map(asLine).join('');
+    const lines = web.messages.filter((m) => m.kind === 'finding').length;
+    const printedFindings = said.split('\n').slice(0, lines).map((l) => l + '\n').join('');
+    if (records !== printedFindings) problems.push(`records:\n${records}---printed:\n${printedFindings}`);
     if (native.status === 0) {
       if (args.includes('--all')) {
         const folder = path.join(dir, outputFile);
@@ -143,11 +156,14 @@ function freshFolder(parent, name) {
     const group = ti86File([['MAIN', tokenProgram(next, 300)], ['SUB', tokenProgram(next, 200)],
         ['\xC1AB', tokenProgram(next, 100)]]);
     compare('GROUP.86g', group, ['--all', '-o', 'out', '--', 'GROUP.86g'], 'out');
+    compare('GROUP.86g', group, ['--all', '--target', 'ti84pce', '-o', 'out', '--', 'GROUP.86g'], 'out');
     compare('GROUP.86g', group, ['-t', '8xp', '--program', '@2', '--table', '--', 'GROUP.86g']);
     const text = textProgram(next, 1 + next(40));
     compare('PROG.86.txt', text, ['-f', 'ti86', '-o', 'PROG.8xp', '--', 'PROG.86.txt'], 'PROG.8xp');
     compare('PROG.86.txt', text, ['-f', 'ti86', '--table', '-o', 'PROG.8xp', '--', 'PROG.86.txt'], 'PROG.8xp');
     compare('PROG.86.txt', text, ['PROG.86.txt']);
+    compare('PROG.86.txt', text, ['-f', 'ti86', '--target', seed % 2 ? 'ti84pce' : 'ti84p', '-o',
+      'PROG.8xp', '--', 'PROG.86.txt'], 'PROG.8xp');
     compare('PROG.83p.txt', text, ['-f', 'ti83p', '-o', 'PROG.8xp', '--', 'PROG.83p.txt'], 'PROG.8xp');
   }
   // The hand-built files too, damaged ones among them, with both engines.
@@ -170,8 +186,10 @@ function freshFolder(parent, name) {
   const status = M._kalvo_run(at, args.length, at, 0x7fff0000);
   M._free(at);
   const said = JSON.parse(M.UTF8ToString(M._kalvo_messages()));
-  if (status !== 1 || said.length !== 1 || said[0].text !== 'kalvo-convert: out of memory\n')
-    failures.push(`too large an input: status ${status}, ${JSON.stringify(said)}`);
+  const printed = M.UTF8ToString(M._kalvo_printed());
+  if (status !== 1 || said.length !== 1 || said[0].message !== 'out of memory' ||
+      printed !== 'kalvo-convert: out of memory\n')
+    failures.push(`too large an input: status ${status}, ${JSON.stringify(said)}, ${printed}`);
   compare('PROG.txt', latin1(':ClLCD\r\n'), ['PROG.txt']);
 
   fs.rmSync(work, { recursive: true, force: true });

@@ -223,22 +223,59 @@ class Page(unittest.TestCase):
                             "BLOCK.8xp")
         self.assertEqual(got, expected)
 
-    def test_the_choices_are_remembered_and_the_rows_list_what_is_left_by_hand(self):
+    def test_a_text_whose_name_makes_no_program_name_takes_the_one_typed(self):
+        path = os.path.join(self.work, "123.86.txt")
+        with open(path, "wb") as f:
+            f.write(b":Disp 1\r\n")
+        self.choose(path)
+        section = self.file_section("123.86.txt")
+        status, said, _ = native(["-f", "ti86", "-o", "123.8xp", "--", "123.86.txt"], self.work)
+        self.assertEqual(status, 2)
+        failure = section.find_element(By.CSS_SELECTOR, "article .failure")
+        self.assertTrue(failure.is_displayed())
+        self.assertIn(said[0][len("kalvo-convert: "):], failure.text)
+        field = section.find_element(By.CSS_SELECTOR, "input.program-name")
+        field.send_keys("dice" + Keys.ENTER)
+        section = self.wait_for(lambda: self.file_section("123.86.txt").find_elements(
+            By.CSS_SELECTOR, "article .actions button") and self.file_section("123.86.txt"))
+        status, said, _ = native(["-f", "ti86", "--name", "DICE", "-o", "123.8xp", "--",
+                                  "123.86.txt"], self.work)
+        self.assertEqual(status, 0)
+        self.assertEqual(sorted(self.shown_findings(section)), sorted(said))
+        with open(os.path.join(self.work, "123.8xp"), "rb") as f:
+            expected = f.read()
+        got = self.download(section.find_element(By.CSS_SELECTOR, "article .actions button"),
+                            "DICE.8xp")
+        self.assertEqual(got, expected)
+
+    def test_the_choices_are_remembered_and_given_to_the_converter(self):
         Select(self.driver.find_element(By.ID, "engine")).select_by_value("table")
+        Select(self.driver.find_element(By.ID, "target")).select_by_value("ti84pce")
         self.driver.get(self.url)
         self.wait_for(lambda: self.driver.execute_script("return document.body.dataset.ready"))
-        self.assertEqual(Select(self.driver.find_element(By.ID, "engine"))
-                         .first_selected_option.get_attribute("value"), "table")
+        for choice, value in (("engine", "table"), ("target", "ti84pce")):
+            self.assertEqual(Select(self.driver.find_element(By.ID, choice))
+                             .first_selected_option.get_attribute("value"), value)
         self.choose(self.copy("handwork.ti86.txt"))
         section = self.file_section("handwork.ti86.txt")
-        _, said, _ = native(["-f", "ti86", "--table", "-o", "handwork.8xp", "--",
-                             "handwork.ti86.txt"], self.work)
+        _, said, _ = native(["-f", "ti86", "--table", "--target", "ti84pce", "-o", "handwork.8xp",
+                             "--", "handwork.ti86.txt"], self.work)
         summary = [line for line in said if line.startswith("kalvo-convert: ")]
         self.assertEqual(len(summary), 1)
         self.assertEqual(sorted(self.shown_findings(section)),
                          sorted(line for line in said if line not in summary))
         self.assertEqual(section.find_element(By.CSS_SELECTOR, ".summary").text,
                          "Left to do by hand: " + summary[0][len("kalvo-convert: "):] + ".")
+        # The translator checks the screen of the calculator chosen.
+        Select(self.driver.find_element(By.ID, "engine")).select_by_value("translate")
+        section = self.file_section("handwork.ti86.txt")
+        for target in ("ti84pce", "ti83p"):
+            _, said, _ = native(["-f", "ti86", "--target", target, "-o", "handwork.8xp", "--",
+                                 "handwork.ti86.txt"], self.work)
+            if target == "ti84pce":
+                self.assertEqual(sorted(self.shown_findings(section)), sorted(said))
+            else:
+                self.assertNotEqual(sorted(self.shown_findings(section)), sorted(said))
 
 
 if __name__ == "__main__":

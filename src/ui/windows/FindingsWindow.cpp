@@ -4,11 +4,15 @@
 #include "common/AppResources.h"
 #include "common/SingleInstance.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace kalvo {
 
@@ -102,8 +106,21 @@ void FindingsWindow::showFindings(const QString& title, const calc::Diagnostics&
         rows.push_back(row);
     }
     list->addTopLevelItems(rows);
-    list->resizeColumnToContents(0);
-    list->resizeColumnToContents(1);
+    // Wide enough for the largest numbers and the titles, worked out once
+    // rather than measured row by row (a long program has thousands).
+    std::size_t lines = 0;
+    std::size_t columns = 0;
+    for (const calc::Diagnostic& d : findings) {
+        lines = std::max(lines, d.line);
+        columns = std::max(columns, d.column);
+    }
+    const QFontMetrics metrics(list->font());
+    const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0'));
+    for (const auto& [column, largest] : {std::pair{0, lines}, std::pair{1, columns}})
+        list->setColumnWidth(
+            column,
+            padding + std::max(metrics.horizontalAdvance(QString::number(largest)),
+                               metrics.horizontalAdvance(list->headerItem()->text(column))));
     const QString count = findings.size() == 1 ? QStringLiteral("1 finding")
                                                : QStringLiteral("%1 findings").arg(findings.size());
     heading->setText(findings.empty() ? title + QStringLiteral(": nothing to point out.")

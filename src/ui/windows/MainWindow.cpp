@@ -304,12 +304,13 @@ int frmWordProc::chooseProgram(const QString& fileName, const std::vector<std::s
     chooser.setOption(QInputDialog::UseListViewForComboBoxItems);
     chooser.setComboBoxItems(names);
     chooser.setComboBoxEditable(false);
+    chooser.setTextValue(names.value(0)); // the first program is chosen to begin with
     if (chooser.exec() != QDialog::Accepted)
         return -1;
     // The row, not the name: a damaged group can hold two of one name.
     if (const auto* view = chooser.findChild<QListView*>(); view && view->currentIndex().isValid())
         return view->currentIndex().row();
-    return static_cast<int>(names.indexOf(chooser.textValue()));
+    return std::max(0, static_cast<int>(names.indexOf(chooser.textValue())));
 }
 
 bool frmWordProc::saveTi86SpellingsAnyway() {

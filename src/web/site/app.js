@@ -6,8 +6,12 @@
 'use strict';
 
 // The calculators the converter writes for, and what tells it which.
+// The .8xp is the same for all of them; the model decides what screen
+// positions and menus are checked against.
 const TARGETS = [
-  { id: 'ti83p', label: 'TI-83 Plus (also TI-83 Plus SE, TI-84 Plus)', args: [] },
+  { id: 'ti83p', label: 'TI-83 Plus or TI-83 Plus SE', args: ['--target', 'ti83p'] },
+  { id: 'ti84p', label: 'TI-84 Plus or TI-84 Plus SE', args: ['--target', 'ti84p'] },
+  { id: 'ti84pce', label: 'TI-84 Plus CE (color screen)', args: ['--target', 'ti84pce'] },
 ];
 const ENGINES = {
   translate: {
@@ -93,6 +97,11 @@ function failureOf(result) {
     'Reload the page before converting anything else.' : words;
 }
 
+function sameFinding(a, b) {
+  return a.where === b.where && a.line === b.line && a.column === b.column &&
+    a.offset === b.offset && a.severity === b.severity && a.message === b.message;
+}
+
 function summaryOf(messages) {
   const summary = messages.find((m) => m.kind === 'summary');
   return summary ? summary.message.replace(/^kalvo-convert: /, '').trim() : '';
@@ -142,7 +151,7 @@ function convertTi86File(file, described, model) {
   const listedViews = views.filter((v) => v.listed);
   if (state.engine === 'translate' && listedViews.length > 1) {
     // Programs of one file share their variables: translated together.
-    const all = state.kalvo.run(['--all', '-o', 'out', '--', file.name], file.bytes);
+    const all = state.kalvo.run(['--all'].concat(targetArgs(), ['-o', 'out', '--', file.name]), file.bytes);
     for (const message of findingsOf(all.messages)) {
       const view = views.find((v) => v.where === message.where);
       (view ? view.findings : model.findings).push(message);
@@ -161,7 +170,7 @@ function convertTi86File(file, described, model) {
       // A file's own faults are about the file; said once, above its programs.
       view.findings = view.findings.filter((m) => {
         if (m.where === view.where && (views.length === 1 || m.where !== file.name)) return true;
-        if (!model.findings.some((f) => f.text === m.text)) model.findings.push(m);
+        if (!model.findings.some((f) => sameFinding(f, m))) model.findings.push(m);
         return false;
       });
     }
@@ -178,14 +187,17 @@ function convertTi86File(file, described, model) {
 
 function convertText(file, model) {
   const view = { title: stem(file.name), ti86: [], ti83p: [], findings: [] };
+  // The program takes the file's name, as OUTPUT's gives it to the command,
+  // unless the user typed one.
   const out = stem(file.name) + '.8xp';
+  const named = file.programName ? ['--name', file.programName] : [];
   if (file.textKind === 'ti83p') {
     view.ti83pText = true;
     view.ti86 = shown(file.bytes);
-    convertOne(file, ['-f', 'ti83p'].concat(targetArgs(), ['-o', out, '--', file.name]), view);
+    convertOne(file, ['-f', 'ti83p'].concat(targetArgs(), named, ['-o', out, '--', file.name]), view);
   } else {
     view.ti86 = shown(file.bytes);
-    convertOne(file, ['-f', 'ti86'].concat(engineArgs(), targetArgs(), ['-o', out, '--', file.name]), view);
+    convertOne(file, ['-f', 'ti86'].concat(engineArgs(), targetArgs(), named, ['-o', out, '--', file.name]), view);
   }
   model.programs = [view];
 }
@@ -279,7 +291,6 @@ function findingItem(message, article) {
   item.dataset.where = message.where || '';
   item.dataset.line = message.line || 0;
   item.dataset.column = message.column || 0;
-  item.dataset.text = message.text;
   const place = message.line ? 'line ' + message.line + ', column ' + message.column
     : message.offset !== undefined ? 'byte 0x' + message.offset.toString(16).toUpperCase().padStart(2, '0')
       : '';
@@ -345,6 +356,16 @@ function showProgram(view, fileName) {
   const list = $('.finding-list', article);
   for (const message of view.findings) list.append(findingItem(message, article));
   $('.findings-title', article).textContent = countWords(view.findings);
+  if (view.findings.some((m) => m.severity === 'note') && view.findings.some((m) => m.severity !== 'note')) {
+    // The notes say what was done; a long list of them can hide the warnings.
+    const toggle = document.createElement('label');
+    toggle.className = 'toggle';
+    const box = document.createElement('input');
+    box.type = 'checkbox';
+    box.addEventListener('change', () => list.classList.toggle('warnings-only', box.checked));
+    toggle.append(box, ' Warnings only');
+    $('.findings-title', article).after(toggle);
+  }
   if (view.summary) {
     const summary = $('.summary', article);
     summary.hidden = false;
@@ -384,7 +405,22 @@ function showFile(model, index) {
       render();
     });
     label.append(select);
-    actions.append(label);
+    const nameLabel = document.createElement('label');
+    nameLabel.textContent = 'Name on the calculator ';
+    const name = document.createElement('input');
+    name.className = 'program-name';
+    name.maxLength = 8;
+    name.size = 9;
+    name.spellcheck = false;
+    name.autocapitalize = 'characters';
+    name.placeholder = stem(model.file.name).toUpperCase().replace(/[^A-Z0-9]/g, '').slice(0, 8);
+    name.value = model.file.programName || '';
+    name.addEventListener('change', () => {
+      model.file.programName = name.value.trim().toUpperCase();
+      render();
+    });
+    nameLabel.append(name);
+    actions.append(label, nameLabel);
   }
   if (model.zip && model.zip.length > 1) {
     const zipName = stem(model.file.name).replace(/\.86g$/i, '') + '.zip';

@@ -27,10 +27,10 @@
       module: Module,
 
       // kalvo-convert with `args` (the input's name among them, as on a
-      // command line) on `bytes`: {status, messages, files}. Each message is
-      // {kind, severity, where, line, column, offset?, message, text}, `text`
-      // being the line the command prints; each file {name, bytes}, the name
-      // empty for a single output.
+      // command line) on `bytes`: {status, messages, files, printed()}. Each
+      // message is {kind, severity, where, line, column, offset?, message};
+      // each file {name, bytes}, the name empty for a single output;
+      // printed() gives what the command prints on standard error.
       run(args, bytes) {
         const joined = encoder.encode(args.join('\0'));
         const status = withBytes(joined, (argsAt, argsLength) =>
@@ -44,7 +44,8 @@
             bytes: copyOut(Module._kalvo_file_data(i), Module._kalvo_file_size(i)),
           });
         }
-        return { status, messages, files };
+        const printed = () => Module.UTF8ToString(Module._kalvo_printed());
+        return { status, messages, files, printed };
       },
 
       // {format: 'ti86' | '86p' | '8xp', entries?: [{name, type, program?,

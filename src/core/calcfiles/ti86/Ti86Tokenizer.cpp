@@ -198,8 +198,14 @@ private:
                     token.data.push_back(static_cast<char>(fontAt(i)));
                 if (i < stop_)
                     ++i;
+                else if (token.data.find('\x1C') == std::string::npos)
+                    // The TI-83 Plus ends it at the end of the line as well.
+                    fail(col, "string not closed; it ends at the end of the line",
+                         Diagnostic::Severity::Note);
                 else
-                    fail(col, "string not closed; closed at the end of the line",
+                    fail(col,
+                         "string not closed; closed at the end of the line (the TI-83 Plus "
+                         "would end it at its \xE2\x86\x92)",
                          Diagnostic::Severity::Warning);
                 place(token, col);
                 continue;

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -330,6 +331,7 @@ struct NameUse {
     std::set<std::string> copiesFrom; // stored from these names: their kind is its kind
     bool bareCall = false;            // a statement of its own
     bool otherUse = false;            // used anywhere but as such a statement
+    bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
 };
 
 struct Placement {
@@ -338,6 +340,7 @@ struct Placement {
     std::string shown;                // the TI-83 Plus name, for notes
     std::string why;                  // Unplaced: the warning
     bool outside = false;             // Program: one not translated with this one
+    bool equation = false;            // Variable: an equation held by Y1-Y0
 };
 
 // Functions whose argument is known to be of one kind.
@@ -350,7 +353,9 @@ unsigned argumentKind(std::uint16_t code) {
 
 // Statistics commands: every name among their arguments is a list.
 bool takesLists(std::uint16_t code) {
-    return ti86Has(code, ti86flag::ListArguments);
+    // Plot1(type,xlist,ylist,mark): the names are lists, the rest numbers.
+    return ti86Has(code, ti86flag::ListArguments) || code == ti86::Plot1 || code == ti86::Plot2 ||
+           code == ti86::Plot3;
 }
 
 class Names {
@@ -369,10 +374,15 @@ public:
             analyseStatement(tokens, start, end, isLabel);
             start = end + 1;
         }
-        for (std::size_t i = 0; i < tokens.size(); ++i)
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
             if (const Builtin* b = builtinOf(tokens[i]);
                 b != nullptr && tokens[i].code == ti86::BuiltinName)
                 reservedLetters_.insert(b->code); // x is X: a user's X must move
+            else if (b != nullptr && b->code >= ti83p::Y1 && b->code <= ti83p::Y0)
+                reservedFunctions_.insert(b->code); // y1 is Y1: an equation of a name must move
+            if (isUserName(tokens[i]) && i + 1 < tokens.size() && is(tokens[i + 1], ti86::LParen))
+                use(tokens[i].data).beforeParen = true;
+        }
     }
 
     void allocate();
@@ -520,6 +530,7 @@ private:
     const Ti83pProgramNames& calls_;
     std::unordered_map<std::string, NameUse> uses_;
     std::set<std::uint16_t> reservedLetters_;
+    std::set<std::uint16_t> reservedFunctions_;
     std::unordered_map<std::string, Placement> placements_;
 };
 
@@ -708,11 +719,27 @@ void Names::allocate() {
                 p.shown = "L" + std::to_string((code & 0xFF) + 1);
             break;
         }
+        case Equation: {
+            // A free Y1-Y0: the TI-83 Plus keeps an equation there as its text
+            // and works it out where it is used, as the TI-86 does its own.
+            what = "equation variable (Y1-Y0)";
+            if (u.beforeParen) {
+                p.why = "it is written before \"(\", which on the TI-83 Plus would make Y1( "
+                        "a value at that X; it is left as it is";
+                placements_[name] = std::move(p);
+                continue;
+            }
+            for (std::uint16_t c = ti83p::Y1; c <= ti83p::Y0 && code == 0; ++c)
+                if (!reservedFunctions_.count(c) && !taken.count(c))
+                    code = c;
+            if (code != 0) {
+                p.shown = "Y" + std::to_string(code == ti83p::Y0 ? 0 : code - ti83p::Y1 + 1);
+                p.equation = true;
+            }
+            break;
+        }
         default:
-            p.why = kinds == Equation
-                        ? "the TI-83 Plus has no equation variables but Y1-Y0; it is left as "
-                          "it is"
-                        : "the TI-83 Plus has no vectors; it is left as it is";
+            p.why = "the TI-83 Plus has no vectors; it is left as it is";
             placements_[name] = std::move(p);
             continue;
         }
@@ -813,12 +840,56 @@ std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
 // ---------------------------------------------------------------------------
 // One program's translation.
 
+// ---------------------------------------------------------------------------
+// Key codes: getKy's TI-86 code of a key as the TI-83 Plus getKey code of
+// the same key. The TI-86 codes follow TI's row-and-column rule; F1-F5
+// keep 11-15, the keys in their place on the TI-83 Plus (Y= ... GRAPH).
+
+struct KeyCode {
+    int ti83p = 0;    // 0: the TI-83 Plus has no such key
+    const char* name; // the TI-86 key
+};
+
+const KeyCode* ti86Key(long code) {
+    static const std::map<long, KeyCode> keys = [] {
+        std::map<long, KeyCode> k;
+        const char* same[][2] = {
+            {"11", "F1"},    {"12", "F2"},   {"13", "F3"},     {"14", "F4"},    {"15", "F5"},
+            {"21", "2nd"},   {"24", "left"}, {"25", "up"},     {"26", "right"}, {"31", "ALPHA"},
+            {"32", "x-VAR"}, {"34", "down"}, {"43", "PRGM"},   {"45", "CLEAR"}, {"52", "SIN"},
+            {"53", "COS"},   {"54", "TAN"},  {"55", "^"},      {"63", "("},     {"64", ")"},
+            {"65", "÷"},     {"72", "7"},    {"73", "8"},      {"74", "9"},     {"75", "×"},
+            {"82", "4"},     {"83", "5"},    {"84", "6"},      {"85", "−"},     {"91", "STO▶"},
+            {"92", "1"},     {"93", "2"},    {"94", "3"},      {"95", "+"},     {"102", "0"},
+            {"103", "."},    {"104", "(−)"}, {"105", "ENTER"},
+        };
+        for (const auto& [number, name] : same)
+            k[std::atol(number)] = {static_cast<int>(std::atol(number)), name};
+        k[33] = {23, "DEL"};
+        k[41] = {15, "GRAPH"};
+        k[51] = {71, "LOG"};
+        k[61] = {81, "LN"};
+        k[71] = {61, "x²"};
+        k[81] = {62, ","};
+        for (const auto& [number, name] : {std::pair<long, const char*>{22, "EXIT"},
+                                           {23, "MORE"},
+                                           {42, "TABLE"},
+                                           {44, "CUSTOM"},
+                                           {62, "EE"}})
+            k[number] = {0, name};
+        return k;
+    }();
+    const auto hit = keys.find(code);
+    return hit == keys.end() ? nullptr : &hit->second;
+}
+
 class Translator {
 public:
     Translator(const Tokens& tokens, std::string_view title, const Names& names,
                const Ti83pTarget& target)
         : tokens_(tokens), title_(title), names_(names), target_(target),
           labels_(placeLabels(tokens)) {
+        findKeyComparisons();
         std::map<std::string, int> lbls;
         for (const Ti86Token& t : tokens)
             if (is(t, ti86::Lbl) && ++lbls[t.data] == 2)
@@ -1075,6 +1146,337 @@ private:
         return menu->closed ? menu->close + 1 : menu->close;
     }
 
+    // Where getKy's value is only stored (getKy→K, 0→K) and compared with
+    // written-out codes (K==25, getKy≠0) or tested (Repeat K), those codes
+    // are rewritten and nothing is left to check; any other use leaves it
+    // all to the user, with the warning.
+    void findKeyComparisons() {
+        const Tokens& t = tokens_;
+        const auto at = [&t](std::size_t k, std::uint16_t code) {
+            return k < t.size() && is(t[k], code);
+        };
+        const auto startsStatement = [&t](std::size_t k) {
+            return k == 0 || endsStatement(t[k - 1]);
+        };
+        const auto endsAt = [&t](std::size_t k) { return k >= t.size() || endsStatement(t[k]); };
+        std::set<std::string> names;
+        bool any = false;
+        for (std::size_t k = 0; k < t.size(); ++k)
+            if (is(t[k], ti86::GetKy)) {
+                any = true;
+                if (startsStatement(k) && at(k + 1, ti86::Store) && k + 2 < t.size() &&
+                    isUserName(t[k + 2]) && endsAt(k + 3))
+                    names.insert(t[k + 2].data);
+            }
+        if (!any)
+            return;
+        const auto isKey = [&](std::size_t k) {
+            return is(t[k], ti86::GetKy) || (isUserName(t[k]) && names.count(t[k].data));
+        };
+        // Before a comparison's key value, and after its number.
+        const auto opens = [&](std::size_t k) {
+            return startsStatement(k) || at(k - 1, ti86::LParen) || at(k - 1, ti86::And) ||
+                   at(k - 1, ti86::Or) || at(k - 1, ti86::Xor) || at(k - 1, ti86::If) ||
+                   at(k - 1, ti86::While) || at(k - 1, ti86::Repeat);
+        };
+        const auto closes = [&](std::size_t k) {
+            return endsAt(k) || at(k, ti86::RParen) || at(k, ti86::And) || at(k, ti86::Or) ||
+                   at(k, ti86::Xor);
+        };
+        std::map<std::size_t, long> literals;
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            if (!isKey(k))
+                continue;
+            if (is(t[k], ti86::GetKy) && at(k + 1, ti86::Store))
+                continue; // getKy→K, checked above
+            if (k > 0 && at(k - 1, ti86::Store)) {
+                // K stored: from getKy, or cleared with 0.
+                const bool fromKey = k >= 2 && is(t[k - 2], ti86::GetKy) && startsStatement(k - 2);
+                const bool cleared = k >= 2 && is(t[k - 2], ti86::Number) && t[k - 2].data == "0" &&
+                                     startsStatement(k - 2);
+                if (!(fromKey || cleared) || !endsAt(k + 1))
+                    return;
+                continue;
+            }
+            if (opens(k) && (at(k + 1, ti86::Equal) || at(k + 1, ti86::NotEqual)) &&
+                at(k + 2, ti86::Number) && closes(k + 3)) {
+                char* stop = nullptr;
+                const long code = std::strtol(t[k + 2].data.c_str(), &stop, 10);
+                if (stop == nullptr || *stop != '\0')
+                    return;
+                literals[k + 2] = code;
+                continue;
+            }
+            // Repeat K, If getKy: a key or none, alike on both.
+            if (k > 0 &&
+                (at(k - 1, ti86::If) || at(k - 1, ti86::While) || at(k - 1, ti86::Repeat)) &&
+                startsStatement(k - 1) && endsAt(k + 1))
+                continue;
+            return;
+        }
+        keysFollowed_ = true;
+        keyLiterals_ = std::move(literals);
+    }
+
+    void putKeyCode(const Ti86Token& t, long code) {
+        const KeyCode* key = ti86Key(code);
+        long written = code;
+        if (code == 0) {
+            // no key: 0 on both
+        } else if (key == nullptr) {
+            warn(t, "key code " + std::to_string(code) + " is no TI-86 key; left as it is");
+        } else if (key->ti83p == 0) {
+            warn(t, "key code " + std::to_string(code) + " is the TI-86's " + key->name +
+                        " key, which the TI-83 Plus does not have; left as it is (CLEAR, 45, "
+                        "or MODE, 22, are the usual stand-ins for EXIT)");
+        } else if (key->ti83p != code) {
+            written = key->ti83p;
+            noteOnce(t, "key" + std::to_string(code),
+                     "key code " + std::to_string(code) + " (" + key->name + ") is now " +
+                         std::to_string(written));
+        }
+        for (const char c : std::to_string(written))
+            put(static_cast<std::uint16_t>(c), t);
+    }
+
+    // An operand the rewrites below may write twice: short, and with
+    // nothing in it that does something (rand, getKy, a store, a call).
+    bool repeatable(std::size_t from, std::size_t to) const {
+        if (from >= to || to - from > 9)
+            return false;
+        for (std::size_t k = from; k < to; ++k) {
+            const Ti86Token& t = tokens_[k];
+            if (!t.known)
+                return false;
+            switch (t.code) {
+            case ti86::Number:
+            case ti86::Pi:
+            case ti86::LParen:
+            case ti86::RParen:
+            case ti86::Plus:
+            case ti86::Minus:
+            case ti86::Times:
+            case ti86::Divide:
+            case ti86::Power:
+            case ti86::Negate:
+            case ti86::Square:
+            case ti86::Abs:
+            case ti86::Int:
+            case ti86::IPart:
+            case ti86::FPart:
+                break;
+            default:
+                if (!isUserName(t) && builtinOf(t) == nullptr)
+                    return false;
+                // A name is a value here, never a program run.
+                if (const Placement* p = names_.placement(t.data);
+                    isUserName(t) && (p == nullptr || p->as != Placement::As::Variable))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // An operand written again: in parentheses unless it is one token.
+    void putOperand(std::size_t from, std::size_t to) {
+        const bool wrap = to - from > 1;
+        if (wrap)
+            put(ti83p::LParen, tokens_[from]);
+        translate(from, to);
+        if (wrap)
+            put(ti83p::RParen, tokens_[to - 1]);
+    }
+
+    // mod(A,B) as A-B*int(A/B): the remainder of dividing by B, with B's
+    // sign. For A, B >= 0 this is the TI-86's mod; for negative ones its
+    // rule is not known for certain, and B's sign is what TI's later
+    // calculators give, so a note says so.
+    std::optional<std::size_t> putMod(std::size_t i, std::size_t end) {
+        if (i + 1 >= end || !is(tokens_[i + 1], ti86::LParen))
+            return std::nullopt;
+        const std::size_t close = matchingClose(tokens_, i + 1, end);
+        if (close >= end)
+            return std::nullopt;
+        std::size_t comma = 0;
+        int depth = 0;
+        for (std::size_t k = i + 2; k < close; ++k) {
+            if (is(tokens_[k], ti86::LParen) || is(tokens_[k], ti86::LBrace))
+                ++depth;
+            else if (is(tokens_[k], ti86::RParen) || is(tokens_[k], ti86::RBrace))
+                --depth;
+            else if (depth == 0 && is(tokens_[k], ti86::Comma)) {
+                if (comma != 0)
+                    return std::nullopt;
+                comma = k;
+            }
+        }
+        if (comma == 0 || !repeatable(i + 2, comma) || !repeatable(comma + 1, close))
+            return std::nullopt;
+        const Ti86Token& t = tokens_[i];
+        put(ti83p::LParen, t);
+        putOperand(i + 2, comma);
+        put(ti83p::Minus, t);
+        putOperand(comma + 1, close);
+        put(ti83p::Times, t);
+        put(ti83p::Int, t);
+        putOperand(i + 2, comma);
+        put(ti83p::Divide, t);
+        putOperand(comma + 1, close);
+        put(ti83p::RParen, t);
+        put(ti83p::RParen, tokens_[close]);
+        noteOnce(t, "mod",
+                 "mod(A,B) is now A-B*int(A/B), the TI-86's mod for A and B not negative; for "
+                 "a negative one the result is taken to have B's sign, as on TI's later "
+                 "calculators");
+        return close + 1;
+    }
+
+    // The commas at the top level of the group opened at `open`, and its ")".
+    std::vector<std::size_t> topCommas(std::size_t open, std::size_t close) const {
+        std::vector<std::size_t> commas;
+        int depth = 0;
+        for (std::size_t k = open + 1; k < close; ++k) {
+            if (is(tokens_[k], ti86::LParen) || is(tokens_[k], ti86::LBrace))
+                ++depth;
+            else if (is(tokens_[k], ti86::RParen) || is(tokens_[k], ti86::RBrace))
+                --depth;
+            else if (depth == 0 && is(tokens_[k], ti86::Comma))
+                commas.push_back(k);
+        }
+        return commas;
+    }
+
+    // evalF(expr,x,v) as sum(seq(expr,x,v,v)): expr worked out at x = v, and
+    // x left as it was, as evalF leaves it.
+    std::optional<std::size_t> putEvalF(std::size_t i, std::size_t end) {
+        if (i + 1 >= end || !is(tokens_[i + 1], ti86::LParen))
+            return std::nullopt;
+        const std::size_t close = matchingClose(tokens_, i + 1, end);
+        if (close >= end)
+            return std::nullopt;
+        const std::vector<std::size_t> commas = topCommas(i + 1, close);
+        if (commas.size() != 2 || commas[0] == i + 2 || commas[1] != commas[0] + 2)
+            return std::nullopt;
+        const Ti86Token& name = tokens_[commas[0] + 1];
+        const Placement* p = isUserName(name) ? names_.placement(name.data) : nullptr;
+        const Builtin* b = builtinOf(name);
+        const bool letter = (p != nullptr && p->as == Placement::As::Variable &&
+                             p->codes.size() == 1 && p->codes[0] <= 0xFF) ||
+                            (name.code == ti86::BuiltinName && b != nullptr && b->code != 0);
+        if (!letter || !repeatable(commas[1] + 1, close))
+            return std::nullopt;
+        const Ti86Token& t = tokens_[i];
+        put(ti83p::Sum, t);
+        put(ti83p::Seq, t);
+        translate(i + 2, commas[0]);
+        put(ti83p::Comma, tokens_[commas[0]]);
+        translate(commas[0] + 1, commas[1]);
+        for (int twice = 0; twice < 2; ++twice) {
+            put(ti83p::Comma, tokens_[commas[1]]);
+            putOperand(commas[1] + 1, close);
+        }
+        put(ti83p::RParen, tokens_[close]);
+        put(ti83p::RParen, tokens_[close]);
+        noteOnce(t, "evalF",
+                 "evalF(expression,x,v) is now sum(seq(expression,x,v,v)), which works the "
+                 "expression out at x=v and leaves x as it was");
+        return close + 1;
+    }
+
+    // sign X as (X>0)-(X<0).
+    std::optional<std::size_t> putSign(std::size_t i, std::size_t end) {
+        std::size_t from = i + 1, to = 0, next = 0;
+        if (from < end && is(tokens_[from], ti86::LParen)) {
+            const std::size_t close = matchingClose(tokens_, from, end);
+            if (close >= end)
+                return std::nullopt;
+            to = close + 1, next = close + 1; // the group with its parentheses
+        } else {
+            const std::optional<std::size_t> operand = operandEnd(tokens_, from, end);
+            if (!operand || !endsOperand(tokens_, *operand, end))
+                return std::nullopt;
+            to = next = *operand;
+        }
+        if (!repeatable(from, to))
+            return std::nullopt;
+        const Ti86Token& t = tokens_[i];
+        put(ti83p::LParen, t);
+        for (const std::uint16_t test :
+             {std::uint16_t{ti83p::Greater}, std::uint16_t{ti83p::Less}}) {
+            if (test == ti83p::Less)
+                put(ti83p::Minus, t);
+            put(ti83p::LParen, t);
+            translate(from, to);
+            put(test, t);
+            put(0x30, t); // 0
+            put(ti83p::RParen, t);
+        }
+        put(ti83p::RParen, t);
+        noteOnce(t, "sign", "sign X is now (X>0)-(X<0)");
+        return next;
+    }
+
+    // Plot1(type,xlist,ylist[,mark]) with a scatter or xyLine plot's type
+    // written as a number: the TI-83 Plus names the type and the mark with
+    // tokens. The TI-86's numbers (1 scatter, 2 xyLine; marks 1 box, 2 cross,
+    // 3 dot) come from one source only, so a note says what was taken.
+    // Nothing when the statement is in another form (the warning stays).
+    std::optional<std::size_t> putPlot(std::size_t i, std::size_t end) {
+        if (i + 2 >= end || !is(tokens_[i + 1], ti86::LParen))
+            return std::nullopt;
+        const std::size_t close = matchingClose(tokens_, i + 1, end);
+        std::vector<std::pair<std::size_t, std::size_t>> args; // [from, to)
+        int depth = 0;
+        std::size_t from = i + 2;
+        for (std::size_t k = i + 2; k < close; ++k) {
+            if (is(tokens_[k], ti86::LParen) || is(tokens_[k], ti86::LBrace))
+                ++depth;
+            else if (is(tokens_[k], ti86::RParen) || is(tokens_[k], ti86::RBrace))
+                --depth;
+            else if (depth == 0 && is(tokens_[k], ti86::Comma)) {
+                args.emplace_back(from, k);
+                from = k + 1;
+            }
+        }
+        args.emplace_back(from, close);
+        const auto literal = [&](std::size_t a, const char* digits) -> int {
+            const auto [b, e] = args[a];
+            if (e != b + 1 || !is(tokens_[b], ti86::Number) || tokens_[b].data.size() != 1)
+                return 0;
+            const char* hit = std::strchr(digits, tokens_[b].data[0]);
+            return hit != nullptr && *hit != '\0' ? static_cast<int>(hit - digits) + 1 : 0;
+        };
+        if (args.size() != 3 && args.size() != 4)
+            return std::nullopt;
+        const int type = literal(0, "12");
+        const int mark = args.size() == 4 ? literal(3, "123") : -1;
+        if (type == 0 || mark == 0 || args[1].first == args[1].second ||
+            args[2].first == args[2].second)
+            return std::nullopt;
+        const Ti86Token& t = tokens_[i];
+        put(ti86To83pRule(t.code)->ti83p, t);
+        put(type == 1 ? ti83p::Scatter : ti83p::XyLine, tokens_[args[0].first]);
+        for (const std::size_t a : {std::size_t{1}, std::size_t{2}}) {
+            put(ti83p::Comma, tokens_[args[a].first - 1]);
+            translate(args[a].first, args[a].second);
+        }
+        if (mark > 0) {
+            put(ti83p::Comma, tokens_[args[3].first - 1]);
+            put(mark == 1   ? ti83p::Squareplot
+                : mark == 2 ? ti83p::Crossplot
+                            : ti83p::Dotplot,
+                tokens_[args[3].first]);
+        }
+        if (close < end)
+            put(ti83p::RParen, tokens_[close]);
+        noteOnce(t, "plot",
+                 nameText(t) +
+                     "( type and mark numbers are now the TI-83 Plus tokens, taking the TI-86's "
+                     "type 1 as Scatter, 2 as xyLine and marks 1, 2, 3 as \xE2\x96\xA1, +, "
+                     "\xC2\xB7: check them");
+        return close < end ? close + 1 : close;
+    }
+
     // y1=expression: the TI-83 Plus stores a function as a string.
     std::size_t putEquation(std::size_t i, std::size_t end, const Builtin& y) {
         const Ti86Token& t = tokens_[i];
@@ -1155,6 +1557,25 @@ private:
                     i = putEquation(i, end, *y);
                     continue;
                 }
+                if (const Placement* p = isUserName(t) ? names_.placement(t.data) : nullptr;
+                    p != nullptr && p->equation && i + 1 < end &&
+                    is(tokens_[i + 1], ti86::Assign)) {
+                    i = putEquation(i, end, Builtin{p->codes.front(), p->shown});
+                    // Y1-Y0 are graphed once stored to; the TI-86 graphs no
+                    // equation of a name of its own.
+                    const std::uint16_t slot = p->codes.front();
+                    put(ti83p::Colon, t);
+                    put(ti83p::FnOff, t);
+                    put(slot == ti83p::Y0 ? 0x30
+                                          : static_cast<std::uint16_t>(0x31 + slot - ti83p::Y1),
+                        t);
+                    noteOnce(t, "fnoff" + t.data,
+                             "FnOff " + p->shown.substr(1) +
+                                 " after it: the TI-83 Plus would "
+                                 "graph " +
+                                 p->shown + ", the TI-86 graphs no " + utf8(t.data));
+                    continue;
+                }
                 if (isUserName(t) && end == i + 1) {
                     const Placement* p = names_.placement(t.data);
                     if (p != nullptr && p->as == Placement::As::Program) {
@@ -1179,6 +1600,19 @@ private:
                 ++i;
                 continue;
             }
+            if (t.code == ti86::Mod || t.code == ti86::Sign || t.code == ti86::EvalF)
+                if (const std::optional<std::size_t> next = t.code == ti86::Mod ? putMod(i, end)
+                                                            : t.code == ti86::Sign
+                                                                ? putSign(i, end)
+                                                                : putEvalF(i, end)) {
+                    i = *next;
+                    continue;
+                }
+            if (t.code == ti86::Plot1 || t.code == ti86::Plot2 || t.code == ti86::Plot3)
+                if (const std::optional<std::size_t> next = putPlot(i, end)) {
+                    i = *next;
+                    continue;
+                }
             switch (rule->kind) {
             case Ti86To83pKind::Same:
             case Ti86To83pKind::Renamed:
@@ -1190,6 +1624,12 @@ private:
                     while (!to83.empty() && (to83.back() == ' ' || to83.back() == '('))
                         to83.pop_back();
                     noteOnce(t, "rename" + std::to_string(t.code), nameText(t) + " is now " + to83);
+                } else if (t.code == ti86::GetKy && keysFollowed_) {
+                    noteOnce(t, "getKy",
+                             "getKy is now getKey, and the key codes it is compared with the "
+                             "TI-83 Plus codes of the same keys (the TI-86's taken from TI's "
+                             "row-and-column rule); F1-F5 (11-15) stay, the keys in their place "
+                             "(Y=, WINDOW, ZOOM, TRACE, GRAPH)");
                 } else if (rule->kind == Ti86To83pKind::Differs &&
                            reported_.insert("differs" + std::to_string(t.code)).second) {
                     // Once: what to check is the same at every use.
@@ -1228,7 +1668,10 @@ private:
                     putString(t);
                     break;
                 case ti86::Number:
-                    putNumber(t);
+                    if (const auto key = keyLiterals_.find(i); key != keyLiterals_.end())
+                        putKeyCode(t, key->second);
+                    else
+                        putNumber(t);
                     if (i + 1 < to && is(tokens_[i + 1], ti86::Percent) && isDecimal(t.data)) {
                         // 5% is 5ᴇ⁻2: one number, so it binds as the TI-86's % did.
                         for (const std::uint16_t c :
@@ -1279,6 +1722,8 @@ private:
     std::string_view title_;
     const Names& names_;
     const Ti83pTarget& target_;
+    bool keysFollowed_ = false;               // every use of getKy's value is understood
+    std::map<std::size_t, long> keyLiterals_; // the codes compared with it, by token
     std::map<std::string, std::string> labels_;
     std::set<std::string> reported_;
     Ti83pTranslation out_;

@@ -277,7 +277,8 @@ TEST(Ti86Tokenizer, AcceptsWhatPeopleTypeAndPointsAtWhatItCannotRead) {
     EXPECT_EQ(bad.diagnostics[0].line, 2u);
     EXPECT_EQ(bad.diagnostics[0].column, 2u);
     EXPECT_NE(bad.diagnostics[0].message.find("8 characters"), std::string::npos);
-    EXPECT_EQ(bad.diagnostics[1].severity, Diagnostic::Severity::Warning);
+    // The open string ends with its line, as the TI-83 Plus would end it: a note.
+    EXPECT_EQ(bad.diagnostics[1].severity, Diagnostic::Severity::Note);
     EXPECT_EQ(bad.diagnostics[1].line, 3u);
     // What could be read is kept: A, B, newline, +, 1, newline, Disp, "open";
     // the @ that begins no token too, as a byte of its own at its column,
@@ -291,6 +292,18 @@ TEST(Ti86Tokenizer, AcceptsWhatPeopleTypeAndPointsAtWhatItCannotRead) {
                                                                  "B\x6F\x60\x44"
                                                                  "1\0\x6F\xE9\x2Dopen\0",
                                                                  18)));
+}
+
+TEST(Ti86Tokenizer, AnOpenStringHoldingAStoreArrowIsAWarning) {
+    // ü is →: on the TI-83 Plus the → would end the string, and store.
+    const Ti86Tokenized t = tokenizeTi86Text(":Disp \"A\xFC"
+                                             "B");
+    ASSERT_EQ(t.diagnostics.size(), 1u);
+    EXPECT_EQ(t.diagnostics[0].severity, Diagnostic::Severity::Warning);
+    EXPECT_EQ(t.diagnostics[0].column, 7u);
+    ASSERT_EQ(t.tokens.size(), 2u);
+    EXPECT_EQ(t.tokens[1].data, "A\x1C"
+                                "B");
 }
 
 TEST(Ti86Tokenizer, ANumberMayBeginWithItsExponent) {

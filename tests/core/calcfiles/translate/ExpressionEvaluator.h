@@ -6,7 +6,8 @@
 // it writes. The subset: numbers (decimal, ᴇ, the TI-86's base suffixes and
 // %), one-letter and long variable names, + - * / ^, negation, ² and ⁻¹,
 // comparisons, and/or between truth values, parentheses, and the functions
-// abs, int, iPart, fPart, sin, cos, √, ln, e^, round(, max(, min(.
+// abs, int, iPart, fPart, sin, cos, √, ln, e^, round(, max(, min(, the
+// TI-86's mod(, sign and evalF(, and the TI-83 Plus's sum(seq( of one step.
 //
 // Precedence as the two guidebooks give it, from the tightest: postfix
 // operators (², ⁻¹, %); ^ (left to right); negation and the functions that
@@ -52,7 +53,25 @@ enum class K {
     Or,
     Bad
 };
-enum class F { Abs, Int, IPart, FPart, Sin, Cos, Sqrt, Ln, Exp, Round, Max, Min };
+enum class F {
+    Abs,
+    Int,
+    IPart,
+    FPart,
+    Sin,
+    Cos,
+    Sqrt,
+    Ln,
+    Exp,
+    Round,
+    Max,
+    Min,
+    Mod,
+    Sign,
+    EvalF,
+    Seq,
+    Sum
+};
 enum class C { Eq, Ne, Lt, Gt, Le, Ge };
 
 struct Sym {
@@ -66,7 +85,7 @@ struct Sym {
 
 class Parser {
 public:
-    Parser(std::vector<Sym> syms, const Variables& vars) : s_(std::move(syms)), vars_(vars) {}
+    Parser(std::vector<Sym> syms, Variables vars) : s_(std::move(syms)), vars_(std::move(vars)) {}
 
     std::optional<double> run() {
         std::optional<double> v = orLevel();
@@ -152,7 +171,8 @@ private:
         }
     }
     static bool call(const Sym& f) {
-        return f.ownParen || f.function == F::Round || f.function == F::Max || f.function == F::Min;
+        return f.ownParen || f.function == F::Round || f.function == F::Max ||
+               f.function == F::Min || f.function == F::Mod || f.function == F::EvalF;
     }
     std::optional<double> prefixLevel() {
         if (next(K::Negate)) {
@@ -231,6 +251,8 @@ private:
             }
             if (!t->ownParen && !next(K::Open))
                 return fail();
+            if (t->function == F::EvalF || t->function == F::Seq)
+                return expressionAt(t->function == F::Seq);
             std::vector<double> args;
             for (;;) {
                 const std::optional<double> v = orLevel();
@@ -250,7 +272,9 @@ private:
         }
     }
     std::optional<double> apply(F f, const std::vector<double>& a) {
-        const std::size_t arity = f == F::Round ? 0 : (f == F::Max || f == F::Min) ? 2 : 1;
+        const std::size_t arity = f == F::Round                                 ? 0
+                                  : (f == F::Max || f == F::Min || f == F::Mod) ? 2
+                                                                                : 1;
         if (f == F::Round ? (a.size() < 1 || a.size() > 2) : a.size() != arity)
             return fail();
         const double x = a[0];
@@ -284,12 +308,55 @@ private:
             return std::max(a[0], a[1]);
         case F::Min:
             return std::min(a[0], a[1]);
+        case F::Mod: // the TI-86's mod( as taken: the remainder with the divisor's sign
+            return a[1] == 0 ? fail() : std::optional<double>(x - a[1] * std::floor(x / a[1]));
+        case F::Sign:
+            return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0;
+        case F::Sum: // of a list of one, as seq( with one step makes
+        case F::EvalF:
+        case F::Seq:
+            return x;
         }
         return fail();
     }
 
+    // evalF(expr,name,value) on the TI-86, seq(expr,name,from,to) with
+    // from = to on the TI-83 Plus: expr worked out with the name at the value.
+    std::optional<double> expressionAt(bool seq) {
+        const std::size_t from = at_;
+        int depth = 0;
+        while (at_ < s_.size() && !(depth == 0 && s_[at_].kind == K::Comma)) {
+            const Sym& k = s_[at_++];
+            if (k.kind == K::Open || (k.kind == K::Function && k.ownParen))
+                ++depth;
+            else if (k.kind == K::Close && --depth < 0)
+                return fail();
+        }
+        const std::vector<Sym> expression(s_.begin() + static_cast<long>(from),
+                                          s_.begin() + static_cast<long>(at_));
+        if (!next(K::Comma) || peek() == nullptr || peek()->kind != K::Var)
+            return fail();
+        const std::string name = s_[at_++].name;
+        if (!next(K::Comma))
+            return fail();
+        const std::optional<double> value = orLevel();
+        if (seq) {
+            if (!next(K::Comma))
+                return fail();
+            const std::optional<double> to = orLevel();
+            if (!value || !to || *to != *value)
+                return fail();
+        }
+        if (!value || (!next(K::Close) && !(seq && peek() == nullptr)))
+            return fail();
+        Variables at = vars_;
+        at[name] = *value;
+        const std::optional<double> v = Parser(expression, at).run();
+        return v ? v : fail();
+    }
+
     std::vector<Sym> s_;
-    const Variables& vars_;
+    Variables vars_;
     std::size_t at_ = 0;
     bool ok_ = true;
 };
@@ -450,6 +517,15 @@ inline std::optional<double> evaluateTi86(const std::vector<Ti86Token>& tokens,
         case 0x14:
             syms.push_back(function(F::Min, false));
             break;
+        case 0x15:
+            syms.push_back(function(F::Mod, false));
+            break;
+        case 0xB6:
+            syms.push_back(function(F::Sign, false));
+            break;
+        case 0x25:
+            syms.push_back(function(F::EvalF, false));
+            break;
         default:
             if (t.code >= 0x33 && t.code <= 0x3A) {
                 Sym s = sym(K::Var);
@@ -595,6 +671,12 @@ inline std::optional<double> evaluateTi83p(const std::vector<Ti83pToken>& tokens
             break;
         case 0x1A:
             syms.push_back(function(F::Min, true));
+            break;
+        case 0x23:
+            syms.push_back(function(F::Seq, true));
+            break;
+        case 0xB6:
+            syms.push_back(function(F::Sum, true));
             break;
         default:
             return std::nullopt;

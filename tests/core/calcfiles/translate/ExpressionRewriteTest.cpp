@@ -5,7 +5,8 @@
 // evaluate alike (ExpressionEvaluator.h) on random values: negative, zero,
 // fractions, large. The rewrites met: "(" and ")" given to functions the
 // TI-86 applies without them, == as =, % after a number as ᴇ⁻2, numbers
-// in other bases as decimals, a number begun with ᴇ, long names as letters.
+// in other bases as decimals, a number begun with ᴇ, long names as letters,
+// mod(, sign and evalF( written with what the TI-83 Plus has.
 #include "ExpressionEvaluator.h"
 
 #include "calcfiles/ti86/Ti86Tokenizer.h"
@@ -79,15 +80,15 @@ private:
     }
 
     std::string function() {
-        static const char* f[] = {"abs ", "int ", "iPart ", "fPart ",
-                                  "sin ", "cos ", "ln ",    "\xF0"};
-        return f[pick(8)];
+        static const char* f[] = {"abs ", "int ", "iPart ", "fPart ", "sin ",
+                                  "cos ", "ln ",  "\xF0",   "sign "};
+        return f[pick(9)];
     }
 
     std::string expr(int depth) {
         if (depth <= 0)
             return leaf();
-        switch (pick(9)) {
+        switch (pick(10)) {
         case 0:
             return "\xFA" + atom(depth - 1); // negation
         case 1:
@@ -101,11 +102,14 @@ private:
             // Without "(": its operand is what follows it.
             return function() + atom(depth - 1);
         case 4: {
-            static const char* f[] = {"max(", "min(", "round("};
-            return f[pick(3)] + expr(depth - 1) + "," + (pick(2) ? expr(depth - 1) : "2") + ")";
+            static const char* f[] = {"max(", "min(", "round(", "mod("};
+            return f[pick(4)] + expr(depth - 1) + "," + (pick(2) ? expr(depth - 1) : "2") + ")";
         }
         case 5:
             return atom(depth - 1) + "^" + std::to_string(pick(4));
+        case 6:
+            return "evalF(" + expr(depth - 1) + "," + names()[pick(names().size())] + "," +
+                   atom(depth - 1) + ")";
         default: {
             static const char* ops[] = {"+", "-", "*", "/"};
             return expr(depth - 1) + ops[pick(4)] + expr(depth - 1);
@@ -207,6 +211,12 @@ TEST(ExpressionRewrites, TheEvaluatorKnowsBothDialects) {
     EXPECT_EQ(ti86("A<B or B<A"), 1);
     EXPECT_EQ(ti86("1/0"), std::nullopt);
     EXPECT_EQ(ti86("ln B"), std::nullopt);
+    EXPECT_EQ(ti86("mod(7,A)"), 1);
+    EXPECT_EQ(ti86("mod(\xFA"
+                   "7,A)"),
+              1); // as taken: the divisor's sign
+    EXPECT_EQ(ti86("sign B+1"), 0);
+    EXPECT_EQ(ti86("evalF(A^2+B,A,5)+A"), 24); // A is 2 again after it
 
     const auto ti83p = [&v](const std::vector<Ti83pToken>& tokens) {
         return evaluateTi83p(tokens, v);

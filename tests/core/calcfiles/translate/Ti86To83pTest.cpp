@@ -307,9 +307,10 @@ TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
         {":cross(A,B)",
          "BB B2 BB C2 BB BF BB C3 BB C3 10 41 2B 42 11",
          {"W 1:2 cross has no TI-83 Plus counterpart; written as its name for you to replace"}},
-        // Said once: a key loop holds many.
-        {":getKy\xFCK:If getKy==21",
-         "AD 04 4B 3E CE AD 6A 32 31",
+        // Said once: a key loop holds many. Here the key's value is also
+        // shown, which no code can be rewritten for.
+        {":getKy\xFCK:If getKy==21:Disp K",
+         "AD 04 4B 3E CE AD 6A 32 31 3E DE 4B",
          {"W 1:2 getKy: getKey codes differ between the two keyboards; check the numbers it is "
           "compared with",
           "N 1:18 == is now ="}},
@@ -370,6 +371,110 @@ TEST(Ti86To83p, ANumberBegunWithItsExponentAndAStrayByte) {
          "D9 3F BB D7 BB C8 33 46 BB D7 BB C8 33 46",
          {"W 2:2 bytes 3F are no TI-86 token; written as \\x3F for you to see",
           "W 2:3 bytes 3F are no TI-86 token; written as \\x3F for you to see"}},
+    });
+}
+
+// Plot1(type,xlist,ylist[,mark]) with the type and mark as numbers: worked
+// out by hand from the two token sets (EC Plot1(, FE Scatter, FD xyLine,
+// 80 + mark, 5D 00 L1, 5D 01 L2).
+TEST(Ti86To83p, PlotTypesAndMarksBecomeTokens) {
+    const std::string note = "N 1:2 Plot1( type and mark numbers are now the TI-83 Plus tokens, "
+                             "taking the TI-86's type 1 as Scatter, 2 as xyLine and marks 1, 2, 3 "
+                             "as \xE2\x96\xA1, +, \xC2\xB7: check them";
+    check({
+        {":Plot1(1,L1,L2,2)", "EC FE 2B 5D 00 2B 5D 01 2B 80 11", {note}},
+        {":Plot1(2,L1,L2", "EC FD 2B 5D 00 2B 5D 01", {note}},
+    });
+    // Plot2 as well; the type of a box plot or a type in a variable stay
+    // for the user, with the warning.
+    const Ti83pTranslation two = translateTi86Program(tokensOf(":Plot2(1,L1,L2,3)"), "GAME");
+    EXPECT_EQ(hex(two.tokens), "ED FE 2B 5D 00 2B 5D 01 2B 81 11");
+    for (const char* other : {":Plot1(4,L1,L2)", ":Plot1(T,L1,L2)", ":Plot1(1,L1,L2,4)"}) {
+        const std::vector<std::string> f = findings(translateTi86Program(tokensOf(other), "G"));
+        EXPECT_TRUE(std::any_of(f.begin(), f.end(), [](const std::string& x) {
+            return x.starts_with("W 1:2 Plot1:");
+        })) << other;
+    }
+}
+
+// mod(, sign and evalF(, worked out by hand: an operand written twice is put in
+// parentheses unless it is one token; one that does something stays a
+// warning (mod in letters: m BBBD, o BBBF, d BBB3, there being no BBBB).
+TEST(Ti86To83p, ModAndSignWithWhatTheTi83PlusHas) {
+    const std::string mod = "N 1:2 mod(A,B) is now A-B*int(A/B), the TI-86's mod for A and B "
+                            "not negative; for a negative one the result is taken to have B's "
+                            "sign, as on TI's later calculators";
+    const std::string sign = "N 1:2 sign X is now (X>0)-(X<0)";
+    check({
+        {":mod(A,3)", "10 41 71 33 82 B1 41 83 33 11 11", {mod}},
+        {":mod(A+1,B)", "10 10 41 70 31 11 71 42 82 B1 10 41 70 31 11 83 42 11 11", {mod}},
+        {":sign A", "10 10 41 6C 30 11 71 10 41 6B 30 11 11", {sign}},
+        {":sign (A-1)", "10 10 10 41 71 31 11 6C 30 11 71 10 10 41 71 31 11 6B 30 11 11", {sign}},
+        {":evalF(x\xF2,x,3)",
+         "B6 23 58 0D 2B 58 2B 33 2B 33 11 11",
+         {"N 1:2 evalF(expression,x,v) is now sum(seq(expression,x,v,v)), which works the "
+          "expression out at x=v and leaves x as it was",
+          "N 1:8 x is now X"}},
+        {":evalF(A,B,rand)",
+         "BB B4 BB C6 BB B0 BB BC 46 10 41 2B 42 2B AB 11",
+         {"W 1:2 evalF has no TI-83 Plus counterpart; written as its name for you to replace"}},
+        {":mod(rand,2)",
+         "BB BD BB BF BB B3 10 AB 2B 32 11",
+         {"W 1:2 mod has no TI-83 Plus counterpart; written as its name for you to replace"}},
+    });
+}
+
+// getKy compared with written-out codes: each is the TI-83 Plus code of
+// the same key (DEL 33 is 23 there, GRAPH 41 is 15), F1-F5 and the keys
+// in the same place keep theirs, and a key the TI-83 Plus lacks is named.
+TEST(Ti86To83p, KeyCodesCompared) {
+    const std::string note =
+        "N 1:2 getKy is now getKey, and the key codes it is compared with the TI-83 Plus codes "
+        "of the same keys (the TI-86's taken from TI's row-and-column rule); F1-F5 (11-15) "
+        "stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)";
+    check({
+        {":getKy\xFCK:If K==33",
+         "AD 04 4B 3E CE 4B 6A 32 33",
+         {note, "N 1:14 == is now =", "N 1:16 key code 33 (DEL) is now 23"}},
+        {":If getKy==41 or getKy==11",
+         "CE AD 6A 31 35 3C AD 6A 31 31",
+         {"N 1:5 getKy is now getKey, and the key codes it is compared with the TI-83 Plus "
+          "codes of the same keys (the TI-86's taken from TI's row-and-column rule); F1-F5 "
+          "(11-15) stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)",
+          "N 1:10 == is now =", "N 1:12 key code 41 (GRAPH) is now 15"}},
+        {":0\xFCK:Repeat K:getKy\xFCK:End:If K\xF8"
+         "22",
+         "30 04 4B 3E D2 4B 3E AD 04 4B 3E D4 3E CE 4B 6F 32 32",
+         {"N 1:15 getKy is now getKey, and the key codes it is compared with the TI-83 Plus "
+          "codes of the same keys (the TI-86's taken from TI's row-and-column rule); F1-F5 "
+          "(11-15) stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)",
+          "W 1:32 key code 22 is the TI-86's EXIT key, which the TI-83 Plus does not have; left "
+          "as it is (CLEAR, 45, or MODE, 22, are the usual stand-ins for EXIT)"}},
+    });
+    // A code in arithmetic is not followed: the warning stays.
+    const std::vector<std::string> f =
+        findings(translateTi86Program(tokensOf(":getKy\xFCK:If K-20==5"), "G"));
+    ASSERT_FALSE(f.empty());
+    EXPECT_TRUE(f[0].starts_with("W 1:2 getKy: getKey codes differ")) << f[0];
+}
+
+// An equation stored under a name of the program's own takes a free Y1-Y0,
+// as the TI-86's y1 does its own, and is taken off the graph: worked out by
+// hand (5E 10 Y1, 5E 11 Y2, 97 FnOff).
+TEST(Ti86To83p, EquationsOfNamesTakeAFreeFunction) {
+    check({
+        {":f=x\xF2",
+         "2A 58 0D 2A 04 5E 10 3E 97 31",
+         {"N 1:2 f= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:2 FnOff 1 after it: the TI-83 Plus would graph Y1, the TI-86 graphs no f",
+          "N 1:4 x is now X"}},
+        // y1 is the program's: f takes Y2, and is Y2 where it is used.
+        {":y1=x:f=x\xF2:Disp f",
+         "2A 58 2A 04 5E 10 3E 2A 58 0D 2A 04 5E 11 3E 97 32 3E DE 5E 11",
+         {"N 1:2 y1= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:5 x is now X",
+          "N 1:7 FnOff 2 after it: the TI-83 Plus would graph Y2, the TI-86 graphs no f",
+          "N 1:17 variable f is now Y2"}},
     });
 }
 
@@ -470,11 +575,12 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          "2A 41 2A 04 57 3E 08 31 09 04 57 3E DE 57",
          {"W 1:6 variable W: its kind cannot be told (it is used as more than one of number, "
           "string, list, matrix); it is left as it is"}},
-        // An equation variable other than y1...: the = is a test on the TI-83 Plus.
-        {":f=x\xF2",
-         "BB B5 6A 58 0D",
-         {"W 1:2 variable f: the TI-83 Plus has no equation variables but Y1-Y0; it is left as "
-          "it is",
+        // An equation of a name the program also writes before "(": f(3)
+        // would be Y1 at X=3 on the TI-83 Plus.
+        {":f=x\xF2:Disp f(3)",
+         "BB B5 6A 58 0D 3E DE BB B5 10 33 11",
+         {"W 1:2 variable f: it is written before \"(\", which on the TI-83 Plus would make "
+          "Y1( a value at that X; it is left as it is",
           "W 1:3 = stores an equation on the TI-86; the TI-83 Plus reads it as a test, check it",
           "N 1:4 x is now X"}},
         // A bare name never used otherwise is a call, of a program not given.
