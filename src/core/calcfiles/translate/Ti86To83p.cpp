@@ -331,6 +331,7 @@ struct NameUse {
     bool bareCall = false;            // a statement of its own
     bool otherUse = false;            // used anywhere but as such a statement
     bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
+    bool needsLetter = false;         // where the TI-83 Plus takes a variable, not an element
 };
 
 struct Placement {
@@ -340,6 +341,7 @@ struct Placement {
     std::string why;                  // Unplaced: the warning
     bool outside = false;             // Program: one not translated with this one
     bool equation = false;            // Variable: an equation held by Y1-Y0
+    bool element = false;             // Variable: an element of the list for the other reals
 };
 
 // Functions whose argument is known to be of one kind.
@@ -388,6 +390,11 @@ public:
     }
 
     void allocate();
+
+    // Reals past the 27 letters are elements of one list; its name (text
+    // form) and the number of elements, 0 when the letters were enough.
+    const std::string& elementList() const { return elementList_; }
+    std::size_t elements() const { return elements_; }
 
     const Placement* placement(const std::string& name) const {
         const auto hit = placements_.find(name);
@@ -500,8 +507,40 @@ private:
                 mark(tokens[i + 1], Picture);
             if ((t.code == ti86::StGDB || t.code == ti86::RcGDB) && i + 1 < end)
                 mark(tokens[i + 1], Database);
-            if (t.code == ti86::For && i + 2 < end && is(tokens[i + 1], ti86::LParen))
+            if (t.code == ti86::For && i + 2 < end && is(tokens[i + 1], ti86::LParen)) {
                 mark(tokens[i + 2], Real); // For(
+                needsLetter(tokens[i + 2]);
+            }
+            // The TI-83 Plus takes only a variable here, not a list element.
+            if (t.code == ti86::IsGreater || t.code == ti86::DsLess || t.code == ti86::DelVar) {
+                const std::size_t a =
+                    i + 1 < end && is(tokens[i + 1], ti86::LParen) ? i + 2 : i + 1;
+                if (a < end)
+                    needsLetter(tokens[a]);
+            }
+            if (t.code == ti86::Input || t.code == ti86::Prompt)
+                for (std::size_t a = i + 1; a < end; ++a)
+                    needsLetter(tokens[a]);
+            if (t.code == ti86::Seq || t.code == ti86::FnInt || t.code == ti86::FMin ||
+                t.code == ti86::FMax || t.code == ti86::NDer || t.code == ti86::EvalF) {
+                // The variable is the argument after the first comma.
+                int depth = 0;
+                for (std::size_t a = i + 1; a < end; ++a) {
+                    if (is(tokens[a], ti86::LParen) || is(tokens[a], ti86::LBrace) ||
+                        is(tokens[a], ti86::LBracket))
+                        ++depth;
+                    else if (is(tokens[a], ti86::RParen) || is(tokens[a], ti86::RBrace) ||
+                             is(tokens[a], ti86::RBracket))
+                        --depth;
+                    if (depth <= 0 && a > i + 1)
+                        break;
+                    if (depth == 1 && is(tokens[a], ti86::Comma)) {
+                        if (a + 1 < end)
+                            needsLetter(tokens[a + 1]);
+                        break;
+                    }
+                }
+            }
             if (t.code == ti86::Store && i + 1 < end) {
                 const Ti86Token& target = tokens[i + 1];
                 if (is(target, ti86::DimL) && i + 2 < end)
@@ -529,7 +568,14 @@ private:
                 }
     }
 
+    void needsLetter(const Ti86Token& t) {
+        if (isUserName(t))
+            use(t.data).needsLetter = true;
+    }
+
     const Ti83pProgramNames& calls_;
+    std::string elementList_;
+    std::size_t elements_ = 0;
     std::unordered_map<std::string, NameUse> uses_;
     std::set<std::uint16_t> reservedLetters_;
     std::set<std::uint16_t> reservedFunctions_;
@@ -755,7 +801,13 @@ void Names::allocate() {
         placements_[name] = std::move(p);
     }
 
-    // The other real names: a letter of their own, their first where free.
+    // The other real names: a letter of their own, their first where free;
+    // those the TI-83 Plus must have as a variable take the letters first.
+    std::stable_partition(reals.begin(), reals.end(), [this](const std::string& name) {
+        const NameUse& u = uses_[name];
+        return u.needsLetter || u.beforeParen;
+    });
+    std::vector<std::string> rest; // past the letters: elements of one list
     for (const std::string& name : reals) {
         Placement p;
         std::vector<std::uint16_t> wanted;
@@ -773,8 +825,50 @@ void Names::allocate() {
                 p.shown = shownLetter(l);
                 break;
             }
-        if (p.as != Placement::As::Variable)
-            p.why = "all 27 TI-83 Plus real variables (A-Z, θ) are taken; it is left as it is";
+        if (p.as == Placement::As::Variable) {
+            placements_[name] = std::move(p);
+            continue;
+        }
+        const NameUse& u = uses_[name];
+        if (u.needsLetter || u.beforeParen) {
+            p.why = "all 27 TI-83 Plus real variables (A-Z, θ) are taken, and it is used where "
+                    "the TI-83 Plus takes a variable, not a list element; it is left as it is";
+            placements_[name] = std::move(p);
+        } else {
+            rest.push_back(name);
+        }
+    }
+    if (rest.empty())
+        return;
+    // One list of the program's own, named apart from the lists it uses;
+    // 999 elements at most.
+    for (const std::string candidate : {"V", "VR", "VARS", "REALS", "RVARS"})
+        if (!customLists.count(candidate)) {
+            elementList_ = candidate;
+            break;
+        }
+    for (int n = 1; elementList_.empty(); ++n)
+        if (!customLists.count("V" + std::to_string(n)))
+            elementList_ = "V" + std::to_string(n);
+    for (const std::string& name : rest) {
+        Placement p;
+        if (elements_ == 999) {
+            p.why = "all 27 TI-83 Plus real variables (A-Z, θ) and the 999 elements of list ʟ" +
+                    elementList_ + " are taken; it is left as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
+        const std::string index = std::to_string(++elements_);
+        p.as = Placement::As::Variable;
+        p.element = true;
+        p.codes.push_back(ti83p::SmallL);
+        for (const char c : elementList_)
+            p.codes.push_back(nameCharToken(c));
+        p.codes.push_back(ti83p::LParen);
+        for (const char c : index)
+            p.codes.push_back(nameCharToken(c));
+        p.codes.push_back(ti83p::RParen);
+        p.shown = "ʟ" + elementList_ + "(" + index + ")";
         placements_[name] = std::move(p);
     }
 }
@@ -914,6 +1008,20 @@ public:
     }
 
     Ti83pTranslation run() {
+        if (names_.elements() > 0 && !tokens_.empty()) {
+            // N→dim(ʟV): the list for the reals past the letters is made, or
+            // grown keeping its elements, so values kept between runs stay.
+            // Every program of the set sizes it alike, so none shrinks it.
+            const Ti86Token& at = tokens_.front();
+            for (const char c : std::to_string(names_.elements()))
+                put(nameCharToken(c), at);
+            put(ti83p::Store, at);
+            put(ti83p::Dim, at);
+            put(ti83p::SmallL, at);
+            for (const char c : names_.elementList())
+                put(nameCharToken(c), at);
+            put(ti83p::Newline, at);
+        }
         translate(0, tokens_.size());
         // In the order of the program, as a compiler reports.
         std::stable_sort(out_.diagnostics.begin(), out_.diagnostics.end(),
@@ -1070,6 +1178,15 @@ private:
                 if (p->shown != utf8(t.data))
                     noteOnce(t, "name" + t.data,
                              "variable " + utf8(t.data) + " is now " + p->shown);
+                if (p->element)
+                    noteOnce(t, "elements",
+                             "the 27 TI-83 Plus real variables (A-Z, θ) are taken: the real "
+                             "names past them are elements of list ʟ" +
+                                 names_.elementList() + ", which the program's start makes " +
+                                 std::to_string(names_.elements()) +
+                                 " long (grown keeping its elements, so values kept between "
+                                 "runs stay; check that no other program uses a list of that "
+                                 "name)");
                 return;
             }
             spell(t.data, t);

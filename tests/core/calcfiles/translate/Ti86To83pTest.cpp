@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -606,22 +607,110 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          {"W 1:2 bytes FF are no TI-86 token; written as \\xFF for you to see"}},
         {"", "", {}},
     });
+}
 
-    // 28 names for 27 letters: AA-AZ take A-Z, BA takes θ, BB is left.
+namespace {
+
+// ":1→AA" ... ":1→AZ", ":1→BA": 27 long names for the 27 letters.
+std::string twentySevenNames() {
     std::string text;
     for (char second = 'A'; second <= 'Z'; ++second)
         text += std::string(":1\xFC") + "A" + second + "\r\n";
-    text += ":1\xFC"
-            "BA\r\n:1\xFC"
-            "BB";
-    const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
-    const std::string bytes = hex(t.tokens);
-    EXPECT_EQ(bytes.substr(0, 8), "31 04 41");
-    EXPECT_EQ(bytes.substr(bytes.size() - 23), "31 04 5B 3F 31 04 42 42");
-    ASSERT_FALSE(t.diagnostics.empty());
-    EXPECT_EQ(findings({"", {}, {t.diagnostics.back()}}),
-              std::vector<std::string>{"W 28:4 variable BB: all 27 TI-83 Plus real variables "
-                                       "(A-Z, θ) are taken; it is left as it is"});
+    return text + ":1\xFC" + "BA\r\n";
+}
+
+const char* const kElementsNote =
+    "the 27 TI-83 Plus real variables (A-Z, θ) are taken: the real names past them are "
+    "elements of list ʟV, which the program's start makes 1 long (grown keeping its elements, "
+    "so values kept between runs stay; check that no other program uses a list of that name)";
+
+} // namespace
+
+TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
+    // 28 names for 27 letters: AA-AZ take A-Z, BA takes θ, BB is ʟV(1), and
+    // the program starts with 1→dim(ʟV).
+    {
+        const Ti83pTranslation t =
+            translateTi86Program(tokensOf(twentySevenNames() + ":1\xFC" + "BB"), "P");
+        const std::string bytes = hex(t.tokens);
+        EXPECT_TRUE(bytes.starts_with("31 04 B5 EB 56 3F 31 04 41")) << bytes;
+        EXPECT_TRUE(bytes.ends_with("31 04 5B 3F 31 04 EB 56 10 31 11")) << bytes;
+        ASSERT_EQ(t.diagnostics.size(), 29u);
+        EXPECT_EQ(findings({"", {}, {t.diagnostics.end() - 2, t.diagnostics.end()}}),
+                  (std::vector<std::string>{"N 28:4 variable BB is now ʟV(1)",
+                                            std::string("N 28:4 ") + kElementsNote}));
+    }
+    // A loop variable must be a variable on the TI-83 Plus: BB, seen last,
+    // takes a letter (B, its own) and BA, the last of the others, the element.
+    {
+        const Ti83pTranslation t =
+            translateTi86Program(tokensOf(twentySevenNames() + ":For(BB,1,2)\r\n:BA+BB\xFC"
+                                                               "AA\r\n:End"),
+                                 "P");
+        const std::string bytes = hex(t.tokens);
+        // For(B,1,2):ʟV(1)+B→A:End
+        EXPECT_TRUE(bytes.ends_with("D3 42 2B 31 2B 32 11 3F EB 56 10 31 11 70 42 04 41 3F D4"))
+            << bytes;
+        // AB, the second, has A and B taken: it is C.
+        EXPECT_NE(bytes.find("3F 31 04 43 3F"), std::string::npos);
+        EXPECT_TRUE(std::none_of(t.diagnostics.begin(), t.diagnostics.end(), [](const auto& d) {
+            return d.severity == Diagnostic::Severity::Warning;
+        }));
+    }
+    // With every letter kept by a one-letter name, names the TI-83 Plus must
+    // have as variables stay warnings and the others become elements.
+    {
+        std::string text;
+        for (char c = 'A'; c <= 'Z'; ++c)
+            text += std::string(":1\xFC") + c + "\r\n";
+        text += ":1\xFC\xC1\r\n:Prompt XX\r\n:DelVar(ZZ)\r\n:IS>(WW,3)\r\n"
+                ":seq(VV,VV,1,3)\xFCL1\r\n:XX+ZZ+WW\xFCYY";
+        const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
+        const std::vector<std::string> all = findings(t);
+        for (const char* name : {"XX", "ZZ", "WW", "VV"}) {
+            const std::string want = std::string("variable ") + name +
+                                     ": all 27 TI-83 Plus real variables (A-Z, θ) are taken, "
+                                     "and it is used where the TI-83 Plus takes a variable, "
+                                     "not a list element; it is left as it is";
+            EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](const std::string& f) {
+                return f.find(want) != std::string::npos;
+            })) << name;
+        }
+        EXPECT_NE(std::find(all.begin(), all.end(), "N 32:11 variable YY is now ʟV(1)"), all.end());
+        // ...+WW→ʟV(1)
+        EXPECT_TRUE(hex(t.tokens).ends_with("57 04 EB 56 10 31 11")) << hex(t.tokens);
+    }
+    // The program's own list V: the elements take another name.
+    {
+        const Ti83pTranslation t =
+            translateTi86Program(tokensOf(twentySevenNames() + ":{1}\xFCV\r\n:2\xFC"
+                                                               "BB"),
+                                 "P");
+        const std::string bytes = hex(t.tokens);
+        EXPECT_TRUE(bytes.starts_with("31 04 B5 EB 56 52 3F 31 04 41")) << bytes;
+        EXPECT_TRUE(bytes.ends_with("04 EB 56 52 10 31 11")) << bytes;
+    }
+}
+
+// Programs that call one another share the list and size it alike, so that
+// a subprogram does not shrink what its caller made.
+TEST(Ti86To83p, ElementsAreSharedByASet) {
+    const std::vector<Ti86SourceProgram> programs = {
+        {"MAIN", tokensOf(twentySevenNames() + ":SUB\r\n:Disp BB")},
+        {"SUB", tokensOf(":5\xFC"
+                         "BB\r\n:6\xFC"
+                         "CC")},
+        {"ALONE", tokensOf(":7\xFC"
+                           "BB")},
+    };
+    const std::vector<Ti83pTranslation> t = translateTi86Group(programs);
+    ASSERT_EQ(t.size(), 3u);
+    // 2→dim(ʟV) at each start of the set; BB is ʟV(1) in both.
+    EXPECT_TRUE(hex(t[0].tokens).starts_with("32 04 B5 EB 56 3F")) << hex(t[0].tokens);
+    EXPECT_TRUE(hex(t[0].tokens).ends_with("DE EB 56 10 31 11")) << hex(t[0].tokens);
+    EXPECT_EQ(hex(t[1].tokens), "32 04 B5 EB 56 3F 35 04 EB 56 10 31 11 3F 36 04 EB 56 10 32 11");
+    // The program apart has letters enough.
+    EXPECT_EQ(hex(t[2].tokens), "37 04 42");
 }
 
 TEST(Ti86To83p, BuiltInNamesAndUnits) {
