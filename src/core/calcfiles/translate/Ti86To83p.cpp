@@ -630,6 +630,7 @@ void Names::allocate() {
     std::set<std::uint16_t> taken; // strings, lists, matrices, pictures, databases
     std::set<std::string> customLists;
     std::vector<std::string> reals;
+    std::vector<std::string> singles; // one-letter names whose letter is free
 
     // Plain one-letter names keep their letter unless the calculator's own x,
     // y... need it.
@@ -675,15 +676,10 @@ void Names::allocate() {
             continue;
         }
         if (kinds == Real) {
-            if (const std::uint16_t l = letterOf(name); l != 0 && !letters.count(l)) {
-                letters.insert(l);
-                p.as = Placement::As::Variable;
-                p.codes = {l};
-                p.shown = shownLetter(l);
-                placements_[name] = std::move(p);
-            } else {
+            if (const std::uint16_t l = letterOf(name); l != 0 && !letters.count(l))
+                singles.push_back(name);
+            else
                 reals.push_back(name);
-            }
             continue;
         }
         const auto pick = [&](std::uint16_t first, int count, std::uint16_t preferred) {
@@ -801,14 +797,29 @@ void Names::allocate() {
         placements_[name] = std::move(p);
     }
 
-    // The other real names: a letter of their own, their first where free;
-    // those the TI-83 Plus must have as a variable take the letters first.
-    std::stable_partition(reals.begin(), reals.end(), [this](const std::string& name) {
+    const auto mustBeLetter = [this](const std::string& name) {
         const NameUse& u = uses_[name];
         return u.needsLetter || u.beforeParen;
-    });
+    };
+    const auto keepLetter = [&](const std::string& name) {
+        const std::uint16_t l = letterOf(name);
+        if (letters.count(l))
+            return false;
+        letters.insert(l);
+        Placement p;
+        p.as = Placement::As::Variable;
+        p.codes = {l};
+        p.shown = shownLetter(l);
+        placements_[name] = std::move(p);
+        return true;
+    };
+    // Plain one-letter names keep their letter, the others take one. When
+    // the letters run out, those the TI-83 Plus must have as a variable come
+    // first, then the other one-letter names keep theirs where still free.
     std::vector<std::string> rest; // past the letters: elements of one list
-    for (const std::string& name : reals) {
+    // A letter of its own, its first where free; else an element, or a
+    // warning where it must be a variable.
+    const auto placeReal = [&](const std::string& name) {
         Placement p;
         std::vector<std::uint16_t> wanted;
         for (const char c : upperName(name))
@@ -823,20 +834,39 @@ void Names::allocate() {
                 p.as = Placement::As::Variable;
                 p.codes = {l};
                 p.shown = shownLetter(l);
-                break;
+                placements_[name] = std::move(p);
+                return;
             }
-        if (p.as == Placement::As::Variable) {
-            placements_[name] = std::move(p);
-            continue;
-        }
-        const NameUse& u = uses_[name];
-        if (u.needsLetter || u.beforeParen) {
+        if (mustBeLetter(name)) {
             p.why = "all 27 TI-83 Plus real variables (A-Z, θ) are taken, and it is used where "
                     "the TI-83 Plus takes a variable, not a list element; it is left as it is";
             placements_[name] = std::move(p);
         } else {
             rest.push_back(name);
         }
+    };
+    const bool overflow = singles.size() + reals.size() + letters.size() > 27;
+    if (!overflow) {
+        for (const std::string& name : singles)
+            keepLetter(name);
+        for (const std::string& name : reals)
+            placeReal(name);
+    } else {
+        for (const std::string& name : singles)
+            if (mustBeLetter(name))
+                keepLetter(name);
+        for (const std::string& name : reals)
+            if (mustBeLetter(name))
+                placeReal(name);
+        std::vector<std::string> displaced; // after every other one has kept its own
+        for (const std::string& name : singles)
+            if (!mustBeLetter(name) && !keepLetter(name))
+                displaced.push_back(name);
+        for (const std::string& name : displaced)
+            placeReal(name);
+        for (const std::string& name : reals)
+            if (!mustBeLetter(name))
+                placeReal(name);
     }
     if (rest.empty())
         return;
