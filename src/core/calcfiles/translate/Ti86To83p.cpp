@@ -342,6 +342,7 @@ struct Placement {
     bool outside = false;             // Program: one not translated with this one
     bool equation = false;            // Variable: an equation held by Y1-Y0
     bool element = false;             // Variable: an element of the list for the other reals
+    Builtin text;                     // equation: the string holding it, past Y1-Y0
 };
 
 // Functions whose argument is known to be of one kind.
@@ -631,6 +632,7 @@ void Names::allocate() {
     std::set<std::string> customLists;
     std::vector<std::string> reals;
     std::vector<std::string> singles; // one-letter names whose letter is free
+    std::vector<std::string> equationsLeft;
 
     // Plain one-letter names keep their letter unless the calculator's own x,
     // y... need it.
@@ -779,6 +781,9 @@ void Names::allocate() {
             if (code != 0) {
                 p.shown = "Y" + std::to_string(code == ti83p::Y0 ? 0 : code - ti83p::Y1 + 1);
                 p.equation = true;
+            } else {
+                equationsLeft.push_back(name); // a string left over, once strings have theirs
+                continue;
             }
             break;
         }
@@ -794,6 +799,31 @@ void Names::allocate() {
             p.as = Placement::As::Variable;
             p.codes = {code};
         }
+        placements_[name] = std::move(p);
+    }
+
+    // Equations past Y1-Y0: their text in a string no string name took,
+    // worked out with expr( where they are used.
+    for (const std::string& name : equationsLeft) {
+        Placement p;
+        std::uint16_t code = 0;
+        for (std::uint16_t c = ti83p::Str1; c <= ti83p::Str0 && code == 0; ++c)
+            if (!taken.count(c))
+                code = c;
+        if (code == 0) {
+            p.why = "every TI-83 Plus equation variable (Y1-Y0) and string is taken; it is left "
+                    "as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
+        taken.insert(code);
+        const std::string str =
+            "Str" + std::to_string(code == ti83p::Str0 ? 0 : (code & ti83p::LinRegAxB) + 1);
+        p.as = Placement::As::Variable;
+        p.equation = true;
+        p.text = Builtin{code, str};
+        p.codes = {ti83p::Expr, code, ti83p::RParen};
+        p.shown = "expr(" + str + ")";
         placements_[name] = std::move(p);
     }
 
@@ -1639,9 +1669,15 @@ private:
         put(ti83p::Quote, t);
         put(ti83p::Store, t);
         put(y.code, t);
-        noteOnce(t, "equation",
-                 utf8(t.data) + "= is now a string stored to " + y.shown +
-                     " (\"expression\"\xE2\x86\x92" + y.shown + ")");
+        if (y.code >= ti83p::Str1 && y.code <= ti83p::Str0)
+            noteOnce(t, "equation" + t.data,
+                     utf8(t.data) + "= is now a string stored to " + y.shown +
+                         " (\"expression\"\xE2\x86\x92" + y.shown + "), worked out with expr(" +
+                         y.shown + ") where it is used: Y1-Y0 are taken");
+        else
+            noteOnce(t, "equation",
+                     utf8(t.data) + "= is now a string stored to " + y.shown +
+                         " (\"expression\"\xE2\x86\x92" + y.shown + ")");
         return end;
     }
 
@@ -1720,6 +1756,10 @@ private:
                 if (const Placement* p = isUserName(t) ? names_.placement(t.data) : nullptr;
                     p != nullptr && p->equation && i + 1 < end &&
                     is(tokens_[i + 1], ti86::Assign)) {
+                    if (p->text.code != 0) { // a string, used as expr(StrN)
+                        i = putEquation(i, end, p->text);
+                        continue;
+                    }
                     i = putEquation(i, end, Builtin{p->codes.front(), p->shown});
                     // Y1-Y0 are graphed once stored to; the TI-86 graphs no
                     // equation of a name of its own.

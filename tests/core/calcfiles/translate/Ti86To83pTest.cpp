@@ -480,6 +480,44 @@ TEST(Ti86To83p, EquationsOfNamesTakeAFreeFunction) {
     });
 }
 
+// Past Y1-Y0 an equation's text goes to a string no string name took, and
+// is worked out with expr( where it is used.
+TEST(Ti86To83p, EquationsPastTheFunctionsTakeAString) {
+    std::string text;
+    for (const char* y : {"y1", "y2", "y3", "y4", "y5", "y6", "y7", "y8", "y9", "y0"})
+        text += std::string(":") + y + "=x\r\n";
+    // S1 is a string: it keeps Str1, and f takes Str2.
+    const Ti83pTranslation t =
+        translateTi86Program(tokensOf(text + ":\"A\"\xFCS1\r\n:f=x\xF2\r\n:Disp f+1"), "P");
+    const std::string bytes = hex(t.tokens);
+    // "A"→Str1:"X²"→Str2:Disp expr(Str2)+1
+    EXPECT_TRUE(bytes.ends_with("3F 2A 41 2A 04 AA 00 3F 2A 58 0D 2A 04 AA 01 3F DE BB 2A AA 01 11 "
+                                "70 31"))
+        << bytes;
+    const std::vector<std::string> all = findings(t);
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f.ends_with(":2 f= is now a string stored to Str2 (\"expression\"\xE2\x86\x92Str2), "
+                           "worked out with expr(Str2) where it is used: Y1-Y0 are taken");
+    }));
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f.ends_with(":7 variable f is now expr(Str2)");
+    }));
+    EXPECT_TRUE(std::none_of(t.diagnostics.begin(), t.diagnostics.end(), [](const auto& d) {
+        return d.severity == Diagnostic::Severity::Warning;
+    }));
+
+    // With every string taken as well, it stays a warning.
+    std::string strings;
+    for (char c = '0'; c <= '9'; ++c)
+        strings += std::string(":\"A\"\xFCS") + c + "\r\n";
+    const std::vector<std::string> left =
+        findings(translateTi86Program(tokensOf(text + strings + ":f=x"), "P"));
+    EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& f) {
+        return f.ends_with("variable f: every TI-83 Plus equation variable (Y1-Y0) and string is "
+                           "taken; it is left as it is");
+    }));
+}
+
 // A backup of unrelated programs: each set of programs that call one
 // another has the TI-83 Plus names to itself.
 TEST(Ti86To83p, GroupsAreScopedByCalls) {
