@@ -1289,6 +1289,32 @@ private:
         return i + 1;
     }
 
+    // Whether the statement at i follows an If without Then.
+    bool afterBareIf(std::size_t i) const {
+        if (i == 0 || !endsStatement(tokens_[i - 1]))
+            return false;
+        std::size_t start = i - 1;
+        while (start > 0 && !endsStatement(tokens_[start - 1]))
+            --start;
+        return start < i - 1 && is(tokens_[start], ti86::If);
+    }
+
+    // A label of one or two characters that no label of the program has and
+    // no other made one took.
+    std::string freeLabel() {
+        std::set<std::string> used;
+        for (const auto& [from, to] : labels_)
+            used.insert(to);
+        static const std::string kChars = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\xC1";
+        for (const char a : std::string("M") + kChars)
+            for (const char b : kChars) {
+                const std::string l{a, b};
+                if (!used.count(l) && madeLabels_.insert(l).second)
+                    return l;
+            }
+        return {};
+    }
+
     std::size_t putMenu(std::size_t i) {
         const std::optional<MenuForm> menu = parseMenu(tokens_, i);
         const Ti86Token& t = tokens_[i];
@@ -1298,21 +1324,66 @@ private:
             put(ti83p::Menu, t);
             return i + 1 < tokens_.size() && is(tokens_[i + 1], ti86::LParen) ? i + 2 : i + 1;
         }
-        put(ti83p::Menu, t);
-        put(ti83p::Quote, t);
-        putText(title_, t);
-        put(ti83p::Quote, t);
-        for (const MenuChoice& c : menu->choices) {
-            put(ti83p::Comma, tokens_[c.text]);
-            putString(tokens_[c.text]);
-            put(ti83p::Comma, tokens_[c.label]);
-            putLabel(tokens_[c.label], tokens_[c.label].data);
+        // A longer menu is chained: all but the last choice of each menu,
+        // then "MORE" to a label of the next. Not after an If without Then,
+        // which would skip the first menu only.
+        const std::size_t most = target_.menuChoices;
+        std::vector<std::string> more;
+        if (most >= 2 && menu->choices.size() > most && !afterBareIf(i))
+            for (std::size_t left = menu->choices.size(); left > most; left -= most - 1) {
+                const std::string label = freeLabel();
+                if (label.empty()) {
+                    more.clear();
+                    break;
+                }
+                more.push_back(label);
+            }
+        std::size_t next = 0;
+        for (std::size_t page = 0; page <= more.size(); ++page) {
+            if (page > 0) {
+                put(ti83p::Colon, t);
+                put(ti83p::Lbl, t);
+                putText(more[page - 1], t);
+                put(ti83p::Colon, t);
+            }
+            put(ti83p::Menu, t);
+            put(ti83p::Quote, t);
+            putText(title_, t);
+            put(ti83p::Quote, t);
+            const std::size_t last = page < more.size() ? next + most - 1 : menu->choices.size();
+            for (; next < last; ++next) {
+                const MenuChoice& c = menu->choices[next];
+                put(ti83p::Comma, tokens_[c.text]);
+                putString(tokens_[c.text]);
+                put(ti83p::Comma, tokens_[c.label]);
+                putLabel(tokens_[c.label], tokens_[c.label].data);
+            }
+            if (page < more.size()) {
+                put(ti83p::Comma, t);
+                put(ti83p::Quote, t);
+                putText("MORE", t);
+                put(ti83p::Quote, t);
+                put(ti83p::Comma, t);
+                putText(more[page], t);
+                put(ti83p::RParen, t);
+            }
         }
         if (menu->closed)
             put(ti83p::RParen, tokens_[menu->close]);
         noteOnce(t, "menu",
                  "Menu( takes the program's name as its title and drops the key numbers");
-        if (menu->choices.size() > target_.menuChoices)
+        if (!more.empty()) {
+            std::string labels;
+            for (const std::string& l : more)
+                labels += (labels.empty() ? "" : ", ") + shownText(l);
+            report(t, Diagnostic::Severity::Note,
+                   "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
+                       std::string(target_.name) + " shows " + std::to_string(most) +
+                       ": it is now " + std::to_string(more.size() + 1) +
+                       " menus, each but the last ending in a MORE choice that goes to the next "
+                       "(labels " +
+                       labels + ")");
+        } else if (menu->choices.size() > target_.menuChoices)
             warn(t, "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
                         std::string(target_.name) + " shows at most " +
                         std::to_string(target_.menuChoices));
@@ -1929,6 +2000,7 @@ private:
     bool keysFollowed_ = false;               // every use of getKy's value is understood
     std::map<std::size_t, long> keyLiterals_; // the codes compared with it, by token
     std::map<std::string, std::string> labels_;
+    std::set<std::string> madeLabels_; // for chained menus
     std::set<std::string> reported_;
     Ti83pTranslation out_;
 };

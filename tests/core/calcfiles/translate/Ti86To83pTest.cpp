@@ -286,13 +286,29 @@ TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
           "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 47 4F 11",
           {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
            "W 1:14 Menu( choice GONE has no Lbl in this program", "N 1:14 label GONE is now GO"}}});
-    // Eight choices are one too many for the TI-83 Plus.
-    std::string eight = ":Menu(";
-    for (int n = 1; n <= 8; ++n)
-        eight += std::to_string(n) + ",\"C\",A" + (n < 8 ? "," : ")");
-    const Ti83pTranslation t = translateTi86Program(tokensOf(eight + ":Lbl A"), "M");
-    ASSERT_EQ(t.diagnostics.size(), 2u);
-    EXPECT_EQ(t.diagnostics[1].message, "Menu( has 8 choices; the TI-83 Plus shows at most 7");
+    // Eight choices are one too many for the TI-83 Plus: six and MORE, then
+    // a menu of the last two under a label made for it (MA is the
+    // program's, so MB).
+    const std::string eight =
+        ":Menu(1,\"A\",A,2,\"B\",B,3,\"C\",C,4,\"D\",D,5,\"E\",E,6,\"F\",F,7,\"G\",G,8,\"H\",MA)";
+    const Ti83pTranslation t = translateTi86Program(tokensOf(eight), "P");
+    EXPECT_EQ(hex(t.tokens),
+              "E6 2A 50 2A 2B 2A 41 2A 2B 41 2B 2A 42 2A 2B 42 2B 2A 43 2A 2B 43 2B 2A "
+              "44 2A 2B 44 2B 2A 45 2A 2B 45 2B 2A 46 2A 2B 46 2B 2A 4D 4F 52 45 2A "
+              "2B 4D 42 11 3E D6 4D 42 3E E6 2A 50 2A 2B 2A 47 2A 2B 47 2B 2A 48 2A "
+              "2B 4D 41 11");
+    const std::vector<std::string> all = findings(t);
+    EXPECT_NE(
+        std::find(all.begin(), all.end(),
+                  "N 1:2 Menu( has 8 choices; the TI-83 Plus shows 7: it is now 2 menus, each "
+                  "but the last ending in a MORE choice that goes to the next (labels MB)"),
+        all.end());
+    // After an If without Then the second menu would run when the If fails.
+    const Ti83pTranslation guarded = translateTi86Program(tokensOf(":If K" + eight), "P");
+    const std::vector<std::string> left = findings(guarded);
+    EXPECT_NE(std::find(left.begin(), left.end(),
+                        "W 1:7 Menu( has 8 choices; the TI-83 Plus shows at most 7"),
+              left.end());
 }
 
 TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
@@ -577,29 +593,42 @@ TEST(Ti86To83p, TargetsCheckTheirOwnScreensAndMenus) {
     EXPECT_TRUE(warnings(":PxOn(62,94)", ti83p).empty());
     EXPECT_EQ(warnings(":PxOn(165,10)", ce).size(), 1u);
 
-    // Eight choices: one too many for the TI-83 Plus, not for the CE; ten
-    // are too many for it too.
+    // Eight choices: one too many for one TI-83 Plus menu, not for the CE;
+    // ten are too many for it too. Both are chained instead, at the
+    // target's length.
     const auto menu = [](int choices, const std::string& text) {
         std::string out = ":Menu(";
         for (int n = 1; n <= choices; ++n)
             out += (n > 1 ? "," : "") + std::to_string(n) + ",\"" + text + "\",A";
         return out + "):Lbl A";
     };
-    EXPECT_EQ(
-        warnings(menu(8, "GO"), ti83p),
-        std::vector<std::string>{"W 1:2 Menu( has 8 choices; the TI-83 Plus shows at most 7"});
+    EXPECT_TRUE(warnings(menu(8, "GO"), ti83p).empty());
     EXPECT_TRUE(warnings(menu(8, "GO"), ce).empty());
-    EXPECT_EQ(
-        warnings(menu(10, "GO"), ce),
-        std::vector<std::string>{"W 1:2 Menu( has 10 choices; the TI-84 Plus CE shows at most 9"});
+    EXPECT_TRUE(warnings(menu(10, "GO"), ce).empty());
+    // Ten on the CE: eight and MORE, then two; "GO",A is 2B 2A 47 4F 2A 2B 41.
+    const std::string go = "2B 2A 47 4F 2A 2B 41 ";
+    std::string eightGo;
+    for (int n = 0; n < 8; ++n)
+        eightGo += go;
+    EXPECT_EQ(hex(translateTi86Program(tokensOf(menu(10, "GO")), "GAME", {}, ce).tokens),
+              "E6 2A 47 41 4D 45 2A " + eightGo + "2B 2A 4D 4F 52 45 2A 2B 4D 41 11 3E D6 4D 41 " +
+                  "3E E6 2A 47 41 4D 45 2A " + go + go + "11 3E D6 41");
+    // Seventeen on the TI-83 Plus: 6, 6 and 5, under two made labels.
+    const std::vector<std::string> seventeen =
+        findings(translateTi86Program(tokensOf(menu(17, "GO")), "GAME", {}, ti83p));
+    EXPECT_NE(std::find(seventeen.begin(), seventeen.end(),
+                        "N 1:2 Menu( has 17 choices; the TI-83 Plus shows 7: it is now 3 menus, "
+                        "each but the last ending in a MORE choice that goes to the next (labels "
+                        "MA, MB)"),
+              seventeen.end());
     // A choice of 15 characters is one too long for 14, fits 24.
     EXPECT_EQ(warnings(menu(1, "FIFTEEN LETTERS"), ti83p),
               std::vector<std::string>{"W 1:9 Menu( choice \"FIFTEEN LETTERS\" has 15 "
                                        "characters; the TI-83 Plus shows 14"});
     EXPECT_TRUE(warnings(menu(1, "FIFTEEN LETTERS"), ce).empty());
 
-    // The same tokens whatever the target.
-    const std::string program = corner + menu(8, "GO");
+    // The same tokens whatever the target, for a menu that fits both.
+    const std::string program = corner + menu(7, "GO");
     EXPECT_EQ(hex(translateTi86Program(tokensOf(program), "GAME", {}, ti83p).tokens),
               hex(translateTi86Program(tokensOf(program), "GAME", {}, ce).tokens));
     EXPECT_EQ(ti83pModelNamed("ti84pce"), Ti83pModel::Ti84pce);
