@@ -513,7 +513,8 @@ private:
                 needsLetter(tokens[i + 2]);
             }
             // The TI-83 Plus takes only a variable here, not a list element.
-            if (t.code == ti86::IsGreater || t.code == ti86::DsLess || t.code == ti86::DelVar) {
+            if (t.code == ti86::IsGreater || t.code == ti86::DsLess || t.code == ti86::DelVar ||
+                t.code == ti86::Get || t.code == ti86::Send) {
                 const std::size_t a =
                     i + 1 < end && is(tokens[i + 1], ti86::LParen) ? i + 2 : i + 1;
                 if (a < end)

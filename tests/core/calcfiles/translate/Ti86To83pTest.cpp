@@ -732,10 +732,10 @@ TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
         for (char c = 'A'; c <= 'Z'; ++c)
             text += std::string(1, c) + ",";
         text += "\xC1\r\n:Prompt XX\r\n:DelVar(ZZ)\r\n:IS>(WW,3)\r\n"
-                ":seq(VV,VV,1,3)\xFCL1\r\n:XX+ZZ+WW\xFCYY";
+                ":seq(VV,VV,1,3)\xFCL1\r\n:Get(UU)\r\n:XX+ZZ+WW\xFCYY";
         const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
         const std::vector<std::string> all = findings(t);
-        for (const char* name : {"XX", "ZZ", "WW", "VV"}) {
+        for (const char* name : {"XX", "ZZ", "WW", "VV", "UU"}) {
             const std::string want = std::string("variable ") + name +
                                      ": all 27 TI-83 Plus real variables (A-Z, θ) are taken, "
                                      "and it is used where the TI-83 Plus takes a variable, "
