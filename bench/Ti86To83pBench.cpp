@@ -2,7 +2,8 @@
 // TI-86 programs translated into TI-83 Plus files: 1,000 generated programs
 // of 2 KiB of TI-86 tokens each, through the translator and into .8xp
 // bytes. Goal on the 2-core development machine: the batch of 1,000 under
-// 1 s. The same programs as one group (shared names) are measured beside it.
+// 0.5 s. The same programs as one group (shared names) are measured beside
+// it.
 
 #include "../tests/core/calcfiles/ti86/Ti86ProgramGenerator.h"
 

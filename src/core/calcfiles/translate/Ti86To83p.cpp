@@ -332,6 +332,7 @@ struct NameUse {
     bool bareCall = false;            // a statement of its own
     bool otherUse = false;            // used anywhere but as such a statement
     bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
+    bool needsLetter = false;         // where the TI-83 Plus takes a variable, not an element
 };
 
 struct Placement {
@@ -341,6 +342,8 @@ struct Placement {
     std::string why;                  // Unplaced: the warning
     bool outside = false;             // Program: one not translated with this one
     bool equation = false;            // Variable: an equation held by Y1-Y0
+    bool element = false;             // Variable: an element of the list for the other reals
+    Builtin text;                     // equation: the string holding it, past Y1-Y0
 };
 
 // Functions whose argument is known to be of one kind.
@@ -386,6 +389,11 @@ public:
     }
 
     void allocate();
+
+    // Reals past the 27 letters are elements of one list; its name (text
+    // form) and the number of elements, 0 when the letters were enough.
+    const std::string& elementList() const { return elementList_; }
+    std::size_t elements() const { return elements_; }
 
     const Placement* placement(const std::string& name) const {
         const auto hit = placements_.find(name);
@@ -498,8 +506,41 @@ private:
                 mark(tokens[i + 1], Picture);
             if ((t.code == ti86::StGDB || t.code == ti86::RcGDB) && i + 1 < end)
                 mark(tokens[i + 1], Database);
-            if (t.code == ti86::For && i + 2 < end && is(tokens[i + 1], ti86::LParen))
+            if (t.code == ti86::For && i + 2 < end && is(tokens[i + 1], ti86::LParen)) {
                 mark(tokens[i + 2], Real); // For(
+                needsLetter(tokens[i + 2]);
+            }
+            // The TI-83 Plus takes only a variable here, not a list element.
+            if (t.code == ti86::IsGreater || t.code == ti86::DsLess || t.code == ti86::DelVar ||
+                t.code == ti86::Get || t.code == ti86::Send) {
+                const std::size_t a =
+                    i + 1 < end && is(tokens[i + 1], ti86::LParen) ? i + 2 : i + 1;
+                if (a < end)
+                    needsLetter(tokens[a]);
+            }
+            if (t.code == ti86::Input || t.code == ti86::Prompt)
+                for (std::size_t a = i + 1; a < end; ++a)
+                    needsLetter(tokens[a]);
+            if (t.code == ti86::Seq || t.code == ti86::FnInt || t.code == ti86::FMin ||
+                t.code == ti86::FMax || t.code == ti86::NDer || t.code == ti86::EvalF) {
+                // The variable is the argument after the first comma.
+                int depth = 0;
+                for (std::size_t a = i + 1; a < end; ++a) {
+                    if (is(tokens[a], ti86::LParen) || is(tokens[a], ti86::LBrace) ||
+                        is(tokens[a], ti86::LBracket))
+                        ++depth;
+                    else if (is(tokens[a], ti86::RParen) || is(tokens[a], ti86::RBrace) ||
+                             is(tokens[a], ti86::RBracket))
+                        --depth;
+                    if (depth <= 0 && a > i + 1)
+                        break;
+                    if (depth == 1 && is(tokens[a], ti86::Comma)) {
+                        if (a + 1 < end)
+                            needsLetter(tokens[a + 1]);
+                        break;
+                    }
+                }
+            }
             if (t.code == ti86::Store && i + 1 < end) {
                 const Ti86Token& target = tokens[i + 1];
                 if (is(target, ti86::DimL) && i + 2 < end)
@@ -527,7 +568,14 @@ private:
                 }
     }
 
+    void needsLetter(const Ti86Token& t) {
+        if (isUserName(t))
+            use(t.data).needsLetter = true;
+    }
+
     const Ti83pProgramNames& calls_;
+    std::string elementList_;
+    std::size_t elements_ = 0;
     std::unordered_map<std::string, NameUse> uses_;
     std::set<std::uint16_t> reservedLetters_;
     std::set<std::uint16_t> reservedFunctions_;
@@ -582,6 +630,8 @@ void Names::allocate() {
     std::set<std::uint16_t> taken; // strings, lists, matrices, pictures, databases
     std::set<std::string> customLists;
     std::vector<std::string> reals;
+    std::vector<std::string> singles; // one-letter names whose letter is free
+    std::vector<std::string> equationsLeft;
 
     // Plain one-letter names keep their letter unless the calculator's own x,
     // y... need it.
@@ -627,15 +677,10 @@ void Names::allocate() {
             continue;
         }
         if (kinds == Real) {
-            if (const std::uint16_t l = letterOf(name); l != 0 && !letters.count(l)) {
-                letters.insert(l);
-                p.as = Placement::As::Variable;
-                p.codes = {l};
-                p.shown = shownLetter(l);
-                placements_[name] = std::move(p);
-            } else {
+            if (const std::uint16_t l = letterOf(name); l != 0 && !letters.count(l))
+                singles.push_back(name);
+            else
                 reals.push_back(name);
-            }
             continue;
         }
         const auto pick = [&](std::uint16_t first, int count, std::uint16_t preferred) {
@@ -735,6 +780,9 @@ void Names::allocate() {
             if (code != 0) {
                 p.shown = "Y" + std::to_string(code == ti83p::Y0 ? 0 : code - ti83p::Y1 + 1);
                 p.equation = true;
+            } else {
+                equationsLeft.push_back(name); // a string left over, once strings have theirs
+                continue;
             }
             break;
         }
@@ -753,8 +801,54 @@ void Names::allocate() {
         placements_[name] = std::move(p);
     }
 
-    // The other real names: a letter of their own, their first where free.
-    for (const std::string& name : reals) {
+    // Equations past Y1-Y0: their text in a string no string name took,
+    // worked out with expr( where they are used.
+    for (const std::string& name : equationsLeft) {
+        Placement p;
+        std::uint16_t code = 0;
+        for (std::uint16_t c = ti83p::Str1; c <= ti83p::Str0 && code == 0; ++c)
+            if (!taken.count(c))
+                code = c;
+        if (code == 0) {
+            p.why = "every TI-83 Plus equation variable (Y1-Y0) and string is taken; it is left "
+                    "as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
+        taken.insert(code);
+        const std::string str =
+            "Str" + std::to_string(code == ti83p::Str0 ? 0 : (code & ti83p::LinRegAxB) + 1);
+        p.as = Placement::As::Variable;
+        p.equation = true;
+        p.text = Builtin{code, str};
+        p.codes = {ti83p::Expr, code, ti83p::RParen};
+        p.shown = "expr(" + str + ")";
+        placements_[name] = std::move(p);
+    }
+
+    const auto mustBeLetter = [this](const std::string& name) {
+        const NameUse& u = uses_[name];
+        return u.needsLetter || u.beforeParen;
+    };
+    const auto keepLetter = [&](const std::string& name) {
+        const std::uint16_t l = letterOf(name);
+        if (letters.count(l))
+            return false;
+        letters.insert(l);
+        Placement p;
+        p.as = Placement::As::Variable;
+        p.codes = {l};
+        p.shown = shownLetter(l);
+        placements_[name] = std::move(p);
+        return true;
+    };
+    // Plain one-letter names keep their letter, the others take one. When
+    // the letters run out, those the TI-83 Plus must have as a variable come
+    // first, then the other one-letter names keep theirs where still free.
+    std::vector<std::string> rest; // past the letters: elements of one list
+    // A letter of its own, its first where free; else an element, or a
+    // warning where it must be a variable.
+    const auto placeReal = [&](const std::string& name) {
         Placement p;
         std::vector<std::uint16_t> wanted;
         for (const char c : upperName(name))
@@ -769,10 +863,71 @@ void Names::allocate() {
                 p.as = Placement::As::Variable;
                 p.codes = {l};
                 p.shown = shownLetter(l);
-                break;
+                placements_[name] = std::move(p);
+                return;
             }
-        if (p.as != Placement::As::Variable)
-            p.why = "all 27 TI-83 Plus real variables (A-Z, θ) are taken; it is left as it is";
+        if (mustBeLetter(name)) {
+            p.why = "all 27 TI-83 Plus real variables (A-Z, θ) are taken, and it is used where "
+                    "the TI-83 Plus takes a variable, not a list element; it is left as it is";
+            placements_[name] = std::move(p);
+        } else {
+            rest.push_back(name);
+        }
+    };
+    const bool overflow = singles.size() + reals.size() + letters.size() > 27;
+    if (!overflow) {
+        for (const std::string& name : singles)
+            keepLetter(name);
+        for (const std::string& name : reals)
+            placeReal(name);
+    } else {
+        for (const std::string& name : singles)
+            if (mustBeLetter(name))
+                keepLetter(name);
+        for (const std::string& name : reals)
+            if (mustBeLetter(name))
+                placeReal(name);
+        std::vector<std::string> displaced; // after every other one has kept its own
+        for (const std::string& name : singles)
+            if (!mustBeLetter(name) && !keepLetter(name))
+                displaced.push_back(name);
+        for (const std::string& name : displaced)
+            placeReal(name);
+        for (const std::string& name : reals)
+            if (!mustBeLetter(name))
+                placeReal(name);
+    }
+    if (rest.empty())
+        return;
+    // One list of the program's own, named apart from the lists it uses;
+    // 999 elements at most.
+    for (const std::string candidate : {"V", "VR", "VARS", "REALS", "RVARS"})
+        if (!customLists.count(candidate)) {
+            elementList_ = candidate;
+            break;
+        }
+    for (int n = 1; elementList_.empty(); ++n)
+        if (!customLists.count("V" + std::to_string(n)))
+            elementList_ = "V" + std::to_string(n);
+    for (const std::string& name : rest) {
+        Placement p;
+        if (elements_ == 999) {
+            p.why = "all 27 TI-83 Plus real variables (A-Z, θ) and the 999 elements of list ʟ" +
+                    elementList_ + " are taken; it is left as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
+        const std::string index = std::to_string(++elements_);
+        p.as = Placement::As::Variable;
+        p.element = true;
+        p.codes.push_back(ti83p::SmallL);
+        for (const char c : elementList_)
+            p.codes.push_back(nameCharToken(c));
+        p.codes.push_back(ti83p::LParen);
+        for (const char c : index)
+            p.codes.push_back(nameCharToken(c));
+        p.codes.push_back(ti83p::RParen);
+        p.shown = "ʟ" + elementList_ + "(" + index + ")";
         placements_[name] = std::move(p);
     }
 }
@@ -912,6 +1067,20 @@ public:
     }
 
     Ti83pTranslation run() {
+        if (names_.elements() > 0 && !tokens_.empty()) {
+            // N→dim(ʟV): the list for the reals past the letters is made, or
+            // grown keeping its elements, so values kept between runs stay.
+            // Every program of the set sizes it alike, so none shrinks it.
+            const Ti86Token& at = tokens_.front();
+            for (const char c : std::to_string(names_.elements()))
+                put(nameCharToken(c), at);
+            put(ti83p::Store, at);
+            put(ti83p::Dim, at);
+            put(ti83p::SmallL, at);
+            for (const char c : names_.elementList())
+                put(nameCharToken(c), at);
+            put(ti83p::Newline, at);
+        }
         translate(0, tokens_.size());
         // In the order of the program, as a compiler reports.
         std::stable_sort(out_.diagnostics.begin(), out_.diagnostics.end(),
@@ -1068,6 +1237,15 @@ private:
                 if (p->shown != utf8(t.data))
                     noteOnce(t, "name" + t.data,
                              "variable " + utf8(t.data) + " is now " + p->shown);
+                if (p->element)
+                    noteOnce(t, "elements",
+                             "the 27 TI-83 Plus real variables (A-Z, θ) are taken: the real "
+                             "names past them are elements of list ʟ" +
+                                 names_.elementList() + ", which the program's start makes " +
+                                 std::to_string(names_.elements()) +
+                                 " long (grown keeping its elements, so values kept between "
+                                 "runs stay; check that no other program uses a list of that "
+                                 "name)");
                 return;
             }
             spell(t.data, t);
@@ -1110,6 +1288,32 @@ private:
         return i + 1;
     }
 
+    // Whether the statement at i follows an If without Then.
+    bool afterBareIf(std::size_t i) const {
+        if (i == 0 || !endsStatement(tokens_[i - 1]))
+            return false;
+        std::size_t start = i - 1;
+        while (start > 0 && !endsStatement(tokens_[start - 1]))
+            --start;
+        return start < i - 1 && is(tokens_[start], ti86::If);
+    }
+
+    // A label of one or two characters that no label of the program has and
+    // no other made one took.
+    std::string freeLabel() {
+        std::set<std::string> used;
+        for (const auto& [from, to] : labels_)
+            used.insert(to);
+        static const std::string kChars = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\xC1";
+        for (const char a : std::string("M") + kChars)
+            for (const char b : kChars) {
+                const std::string l{a, b};
+                if (!used.count(l) && madeLabels_.insert(l).second)
+                    return l;
+            }
+        return {};
+    }
+
     std::size_t putMenu(std::size_t i) {
         const std::optional<MenuForm> menu = parseMenu(tokens_, i);
         const Ti86Token& t = tokens_[i];
@@ -1119,21 +1323,66 @@ private:
             put(ti83p::Menu, t);
             return i + 1 < tokens_.size() && is(tokens_[i + 1], ti86::LParen) ? i + 2 : i + 1;
         }
-        put(ti83p::Menu, t);
-        put(ti83p::Quote, t);
-        putText(title_, t);
-        put(ti83p::Quote, t);
-        for (const MenuChoice& c : menu->choices) {
-            put(ti83p::Comma, tokens_[c.text]);
-            putString(tokens_[c.text]);
-            put(ti83p::Comma, tokens_[c.label]);
-            putLabel(tokens_[c.label], tokens_[c.label].data);
+        // A longer menu is chained: all but the last choice of each menu,
+        // then "MORE" to a label of the next. Not after an If without Then,
+        // which would skip the first menu only.
+        const std::size_t most = target_.menuChoices;
+        std::vector<std::string> more;
+        if (most >= 2 && menu->choices.size() > most && !afterBareIf(i))
+            for (std::size_t left = menu->choices.size(); left > most; left -= most - 1) {
+                const std::string label = freeLabel();
+                if (label.empty()) {
+                    more.clear();
+                    break;
+                }
+                more.push_back(label);
+            }
+        std::size_t next = 0;
+        for (std::size_t page = 0; page <= more.size(); ++page) {
+            if (page > 0) {
+                put(ti83p::Colon, t);
+                put(ti83p::Lbl, t);
+                putText(more[page - 1], t);
+                put(ti83p::Colon, t);
+            }
+            put(ti83p::Menu, t);
+            put(ti83p::Quote, t);
+            putText(title_, t);
+            put(ti83p::Quote, t);
+            const std::size_t last = page < more.size() ? next + most - 1 : menu->choices.size();
+            for (; next < last; ++next) {
+                const MenuChoice& c = menu->choices[next];
+                put(ti83p::Comma, tokens_[c.text]);
+                putString(tokens_[c.text]);
+                put(ti83p::Comma, tokens_[c.label]);
+                putLabel(tokens_[c.label], tokens_[c.label].data);
+            }
+            if (page < more.size()) {
+                put(ti83p::Comma, t);
+                put(ti83p::Quote, t);
+                putText("MORE", t);
+                put(ti83p::Quote, t);
+                put(ti83p::Comma, t);
+                putText(more[page], t);
+                put(ti83p::RParen, t);
+            }
         }
         if (menu->closed)
             put(ti83p::RParen, tokens_[menu->close]);
         noteOnce(t, "menu",
                  "Menu( takes the program's name as its title and drops the key numbers");
-        if (menu->choices.size() > target_.menuChoices)
+        if (!more.empty()) {
+            std::string labels;
+            for (const std::string& l : more)
+                labels += (labels.empty() ? "" : ", ") + shownText(l);
+            report(t, Diagnostic::Severity::Note,
+                   "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
+                       std::string(target_.name) + " shows " + std::to_string(most) +
+                       ": it is now " + std::to_string(more.size() + 1) +
+                       " menus, each but the last ending in a MORE choice that goes to the next "
+                       "(labels " +
+                       labels + ")");
+        } else if (menu->choices.size() > target_.menuChoices)
             warn(t, "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
                         std::string(target_.name) + " shows at most " +
                         std::to_string(target_.menuChoices));
@@ -1490,9 +1739,15 @@ private:
         put(ti83p::Quote, t);
         put(ti83p::Store, t);
         put(y.code, t);
-        noteOnce(t, "equation",
-                 utf8(t.data) + "= is now a string stored to " + y.shown +
-                     " (\"expression\"\xE2\x86\x92" + y.shown + ")");
+        if (y.code >= ti83p::Str1 && y.code <= ti83p::Str0)
+            noteOnce(t, "equation" + t.data,
+                     utf8(t.data) + "= is now a string stored to " + y.shown +
+                         " (\"expression\"\xE2\x86\x92" + y.shown + "), worked out with expr(" +
+                         y.shown + ") where it is used: Y1-Y0 are taken");
+        else
+            noteOnce(t, "equation",
+                     utf8(t.data) + "= is now a string stored to " + y.shown +
+                         " (\"expression\"\xE2\x86\x92" + y.shown + ")");
         return end;
     }
 
@@ -1560,6 +1815,10 @@ private:
                 if (const Placement* p = isUserName(t) ? names_.placement(t.data) : nullptr;
                     p != nullptr && p->equation && i + 1 < end &&
                     is(tokens_[i + 1], ti86::Assign)) {
+                    if (p->text.code != 0) { // a string, used as expr(StrN)
+                        i = putEquation(i, end, p->text);
+                        continue;
+                    }
                     i = putEquation(i, end, Builtin{p->codes.front(), p->shown});
                     // Y1-Y0 are graphed once stored to; the TI-86 graphs no
                     // equation of a name of its own.
@@ -1725,6 +1984,7 @@ private:
     bool keysFollowed_ = false;               // every use of getKy's value is understood
     std::map<std::size_t, long> keyLiterals_; // the codes compared with it, by token
     std::map<std::string, std::string> labels_;
+    std::set<std::string> madeLabels_; // for chained menus
     std::set<std::string> reported_;
     Ti83pTranslation out_;
 };

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -285,13 +286,29 @@ TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
           "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 47 4F 11",
           {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
            "W 1:14 Menu( choice GONE has no Lbl in this program", "N 1:14 label GONE is now GO"}}});
-    // Eight choices are one too many for the TI-83 Plus.
-    std::string eight = ":Menu(";
-    for (int n = 1; n <= 8; ++n)
-        eight += std::to_string(n) + ",\"C\",A" + (n < 8 ? "," : ")");
-    const Ti83pTranslation t = translateTi86Program(tokensOf(eight + ":Lbl A"), "M");
-    ASSERT_EQ(t.diagnostics.size(), 2u);
-    EXPECT_EQ(t.diagnostics[1].message, "Menu( has 8 choices; the TI-83 Plus shows at most 7");
+    // Eight choices are one too many for the TI-83 Plus: six and MORE, then
+    // a menu of the last two under a label made for it (MA is the
+    // program's, so MB).
+    const std::string eight =
+        ":Menu(1,\"A\",A,2,\"B\",B,3,\"C\",C,4,\"D\",D,5,\"E\",E,6,\"F\",F,7,\"G\",G,8,\"H\",MA)";
+    const Ti83pTranslation t = translateTi86Program(tokensOf(eight), "P");
+    EXPECT_EQ(hex(t.tokens),
+              "E6 2A 50 2A 2B 2A 41 2A 2B 41 2B 2A 42 2A 2B 42 2B 2A 43 2A 2B 43 2B 2A "
+              "44 2A 2B 44 2B 2A 45 2A 2B 45 2B 2A 46 2A 2B 46 2B 2A 4D 4F 52 45 2A "
+              "2B 4D 42 11 3E D6 4D 42 3E E6 2A 50 2A 2B 2A 47 2A 2B 47 2B 2A 48 2A "
+              "2B 4D 41 11");
+    const std::vector<std::string> all = findings(t);
+    EXPECT_NE(
+        std::find(all.begin(), all.end(),
+                  "N 1:2 Menu( has 8 choices; the TI-83 Plus shows 7: it is now 2 menus, each "
+                  "but the last ending in a MORE choice that goes to the next (labels MB)"),
+        all.end());
+    // After an If without Then the second menu would run when the If fails.
+    const Ti83pTranslation guarded = translateTi86Program(tokensOf(":If K" + eight), "P");
+    const std::vector<std::string> left = findings(guarded);
+    EXPECT_NE(std::find(left.begin(), left.end(),
+                        "W 1:7 Menu( has 8 choices; the TI-83 Plus shows at most 7"),
+              left.end());
 }
 
 TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
@@ -478,6 +495,44 @@ TEST(Ti86To83p, EquationsOfNamesTakeAFreeFunction) {
     });
 }
 
+// Past Y1-Y0 an equation's text goes to a string no string name took, and
+// is worked out with expr( where it is used.
+TEST(Ti86To83p, EquationsPastTheFunctionsTakeAString) {
+    std::string text;
+    for (const char* y : {"y1", "y2", "y3", "y4", "y5", "y6", "y7", "y8", "y9", "y0"})
+        text += std::string(":") + y + "=x\r\n";
+    // S1 is a string: it keeps Str1, and f takes Str2.
+    const Ti83pTranslation t =
+        translateTi86Program(tokensOf(text + ":\"A\"\xFCS1\r\n:f=x\xF2\r\n:Disp f+1"), "P");
+    const std::string bytes = hex(t.tokens);
+    // "A"→Str1:"X²"→Str2:Disp expr(Str2)+1
+    EXPECT_TRUE(bytes.ends_with("3F 2A 41 2A 04 AA 00 3F 2A 58 0D 2A 04 AA 01 3F DE BB 2A AA 01 11 "
+                                "70 31"))
+        << bytes;
+    const std::vector<std::string> all = findings(t);
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f.ends_with(":2 f= is now a string stored to Str2 (\"expression\"\xE2\x86\x92Str2), "
+                           "worked out with expr(Str2) where it is used: Y1-Y0 are taken");
+    }));
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f.ends_with(":7 variable f is now expr(Str2)");
+    }));
+    EXPECT_TRUE(std::none_of(t.diagnostics.begin(), t.diagnostics.end(), [](const auto& d) {
+        return d.severity == Diagnostic::Severity::Warning;
+    }));
+
+    // With every string taken as well, it stays a warning.
+    std::string strings;
+    for (char c = '0'; c <= '9'; ++c)
+        strings += std::string(":\"A\"\xFCS") + c + "\r\n";
+    const std::vector<std::string> left =
+        findings(translateTi86Program(tokensOf(text + strings + ":f=x"), "P"));
+    EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& f) {
+        return f.ends_with("variable f: every TI-83 Plus equation variable (Y1-Y0) and string is "
+                           "taken; it is left as it is");
+    }));
+}
+
 // A backup of unrelated programs: each set of programs that call one
 // another has the TI-83 Plus names to itself.
 TEST(Ti86To83p, GroupsAreScopedByCalls) {
@@ -537,29 +592,42 @@ TEST(Ti86To83p, TargetsCheckTheirOwnScreensAndMenus) {
     EXPECT_TRUE(warnings(":PxOn(62,94)", ti83p).empty());
     EXPECT_EQ(warnings(":PxOn(165,10)", ce).size(), 1u);
 
-    // Eight choices: one too many for the TI-83 Plus, not for the CE; ten
-    // are too many for it too.
+    // Eight choices: one too many for one TI-83 Plus menu, not for the CE;
+    // ten are too many for it too. Both are chained instead, at the
+    // target's length.
     const auto menu = [](int choices, const std::string& text) {
         std::string out = ":Menu(";
         for (int n = 1; n <= choices; ++n)
             out += (n > 1 ? "," : "") + std::to_string(n) + ",\"" + text + "\",A";
         return out + "):Lbl A";
     };
-    EXPECT_EQ(
-        warnings(menu(8, "GO"), ti83p),
-        std::vector<std::string>{"W 1:2 Menu( has 8 choices; the TI-83 Plus shows at most 7"});
+    EXPECT_TRUE(warnings(menu(8, "GO"), ti83p).empty());
     EXPECT_TRUE(warnings(menu(8, "GO"), ce).empty());
-    EXPECT_EQ(
-        warnings(menu(10, "GO"), ce),
-        std::vector<std::string>{"W 1:2 Menu( has 10 choices; the TI-84 Plus CE shows at most 9"});
+    EXPECT_TRUE(warnings(menu(10, "GO"), ce).empty());
+    // Ten on the CE: eight and MORE, then two; "GO",A is 2B 2A 47 4F 2A 2B 41.
+    const std::string go = "2B 2A 47 4F 2A 2B 41 ";
+    std::string eightGo;
+    for (int n = 0; n < 8; ++n)
+        eightGo += go;
+    EXPECT_EQ(hex(translateTi86Program(tokensOf(menu(10, "GO")), "GAME", {}, ce).tokens),
+              "E6 2A 47 41 4D 45 2A " + eightGo + "2B 2A 4D 4F 52 45 2A 2B 4D 41 11 3E D6 4D 41 " +
+                  "3E E6 2A 47 41 4D 45 2A " + go + go + "11 3E D6 41");
+    // Seventeen on the TI-83 Plus: 6, 6 and 5, under two made labels.
+    const std::vector<std::string> seventeen =
+        findings(translateTi86Program(tokensOf(menu(17, "GO")), "GAME", {}, ti83p));
+    EXPECT_NE(std::find(seventeen.begin(), seventeen.end(),
+                        "N 1:2 Menu( has 17 choices; the TI-83 Plus shows 7: it is now 3 menus, "
+                        "each but the last ending in a MORE choice that goes to the next (labels "
+                        "MA, MB)"),
+              seventeen.end());
     // A choice of 15 characters is one too long for 14, fits 24.
     EXPECT_EQ(warnings(menu(1, "FIFTEEN LETTERS"), ti83p),
               std::vector<std::string>{"W 1:9 Menu( choice \"FIFTEEN LETTERS\" has 15 "
                                        "characters; the TI-83 Plus shows 14"});
     EXPECT_TRUE(warnings(menu(1, "FIFTEEN LETTERS"), ce).empty());
 
-    // The same tokens whatever the target.
-    const std::string program = corner + menu(8, "GO");
+    // The same tokens whatever the target, for a menu that fits both.
+    const std::string program = corner + menu(7, "GO");
     EXPECT_EQ(hex(translateTi86Program(tokensOf(program), "GAME", {}, ti83p).tokens),
               hex(translateTi86Program(tokensOf(program), "GAME", {}, ce).tokens));
     EXPECT_EQ(ti83pModelNamed("ti84pce"), Ti83pModel::Ti84pce);
@@ -605,22 +673,128 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          {"W 1:2 bytes FF are no TI-86 token; written as \\xFF for you to see"}},
         {"", "", {}},
     });
+}
 
-    // 28 names for 27 letters: AA-AZ take A-Z, BA takes θ, BB is left.
+namespace {
+
+// ":1→AA" ... ":1→AZ", ":1→BA": 27 long names for the 27 letters.
+std::string twentySevenNames() {
     std::string text;
     for (char second = 'A'; second <= 'Z'; ++second)
         text += std::string(":1\xFC") + "A" + second + "\r\n";
-    text += ":1\xFC"
-            "BA\r\n:1\xFC"
-            "BB";
-    const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
-    const std::string bytes = hex(t.tokens);
-    EXPECT_EQ(bytes.substr(0, 8), "31 04 41");
-    EXPECT_EQ(bytes.substr(bytes.size() - 23), "31 04 5B 3F 31 04 42 42");
-    ASSERT_FALSE(t.diagnostics.empty());
-    EXPECT_EQ(findings({"", {}, {t.diagnostics.back()}}),
-              std::vector<std::string>{"W 28:4 variable BB: all 27 TI-83 Plus real variables "
-                                       "(A-Z, θ) are taken; it is left as it is"});
+    return text + ":1\xFC" + "BA\r\n";
+}
+
+const char* const kElementsNote =
+    "the 27 TI-83 Plus real variables (A-Z, θ) are taken: the real names past them are "
+    "elements of list ʟV, which the program's start makes 1 long (grown keeping its elements, "
+    "so values kept between runs stay; check that no other program uses a list of that name)";
+
+} // namespace
+
+TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
+    // 28 names for 27 letters: AA-AZ take A-Z, BA takes θ, BB is ʟV(1), and
+    // the program starts with 1→dim(ʟV).
+    {
+        const Ti83pTranslation t =
+            translateTi86Program(tokensOf(twentySevenNames() + ":1\xFC" + "BB"), "P");
+        const std::string bytes = hex(t.tokens);
+        EXPECT_TRUE(bytes.starts_with("31 04 B5 EB 56 3F 31 04 41")) << bytes;
+        EXPECT_TRUE(bytes.ends_with("31 04 5B 3F 31 04 EB 56 10 31 11")) << bytes;
+        ASSERT_EQ(t.diagnostics.size(), 29u);
+        EXPECT_EQ(findings({"", {}, {t.diagnostics.end() - 2, t.diagnostics.end()}}),
+                  (std::vector<std::string>{"N 28:4 variable BB is now ʟV(1)",
+                                            std::string("N 28:4 ") + kElementsNote}));
+    }
+    // A loop variable must be a variable on the TI-83 Plus: BB, seen last,
+    // takes a letter (B, its own) and BA, the last of the others, the element.
+    {
+        const Ti83pTranslation t =
+            translateTi86Program(tokensOf(twentySevenNames() + ":For(BB,1,2)\r\n:BA+BB\xFC"
+                                                               "AA\r\n:End"),
+                                 "P");
+        const std::string bytes = hex(t.tokens);
+        // For(B,1,2):ʟV(1)+B→A:End
+        EXPECT_TRUE(bytes.ends_with("D3 42 2B 31 2B 32 11 3F EB 56 10 31 11 70 42 04 41 3F D4"))
+            << bytes;
+        // AB, the second, has A and B taken: it is C.
+        EXPECT_NE(bytes.find("3F 31 04 43 3F"), std::string::npos);
+        EXPECT_TRUE(std::none_of(t.diagnostics.begin(), t.diagnostics.end(), [](const auto& d) {
+            return d.severity == Diagnostic::Severity::Warning;
+        }));
+    }
+    // With every letter held by a one-letter name that must have it, names
+    // the TI-83 Plus must have as variables stay warnings and the others
+    // become elements.
+    {
+        std::string text = ":Prompt ";
+        for (char c = 'A'; c <= 'Z'; ++c)
+            text += std::string(1, c) + ",";
+        text += "\xC1\r\n:Prompt XX\r\n:DelVar(ZZ)\r\n:IS>(WW,3)\r\n"
+                ":seq(VV,VV,1,3)\xFCL1\r\n:Get(UU)\r\n:XX+ZZ+WW\xFCYY";
+        const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
+        const std::vector<std::string> all = findings(t);
+        for (const char* name : {"XX", "ZZ", "WW", "VV", "UU"}) {
+            const std::string want = std::string("variable ") + name +
+                                     ": all 27 TI-83 Plus real variables (A-Z, θ) are taken, "
+                                     "and it is used where the TI-83 Plus takes a variable, "
+                                     "not a list element; it is left as it is";
+            EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](const std::string& f) {
+                return f.find(want) != std::string::npos;
+            })) << name;
+        }
+        EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+            return f.ends_with(" variable YY is now ʟV(1)");
+        }));
+        // ...+WW→ʟV(1)
+        EXPECT_TRUE(hex(t.tokens).ends_with("57 04 EB 56 10 31 11")) << hex(t.tokens);
+    }
+    // A one-letter name that need not be a variable gives its letter up to
+    // a long one that must: XX (Prompt) takes X, and X becomes the element.
+    {
+        std::string text;
+        for (char c = 'A'; c <= 'Z'; ++c)
+            text += std::string(":1\xFC") + c + "\r\n";
+        const Ti83pTranslation t =
+            translateTi86Program(tokensOf(text + ":1\xFC\xC1\r\n:Prompt XX"), "P");
+        const std::string bytes = hex(t.tokens);
+        // 1→dim(ʟV) ... :1→W:1→ʟV(1):1→Y ... :Prompt X
+        EXPECT_TRUE(bytes.starts_with("31 04 B5 EB 56 3F 31 04 41")) << bytes;
+        EXPECT_NE(bytes.find("04 57 3F 31 04 EB 56 10 31 11 3F 31 04 59"), std::string::npos)
+            << bytes;
+        EXPECT_TRUE(bytes.ends_with("3F DD 58")) << bytes;
+    }
+    // The program's own list V: the elements take another name.
+    {
+        const Ti83pTranslation t =
+            translateTi86Program(tokensOf(twentySevenNames() + ":{1}\xFCV\r\n:2\xFC"
+                                                               "BB"),
+                                 "P");
+        const std::string bytes = hex(t.tokens);
+        EXPECT_TRUE(bytes.starts_with("31 04 B5 EB 56 52 3F 31 04 41")) << bytes;
+        EXPECT_TRUE(bytes.ends_with("04 EB 56 52 10 31 11")) << bytes;
+    }
+}
+
+// Programs that call one another share the list and size it alike, so that
+// a subprogram does not shrink what its caller made.
+TEST(Ti86To83p, ElementsAreSharedByASet) {
+    const std::vector<Ti86SourceProgram> programs = {
+        {"MAIN", tokensOf(twentySevenNames() + ":SUB\r\n:Disp BB")},
+        {"SUB", tokensOf(":5\xFC"
+                         "BB\r\n:6\xFC"
+                         "CC")},
+        {"ALONE", tokensOf(":7\xFC"
+                           "BB")},
+    };
+    const std::vector<Ti83pTranslation> t = translateTi86Group(programs);
+    ASSERT_EQ(t.size(), 3u);
+    // 2→dim(ʟV) at each start of the set; BB is ʟV(1) in both.
+    EXPECT_TRUE(hex(t[0].tokens).starts_with("32 04 B5 EB 56 3F")) << hex(t[0].tokens);
+    EXPECT_TRUE(hex(t[0].tokens).ends_with("DE EB 56 10 31 11")) << hex(t[0].tokens);
+    EXPECT_EQ(hex(t[1].tokens), "32 04 B5 EB 56 3F 35 04 EB 56 10 31 11 3F 36 04 EB 56 10 32 11");
+    // The program apart has letters enough.
+    EXPECT_EQ(hex(t[2].tokens), "37 04 42");
 }
 
 TEST(Ti86To83p, BuiltInNamesAndUnits) {
