@@ -590,6 +590,13 @@ std::string shownText(std::string_view text) {
     return out;
 }
 
+// A numbered TI-83 Plus variable as it is written: its code's second byte
+// counts from the first of its kind (Str1…Str9, then Str0 in the tenth slot).
+std::string numberedName(std::string_view prefix, std::uint16_t code, std::uint16_t first) {
+    const int slot = code - first;
+    return std::string(prefix) + std::to_string(slot == 9 ? 0 : slot + 1);
+}
+
 std::string upperName(std::string_view font) {
     std::string out;
     for (char c : font) {
@@ -706,22 +713,19 @@ void Names::allocate() {
             code = pick(ti83p::Str1, 10, digitSlot(ti83p::Str1));
             what = "string";
             if (code != 0)
-                p.shown =
-                    "Str" + std::to_string(code == ti83p::Str0 ? 0 : (code & ti83p::LinRegAxB) + 1);
+                p.shown = numberedName("Str", code, ti83p::Str1);
             break;
         case Picture:
             code = pick(ti83p::Pic1, 10, digitSlot(ti83p::Pic1));
             what = "picture";
             if (code != 0)
-                p.shown =
-                    "Pic" + std::to_string(code == ti83p::Pic0 ? 0 : (code & ti83p::LinRegAxB) + 1);
+                p.shown = numberedName("Pic", code, ti83p::Pic1);
             break;
         case Database:
             code = pick(ti83p::GDB1, 10, digitSlot(ti83p::GDB1));
             what = "graph database";
             if (code != 0)
-                p.shown =
-                    "GDB" + std::to_string(code == ti83p::GDB0 ? 0 : (code & ti83p::LinRegAxB) + 1);
+                p.shown = numberedName("GDB", code, ti83p::GDB1);
             break;
         case Matrix: {
             const std::string up = upperName(name);
@@ -732,8 +736,7 @@ void Names::allocate() {
             code = pick(ti83p::MatrixA, 10, preferred);
             what = "matrix";
             if (code != 0)
-                p.shown =
-                    std::string("[") + static_cast<char>('A' + (code & ti83p::LinRegAxB)) + "]";
+                p.shown = std::string("[") + static_cast<char>('A' + (code - ti83p::MatrixA)) + "]";
             break;
         }
         case List: {
@@ -743,7 +746,7 @@ void Names::allocate() {
             if (name.size() == 2 && name[0] == 'L' && name[1] >= '1' && name[1] <= '6') {
                 code = pick(ti83p::L1, 6, static_cast<std::uint16_t>(ti83p::L1 + (name[1] - '1')));
                 if (code != 0)
-                    p.shown = "L" + std::to_string((code & ti83p::LinRegAxB) + 1);
+                    p.shown = numberedName("L", code, ti83p::L1);
                 break;
             }
             std::string custom = upperName(name).substr(0, 5);
@@ -816,8 +819,7 @@ void Names::allocate() {
             continue;
         }
         taken.insert(code);
-        const std::string str =
-            "Str" + std::to_string(code == ti83p::Str0 ? 0 : (code & ti83p::LinRegAxB) + 1);
+        const std::string str = numberedName("Str", code, ti83p::Str1);
         p.as = Placement::As::Variable;
         p.equation = true;
         p.text = Builtin{code, str};
