@@ -51,11 +51,18 @@ start_on() { # FILE
 document_of() { # FILE
     start_on "$1"
     xdotool windowraise "$main"
-    xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
-    sleep 0.3
-    # Edit > Select All, then Copy.
-    xdotool key alt+e sleep 0.3 key e sleep 0.3 key ctrl+c sleep 0.5
-    xclip -o -selection clipboard >"$work/copied" 2>/dev/null || fail "nothing on the clipboard"
+    # Edit > Select All, then Copy. With no window manager a key can reach
+    # the window before it takes the focus, so a copy that gave nothing is
+    # tried again (after closing a menu a lost key may have left open).
+    : >"$work/copied"
+    for _ in 1 2 3; do
+        xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
+        sleep 0.3
+        xdotool key alt+e sleep 0.3 key e sleep 0.3 key ctrl+c sleep 0.5
+        xclip -o -selection clipboard >"$work/copied" 2>/dev/null && [ -s "$work/copied" ] && break
+        xdotool key Escape sleep 0.2 key Escape sleep 0.3
+    done
+    [ -s "$work/copied" ] || fail "nothing on the clipboard"
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     pid=
