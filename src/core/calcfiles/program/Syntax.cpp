@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/program/Syntax.h"
 
-
 namespace kalvo::calc {
 
 namespace {
@@ -111,9 +110,9 @@ bool startsOperand(const Ti86Token& t) {
 // Before "(", a call's name: a function's, a command's, or a name's (a list
 // element, an equation's value). A constant before "(" multiplies.
 bool callsWithParen(const Ti86Token& t) {
-    return isName(t) || (!ti86Has(t.code, ti86flag::Value) && !is(t, ti86::Negate) &&
-                         !is(t, ti86::String) && !is(t, ti86::LParen) && !is(t, ti86::LBrace) &&
-                         !is(t, ti86::LBracket));
+    return isName(t) ||
+           (!ti86Has(t.code, ti86flag::Value) && !is(t, ti86::Negate) && !is(t, ti86::String) &&
+            !is(t, ti86::LParen) && !is(t, ti86::LBrace) && !is(t, ti86::LBracket));
 }
 
 // Brackets nested deeper than this read as one unparsed run to the
@@ -395,9 +394,9 @@ private:
         if (is(t, ti86::LBrace))
             return bracket(SyntaxKind::List, pos_, 1);
         if (is(t, ti86::LBracket))
-            return pos_ + 1 < end_ && is(t_[pos_ + 1], ti86::LBracket) ? matrix()
-                                                                      : bracket(SyntaxKind::Vector,
-                                                                                pos_, 2);
+            return pos_ + 1 < end_ && is(t_[pos_ + 1], ti86::LBracket)
+                       ? matrix()
+                       : bracket(SyntaxKind::Vector, pos_, 2);
         if (pos_ + 1 < end_ && is(t_[pos_ + 1], ti86::LParen) && callsWithParen(t)) {
             ++pos_;
             return bracket(SyntaxKind::Call, pos_ - 1, 0);

@@ -104,7 +104,7 @@ private:
     std::vector<SyntaxNode> nodes_;
     std::vector<std::uint32_t> statements_;
     std::vector<std::uint32_t> statementOfToken_; // an index in statements_
-    std::vector<std::uint32_t> prefixOfToken_; // only where a Prefix node's head is
+    std::vector<std::uint32_t> prefixOfToken_;    // only where a Prefix node's head is
 };
 
 // Tokens the tree gives a form to, shared with the readers of the tree.

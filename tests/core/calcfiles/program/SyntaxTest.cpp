@@ -3,8 +3,8 @@
 // programs, random token soup and every program the fuzz corpora hold, and
 // it groups expressions as the TI-86's order of operations does, worked out
 // by hand from the guidebook's table.
-#include "../ti86/Ti86ProgramGenerator.h"
 #include "calcfiles/program/Syntax.h"
+#include "../ti86/Ti86ProgramGenerator.h"
 #include "calcfiles/ti86/Ti86File.h"
 #include "calcfiles/ti86/Ti86Listing.h"
 #include "calcfiles/ti86/Ti86Tokenizer.h"
@@ -266,7 +266,8 @@ std::string slurp(const std::filesystem::path& p) {
 // The fuzz corpora's inputs as the TI-86 readers take them: token bytes, text,
 // and programs of files.
 TEST(Ti86Syntax, FuzzCorporaPrintBackExactly) {
-    const std::filesystem::path root = std::filesystem::path(KALVO_GOLDEN_DIR).parent_path() / "fuzz";
+    const std::filesystem::path root =
+        std::filesystem::path(KALVO_GOLDEN_DIR).parent_path() / "fuzz";
     std::size_t programs = 0;
     for (const char* corpus : {"corpus-ti86", "corpus-convert"}) {
         ASSERT_TRUE(std::filesystem::is_directory(root / corpus)) << corpus;
