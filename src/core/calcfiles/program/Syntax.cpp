@@ -151,7 +151,7 @@ public:
     void read() {
         const std::size_t n = t_.size();
         s_.statementOfToken_.assign(n, 0);
-        s_.prefixOfToken_.assign(n, kNoNode);
+        s_.headOf_.assign(n, kNoNode);
         s_.nodes_.reserve(n + n / 2 + 1);
         for (std::size_t first = 0;;) {
             std::size_t end = first;
@@ -381,7 +381,7 @@ private:
             const std::uint32_t n =
                 add(SyntaxKind::Prefix, head, operand == kNoNode ? head + 1 : at(operand).last);
             adopt(n, {operand});
-            s_.prefixOfToken_[head] = n;
+            s_.headOf_[head] = n;
             return n;
         }
         return primary();
@@ -439,6 +439,8 @@ private:
             ++pos_;
         const std::uint32_t n = add(kind, first, pos_, closed ? 1 : 0);
         adopt(n, args);
+        if (kind == SyntaxKind::Call)
+            s_.headOf_[first] = n;
         return n;
     }
 
@@ -498,7 +500,13 @@ std::size_t Ti86Syntax::opToken(std::uint32_t n) const {
 }
 
 std::uint32_t Ti86Syntax::prefixAt(std::size_t token) const {
-    return token < prefixOfToken_.size() ? prefixOfToken_[token] : kNoNode;
+    const std::uint32_t n = token < headOf_.size() ? headOf_[token] : kNoNode;
+    return n != kNoNode && nodes_[n].kind == SyntaxKind::Prefix ? n : kNoNode;
+}
+
+std::uint32_t Ti86Syntax::callAt(std::size_t token) const {
+    const std::uint32_t n = token < headOf_.size() ? headOf_[token] : kNoNode;
+    return n != kNoNode && nodes_[n].kind == SyntaxKind::Call ? n : kNoNode;
 }
 
 namespace {

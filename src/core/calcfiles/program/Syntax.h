@@ -93,6 +93,9 @@ public:
     // The Prefix node of a function written without "(" at this token, or
     // kNoNode.
     std::uint32_t prefixAt(std::size_t token) const;
+    // The Call node whose name (the token before its "(") is this token, or
+    // kNoNode.
+    std::uint32_t callAt(std::size_t token) const;
 
     // The tree's tokens in order, read from the nodes alone: equal to
     // tokens() for every input.
@@ -104,7 +107,7 @@ private:
     std::vector<SyntaxNode> nodes_;
     std::vector<std::uint32_t> statements_;
     std::vector<std::uint32_t> statementOfToken_; // an index in statements_
-    std::vector<std::uint32_t> prefixOfToken_;    // only where a Prefix node's head is
+    std::vector<std::uint32_t> headOf_;           // the Prefix or Call node a token heads
 };
 
 // Tokens the tree gives a form to, shared with the readers of the tree.

@@ -1722,7 +1722,7 @@ private:
     void checkScreen(std::size_t i) {
         const ScreenSize screen{target_.homeRows, target_.homeColumns, target_.graphRows,
                                 target_.graphColumns, target_.name};
-        for (const OffScreen& off : offScreenCoordinates(tokens_, i, screen))
+        for (const OffScreen& off : offScreenCoordinates(syntax_, i, screen))
             warn(tokens_[off.token], offScreenMessage(off));
     }
 
