@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/program/Syntax.h"
 
+#include <initializer_list>
+
 namespace kalvo::calc {
 
 namespace {
@@ -20,18 +22,23 @@ bool separates(const Ti86Token& t) {
 // their operand; then ^ and ˣ√ (left to right); then the operators written
 // after it. Sure for the levels the table names; likely for where "→" and
 // "=" sit (below everything, as they end what they store) and for ∠, read
-// with "=" as it joins two whole values.
+// with "=" as it joins two whole values. The display conversions (▶Frac,
+// ▶DMS, ▶Hex...) apply to all that comes before them, just above a store:
+// likely, as the TI-83 Plus takes them only at the end of a value; the
+// table's "conversions" among the operators after an operand are taken to
+// be the unit conversions.
 enum Level : int {
     kNone = 0,
     kStore = 1,
-    kAssign = 2,
-    kOr = 3,
-    kAnd = 4,
-    kCompare = 5,
-    kAdd = 6,
-    kMultiply = 7,
-    kCombine = 8,
-    kPower = 9,
+    kConvert = 2,
+    kAssign = 3,
+    kOr = 4,
+    kAnd = 5,
+    kCompare = 6,
+    kAdd = 7,
+    kMultiply = 8,
+    kCombine = 9,
+    kPower = 10,
 };
 
 int binaryLevel(const Ti86Token& t) {
@@ -65,14 +72,14 @@ int binaryLevel(const Ti86Token& t) {
     }
 }
 
-// Written after the operand: the guidebook's first level, conversions among
-// them (▶Frac, ▶DMS, a unit conversion): likely for the ▶ display
-// conversions, which end a value anyway.
+bool isDisplayConversion(const Ti86Token& t) {
+    return t.known && t.code >= ti86::ToRec && t.code <= ti86::ToFrac;
+}
+
+// Written after the operand, the guidebook's first level.
 bool isPostfix(const Ti86Token& t) {
     if (!t.known)
         return false;
-    if (t.code >= ti86::ToRec && t.code <= ti86::ToFrac)
-        return true;
     switch (t.code) {
     case ti86::Conversion:
     case ti86::Percent:
@@ -104,7 +111,8 @@ bool isCommand(const Ti86Token& t) {
 
 bool startsOperand(const Ti86Token& t) {
     return t.known && ti86TokenInfo(t.code) != nullptr && !separates(t) && !closes(t) &&
-           !is(t, ti86::Comma) && binaryLevel(t) == kNone && !isPostfix(t) && !isCommand(t);
+           !is(t, ti86::Comma) && binaryLevel(t) == kNone && !isPostfix(t) &&
+           !isDisplayConversion(t) && !isCommand(t);
 }
 
 // Before "(", a call's name: a function's, a command's, or a name's (a list
@@ -178,13 +186,22 @@ private:
         return static_cast<std::uint32_t>(s_.nodes_.size() - 1);
     }
 
-    void adopt(std::uint32_t parent, const std::vector<std::uint32_t>& children) {
+    // Children in order; kNoNode among them is skipped.
+    void adopt(std::uint32_t parent, std::initializer_list<std::uint32_t> children) {
+        adopt(parent, children.begin(), children.end());
+    }
+    void adopt(std::uint32_t parent, const std::uint32_t* from, const std::uint32_t* to) {
         std::uint32_t* link = &s_.nodes_[parent].child;
-        for (const std::uint32_t c : children)
-            if (c != kNoNode) {
-                *link = c;
-                link = &s_.nodes_[c].next;
+        for (; from != to; ++from)
+            if (*from != kNoNode) {
+                *link = *from;
+                link = &s_.nodes_[*from].next;
             }
+    }
+    // The children pushed on scratch_ since `mark`, taken off it.
+    void adoptFrom(std::uint32_t parent, std::size_t mark) {
+        adopt(parent, scratch_.data() + mark, scratch_.data() + scratch_.size());
+        scratch_.resize(mark);
     }
 
     SyntaxNode& at(std::uint32_t n) { return s_.nodes_[n]; }
@@ -207,9 +224,9 @@ private:
             } else if (isCommand(head)) {
                 form = StatementForm::Command;
                 ++pos_;
-                const std::vector<std::uint32_t> args = list(nullptr);
+                const std::size_t args = list(nullptr);
                 body = add(SyntaxKind::Command, first, end);
-                adopt(body, args);
+                adoptFrom(body, args);
             } else {
                 body = items(nullptr, false);
                 form = formOf(body);
@@ -270,37 +287,42 @@ private:
     // kNoNode when nothing comes before the stop.
     std::uint32_t items(const Ti86Token* closer, bool atComma) {
         const std::size_t first = pos_;
-        std::vector<std::uint32_t> pieces;
+        const std::size_t mark = scratch_.size();
         bool stray = false;
         while (!stops(closer, atComma)) {
-            if (startsOperand(here()))
-                pieces.push_back(expression());
-            else {
+            if (startsOperand(here())) {
+                const std::uint32_t piece = expression();
+                scratch_.push_back(piece);
+            } else {
                 stray = true;
                 ++pos_;
             }
         }
-        if (!stray && pieces.size() <= 1)
-            return pieces.empty() ? kNoNode : pieces.front();
+        if (!stray && scratch_.size() - mark <= 1) {
+            const std::uint32_t only = scratch_.size() > mark ? scratch_.back() : kNoNode;
+            scratch_.resize(mark);
+            return only;
+        }
         const std::uint32_t run = add(SyntaxKind::Unparsed, first, pos_);
-        adopt(run, pieces);
+        adoptFrom(run, mark);
         return run;
     }
 
     // Items split at commas; an argument left out next to a comma is an
     // Empty node, so that arguments keep their places.
-    std::vector<std::uint32_t> list(const Ti86Token* closer) {
-        std::vector<std::uint32_t> out;
+    // They are pushed on scratch_ from the mark returned.
+    std::size_t list(const Ti86Token* closer) {
+        const std::size_t mark = scratch_.size();
         bool afterComma = false;
         for (;;) {
             const std::uint32_t item = items(closer, true);
             const bool comma = !ended() && is(here(), ti86::Comma);
             if (item != kNoNode)
-                out.push_back(item);
+                scratch_.push_back(item);
             else if (comma || afterComma)
-                out.push_back(add(SyntaxKind::Empty, pos_, pos_));
+                scratch_.push_back(add(SyntaxKind::Empty, pos_, pos_));
             if (!comma)
-                return out;
+                return mark;
             ++pos_;
             afterComma = true;
         }
@@ -313,6 +335,14 @@ private:
     std::uint32_t binary(int lowest) {
         std::uint32_t left = postfix();
         while (!ended()) {
+            if (isDisplayConversion(here())) {
+                if (lowest > kConvert)
+                    break;
+                const std::uint32_t p = add(SyntaxKind::Postfix, at(left).first, ++pos_);
+                adopt(p, {left});
+                left = p;
+                continue;
+            }
             int level = binaryLevel(here());
             const bool implied = level == kNone && startsOperand(here());
             if (implied)
@@ -431,14 +461,14 @@ private:
         ++pos_;
         ++open_[b];
         ++depth_;
-        const std::vector<std::uint32_t> args = list(&closer(b));
+        const std::size_t args = list(&closer(b));
         --depth_;
         --open_[b];
         const bool closed = !ended() && is(here(), closer(b).code);
         if (closed)
             ++pos_;
         const std::uint32_t n = add(kind, first, pos_, closed ? 1 : 0);
-        adopt(n, args);
+        adoptFrom(n, args);
         if (kind == SyntaxKind::Call)
             s_.headOf_[first] = n;
         return n;
@@ -449,15 +479,16 @@ private:
         const std::size_t first = pos_++;
         ++open_[2];
         ++depth_;
-        std::vector<std::uint32_t> rows;
+        const std::size_t rows = scratch_.size();
         while (!ended() && !is(here(), ti86::RBracket)) {
             if (is(here(), ti86::LBracket)) {
-                rows.push_back(bracket(SyntaxKind::Vector, pos_, 2));
+                const std::uint32_t row = bracket(SyntaxKind::Vector, pos_, 2);
+                scratch_.push_back(row);
                 continue;
             }
             const std::size_t before = pos_;
             if (const std::uint32_t piece = items(&closer(2), false); piece != kNoNode)
-                rows.push_back(piece);
+                scratch_.push_back(piece);
             if (pos_ == before)
                 break; // a bracket closing an outer one
         }
@@ -467,7 +498,7 @@ private:
         if (closed)
             ++pos_;
         const std::uint32_t n = add(SyntaxKind::Matrix, first, pos_, closed ? 1 : 0);
-        adopt(n, rows);
+        adoptFrom(n, rows);
         return n;
     }
 
@@ -475,7 +506,8 @@ private:
     const std::vector<Ti86Token>& t_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
-    int open_[3] = {0, 0, 0}; // brackets being read: ( { [
+    int open_[3] = {0, 0, 0};            // brackets being read: ( { [
+    std::vector<std::uint32_t> scratch_; // children read, not yet adopted
     int depth_ = 0;
 };
 

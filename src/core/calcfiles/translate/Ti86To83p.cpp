@@ -397,7 +397,8 @@ private:
         if (start >= end)
             return;
         // A name alone: a program call, or a variable shown as Ans.
-        if (end - start == 1 && isUserName(tokens[start])) {
+        const Ti86Syntax& syntax = facts.syntax();
+        if (syntax.node(syntax.statementOf(start)).statement() == StatementForm::ProgramCall) {
             use(tokens[start].data).bareCall = true;
             return;
         }
@@ -1213,9 +1214,9 @@ private:
 
     // The end of the operand the tree gives the function at i written
     // without "(", when it lies inside what is being translated. Not where
-    // the operand is a name before "(" (A(2)): an element binds tighter
-    // than the function, a real times (2) does not, and which one A is
-    // the tree does not know.
+    // the operand is a name before "(" (A(2)) that the program uses as no
+    // list, matrix, vector or equation: an element binds tighter than the
+    // function, a real times (2) does not.
     std::optional<std::size_t> treeOperandEnd(std::size_t i, std::size_t end) const {
         const std::uint32_t prefix = syntax_.prefixAt(i);
         if (prefix == kNoNode || syntax_.node(prefix).child == kNoNode)
@@ -1225,7 +1226,8 @@ private:
             return std::nullopt;
         for (std::uint32_t n = operand; n != kNoNode;) {
             const SyntaxNode& node = syntax_.node(n);
-            if (node.kind == SyntaxKind::Call && isNameToken(tokens_[node.first]))
+            if (node.kind == SyntaxKind::Call && isNameToken(tokens_[node.first]) &&
+                !indexable(tokens_[node.first]))
                 return std::nullopt;
             // Down the left of powers and postfix operators, where such a
             // name would be.
@@ -1239,18 +1241,26 @@ private:
         return syntax_.node(operand).last;
     }
 
+    // A name the program uses only as a list, matrix, vector or equation.
+    bool indexable(const Ti86Token& name) const {
+        if (!isUserName(name))
+            return false;
+        const unsigned kinds = facts_.kindsOf(name.data);
+        return kinds != 0 && (kinds & ~(ti86kind::List | ti86kind::Matrix | ti86kind::Vector |
+                                        ti86kind::Equation)) == 0;
+    }
+
     static bool isNameToken(const Ti86Token& t) {
         return t.known && t.code >= ti86::BuiltinName && t.code <= ti86::StatName;
     }
 
     // Whether the statement at i follows an If without Then.
     bool afterBareIf(std::size_t i) const {
-        if (i == 0 || !endsStatement(tokens_[i - 1]))
+        const std::size_t statement = syntax_.statementIndex(i);
+        if (statement == 0 || syntax_.node(syntax_.statements()[statement]).first != i)
             return false;
-        std::size_t start = i - 1;
-        while (start > 0 && !endsStatement(tokens_[start - 1]))
-            --start;
-        return start < i - 1 && is(tokens_[start], ti86::If);
+        const SyntaxNode& before = syntax_.node(syntax_.statements()[statement - 1]);
+        return before.first < before.last && is(tokens_[before.first], ti86::If);
     }
 
     // A label of one or two characters that no label of the program has and
@@ -1726,12 +1736,6 @@ private:
             warn(tokens_[off.token], offScreenMessage(off));
     }
 
-    std::size_t statementEndFrom(std::size_t i, std::size_t end) const {
-        while (i < end && !endsStatement(tokens_[i]))
-            ++i;
-        return i;
-    }
-
     void translate(std::size_t from, std::size_t to) {
         bool statementStart = from == 0 || endsStatement(tokens_[from - 1]);
         std::size_t end = to;
@@ -1740,7 +1744,7 @@ private:
             const bool atStart = statementStart;
             statementStart = endsStatement(t);
             if (atStart || i == from)
-                end = statementEndFrom(i, to);
+                end = std::min<std::size_t>(to, syntax_.node(syntax_.statementOf(i)).last);
             if (!t.known) {
                 // Written as \xHH in characters: the user sees what was there,
                 // and the calculator meets no command it was not given.

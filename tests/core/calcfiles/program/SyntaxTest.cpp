@@ -99,7 +99,7 @@ std::string shape(const Ti86Syntax& s, std::uint32_t n) {
 }
 
 // The first statement's shape, of TI-86 text (Windows-1252: ú negation,
-// ò ², ü →).
+// ò ², ü →, å ▶).
 std::string read(const std::string& text) {
     const Ti86Tokenized in = tokenizeTi86Text(text);
     EXPECT_TRUE(in.diagnostics.empty()) << text;
@@ -157,6 +157,14 @@ TEST(Ti86Syntax, OperatorsGroupByTheTi86Levels) {
                    "B+1"),
               "[[A → B] + 1]");
     EXPECT_EQ(read("3\xFCL(2)"), "[3 → L(2)]");
+    // A display conversion takes all before it, short of a store.
+    EXPECT_EQ(read("4abs A\xE5"
+                   "Frac"),
+              "[[4 ·[abs A]] ▶Frac]");
+    EXPECT_EQ(read("A+B\xE5"
+                   "Frac\xFC"
+                   "C"),
+              "[[[A + B] ▶Frac] → C]");
 }
 
 TEST(Ti86Syntax, MissingAndStrayTokensStillReadAndPrintBack) {

@@ -155,14 +155,19 @@ TEST(OperandExtent, TheClosingParenthesisGoesAfterTheOperand) {
          "A\xF2",
          "C2 B0 41 0D 11"},                      // sin(⁻A²)
         {":cos sin A\xF2", "C4 C2 41 0D 11 11"}, // cos(sin(A²))
+        {":4abs A\xE5"
+         "Frac",
+         "34 B2 41 11 03"}, // ▶Frac (03) after the whole value
+        // L is a list: its element is the operand. ({ 08, } 09, → 04, ʟL EB 4C)
+        {":{1,2}\xFCL:sin L(2)", "08 31 2B 32 09 04 EB 4C 3E C2 EB 4C 10 32 11 11"},
     };
     for (const Case& c : cases) {
         const Ti83pTranslation out = translateTi86Program(tokenizeTi86Text(c.ti86).tokens, "T");
         EXPECT_EQ(hex(out.tokens), c.ti83p) << c.ti86;
         EXPECT_EQ(warnings(out), "") << c.ti86;
     }
-    // A name before "(" may be a list's element or a real times a group:
-    // where ")" goes stays for the user.
+    // A name before "(" that the program uses as no list may be a real
+    // times a group: where ")" goes stays for the user.
     const Ti83pTranslation element =
         translateTi86Program(tokenizeTi86Text(":sin A(2)").tokens, "T");
     EXPECT_NE(warnings(element).find("where its ) goes is for you to check"), std::string::npos);
