@@ -53,38 +53,33 @@ unsigned resultKind(const Ti86Token& t) {
 Ti86Facts::Ti86Facts(const Ti86Syntax& syntax) : syntax_(&syntax) {
     const Ti86Syntax& s = syntax;
     const std::vector<Ti86Token>& t = s.tokens();
-    for (std::uint32_t n = 0; n < s.size(); ++n)
-        if (s.node(n).kind == SyntaxKind::Call && is(t[s.node(n).first], ti86::Menu))
-            readMenu(n);
-    std::sort(menus_.begin(), menus_.end(),
-              [](const Ti86Menu& a, const Ti86Menu& b) { return a.menu < b.menu; });
-    for (const Ti86Menu& m : menus_)
-        for (const Ti86MenuChoice& c : m.choices)
-            menuLabels_.push_back(c.label);
-    std::sort(menuLabels_.begin(), menuLabels_.end());
-
-    for (std::size_t i = 0; i < t.size(); ++i) {
+    // Menus, labels and getKy from the tokens the tree marked, in order.
+    bool anyKey = false;
+    for (const std::uint32_t i : s.marked()) {
         if (is(t[i], ti86::Lbl))
             labels_.push_back({i, LabelUse::Definition});
         else if (is(t[i], ti86::Goto))
             labels_.push_back({i, LabelUse::Goto});
-        else if (const Ti86Menu* m = is(t[i], ti86::Menu) ? menu(i) : nullptr)
-            for (const Ti86MenuChoice& c : m->choices)
+        else if (is(t[i], ti86::GetKy))
+            anyKey = true;
+        else if (const std::uint32_t call = s.callAt(i); call != kNoNode && readMenu(call))
+            for (const Ti86MenuChoice& c : menus_.back().choices) {
                 labels_.push_back({c.label, LabelUse::MenuChoice});
+                menuLabels_.push_back(c.label);
+            }
     }
-
-    for (const std::uint32_t st : s.statements()) {
-        readKinds(st);
+    if (!anyKey)
+        return;
+    for (const std::uint32_t i : s.marked()) {
         // getKy→K, a statement of its own.
-        const std::uint32_t body = s.body(st);
-        if (s.node(st).statement() == StatementForm::Store) {
-            const std::uint32_t from = s.node(body).child;
-            const std::uint32_t to = s.node(from).next;
-            if (s.node(from).kind == SyntaxKind::Leaf && is(t[s.node(from).first], ti86::GetKy) &&
-                to != kNoNode && s.node(to).kind == SyntaxKind::Leaf &&
-                isTi86UserName(t[s.node(to).first]))
-                keyVariables_.insert(t[s.node(to).first].data);
-        }
+        const std::uint32_t st = s.statementOf(i);
+        if (!is(t[i], ti86::GetKy) || s.node(st).statement() != StatementForm::Store)
+            continue;
+        const std::uint32_t from = s.node(s.body(st)).child;
+        const std::uint32_t to = s.node(from).next;
+        if (s.node(from).kind == SyntaxKind::Leaf && s.node(from).first == i && to != kNoNode &&
+            s.node(to).kind == SyntaxKind::Leaf && isTi86UserName(t[s.node(to).first]))
+            keyVariables_.insert(t[s.node(to).first].data);
     }
     for (std::uint32_t n = 0; n < s.size(); ++n) {
         const SyntaxNode& node = s.node(n);
@@ -121,12 +116,25 @@ const Ti86Menu* Ti86Facts::menu(std::size_t token) const {
 }
 
 bool Ti86Facts::isMenuLabel(std::size_t token) const {
-    return std::binary_search(menuLabels_.begin(), menuLabels_.end(), token);
+    // Asked of every token: most programs have no menu.
+    return !menuLabels_.empty() &&
+           std::binary_search(menuLabels_.begin(), menuLabels_.end(), token);
+}
+
+const std::map<std::string, std::vector<Ti86KindPlace>>& Ti86Facts::kinds() const {
+    if (!kindsRead_) {
+        // Read when first asked: most programs' translation never asks.
+        auto& self = const_cast<Ti86Facts&>(*this);
+        for (const std::uint32_t st : syntax_->statements())
+            self.readKinds(st);
+        self.kindsRead_ = true;
+    }
+    return kinds_;
 }
 
 unsigned Ti86Facts::kindsOf(const std::string& name) const {
     unsigned out = 0;
-    if (const auto hit = kinds_.find(name); hit != kinds_.end())
+    if (const auto hit = kinds().find(name); hit != kinds_.end())
         for (const Ti86KindPlace& p : hit->second)
             out |= p.kind;
     return out;
@@ -134,15 +142,15 @@ unsigned Ti86Facts::kindsOf(const std::string& name) const {
 
 // Menu(n,"text",label,...) up to the statement's end: each choice three
 // arguments of one token each.
-void Ti86Facts::readMenu(std::uint32_t call) {
+bool Ti86Facts::readMenu(std::uint32_t call) {
     const Ti86Syntax& s = *syntax_;
     const std::vector<Ti86Token>& t = s.tokens();
     const SyntaxNode& node = s.node(call);
     if (node.last != s.node(s.statementOf(node.first)).last)
-        return;
+        return false;
     const std::vector<std::uint32_t> args = s.children(call);
     if (args.empty() || args.size() % 3 != 0)
-        return;
+        return false;
     const auto one = [&](std::uint32_t a, bool (*ok)(const Ti86Token&)) {
         return s.node(a).kind == SyntaxKind::Leaf && ok(t[s.node(a).first]);
     };
@@ -152,13 +160,14 @@ void Ti86Facts::readMenu(std::uint32_t call) {
         if (!one(args[k], [](const Ti86Token& x) { return is(x, ti86::Number); }) ||
             !one(args[k + 1], [](const Ti86Token& x) { return is(x, ti86::String); }) ||
             !one(args[k + 2], isTi86UserName))
-            return;
+            return false;
         m.choices.push_back(
             {s.node(args[k]).first, s.node(args[k + 1]).first, s.node(args[k + 2]).first});
     }
     m.closed = node.closed();
     m.close = m.closed ? node.last - 1 : node.last;
     menus_.push_back(std::move(m));
+    return true;
 }
 
 bool Ti86Facts::isKey(std::uint32_t node) const {
@@ -251,7 +260,8 @@ void Ti86Facts::readKinds(std::uint32_t statement) {
         tell(last, ti86kind::String);
     }
     // Every node of the statement.
-    std::vector<std::uint32_t> todo = {body};
+    std::vector<std::uint32_t>& todo = todo_;
+    todo.assign(1, body);
     while (!todo.empty()) {
         const std::uint32_t n = todo.back();
         todo.pop_back();

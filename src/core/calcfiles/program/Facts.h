@@ -86,7 +86,7 @@ public:
 
     // Each name the program chose, with the kinds its uses tell, in the
     // order of the program.
-    const std::map<std::string, std::vector<Ti86KindPlace>>& kinds() const { return kinds_; }
+    const std::map<std::string, std::vector<Ti86KindPlace>>& kinds() const;
     unsigned kindsOf(const std::string& name) const;
 
     // Names getKy is stored to by a statement of its own (getKy→K).
@@ -95,7 +95,7 @@ public:
     const std::vector<Ti86KeyComparison>& keyComparisons() const { return keyComparisons_; }
 
 private:
-    void readMenu(std::uint32_t call);
+    bool readMenu(std::uint32_t call);
     void readKinds(std::uint32_t statement);
     void tell(std::uint32_t node, unsigned kind);
     unsigned valueKind(std::uint32_t node) const;
@@ -106,8 +106,10 @@ private:
     std::vector<Ti86Menu> menus_; // by Menu token
     std::vector<std::size_t> menuLabels_;
     std::map<std::string, std::vector<Ti86KindPlace>> kinds_;
+    bool kindsRead_ = false;
     std::set<std::string> keyVariables_;
     std::vector<Ti86KeyComparison> keyComparisons_;
+    std::vector<std::uint32_t> todo_; // nodes left to read, kept from one statement to the next
 };
 
 } // namespace kalvo::calc

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/program/Syntax.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <string>
 
 namespace kalvo::calc {
 
@@ -41,7 +43,7 @@ enum Level : int {
     kPower = 10,
 };
 
-int binaryLevel(const Ti86Token& t) {
+int levelOf(const Ti86Token& t) {
     if (!t.known)
         return kNone;
     switch (t.code) {
@@ -72,12 +74,12 @@ int binaryLevel(const Ti86Token& t) {
     }
 }
 
-bool isDisplayConversion(const Ti86Token& t) {
+bool displayConversion(const Ti86Token& t) {
     return t.known && t.code >= ti86::ToRec && t.code <= ti86::ToFrac;
 }
 
 // Written after the operand, the guidebook's first level.
-bool isPostfix(const Ti86Token& t) {
+bool postfixOperator(const Ti86Token& t) {
     if (!t.known)
         return false;
     switch (t.code) {
@@ -104,15 +106,71 @@ bool closes(const Ti86Token& t) {
 }
 
 // A statement's command: Disp, If, Input, Lbl...
-bool isCommand(const Ti86Token& t) {
+bool command(const Ti86Token& t) {
     const Ti86TokenInfo* info = t.known ? ti86TokenInfo(t.code) : nullptr;
     return info != nullptr && info->spacing == Ti86Spacing::Command;
 }
 
+bool prefixFunction(const Ti86Token& t) {
+    if (!t.known)
+        return false;
+    if (t.code == ti86::Sqrt || t.code == ti86::Negate || t.code == ti86::EPower ||
+        t.code == ti86::TenPower)
+        return true;
+    const Ti86TokenInfo* info = ti86TokenInfo(t.code);
+    return info != nullptr && info->spacing == Ti86Spacing::Prefix;
+}
+
+// What the reader asks of every token, worked out once for each code: the
+// questions above are asked of each token several times.
+struct TokenClass {
+    std::uint8_t level = kNone;
+    bool operand = false; // starts an operand
+    bool prefix = false;
+    bool postfix = false;
+    bool conversion = false;
+    bool command = false;
+};
+
+const TokenClass& classOf(const Ti86Token& t) {
+    static const std::vector<TokenClass> table = [] {
+        std::vector<TokenClass> out(3 * 256 + 1);
+        for (const Ti86TokenInfo& info : ti86Tokens()) {
+            Ti86Token k;
+            k.code = info.code;
+            const unsigned high = info.code >> 8;
+            TokenClass& c = out[(high == 0 ? 0 : high == 0x3D ? 1 : 2) * 256 + (info.code & 0xFF)];
+            c.level = static_cast<std::uint8_t>(levelOf(k));
+            c.prefix = prefixFunction(k);
+            c.postfix = postfixOperator(k);
+            c.conversion = displayConversion(k);
+            c.command = command(k);
+            c.operand = !separates(k) && !closes(k) && !is(k, ti86::Comma) && c.level == kNone &&
+                        !c.postfix && !c.conversion && !c.command;
+        }
+        return out;
+    }();
+    const unsigned high = t.code >> 8;
+    const int page = high == 0 ? 0 : high == 0x3D ? 1 : high == 0x8E ? 2 : -1;
+    if (!t.known || page < 0)
+        return table.back(); // nothing
+    return table[static_cast<std::size_t>(page) * 256 + (t.code & 0xFF)];
+}
+
+int binaryLevel(const Ti86Token& t) {
+    return classOf(t).level;
+}
+bool isPostfix(const Ti86Token& t) {
+    return classOf(t).postfix;
+}
+bool isDisplayConversion(const Ti86Token& t) {
+    return classOf(t).conversion;
+}
+bool isCommand(const Ti86Token& t) {
+    return classOf(t).command;
+}
 bool startsOperand(const Ti86Token& t) {
-    return t.known && ti86TokenInfo(t.code) != nullptr && !separates(t) && !closes(t) &&
-           !is(t, ti86::Comma) && binaryLevel(t) == kNone && !isPostfix(t) &&
-           !isDisplayConversion(t) && !isCommand(t);
+    return classOf(t).operand;
 }
 
 // Before "(", a call's name: a function's, a command's, or a name's (a list
@@ -130,13 +188,7 @@ constexpr int kMaxDepth = 200;
 } // namespace
 
 bool isTi86PrefixFunction(const Ti86Token& t) {
-    if (!t.known)
-        return false;
-    if (t.code == ti86::Sqrt || t.code == ti86::Negate || t.code == ti86::EPower ||
-        t.code == ti86::TenPower)
-        return true;
-    const Ti86TokenInfo* info = ti86TokenInfo(t.code);
-    return info != nullptr && info->spacing == Ti86Spacing::Prefix;
+    return classOf(t).prefix;
 }
 
 bool isTi86UserName(const Ti86Token& t) {
@@ -146,10 +198,16 @@ bool isTi86UserName(const Ti86Token& t) {
         return true;
     if (t.code != ti86::BuiltinName)
         return false;
-    for (const Ti86BuiltinName& b : ti86BuiltinNames())
-        if (b.code == ti86::BuiltinName && b.name == t.data)
-            return false;
-    return true;
+    // The calculator's own names carried by this code (x, y, Q1...), sorted.
+    static const std::vector<std::string> own = [] {
+        std::vector<std::string> out;
+        for (const Ti86BuiltinName& b : ti86BuiltinNames())
+            if (b.code == ti86::BuiltinName)
+                out.push_back(b.name);
+        std::sort(out.begin(), out.end());
+        return out;
+    }();
+    return !std::binary_search(own.begin(), own.end(), t.data);
 }
 
 class SyntaxReader {
@@ -162,13 +220,18 @@ public:
         s_.headOf_.assign(n, kNoNode);
         s_.nodes_.reserve(n + n / 2 + 1);
         for (std::size_t first = 0;;) {
-            std::size_t end = first;
-            while (end < n && !separates(t_[end]))
-                ++end;
             const auto index = static_cast<std::uint32_t>(s_.statements_.size());
+            std::size_t end = first;
+            for (; end < n && !separates(t_[end]); ++end) {
+                s_.statementOfToken_[end] = index;
+                const Ti86Token& t = t_[end];
+                if (is(t, ti86::Lbl) || is(t, ti86::Goto) || is(t, ti86::Menu) ||
+                    is(t, ti86::GetKy))
+                    s_.marked_.push_back(static_cast<std::uint32_t>(end));
+            }
+            if (end < n)
+                s_.statementOfToken_[end] = index;
             s_.statements_.push_back(statement(first, end));
-            for (std::size_t k = first; k <= end && k < n; ++k)
-                s_.statementOfToken_[k] = index;
             if (end >= n)
                 break;
             first = end + 1;

@@ -97,6 +97,10 @@ public:
     // kNoNode.
     std::uint32_t callAt(std::size_t token) const;
 
+    // The Lbl, Goto, Menu and getKy tokens, in order: what the facts look
+    // for, found while the statements are split.
+    const std::vector<std::uint32_t>& marked() const { return marked_; }
+
     // The tree's tokens in order, read from the nodes alone: equal to
     // tokens() for every input.
     std::vector<std::size_t> printBack() const;
@@ -108,6 +112,7 @@ private:
     std::vector<std::uint32_t> statements_;
     std::vector<std::uint32_t> statementOfToken_; // an index in statements_
     std::vector<std::uint32_t> headOf_;           // the Prefix or Call node a token heads
+    std::vector<std::uint32_t> marked_;
 };
 
 // Tokens the tree gives a form to, shared with the readers of the tree.
