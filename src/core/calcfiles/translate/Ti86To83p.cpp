@@ -324,6 +324,13 @@ public:
     const std::string& elementList() const { return elementList_; }
     std::size_t elements() const { return elements_; }
 
+    // The kinds (Kind bits) the uses of a name tell across the programs
+    // read, after allocate().
+    unsigned kinds(const std::string& name) const {
+        const auto hit = uses_.find(name);
+        return hit == uses_.end() ? 0u : hit->second.kinds;
+    }
+
     const Placement* placement(const std::string& name) const {
         const auto hit = placements_.find(name);
         return hit == placements_.end() ? nullptr : &hit->second;
@@ -1241,13 +1248,18 @@ private:
         return syntax_.node(operand).last;
     }
 
-    // A name the program uses only as a list, matrix, vector or equation.
+    // A name the program (or the programs translated with it) uses only as
+    // a list, matrix, vector or equation.
     bool indexable(const Ti86Token& name) const {
         if (!isUserName(name))
             return false;
-        const unsigned kinds = facts_.kindsOf(name.data);
-        return kinds != 0 && (kinds & ~(ti86kind::List | ti86kind::Matrix | ti86kind::Vector |
-                                        ti86kind::Equation)) == 0;
+        const unsigned here = facts_.kindsOf(name.data);
+        const unsigned all = names_.kinds(name.data);
+        const bool told = here != 0 || all != 0;
+        return told &&
+               (here & ~(ti86kind::List | ti86kind::Matrix | ti86kind::Vector |
+                         ti86kind::Equation)) == 0 &&
+               (all & ~unsigned{List | Matrix | Vector | Equation}) == 0;
     }
 
     static bool isNameToken(const Ti86Token& t) {

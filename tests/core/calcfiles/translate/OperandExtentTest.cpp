@@ -171,6 +171,14 @@ TEST(OperandExtent, TheClosingParenthesisGoesAfterTheOperand) {
     const Ti83pTranslation element =
         translateTi86Program(tokenizeTi86Text(":sin A(2)").tokens, "T");
     EXPECT_NE(warnings(element).find("where its ) goes is for you to check"), std::string::npos);
+    // A list made by a program that this one calls is a list here too.
+    const std::vector<Ti83pTranslation> group =
+        translateTi86Group({{"MAIN", tokenizeTi86Text(":SUB\n:sin V(2)").tokens},
+                            {"SUB", tokenizeTi86Text(":{1,2}\xFCV").tokens}});
+    ASSERT_EQ(group.size(), 2u);
+    EXPECT_EQ(warnings(group[0]), "");
+    ASSERT_GE(group[0].tokens.size(), 2u);
+    EXPECT_EQ(group[0].tokens.back().code, ti83p::RParen);
 }
 
 } // namespace
