@@ -65,7 +65,9 @@ Ti86Facts::Ti86Facts(const Ti86Syntax& syntax) : syntax_(&syntax) {
         else if (const std::uint32_t call = s.callAt(i); call != kNoNode && readMenu(call))
             for (const Ti86MenuChoice& c : menus_.back().choices) {
                 labels_.push_back({c.label, LabelUse::MenuChoice});
-                menuLabels_.push_back(c.label);
+                if (menuLabels_.empty())
+                    menuLabels_.assign(t.size(), false);
+                menuLabels_[c.label] = true;
             }
     }
     if (!anyKey)
@@ -117,8 +119,7 @@ const Ti86Menu* Ti86Facts::menu(std::size_t token) const {
 
 bool Ti86Facts::isMenuLabel(std::size_t token) const {
     // Asked of every token: most programs have no menu.
-    return !menuLabels_.empty() &&
-           std::binary_search(menuLabels_.begin(), menuLabels_.end(), token);
+    return token < menuLabels_.size() && menuLabels_[token];
 }
 
 const std::map<std::string, std::vector<Ti86KindPlace>>& Ti86Facts::kinds() const {

@@ -103,8 +103,8 @@ private:
 
     const Ti86Syntax* syntax_;
     std::vector<Ti86LabelPlace> labels_;
-    std::vector<Ti86Menu> menus_; // by Menu token
-    std::vector<std::size_t> menuLabels_;
+    std::vector<Ti86Menu> menus_;  // by Menu token
+    std::vector<bool> menuLabels_; // by token; empty when there is no menu
     std::map<std::string, std::vector<Ti86KindPlace>> kinds_;
     bool kindsRead_ = false;
     std::set<std::string> keyVariables_;
