@@ -85,7 +85,8 @@ public:
     bool isMenuLabel(std::size_t token) const;
 
     // Each name the program chose, with the kinds its uses tell, in the
-    // order of the program.
+    // order of the program. Read when first asked (not safe to ask from two
+    // threads at once).
     const std::map<std::string, std::vector<Ti86KindPlace>>& kinds() const;
     unsigned kindsOf(const std::string& name) const;
 

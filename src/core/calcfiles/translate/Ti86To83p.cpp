@@ -1385,17 +1385,12 @@ private:
             return k == 0 || endsStatement(t[k - 1]);
         };
         const auto endsAt = [&t](std::size_t k) { return k >= t.size() || endsStatement(t[k]); };
-        std::set<std::string> names;
-        bool any = false;
-        for (std::size_t k = 0; k < t.size(); ++k)
-            if (is(t[k], ti86::GetKy)) {
-                any = true;
-                if (startsStatement(k) && at(k + 1, ti86::Store) && k + 2 < t.size() &&
-                    isUserName(t[k + 2]) && endsAt(k + 3))
-                    names.insert(t[k + 2].data);
-            }
+        const bool any = std::any_of(syntax_.marked().begin(), syntax_.marked().end(),
+                                     [&t](std::uint32_t k) { return is(t[k], ti86::GetKy); });
         if (!any)
             return;
+        // getKy→K, statements of their own.
+        const std::set<std::string>& names = facts_.keyVariables();
         const auto isKey = [&](std::size_t k) {
             return is(t[k], ti86::GetKy) || (isUserName(t[k]) && names.count(t[k].data));
         };
