@@ -878,8 +878,8 @@ std::map<std::string, std::string> placeLabels(const Ti86Facts& facts) {
     std::vector<std::string> labels;
     std::set<std::string> seen;
     for (const Ti86LabelPlace& p : facts.labels())
-        if (seen.insert(facts.labelName(p)).second)
-            labels.push_back(facts.labelName(p));
+        if (seen.insert(std::string(facts.labelName(p))).second)
+            labels.emplace_back(facts.labelName(p));
     std::map<std::string, std::string> placed;
     std::set<std::string> used;
     const auto valid = [](const std::string& l) {
@@ -977,11 +977,11 @@ public:
         findKeyComparisons();
         std::map<std::string, int> lbls;
         for (const Ti86LabelPlace& p : facts.labels())
-            if (p.use == LabelUse::Definition && ++lbls[facts.labelName(p)] == 2)
+            if (p.use == LabelUse::Definition && ++lbls[std::string(facts.labelName(p))] == 2)
                 warn(tokens_[p.token], "label " + utf8(facts.labelName(p)) +
                                            " is defined more than once; Goto jumps to the first");
         for (const Ti86LabelPlace& p : facts.labels()) {
-            const std::string& label = facts.labelName(p);
+            const std::string label(facts.labelName(p));
             if (p.use == LabelUse::Definition || lbls.count(label) ||
                 !reported_.insert("goto" + label).second)
                 continue;
@@ -1254,7 +1254,7 @@ private:
         if (!isUserName(name))
             return false;
         const unsigned here = facts_.kindsOf(name.data);
-        const unsigned all = names_.kinds(name.data);
+        const unsigned all = names_.kinds(std::string(name.data));
         const bool told = here != 0 || all != 0;
         return told &&
                (here & ~(ti86kind::List | ti86kind::Matrix | ti86kind::Vector |
@@ -1390,7 +1390,7 @@ private:
         if (!any)
             return;
         // getKy→K, statements of their own.
-        const std::set<std::string>& names = facts_.keyVariables();
+        const auto& names = facts_.keyVariables();
         const auto isKey = [&](std::size_t k) {
             return is(t[k], ti86::GetKy) || (isUserName(t[k]) && names.count(t[k].data));
         };
