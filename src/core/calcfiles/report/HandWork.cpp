@@ -268,8 +268,8 @@ public:
     // One piece of the program: whole statements, in order after the pieces
     // read before.
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
-        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false), report_(facts.report),
-          lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
+        : text_(text), tokens_(tokens), syntax_(tokens), isLabel_(tokens.size(), false),
+          report_(facts.report), lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
     void run() {
@@ -312,9 +312,11 @@ private:
                 keyVariables_.insert(tokens_[i + 2].data);
     }
 
-    bool statementStart(std::size_t i) const { return i == 0 || endsStatement(tokens_[i - 1]); }
+    bool statementStart(std::size_t i) const {
+        return syntax_.node(syntax_.statementOf(i)).first == i;
+    }
     bool statementEnd(std::size_t i) const {
-        return i + 1 >= tokens_.size() || endsStatement(tokens_[i + 1]);
+        return syntax_.node(syntax_.statementOf(i)).last == i + 1;
     }
 
     void look(std::size_t i) {
@@ -452,7 +454,7 @@ private:
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        const std::vector<Argument> args = callArguments(tokens_, i + 1);
+        const std::vector<Argument> args = callArguments(syntax_, i);
         if (args.empty())
             return;
         const Ti86Token* first = single(args[0]);
@@ -514,7 +516,7 @@ private:
     }
 
     void screen(std::size_t i) {
-        for (const OffScreen& off : offScreenCoordinates(tokens_, i))
+        for (const OffScreen& off : offScreenCoordinates(syntax_, i))
             add(tokens_[off.token], DiagnosticId::OffScreen,
                 {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
     }
@@ -557,6 +559,7 @@ private:
 
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
+    const Ti86Syntax syntax_;
     std::vector<bool> isLabel_;
     HandWorkReport& report_;
     std::vector<std::size_t>& lineStarts_;

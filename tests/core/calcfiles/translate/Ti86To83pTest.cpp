@@ -148,11 +148,8 @@ TEST(Ti86To83p, FunctionsAndTheirParentheses) {
         // Nested: cos A is sin's one operand, a function call.
         {":sin cos A", "C2 C4 41 11 11", {"N 1:2 sin without ( now has its ( and )"}},
         {":abs (A)*2", "B2 41 11 82 32", {}},
-        // A power binds tighter than sin on the TI-86: where ) goes is unsure.
-        {":sin A\xF2",
-         "C2 41 0D",
-         {"W 1:2 sin is applied without ( on the TI-86; it now has ( but where its ) goes is "
-          "for you to check"}},
+        // A power binds tighter than sin on the TI-86: sin A² is sin(A²).
+        {":sin A\xF2", "C2 41 0D 11", {"N 1:2 sin without ( now has its ( and )"}},
         {":not A and B", "B8 41 11 40 42", {"N 1:2 not without ( now has its ( and )"}},
     });
 }
