@@ -381,8 +381,14 @@ public:
             if (const Builtin* b = builtinOf(tokens[i]);
                 b != nullptr && tokens[i].code == ti86::BuiltinName)
                 reservedLetters_.insert(b->code); // x is X: a user's X must move
-            else if (b != nullptr && b->code >= ti83p::Y1 && b->code <= ti83p::Y0)
+            else if (b != nullptr && ((b->code >= ti83p::Y1 && b->code <= ti83p::Y0) ||
+                                      (b->code >= ti83p::X1T && b->code <= ti83p::Y6T) ||
+                                      (b->code >= ti83p::R1 && b->code <= ti83p::R6)))
                 reservedFunctions_.insert(b->code); // y1 is Y1: an equation of a name must move
+            if (is(tokens[i], ti86::Param))
+                parametricMode_ = true;
+            else if (is(tokens[i], ti86::Pol))
+                polarMode_ = true;
             if (isUserName(tokens[i]) && i + 1 < tokens.size() && is(tokens[i + 1], ti86::LParen))
                 use(tokens[i].data).beforeParen = true;
         }
@@ -579,6 +585,8 @@ private:
     std::unordered_map<std::string, NameUse> uses_;
     std::set<std::uint16_t> reservedLetters_;
     std::set<std::uint16_t> reservedFunctions_;
+    bool parametricMode_ = false; // X1T-Y6T are graphed in this mode only
+    bool polarMode_ = false;      // r1-r6 likewise
     std::unordered_map<std::string, Placement> placements_;
 };
 
@@ -813,8 +821,30 @@ void Names::allocate() {
             if (!taken.count(c))
                 code = c;
         if (code == 0) {
-            p.why = "every TI-83 Plus equation variable (Y1-Y0) and string is taken; it is left "
-                    "as it is";
+            // Then X1T-Y6T and r1-r6: equation variables too, graphed only in
+            // Par and Pol mode, which no program here sets.
+            const auto freeSlot = [&](std::uint16_t first, std::uint16_t last) -> std::uint16_t {
+                for (std::uint16_t c = first; c <= last; ++c)
+                    if (!reservedFunctions_.count(c) && !taken.count(c))
+                        return c;
+                return 0;
+            };
+            code = parametricMode_ ? 0 : freeSlot(ti83p::X1T, ti83p::Y6T);
+            if (code == 0 && !polarMode_)
+                code = freeSlot(ti83p::R1, ti83p::R6);
+            if (code == 0) {
+                p.why = "every TI-83 Plus equation variable (Y1-Y0, X1T-Y6T, r1-r6) and string "
+                        "is taken; it is left as it is";
+                placements_[name] = std::move(p);
+                continue;
+            }
+            taken.insert(code);
+            p.as = Placement::As::Variable;
+            p.equation = true;
+            p.codes = {code};
+            p.shown = code >= ti83p::R1 ? "r" + std::to_string(code - ti83p::R1 + 1)
+                                        : std::string(1, (code - ti83p::X1T) % 2 ? 'Y' : 'X') +
+                                              std::to_string((code - ti83p::X1T) / 2 + 1) + "T";
             placements_[name] = std::move(p);
             continue;
         }
@@ -1825,6 +1855,14 @@ private:
                     // Y1-Y0 are graphed once stored to; the TI-86 graphs no
                     // equation of a name of its own.
                     const std::uint16_t slot = p->codes.front();
+                    if (slot < ti83p::Y1 || slot > ti83p::Y0) {
+                        noteOnce(t, "othermode",
+                                 "Y1-Y0 and the strings are taken: equations past them are "
+                                 "held by X1T-Y6T and r1-r6, which the TI-83 Plus graphs in Par "
+                                 "and Pol mode only; no program here sets those modes, and the "
+                                 "calculator is taken to be in Func mode when it runs");
+                        continue;
+                    }
                     put(ti83p::Colon, t);
                     put(ti83p::FnOff, t);
                     put(slot == ti83p::Y0 ? 0x30

@@ -521,16 +521,63 @@ TEST(Ti86To83p, EquationsPastTheFunctionsTakeAString) {
         return d.severity == Diagnostic::Severity::Warning;
     }));
 
-    // With every string taken as well, it stays a warning.
-    std::string strings;
+}
+
+// Past Y1-Y0 and the strings an equation takes X1T-Y6T, then r1-r6: they
+// too hold an expression and work it out where used, and are graphed in Par
+// and Pol mode only. A program that sets one of those modes keeps the
+// warning; xt1 of the program's own keeps X1T.
+TEST(Ti86To83p, EquationsPastTheStringsTakeOtherEquationVariables) {
+    std::string full;
+    for (const char* y : {"y1", "y2", "y3", "y4", "y5", "y6", "y7", "y8", "y9", "y0"})
+        full += std::string(":") + y + "=x\r\n";
     for (char c = '0'; c <= '9'; ++c)
-        strings += std::string(":\"A\"\xFCS") + c + "\r\n";
-    const std::vector<std::string> left =
-        findings(translateTi86Program(tokensOf(text + strings + ":f=x"), "P"));
-    EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& f) {
-        return f.ends_with("variable f: every TI-83 Plus equation variable (Y1-Y0) and string is "
-                           "taken; it is left as it is");
+        full += std::string(":\"A\"\xFCS") + c + "\r\n";
+    const auto warnings = [](const Ti83pTranslation& t) {
+        std::vector<std::string> w;
+        for (const std::string& f : findings(t))
+            if (f[0] == 'W')
+                w.push_back(f);
+        return w;
+    };
+    // "X²"→X1T:Disp X1T+1, no FnOff after it.
+    const Ti83pTranslation t = translateTi86Program(tokensOf(full + ":f=x\xF2\r\n:Disp f+1"), "P");
+    EXPECT_TRUE(hex(t.tokens).ends_with("3F 2A 58 0D 2A 04 5E 20 3F DE 5E 20 70 31")) << hex(t.tokens);
+    EXPECT_TRUE(warnings(t).empty());
+    const std::vector<std::string> all = findings(t);
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f.find("no program here sets those modes") != std::string::npos;
     }));
+
+    // xt1 and yt1 are the program's own: f takes X2T (5E 22).
+    const std::string own = hex(translateTi86Program(tokensOf(full + ":xt1=t:yt1=t:f=x"), "P").tokens);
+    EXPECT_TRUE(own.ends_with("3E 2A 58 2A 04 5E 22")) << own;
+
+    // Thirteen past the strings: X1T-Y6T, then r1 (5E 40).
+    std::string many = full;
+    for (char n = 'A'; n < 'A' + 13; ++n)
+        many += std::string(":F") + n + "=x\r\n";
+    const Ti83pTranslation m = translateTi86Program(tokensOf(many), "P");
+    EXPECT_TRUE(hex(m.tokens).ends_with("3F 2A 58 2A 04 5E 40")) << hex(m.tokens);
+    EXPECT_TRUE(warnings(m).empty());
+
+    // Param in the program: parametric slots are no hiding place, and past
+    // r1-r6 (Pol too) nothing is left.
+    for (const char* mode : {":Param\r\n", ":Pol\r\n:Param\r\n"}) {
+        SCOPED_TRACE(mode);
+        std::string text = full + mode;
+        for (char n = 'A'; n < 'A' + 7; ++n)
+            text += std::string(":F") + n + "=x\r\n";
+        std::vector<std::string> left = warnings(translateTi86Program(tokensOf(text), "P"));
+        // The = of an equation left as it is warns too.
+        std::erase_if(left, [](const std::string& f) { return f.find(" = stores") != f.npos; });
+        const std::size_t expected = std::string(mode).find("Pol") != std::string::npos ? 7 : 1;
+        EXPECT_EQ(left.size(), expected);
+        for (const std::string& f : left)
+            EXPECT_TRUE(f.ends_with("every TI-83 Plus equation variable (Y1-Y0, X1T-Y6T, r1-r6) "
+                                    "and string is taken; it is left as it is"))
+                << f;
+    }
 }
 
 // A backup of unrelated programs: each set of programs that call one
