@@ -174,12 +174,24 @@ const Builtin* builtinOf(const Ti86Token& t) {
     return hit == builtins().end() ? nullptr : &hit->second;
 }
 
+// y11-y99: TI-86 functions the TI-83 Plus has no name for, placed as the
+// program's own equations are (graphed, as the TI-86 graphs them).
+bool isSpareFunction(const Ti86Token& t) {
+    if (!t.known || t.code != ti86::EquationName || t.data.size() < 3 || t.data[0] != 'y' ||
+        builtinOf(t) != nullptr)
+        return false;
+    return std::all_of(t.data.begin() + 1, t.data.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // A name the program chose (not one of the calculator's own).
 bool isUserName(const Ti86Token& t) {
     if (!t.known)
         return false;
     if (t.code >= ti86::Name1 && t.code <= ti86::Name8)
         return true;
+    if (t.code == ti86::EquationName)
+        return isSpareFunction(t);
     if (t.code != ti86::BuiltinName)
         return false;
     for (const Ti86BuiltinName& b : ti86BuiltinNames())
@@ -333,6 +345,7 @@ struct NameUse {
     bool otherUse = false;            // used anywhere but as such a statement
     bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
     bool needsLetter = false;         // where the TI-83 Plus takes a variable, not an element
+    bool graphed = false;             // y11-y99: an equation the TI-86 graphs
 };
 
 struct Placement {
@@ -342,6 +355,7 @@ struct Placement {
     std::string why;                  // Unplaced: the warning
     bool outside = false;             // Program: one not translated with this one
     bool equation = false;            // Variable: an equation held by Y1-Y0
+    bool graphed = false;             // equation: graphed on both, so left on
     bool element = false;             // Variable: an element of the list for the other reals
     Builtin text;                     // equation: the string holding it, past Y1-Y0
 };
@@ -391,6 +405,11 @@ public:
                 polarMode_ = true;
             if (isUserName(tokens[i]) && i + 1 < tokens.size() && is(tokens[i + 1], ti86::LParen))
                 use(tokens[i].data).beforeParen = true;
+            if (isSpareFunction(tokens[i])) {
+                NameUse& u = use(tokens[i].data);
+                u.kinds |= Equation;
+                u.graphed = true;
+            }
         }
     }
 
@@ -637,8 +656,10 @@ void Names::allocate() {
             }
     }
     std::vector<std::pair<std::size_t, std::string>> order;
+    // y11-y99 first: they can have only Y1-Y0, the program's own equations
+    // can go on to strings.
     for (const auto& [name, u] : uses_)
-        order.emplace_back(u.order, name);
+        order.emplace_back(u.graphed ? u.order : u.order + uses_.size(), name);
     std::sort(order.begin(), order.end());
 
     std::set<std::uint16_t> letters = reservedLetters_;
@@ -791,6 +812,12 @@ void Names::allocate() {
             if (code != 0) {
                 p.shown = "Y" + std::to_string(code == ti83p::Y0 ? 0 : code - ti83p::Y1 + 1);
                 p.equation = true;
+                p.graphed = u.graphed;
+            } else if (u.graphed) {
+                // Past Y1-Y0 nothing the TI-83 Plus graphs in Func mode.
+                p.why = "every TI-83 Plus function (Y1-Y0) is taken; it is left as it is";
+                placements_[name] = std::move(p);
+                continue;
             } else {
                 equationsLeft.push_back(name); // a string left over, once strings have theirs
                 continue;
@@ -1488,6 +1515,30 @@ private:
                 literals[k + 2] = code;
                 continue;
             }
+            // 25==K: the number first.
+            if (k >= 2 && (at(k - 1, ti86::Equal) || at(k - 1, ti86::NotEqual)) &&
+                at(k - 2, ti86::Number) && opens(k - 2) && closes(k + 1)) {
+                char* stop = nullptr;
+                const long code = std::strtol(t[k - 2].data.c_str(), &stop, 10);
+                if (stop == nullptr || *stop != '\0')
+                    return;
+                literals[k - 2] = code;
+                continue;
+            }
+            // K>0, 0<K: a key or none, as every code is above 0 on both.
+            const auto zero = [&](std::size_t n) {
+                return at(n, ti86::Number) && t[n].data == "0";
+            };
+            if ((opens(k) && at(k + 1, ti86::Greater) && zero(k + 2) && closes(k + 3)) ||
+                (k >= 2 && at(k - 1, ti86::Less) && zero(k - 2) && opens(k - 2) && closes(k + 1)))
+                continue;
+            // DelVar K, DelVar(K): the value is thrown away.
+            if (!is(t[k], ti86::GetKy) &&
+                ((at(k - 1, ti86::DelVar) && startsStatement(k - 1)) ||
+                 (k >= 2 && at(k - 1, ti86::LParen) && at(k - 2, ti86::DelVar) &&
+                  startsStatement(k - 2))) &&
+                (endsAt(k + 1) || (at(k + 1, ti86::RParen) && endsAt(k + 2))))
+                continue;
             // Repeat K, If getKy: a key or none, alike on both.
             if (k > 0 &&
                 (at(k - 1, ti86::If) || at(k - 1, ti86::While) || at(k - 1, ti86::Repeat)) &&
@@ -1855,6 +1906,8 @@ private:
                     // Y1-Y0 are graphed once stored to; the TI-86 graphs no
                     // equation of a name of its own.
                     const std::uint16_t slot = p->codes.front();
+                    if (p->graphed)
+                        continue;
                     if (slot < ti83p::Y1 || slot > ti83p::Y0) {
                         noteOnce(t, "othermode",
                                  "Y1-Y0 and the strings are taken: equations past them are "

@@ -468,6 +468,22 @@ TEST(Ti86To83p, KeyCodesCompared) {
           "W 1:32 key code 22 is the TI-86's EXIT key, which the TI-83 Plus does not have; left "
           "as it is (CLEAR, 45, or MODE, 22, are the usual stand-ins for EXIT)"}},
     });
+    // The number first, a test for any key (>0) and DelVar of the key's
+    // variable are followed too; a comparison with another number is not.
+    check({
+        {":0\xFCK:While 0==K:getKy\xFCK:End:If 41==K or K>0:DelVar(K",
+         "30 04 4B 3E D1 30 6A 4B 3E AD 04 4B 3E D4 3E CE 31 35 6A 4B 3C 4B 6C 30 3E BB 54 4B",
+         {"N 1:13 == is now =",
+          "N 1:17 getKy is now getKey, and the key codes it is compared with the TI-83 Plus "
+          "codes of the same keys (the TI-86's taken from TI's row-and-column rule); F1-F5 "
+          "(11-15) stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)",
+          "N 1:32 key code 41 (GRAPH) is now 15", "N 1:45 DelVar(name) is now DelVar name"}},
+    });
+    for (const char* held : {":getKy\xFCK:If K>5", ":getKy\xFCK:If 5<K", ":getKy\xFCK:DelVar(K+1"}) {
+        const std::vector<std::string> f = findings(translateTi86Program(tokensOf(held), "G"));
+        ASSERT_FALSE(f.empty()) << held;
+        EXPECT_TRUE(f[0].starts_with("W 1:2 getKy: getKey codes differ")) << held << f[0];
+    }
     // A code in arithmetic is not followed: the warning stays.
     const std::vector<std::string> f =
         findings(translateTi86Program(tokensOf(":getKy\xFCK:If K-20==5"), "G"));
@@ -578,6 +594,34 @@ TEST(Ti86To83p, EquationsPastTheStringsTakeOtherEquationVariables) {
                                     "and string is taken; it is left as it is"))
                 << f;
     }
+}
+
+// y11-y99 have no TI-83 Plus name: each takes a free Y1-Y0 as an equation
+// of the program's own does, but stays graphed (no FnOff), as the TI-86
+// graphs it; they come before the program's own equations, which can go
+// on to strings, and past Y1-Y0 they stay a warning.
+TEST(Ti86To83p, FunctionsPastY10TakeAFreeFunction) {
+    check({
+        {":y90=x\xF2:Disp y90",
+         "2A 58 0D 2A 04 5E 10 3E DE 5E 10",
+         {"N 1:2 y90= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:6 x is now X", "N 1:14 variable y90 is now Y1"}},
+    });
+    std::string nine;
+    for (const char* y : {"y1", "y2", "y3", "y4", "y5", "y6", "y7", "y8", "y9"})
+        nine += std::string(":") + y + "=x\r\n";
+    // f first in the program, y90 first to Y0: "X"→Str1, "X²"→Y0.
+    const Ti83pTranslation t = translateTi86Program(tokensOf(nine + ":f=x\r\n:y90=x\xF2"), "P");
+    EXPECT_TRUE(hex(t.tokens).ends_with("3F 2A 58 2A 04 AA 00 3F 2A 58 0D 2A 04 5E 19"))
+        << hex(t.tokens);
+    for (const std::string& f : findings(t))
+        EXPECT_NE(f[0], 'W') << f;
+    const std::vector<std::string> left =
+        findings(translateTi86Program(tokensOf(nine + ":y10=x\r\n:y90=x"), "P"));
+    EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& f) {
+        return f.ends_with(":2 variable y90: every TI-83 Plus function (Y1-Y0) is taken; it is "
+                           "left as it is");
+    }));
 }
 
 // A backup of unrelated programs: each set of programs that call one
