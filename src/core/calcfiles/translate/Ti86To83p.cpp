@@ -356,6 +356,7 @@ struct Placement {
     bool outside = false;             // Program: one not translated with this one
     bool equation = false;            // Variable: an equation held by Y1-Y0
     bool graphed = false;             // equation: graphed on both, so left on
+    bool vector = false;              // a list for a TI-86 vector
     bool element = false;             // Variable: an element of the list for the other reals
     Builtin text;                     // equation: the string holding it, past Y1-Y0
 };
@@ -399,6 +400,10 @@ public:
                                       (b->code >= ti83p::X1T && b->code <= ti83p::Y6T) ||
                                       (b->code >= ti83p::R1 && b->code <= ti83p::R6)))
                 reservedFunctions_.insert(b->code); // y1 is Y1: an equation of a name must move
+            if (is(tokens[i], ti86::CylV) || is(tokens[i], ti86::SphereV) ||
+                (is(tokens[i], ti86::LBracket) && i + 1 < tokens.size() &&
+                 is(tokens[i + 1], ti86::LBracket)))
+                vectorsApart_ = true; // vectors shown in polar form, or a matrix written out
             if (is(tokens[i], ti86::Param))
                 parametricMode_ = true;
             else if (is(tokens[i], ti86::Pol))
@@ -419,6 +424,10 @@ public:
     // form) and the number of elements, 0 when the letters were enough.
     const std::string& elementList() const { return elementList_; }
     std::size_t elements() const { return elements_; }
+
+    // Vectors are lists: the set uses no matrix (a matrix times a vector is
+    // no matrix times a list) and shows no vector in polar form.
+    bool vectorsAsLists() const { return vectorsAsLists_; }
 
     const Placement* placement(const std::string& name) const {
         const auto hit = placements_.find(name);
@@ -606,6 +615,8 @@ private:
     std::set<std::uint16_t> reservedFunctions_;
     bool parametricMode_ = false; // X1T-Y6T are graphed in this mode only
     bool polarMode_ = false;      // r1-r6 likewise
+    bool vectorsApart_ = false;   // vectors cannot be lists: see allocate
+    bool vectorsAsLists_ = false;
     std::unordered_map<std::string, Placement> placements_;
 };
 
@@ -655,6 +666,9 @@ void Names::allocate() {
                 }
             }
     }
+    vectorsAsLists_ = !vectorsApart_ && std::none_of(uses_.begin(), uses_.end(), [](const auto& u) {
+        return (u.second.kinds & Matrix) != 0;
+    });
     std::vector<std::pair<std::size_t, std::string>> order;
     // y11-y99 first: they can have only Y1-Y0, the program's own equations
     // can go on to strings.
@@ -704,6 +718,9 @@ void Names::allocate() {
         unsigned kinds = u.kinds;
         if ((kinds & ~Real) != 0)
             kinds &= ~Real;
+        p.vector = vectorsAsLists_ && (kinds & Vector) != 0;
+        if (p.vector)
+            kinds = (kinds & ~Vector) | List; // V(2) and [1,2] alike
         if (kinds == 0)
             kinds = Real;
         if ((kinds & (kinds - 1)) != 0) {
@@ -1104,6 +1121,8 @@ public:
         : tokens_(tokens), title_(title), names_(names), target_(target),
           labels_(placeLabels(tokens)) {
         findKeyComparisons();
+        if (names_.vectorsAsLists())
+            findVectorBrackets();
         std::map<std::string, int> lbls;
         for (const Ti86Token& t : tokens)
             if (is(t, ti86::Lbl) && ++lbls[t.data] == 2)
@@ -1550,6 +1569,41 @@ private:
         keyLiterals_ = std::move(literals);
     }
 
+    // [a,b,c] as {a,b,c}: every bracket of the set is a vector's (no
+    // matrix is written out there).
+    void findVectorBrackets() {
+        std::vector<std::size_t> open;
+        bool vector = false;                // in this statement
+        std::size_t compare = tokens_.size(); // likewise: none
+        for (std::size_t k = 0; k <= tokens_.size(); ++k) {
+            if (k == tokens_.size() || endsStatement(tokens_[k])) {
+                // A vector compared gives one truth value on the TI-86 (taken),
+                // a list of them on the TI-83 Plus.
+                if (vector && compare < tokens_.size())
+                    warn(tokens_[compare], "a vector is compared here; the TI-83 Plus compares "
+                                            "lists element by element, check it");
+                vector = false;
+                compare = tokens_.size();
+                open.clear();
+                continue;
+            }
+            const Ti86Token& t = tokens_[k];
+            if (t.known && ti86Has(t.code, ti86flag::Comparison))
+                compare = k;
+            if (isUserName(t))
+                if (const Placement* p = names_.placement(t.data); p != nullptr && p->vector)
+                    vector = true;
+            if (is(tokens_[k], ti86::LBracket)) {
+                vector = true;
+                open.push_back(k);
+                vectorBraces_[k] = ti83p::LBrace;
+            } else if (is(tokens_[k], ti86::RBracket) && !open.empty()) {
+                open.pop_back();
+                vectorBraces_[k] = ti83p::RBrace;
+            }
+        }
+    }
+
     void putKeyCode(const Ti86Token& t, long code) {
         const KeyCode* key = ti86Key(code);
         long written = code;
@@ -1965,6 +2019,15 @@ private:
                     i = *next;
                     continue;
                 }
+            if (const auto brace = vectorBraces_.find(i); brace != vectorBraces_.end()) {
+                put(brace->second, t);
+                noteOnce(t, "vector",
+                         "vectors are lists on the TI-83 Plus: [a,b] is now {a,b} and a vector's "
+                         "name a list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by "
+                         "element alike, and Disp shows { } where the TI-86 shows [ ]");
+                ++i;
+                continue;
+            }
             switch (rule->kind) {
             case Ti86To83pKind::Same:
             case Ti86To83pKind::Renamed:
@@ -2076,6 +2139,7 @@ private:
     const Ti83pTarget& target_;
     bool keysFollowed_ = false;               // every use of getKy's value is understood
     std::map<std::size_t, long> keyLiterals_; // the codes compared with it, by token
+    std::map<std::size_t, std::uint16_t> vectorBraces_; // [ and ] of vectors, as { and }
     std::map<std::string, std::string> labels_;
     std::set<std::string> madeLabels_; // for chained menus
     std::set<std::string> reported_;

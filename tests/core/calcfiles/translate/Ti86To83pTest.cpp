@@ -596,6 +596,44 @@ TEST(Ti86To83p, EquationsPastTheStringsTakeOtherEquationVariables) {
     }
 }
 
+// Vectors as lists where the programs use no matrix: [a,b] is {a,b}, a
+// vector's name a list's (worked out by hand: 08 {, 09 }, EB ʟ). With a
+// matrix written out, or a vector compared, the warning stays.
+TEST(Ti86To83p, VectorsBecomeLists) {
+    const std::string note =
+        "N 1:2 vectors are lists on the TI-83 Plus: [a,b] is now {a,b} and a vector's name a "
+        "list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by element alike, and "
+        "Disp shows { } where the TI-86 shows [ ]";
+    check({
+        {":[1,2]\xFCV:V+[3,4]\xFCW:Disp W(2)",
+         "08 31 2B 32 09 04 EB 56 3E EB 56 70 08 33 2B 34 09 04 EB 57 3E DE EB 57 10 32 11",
+         {note, "N 1:8 variable V is now \xCA\x9FV", "N 1:18 variable W is now \xCA\x9FW"}},
+        {":2*[1,2]\xFCV",
+         "32 82 08 31 2B 32 09 04 EB 56",
+         {"N 1:4 vectors are lists on the TI-83 Plus: [a,b] is now {a,b} and a vector's name a "
+          "list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by element alike, and "
+          "Disp shows { } where the TI-86 shows [ ]",
+          "N 1:10 variable V is now \xCA\x9FV"}},
+        // An element stored makes no second kind: 5→V(2) is a list's too.
+        {":[1,2]\xFCV:5\xFCV(2)",
+         "08 31 2B 32 09 04 EB 56 3E 35 04 EB 56 10 32 11",
+         {note, "N 1:8 variable V is now \xCA\x9FV"}},
+    });
+    const auto warnings = [](const char* text) {
+        std::vector<std::string> w;
+        for (const std::string& f : findings(translateTi86Program(tokensOf(text), "G")))
+            if (f[0] == 'W')
+                w.push_back(f);
+        return w;
+    };
+    EXPECT_EQ(warnings(":[[1,2][3,4]]\xFCM:[1,2]\xFCV"),
+              std::vector<std::string>{
+                  "W 1:23 variable V: the TI-83 Plus has no vectors; it is left as it is"});
+    EXPECT_EQ(warnings(":[1,2]\xFCV:If V==[1,2]:Disp 1"),
+              std::vector<std::string>{"W 1:14 a vector is compared here; the TI-83 Plus "
+                                       "compares lists element by element, check it"});
+}
+
 // y11-y99 have no TI-83 Plus name: each takes a free Y1-Y0 as an equation
 // of the program's own does, but stays graphed (no FnOff), as the TI-86
 // graphs it; they come before the program's own equations, which can go
@@ -747,13 +785,6 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          "5F 53 55 42",
          {"N 1:2 the call of program SUB is now prgmSUB (not translated with this program: "
           "translate it and send it too)"}},
-        // A vector, alone or scaled, has no TI-83 Plus kind.
-        {":[1,2]\xFCV",
-         "06 31 2B 32 07 04 56",
-         {"W 1:8 variable V: the TI-83 Plus has no vectors; it is left as it is"}},
-        {":2*[1,2]\xFCV",
-         "32 82 06 31 2B 32 07 04 56",
-         {"W 1:10 variable V: the TI-83 Plus has no vectors; it is left as it is"}},
         {":Menu(A)",
          "E6 41 11",
          {"W 1:2 Menu( is not in the form Menu(n,\"text\",label,...); translated as it stands, "
