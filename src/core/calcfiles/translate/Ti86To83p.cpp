@@ -400,10 +400,8 @@ public:
                                       (b->code >= ti83p::X1T && b->code <= ti83p::Y6T) ||
                                       (b->code >= ti83p::R1 && b->code <= ti83p::R6)))
                 reservedFunctions_.insert(b->code); // y1 is Y1: an equation of a name must move
-            if (is(tokens[i], ti86::CylV) || is(tokens[i], ti86::SphereV) ||
-                (is(tokens[i], ti86::LBracket) && i + 1 < tokens.size() &&
-                 is(tokens[i + 1], ti86::LBracket)))
-                vectorsApart_ = true; // vectors shown in polar form, or a matrix written out
+            if (is(tokens[i], ti86::CylV) || is(tokens[i], ti86::SphereV))
+                vectorsApart_ = true; // vectors shown in polar form
             if (is(tokens[i], ti86::Param))
                 parametricMode_ = true;
             else if (is(tokens[i], ti86::Pol))
@@ -425,8 +423,8 @@ public:
     const std::string& elementList() const { return elementList_; }
     std::size_t elements() const { return elements_; }
 
-    // Vectors are lists: the set uses no matrix (a matrix times a vector is
-    // no matrix times a list) and shows no vector in polar form.
+    // Vectors are lists: the set shows no vector in polar form (a matrix
+    // and a vector in one statement are left to the user).
     bool vectorsAsLists() const { return vectorsAsLists_; }
 
     const Placement* placement(const std::string& name) const {
@@ -580,7 +578,12 @@ private:
                 if (is(target, ti86::DimL) && i + 2 < end)
                     mark(tokens[i + 2], List); // →dimL L
                 else if (is(target, ti86::Dim) && i + 2 < end)
-                    mark(tokens[i + 2], Matrix);
+                    // {2,3}→dim M sizes a matrix, D+1→dim V a vector; a
+                    // name alone may hold either, and is taken for a matrix.
+                    mark(tokens[i + 2], i > valueStart && !is(tokens[valueStart], ti86::LBrace) &&
+                                                (i - valueStart > 1 || !isUserName(tokens[valueStart]))
+                                            ? Vector
+                                            : Matrix);
                 else if (isUserName(target) && i + 2 < end && is(tokens[i + 2], ti86::LParen)) {
                     // An element: one index for a list, two for a matrix.
                     const std::size_t close = matchingClose(tokens, i + 2, end);
@@ -666,9 +669,7 @@ void Names::allocate() {
                 }
             }
     }
-    vectorsAsLists_ = !vectorsApart_ && std::none_of(uses_.begin(), uses_.end(), [](const auto& u) {
-        return (u.second.kinds & Matrix) != 0;
-    });
+    vectorsAsLists_ = !vectorsApart_;
     std::vector<std::pair<std::size_t, std::string>> order;
     // y11-y99 first: they can have only Y1-Y0, the program's own equations
     // can go on to strings.
@@ -1569,11 +1570,13 @@ private:
         keyLiterals_ = std::move(literals);
     }
 
-    // [a,b,c] as {a,b,c}: every bracket of the set is a vector's (no
-    // matrix is written out there).
+    // [a,b,c] as {a,b,c}; a matrix written out, [[1,2][3,4]], keeps its
+    // brackets. A statement with a vector compared, or a vector beside a
+    // matrix (a matrix times a list is no product), keeps a warning.
     void findVectorBrackets() {
-        std::vector<std::size_t> open;
-        bool vector = false;                // in this statement
+        enum class Bracket { Vector, Matrix, Row };
+        std::vector<Bracket> open;
+        bool vector = false, matrix = false;  // in this statement
         std::size_t compare = tokens_.size(); // likewise: none
         for (std::size_t k = 0; k <= tokens_.size(); ++k) {
             if (k == tokens_.size() || endsStatement(tokens_[k])) {
@@ -1581,8 +1584,11 @@ private:
                 // a list of them on the TI-83 Plus.
                 if (vector && compare < tokens_.size())
                     warn(tokens_[compare], "a vector is compared here; the TI-83 Plus compares "
-                                            "lists element by element, check it");
-                vector = false;
+                                           "lists element by element, check it");
+                if (vector && matrix && k > 0)
+                    warn(tokens_[k - 1], "a vector and a matrix meet in this statement; the "
+                                         "vector is a list on the TI-83 Plus, check it");
+                vector = matrix = false;
                 compare = tokens_.size();
                 open.clear();
                 continue;
@@ -1590,16 +1596,29 @@ private:
             const Ti86Token& t = tokens_[k];
             if (t.known && ti86Has(t.code, ti86flag::Comparison))
                 compare = k;
-            if (isUserName(t))
-                if (const Placement* p = names_.placement(t.data); p != nullptr && p->vector)
+            const bool element = k + 1 < tokens_.size() && is(tokens_[k + 1], ti86::LParen);
+            if (isUserName(t) && !element) // V(1) is a number
+                if (const Placement* p = names_.placement(t.data); p != nullptr) {
+                    vector = vector || p->vector;
+                    matrix = matrix || (p->as == Placement::As::Variable && p->codes.size() == 1 &&
+                                        p->codes[0] >= ti83p::MatrixA &&
+                                        p->codes[0] <= ti83p::MatrixA + 9);
+                }
+            if (is(t, ti86::LBracket)) {
+                if (!open.empty() && open.back() == Bracket::Matrix) {
+                    open.push_back(Bracket::Row);
+                } else if (k + 1 < tokens_.size() && is(tokens_[k + 1], ti86::LBracket)) {
+                    open.push_back(Bracket::Matrix);
+                    matrix = true;
+                } else {
+                    open.push_back(Bracket::Vector);
                     vector = true;
-            if (is(tokens_[k], ti86::LBracket)) {
-                vector = true;
-                open.push_back(k);
-                vectorBraces_[k] = ti83p::LBrace;
-            } else if (is(tokens_[k], ti86::RBracket) && !open.empty()) {
+                    vectorBraces_[k] = ti83p::LBrace;
+                }
+            } else if (is(t, ti86::RBracket) && !open.empty()) {
+                if (open.back() == Bracket::Vector)
+                    vectorBraces_[k] = ti83p::RBrace;
                 open.pop_back();
-                vectorBraces_[k] = ti83p::RBrace;
             }
         }
     }

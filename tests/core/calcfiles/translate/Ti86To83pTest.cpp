@@ -626,9 +626,17 @@ TEST(Ti86To83p, VectorsBecomeLists) {
                 w.push_back(f);
         return w;
     };
-    EXPECT_EQ(warnings(":[[1,2][3,4]]\xFCM:[1,2]\xFCV"),
-              std::vector<std::string>{
-                  "W 1:23 variable V: the TI-83 Plus has no vectors; it is left as it is"});
+    // A matrix written out keeps its brackets; D+1→dim sizes a vector.
+    const Ti83pTranslation both =
+        translateTi86Program(tokensOf(":[[1,2][3,4]]\xFCM:[1,2]\xFCV:3\xFC" "dim W"), "G");
+    EXPECT_EQ(hex(both.tokens), "06 06 31 2B 32 07 06 33 2B 34 07 07 04 5C 00 3E 08 31 2B 32 09 04 "
+                                "EB 56 3E 33 04 B5 EB 57 11");
+    for (const std::string& f : findings(both))
+        EXPECT_NE(f[0], 'W') << f;
+    EXPECT_EQ(warnings(":[[1,2][3,4]]\xFCM:M*[1,2]\xFCV"),
+              std::vector<std::string>{"W 1:25 a vector and a matrix meet in this statement; the "
+                                       "vector is a list on the TI-83 Plus, check it"});
+    EXPECT_EQ(warnings(":[1,2]\xFCV:If V(1)==1:Disp 1"), std::vector<std::string>{});
     EXPECT_EQ(warnings(":[1,2]\xFCV:If V==[1,2]:Disp 1"),
               std::vector<std::string>{"W 1:14 a vector is compared here; the TI-83 Plus "
                                        "compares lists element by element, check it"});
