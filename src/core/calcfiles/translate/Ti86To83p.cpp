@@ -1122,6 +1122,8 @@ public:
         : tokens_(tokens), title_(title), names_(names), target_(target),
           labels_(placeLabels(tokens)) {
         findKeyComparisons();
+        for (const Ti86Token& t : tokens)
+            usesAns_ = usesAns_ || (is(t, ti86::StatName) && t.data == "Ans");
         if (names_.vectorsAsLists())
             findVectorBrackets();
         std::map<std::string, int> lbls;
@@ -1623,6 +1625,50 @@ private:
         }
     }
 
+    // sortA L→M, a statement of its own, as L→M:SortA(M) (SortA(M) when L is
+    // M): the TI-83 Plus sorts a list in place. Ans is left otherwise than
+    // the TI-86 leaves it, so not in a program that reads Ans.
+    std::optional<std::size_t> putSort(std::size_t i, std::size_t end) {
+        if (usesAns_)
+            return std::nullopt;
+        std::size_t k = i + 1;
+        const bool paren = k < end && is(tokens_[k], ti86::LParen);
+        if (paren)
+            ++k;
+        const std::size_t from = k++;
+        if (paren && !(k < end && is(tokens_[k++], ti86::RParen)))
+            return std::nullopt;
+        const std::size_t to = k + 1;
+        if (from >= end || to + 1 != end || !is(tokens_[k], ti86::Store))
+            return std::nullopt;
+        for (const std::size_t n : {from, to}) {
+            const Placement* p =
+                isUserName(tokens_[n]) ? names_.placement(tokens_[n].data) : nullptr;
+            const auto list = [](std::uint16_t c) {
+                return c == ti83p::SmallL || (c >= ti83p::L1 && c <= ti83p::L1 + 5);
+            };
+            if (p == nullptr || p->as != Placement::As::Variable || p->codes.empty() ||
+                !list(p->codes[0]))
+                return std::nullopt;
+        }
+        const Ti86Token& t = tokens_[i];
+        if (tokens_[from].data != tokens_[to].data) {
+            putName(tokens_[from]);
+            put(ti83p::Store, tokens_[k]);
+            putName(tokens_[to]);
+            put(ti83p::Colon, t);
+        }
+        put(t.code == ti86::SortA ? ti83p::SortA : ti83p::SortD, t);
+        putName(tokens_[to]);
+        put(ti83p::RParen, t);
+        noteOnce(t, "sort" + std::to_string(t.code),
+                 nameText(t) + " L\xE2\x86\x92M is now L\xE2\x86\x92M:" +
+                     (t.code == ti86::SortA ? "SortA(M)" : "SortD(M)") +
+                     ", which sorts M in place (" +
+                     (t.code == ti86::SortA ? "SortA(L)" : "SortD(L)") + " where M is L)");
+        return end;
+    }
+
     void putKeyCode(const Ti86Token& t, long code) {
         const KeyCode* key = ti86Key(code);
         long written = code;
@@ -2033,6 +2079,11 @@ private:
                     i = *next;
                     continue;
                 }
+            if (atStart && (t.code == ti86::SortA || t.code == ti86::SortD))
+                if (const std::optional<std::size_t> next = putSort(i, end)) {
+                    i = *next;
+                    continue;
+                }
             if (t.code == ti86::Plot1 || t.code == ti86::Plot2 || t.code == ti86::Plot3)
                 if (const std::optional<std::size_t> next = putPlot(i, end)) {
                     i = *next;
@@ -2157,6 +2208,7 @@ private:
     const Names& names_;
     const Ti83pTarget& target_;
     bool keysFollowed_ = false;               // every use of getKy's value is understood
+    bool usesAns_ = false;
     std::map<std::size_t, long> keyLiterals_; // the codes compared with it, by token
     std::map<std::size_t, std::uint16_t> vectorBraces_; // [ and ] of vectors, as { and }
     std::map<std::string, std::string> labels_;

@@ -642,6 +642,31 @@ TEST(Ti86To83p, VectorsBecomeLists) {
                                        "compares lists element by element, check it"});
 }
 
+// sortA L→M, a statement of its own, as L→M:SortA(M), or SortA(L) when M
+// is L (E3 SortA(, E4 SortD(); in a program reading Ans, which the two
+// leave differently, the warning stays.
+TEST(Ti86To83p, SortsStoredToAListSortInPlace) {
+    check({
+        {":{3,1}\xFCL:sortA L\xFCL",
+         "08 33 2B 31 09 04 EB 4C 3E E3 EB 4C 11",
+         {"N 1:8 variable L is now \xCA\x9FL",
+          "N 1:10 sortA L\xE2\x86\x92M is now L\xE2\x86\x92M:SortA(M), which sorts M in place "
+          "(SortA(L) where M is L)"}},
+        {":{3,1}\xFCL:sortD(L)\xFCM",
+         "08 33 2B 31 09 04 EB 4C 3E EB 4C 04 EB 4D 3E E4 EB 4D 11",
+         {"N 1:8 variable L is now \xCA\x9FL",
+          "N 1:10 sortD L\xE2\x86\x92M is now L\xE2\x86\x92M:SortD(M), which sorts M in place "
+          "(SortD(L) where M is L)",
+          "N 1:19 variable M is now \xCA\x9FM"}},
+    });
+    for (const char* held : {":{3,1}\xFCL:sortA L\xFCM:Disp Ans", ":{3,1}\xFCL:Disp sortA L"}) {
+        const std::vector<std::string> f = findings(translateTi86Program(tokensOf(held), "G"));
+        EXPECT_TRUE(std::any_of(f.begin(), f.end(), [](const std::string& w) {
+            return w.starts_with("W") && w.find("sortA: SortA( and SortD(") != w.npos;
+        })) << held;
+    }
+}
+
 // y11-y99 have no TI-83 Plus name: each takes a free Y1-Y0 as an equation
 // of the program's own does, but stays graphed (no FnOff), as the TI-86
 // graphs it; they come before the program's own equations, which can go
