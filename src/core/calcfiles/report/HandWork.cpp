@@ -252,6 +252,23 @@ struct ProgramFacts {
     std::unordered_map<std::string, std::string> badLabels;
     std::unordered_map<std::string, std::string> badNames;
 
+    // Messages of findings already said, whose room the next ones reuse.
+    std::vector<std::string> spareMessages;
+
+    // A finding at the end of the list, its message's room from a spare.
+    Diagnostic& newFinding(DiagnosticId id, std::size_t line, std::size_t column) {
+        Diagnostic& d = report.findings.emplace_back();
+        if (!spareMessages.empty()) {
+            d.message = std::move(spareMessages.back());
+            spareMessages.pop_back();
+        }
+        d.severity = diagnosticKind(id).severity;
+        d.line = line;
+        d.column = column;
+        d.id = id;
+        return d;
+    }
+
     // The findings of pieces read in line order, and their counts.
     HandWorkReport finish() {
         report.counts = countHandWork(report.findings);
@@ -268,14 +285,17 @@ public:
     // One piece of the program: whole statements, in order after the pieces
     // read before.
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
-        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false), report_(facts.report),
-          lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
+        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false), facts_(facts),
+          report_(facts.report), lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
-    void run() {
+    // Looks at tokens [start, upto); the others are there to be looked
+    // across.
+    void run(std::size_t start = 0, std::size_t upto = static_cast<std::size_t>(-1)) {
         findKeyVariables();
         const std::size_t first = report_.findings.size();
-        for (std::size_t i = 0; i < tokens_.size(); ++i)
+        upto = std::min(upto, tokens_.size());
+        for (std::size_t i = start; i < upto; ++i)
             look(i);
         // Most come in order already; a menu's labels and a coordinate come
         // before what precedes them.
@@ -289,19 +309,13 @@ private:
 
     void add(const Ti86Token& at, DiagnosticId id,
              std::initializer_list<std::string_view> args = {}) {
-        report_.findings.push_back(makeDiagnostic(id, at.line, at.column, args));
+        formatDiagnosticInto(facts_.newFinding(id, at.line, at.column).message, id, args);
     }
 
     // A finding whose message was made before (a label's, a name's: the
     // same at every use).
     void addMade(const Ti86Token& at, DiagnosticId id, const std::string& message) {
-        Diagnostic d;
-        d.severity = diagnosticKind(id).severity;
-        d.line = at.line;
-        d.column = at.column;
-        d.message = message;
-        d.id = id;
-        report_.findings.push_back(std::move(d));
+        facts_.newFinding(id, at.line, at.column).message.assign(message);
     }
 
     // Names that getKy is stored to (getKy→K), whatever comes first.
@@ -558,6 +572,7 @@ private:
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
     std::vector<bool> isLabel_;
+    ProgramFacts& facts_;
     HandWorkReport& report_;
     std::vector<std::size_t>& lineStarts_;
     std::set<std::string>& keyVariables_;
@@ -597,10 +612,35 @@ std::string plural(std::size_t n, const char* one, const char* many, const char*
 
 namespace {
 
-// Text is tokenized and read a piece of whole lines at a time, so that the
-// tokens of a large program are never all held at once; a statement ends
-// with its line, so no piece cuts one.
-constexpr std::size_t kPieceBytes = 64 * 1024;
+// Text is tokenized and read a window of tokens at a time, so that the
+// tokens of a large program, or of a long line, are never all held at once.
+constexpr std::size_t kWindowTokens = 2048;
+
+// Whether looking at the token needs the rest of its statement: a menu's
+// choices, an equation's expression, a command's coordinates.
+bool readsToStatementEnd(const Ti86Token& t) {
+    return t.known && (t.code == ti86::Menu || t.code == ti86::EquationName ||
+                       ti86Has(t.code, ti86flag::HomeCoordinates | ti86flag::GraphCoordinates));
+}
+
+// How many of a window's tokens can be looked at with what it holds: all
+// when the text has ended; else those up to the window's last statement
+// end, and after it those up to the last but one (a token is looked at with
+// its neighbours), short of one that reads to its statement's end.
+std::size_t lookable(const std::vector<Ti86Token>& tokens, std::size_t from, bool ended) {
+    if (ended)
+        return tokens.size();
+    std::size_t complete = from;
+    for (std::size_t k = tokens.size(); k-- > from;)
+        if (endsTi86Statement(tokens[k])) {
+            complete = k + 1;
+            break;
+        }
+    std::size_t upto = complete;
+    while (upto + 1 < tokens.size() && !readsToStatementEnd(tokens[upto]))
+        ++upto;
+    return upto;
+}
 
 // The names getKy is stored to anywhere in the text, found before the
 // pieces are read: the lines that hold "getKy", tokenized alone.
@@ -621,32 +661,38 @@ std::set<std::string> keyVariablesOf(std::string_view text) {
     return names;
 }
 
-// Reads `ti86Text` a piece at a time; `done` hears after each piece, with
-// its findings in order in facts.report.findings.
+// Reads `ti86Text` a window of tokens at a time; `done` hears after each,
+// with its findings in order in facts.report.findings.
 template <typename AfterPiece>
 void readInPieces(std::string_view ti86Text, ProgramFacts& facts, AfterPiece&& done) {
     facts.keyVariables = keyVariablesOf(ti86Text);
-    Ti86Tokenized piece;
-    std::size_t lineBase = 0;
-    for (std::size_t at = 0; at < ti86Text.size();) {
-        std::size_t end = ti86Text.size();
-        if (end - at > kPieceBytes) {
-            const std::size_t newline = ti86Text.find('\n', at + kPieceBytes);
-            end = newline == std::string_view::npos ? ti86Text.size() : newline + 1;
+    Ti86TokenStream stream(ti86Text);
+    Ti86Tokenized window;
+    window.tokens.reserve(kWindowTokens + 1);
+    std::size_t from = 0; // the first token not yet looked at
+    std::size_t limit = kWindowTokens;
+    for (;;) {
+        const bool ended = !stream.read(window, limit);
+        const std::size_t upto = lookable(window.tokens, from, ended);
+        if (upto == from && !ended) {
+            // One statement that reads to its end fills the window: the
+            // window grows to hold it.
+            limit += kWindowTokens;
+            continue;
         }
-        tokenizeTi86Text(ti86Text.substr(at, end - at), piece);
-        for (Ti86Token& t : piece.tokens)
-            t.line += lineBase;
-        for (Diagnostic& d : piece.diagnostics)
-            d.line += lineBase;
-        Finder(ti86Text, piece.tokens, facts).run();
+        Finder(ti86Text, window.tokens, facts).run(from, upto);
         facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
-                                            piece.diagnostics.begin(), piece.diagnostics.end());
+                                            window.diagnostics.begin(), window.diagnostics.end());
+        window.diagnostics.clear();
         done();
-        lineBase += static_cast<std::size_t>(
-            std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(at),
-                       ti86Text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
-        at = end;
+        if (ended)
+            break;
+        // The last token looked at stays, as the next one's neighbour.
+        const std::size_t keep = upto - 1;
+        window.tokens.erase(window.tokens.begin(),
+                            window.tokens.begin() + static_cast<std::ptrdiff_t>(keep));
+        from = 1;
+        limit = std::max<std::size_t>(kWindowTokens, window.tokens.size() + kWindowTokens / 2);
     }
 }
 
@@ -664,8 +710,10 @@ HandWorkCounts findHandWork(std::string_view ti86Text,
     HandWorkCounts counts;
     readInPieces(ti86Text, facts, [&] {
         counts += countHandWork(facts.report.findings);
-        for (const Diagnostic& d : facts.report.findings)
+        for (Diagnostic& d : facts.report.findings) {
             finding(d);
+            facts.spareMessages.push_back(std::move(d.message));
+        }
         facts.report.findings.clear();
         facts.report.textDiagnostics.clear();
     });

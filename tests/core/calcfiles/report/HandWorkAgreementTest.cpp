@@ -218,3 +218,42 @@ TEST(HandWorkPieces, ALargeTextGivesWhatItsWholeTokenListGives) {
 }
 
 } // namespace
+
+namespace {
+
+// One line longer than the report holds as tokens at once: what it finds is
+// what its whole token list gives, statements that read to their end (a
+// menu, coordinates, an equation) cut by no window, a key code compared
+// across a window's edge.
+TEST(HandWorkPieces, ALongLineGivesWhatItsWholeTokenListGives) {
+    std::string text = ":getKy\xFCK\n:";
+    const char* statements[] = {"Outpt(9,1,\"X\"):", "MONEY+1\xFCMONEY:", "K==105:",
+                                "DelVar(A):",        "y1=x\xF2+3:",       "Lbl START:"};
+    for (std::size_t n = 0; text.size() < 60 * 1024; ++n) {
+        text += statements[n % std::size(statements)];
+        for (std::size_t k = 0; k < n % 700; ++k)
+            text += "1-";
+        text += "1:";
+    }
+    // A menu whose statement alone is more tokens than a window.
+    text += "Menu(1,\"A\",AB";
+    for (int k = 0; k < 3000; ++k)
+        text += "+1";
+    text += ",2,\"B\",LONGLBL):PxOn(99,1\n:If K==4:Goto START\n";
+    const HandWorkReport pieces = findHandWork(text);
+    const HandWorkReport whole = findHandWork(text, tokenizeTi86Text(text).tokens);
+    ASSERT_EQ(pieces.findings.size(), whole.findings.size());
+    for (std::size_t k = 0; k < whole.findings.size(); ++k) {
+        const Diagnostic &a = pieces.findings[k], &b = whole.findings[k];
+        ASSERT_EQ(std::tie(a.line, a.column, a.message), std::tie(b.line, b.column, b.message))
+            << k;
+    }
+    EXPECT_GT(whole.counts.keyCodes, 10u);
+    EXPECT_GT(whole.counts.offScreen, 10u);
+    EXPECT_GT(whole.counts.equations, 10u);
+    EXPECT_EQ(whole.counts.menus, 1u);
+    EXPECT_TRUE(std::any_of(whole.findings.begin(), whole.findings.end(),
+                            [](const Diagnostic& d) { return contains(d.message, "LONGLBL"); }));
+}
+
+} // namespace
