@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <set>
@@ -661,18 +662,128 @@ std::set<std::string> keyVariablesOf(std::string_view text) {
     return names;
 }
 
-// Reads `ti86Text` a window of tokens at a time; `done` hears after each,
-// with its findings in order in facts.report.findings.
+// Lines that can hold nothing to report: numbers, one-letter names (A-Z:
+// TI-83 Plus variables), the four operations, parentheses, commas, → and
+// colons, no comparison. Most lines of arithmetic are such lines, and
+// finding them costs a look at each byte and its neighbour where tokens
+// cost far more: each byte has a class, and a pair of classes is loud or
+// not, so that the bytes of a block are looked at independently.
+enum QuietClass : std::uint8_t { kSign, kDigit, kLetter, kReturn, kLineEnd, kOther };
+
+inline constexpr std::array<std::uint8_t, 256> kQuietClass = [] {
+    std::array<std::uint8_t, 256> classes{};
+    classes.fill(kOther);
+    for (const char c : std::string_view("+-*/(),: \xFC")) // \xFC: →
+        classes[static_cast<std::uint8_t>(c)] = kSign;
+    for (std::size_t c = '0'; c <= '9'; ++c)
+        classes[c] = kDigit;
+    classes['.'] = kDigit;
+    for (std::size_t c = 'A'; c <= 'Z'; ++c)
+        classes[c] = kLetter;
+    classes['\r'] = kReturn;
+    classes['\n'] = kLineEnd;
+    return classes;
+}();
+
+// Whether a byte of class `now` after one of class `before` makes the line
+// loud: a byte of no quiet class, a letter next to a letter or digit (a
+// longer name), a CR not ending the line.
+inline constexpr std::array<std::uint8_t, 64> kLoudPair = [] {
+    std::array<std::uint8_t, 64> loud{};
+    for (std::size_t before = 0; before < 8; ++before)
+        for (std::size_t now = 0; now < 8; ++now)
+            loud[before * 8 + now] =
+                now >= kOther || (now == kLetter && (before == kLetter || before == kDigit)) ||
+                (now == kDigit && before == kLetter) || (before == kReturn && now != kLineEnd);
+    return loud;
+}();
+
+#if defined(__GNUC__)
+// Sixteen bytes at a time, as the processor's vector instructions take them
+// (GCC and Clang; other compilers take the bytes one at a time).
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+
+Bytes16 load16(const std::uint8_t* at) {
+    Bytes16 v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+Bytes16 splat(std::uint8_t b) {
+    return Bytes16{} + b;
+}
+
+// Bytes in [low, high] as FF, the others 00.
+Bytes16 within(Bytes16 v, std::uint8_t low, std::uint8_t high) {
+    return reinterpret_cast<Bytes16>(v - splat(low) <=
+                                     splat(static_cast<std::uint8_t>(high - low)));
+}
+
+Bytes16 equal(Bytes16 v, std::uint8_t b) {
+    return reinterpret_cast<Bytes16>(v == splat(b));
+}
+
+// Whether any of the 16 bytes at `at` makes its line loud, with the byte
+// before each (at[-1] must be there): the pairs of kLoudPair.
+bool loud16(const std::uint8_t* at) {
+    const Bytes16 now = load16(at), before = load16(at - 1);
+    // "(" to ":" holds ( ) * + , - . / 0-9 and ":".
+    const Bytes16 digit = within(now, '0', '9') | equal(now, '.');
+    const Bytes16 letter = within(now, 'A', 'Z');
+    const Bytes16 quiet = within(now, '(', ':') | letter | equal(now, ' ') | equal(now, 0xFC) |
+                          equal(now, '\r') | equal(now, '\n');
+    const Bytes16 letterBefore = within(before, 'A', 'Z');
+    const Bytes16 digitBefore = within(before, '0', '9') | equal(before, '.');
+    const Bytes16 loud = ~quiet | (letter & (letterBefore | digitBefore)) | (digit & letterBefore) |
+                         (equal(before, '\r') & ~equal(now, '\n'));
+    std::uint64_t halves[2];
+    std::memcpy(halves, &loud, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
+#endif
+
+// The start of the first line at or after `at` (a line's start) that is not
+// quiet, or the text's end.
+std::size_t quietLinesEnd(std::string_view text, std::size_t at) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    const auto loudAt = [bytes, at](std::size_t i) {
+        const std::uint8_t before = i > at ? kQuietClass[bytes[i - 1]] : std::uint8_t{kLineEnd};
+        return kLoudPair[before * 8u + kQuietClass[bytes[i]]] != 0;
+    };
+    std::size_t i = at;
+    if (i < n && loudAt(i))
+        return i;
+    ++i;
+#if defined(__GNUC__)
+    while (i + 16 <= n && !loud16(bytes + i))
+        i += 16;
+#endif
+    while (i < n && !loudAt(i))
+        ++i;
+    if (i >= n)
+        return n;
+    while (i > at && text[i - 1] != '\n')
+        --i;
+    return i;
+}
+
+// Reads the lines [start, end) of `ti86Text`, the first of them line
+// `lineBase` + 1, a window of tokens at a time; `done` hears after each
+// window, with its findings in order in facts.report.findings.
 template <typename AfterPiece>
-void readInPieces(std::string_view ti86Text, ProgramFacts& facts, AfterPiece&& done) {
-    facts.keyVariables = keyVariablesOf(ti86Text);
-    Ti86TokenStream stream(ti86Text);
-    Ti86Tokenized window;
-    window.tokens.reserve(kWindowTokens + 1);
+void readLines(std::string_view ti86Text, std::size_t start, std::size_t end, std::size_t lineBase,
+               ProgramFacts& facts, Ti86Tokenized& window, AfterPiece&& done) {
+    Ti86TokenStream stream(ti86Text.substr(start, end - start));
+    window.tokens.clear();
+    window.diagnostics.clear();
     std::size_t from = 0; // the first token not yet looked at
     std::size_t limit = kWindowTokens;
     for (;;) {
+        const std::size_t had = window.tokens.size();
         const bool ended = !stream.read(window, limit);
+        for (std::size_t k = had; k < window.tokens.size(); ++k)
+            window.tokens[k].line += lineBase;
         const std::size_t upto = lookable(window.tokens, from, ended);
         if (upto == from && !ended) {
             // One statement that reads to its end fills the window: the
@@ -681,6 +792,8 @@ void readInPieces(std::string_view ti86Text, ProgramFacts& facts, AfterPiece&& d
             continue;
         }
         Finder(ti86Text, window.tokens, facts).run(from, upto);
+        for (Diagnostic& d : window.diagnostics)
+            d.line += lineBase;
         facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
                                             window.diagnostics.begin(), window.diagnostics.end());
         window.diagnostics.clear();
@@ -694,6 +807,38 @@ void readInPieces(std::string_view ti86Text, ProgramFacts& facts, AfterPiece&& d
         from = 1;
         limit = std::max<std::size_t>(kWindowTokens, window.tokens.size() + kWindowTokens / 2);
     }
+}
+
+// Reads `ti86Text`: its quiet lines are passed over, the others read as
+// tokens, each run of them on its own (a line end ends every statement).
+template <typename AfterPiece>
+void readInPieces(std::string_view ti86Text, ProgramFacts& facts, AfterPiece&& done) {
+    facts.keyVariables = keyVariablesOf(ti86Text);
+    Ti86Tokenized window;
+    window.tokens.reserve(kWindowTokens + 1);
+    std::size_t counted = 0, lines = 0; // line ends before `counted`
+    const auto linesBefore = [&](std::size_t at) {
+        lines += static_cast<std::size_t>(
+            std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(counted),
+                       ti86Text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+        counted = at;
+        return lines;
+    };
+    std::size_t runStart = 0; // the lines not yet read
+    for (std::size_t at = 0; at < ti86Text.size();) {
+        const std::size_t loud = quietLinesEnd(ti86Text, at);
+        if (loud > at) {
+            if (runStart < at)
+                readLines(ti86Text, runStart, at, linesBefore(runStart), facts, window, done);
+            runStart = loud;
+        }
+        if (loud >= ti86Text.size())
+            break;
+        const std::size_t newline = ti86Text.find('\n', loud);
+        at = newline == std::string_view::npos ? ti86Text.size() : newline + 1;
+    }
+    if (runStart < ti86Text.size() || ti86Text.empty())
+        readLines(ti86Text, runStart, ti86Text.size(), linesBefore(runStart), facts, window, done);
 }
 
 } // namespace
