@@ -286,8 +286,8 @@ public:
     // One piece of the program: whole statements, in order after the pieces
     // read before.
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
-        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false), facts_(facts),
-          report_(facts.report), lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
+        : text_(text), tokens_(tokens), facts_(facts), report_(facts.report),
+          lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
     // Looks at tokens [start, upto); the others are there to be looked
@@ -334,7 +334,7 @@ private:
 
     void look(std::size_t i) {
         const Ti86Token& t = tokens_[i];
-        if (!t.known || isLabel_[i])
+        if (!t.known || (!isLabel_.empty() && isLabel_[i]))
             return;
         switch (t.code) {
         case ti86::Lbl:
@@ -361,7 +361,7 @@ private:
         default:
             break;
         }
-        const Rule& rule = rules().of(t.code);
+        const Rule& rule = rules_.of(t.code);
         if (rule.comparison) {
             keyComparison(i);
             return;
@@ -374,7 +374,7 @@ private:
         if (rule.rowWrite != 0) {
             const RowWrite& row = kRowWrites[rule.rowWrite - 1];
             if (!row.open || followedByOpen(tokens_, i)) {
-                addMade(t, DiagnosticId::RowWrite, rules().rowMessage(rule.rowWrite - 1u));
+                addMade(t, DiagnosticId::RowWrite, rules_.rowMessage(rule.rowWrite - 1u));
                 rowWrite = true;
             }
         }
@@ -481,6 +481,8 @@ private:
         for (std::size_t k = 2; k < args.size(); k += step) {
             std::string font;
             if (targetLabel(args[k], font)) {
+                if (isLabel_.empty())
+                    isLabel_.resize(tokens_.size(), false);
                 isLabel_[args[k].first] = true;
                 label(tokens_[args[k].first], font);
             }
@@ -572,7 +574,8 @@ private:
 
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
-    std::vector<bool> isLabel_;
+    const Rules& rules_ = rules();
+    std::vector<bool> isLabel_; // menu targets; empty until one is marked
     ProgramFacts& facts_;
     HandWorkReport& report_;
     std::vector<std::size_t>& lineStarts_;
