@@ -72,6 +72,18 @@ Diagnostic makeDiagnostic(DiagnosticId id, std::size_t line, std::size_t column,
     return d;
 }
 
+Diagnostic makeDiagnosticAt(DiagnosticId id, std::uint64_t offset,
+                            std::initializer_list<std::string_view> args) {
+    Diagnostic d = makeDiagnostic(id, args);
+    d.offset = offset;
+    d.hasOffset = true;
+    return d;
+}
+
+Diagnostic makeDiagnostic(DiagnosticId id, std::initializer_list<std::string_view> args) {
+    return makeDiagnostic(id, 0, 0, args);
+}
+
 DiagnosticGroup diagnosticGroupOf(const Diagnostic& d) {
     return diagnosticKind(d.id).group;
 }

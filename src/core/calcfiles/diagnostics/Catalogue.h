@@ -10,8 +10,8 @@
 
 // The catalogue of diagnostics (Catalogue.def): what each kind says, how
 // severe it is and where the summary counts it. A finding made from the
-// catalogue carries its id; anything else (a reader's fault, a finding
-// merged from another tool) has none and counts as "other".
+// catalogue carries its id; one without (a finding merged from another
+// tool) counts as "other", as the readers' faults do.
 namespace kalvo::calc {
 
 enum class DiagnosticGroup : std::uint8_t {
@@ -50,6 +50,13 @@ void formatDiagnosticInto(std::string& out, DiagnosticId id,
 // A finding of kind `id` at a line and column.
 Diagnostic makeDiagnostic(DiagnosticId id, std::size_t line, std::size_t column,
                           std::initializer_list<std::string_view> args = {});
+
+// A fault of kind `id` at a byte offset of a file.
+Diagnostic makeDiagnosticAt(DiagnosticId id, std::uint64_t offset,
+                            std::initializer_list<std::string_view> args = {});
+
+// A fault of kind `id` about a whole file or name, with no place.
+Diagnostic makeDiagnostic(DiagnosticId id, std::initializer_list<std::string_view> args = {});
 
 // The group a finding counts in: its kind's, or Other for one without a kind.
 DiagnosticGroup diagnosticGroupOf(const Diagnostic& d);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/ti83p/Ti83pFile.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
 #include "calcfiles/ti83p/Ti83pText.h"
 
 #include <algorithm>
@@ -46,17 +47,19 @@ std::string shown(std::string_view text) {
 constexpr std::string_view kNameRule =
     "a TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and theta, the first a letter or theta";
 
-Diagnostic error(std::string message) {
-    return {Diagnostic::Severity::Error, 0, false, 0, 0, std::move(message)};
+Diagnostic at(DiagnosticId id, std::uint64_t offset,
+              std::initializer_list<std::string_view> args = {}) {
+    return makeDiagnosticAt(id, offset, args);
 }
 
-Diagnostic at(Diagnostic::Severity severity, std::uint64_t offset, std::string message) {
-    return {severity, offset, true, 0, 0, std::move(message)};
+std::string number(std::size_t value) {
+    return std::to_string(value);
 }
 
-std::string format(const char* pattern, unsigned long a, unsigned long b = 0) {
-    char text[160];
-    std::snprintf(text, sizeof text, pattern, a, b);
+// Hexadecimal of `digits` digits, as the messages show bytes and sums.
+std::string hex(std::size_t value, int digits = 2) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*lX", digits, static_cast<unsigned long>(value));
     return text;
 }
 
@@ -82,28 +85,23 @@ bool readEntry(std::string_view bytes, std::size_t end, Ti83pFile& file) {
     Diagnostics& out = file.diagnostics;
     const std::size_t p = kEntriesOffset;
     if (end < p + 2) {
-        out.push_back(at(Diagnostic::Severity::Error, p, "the file holds no variable"));
+        out.push_back(at(DiagnosticId::Ti83pNoVariable, p));
         return false;
     }
     const std::size_t header = word(bytes, p);
     if (header != 0x0D && header != 0x0B)
-        out.push_back(at(Diagnostic::Severity::Warning, p,
-                         format("the entry's header length is %02lX, not 0B or 0D", header)));
+        out.push_back(at(DiagnosticId::Ti83pHeaderLength, p, {hex(header)}));
     if (header < 0x0B) {
-        out.push_back(
-            at(Diagnostic::Severity::Error, p, "the entry's header is too short to read"));
+        out.push_back(at(DiagnosticId::Ti83pHeaderShort, p));
         return false;
     }
     if (end < p + 4 + header) {
-        out.push_back(
-            at(Diagnostic::Severity::Error, end, "the file ends inside the entry's header"));
+        out.push_back(at(DiagnosticId::Ti83pHeaderCut, end));
         return false;
     }
     file.type = static_cast<std::uint8_t>(bytes[p + 4]);
     if (file.type != 0x05 && file.type != 0x06) {
-        out.push_back(
-            at(Diagnostic::Severity::Error, p + 4,
-               format("the variable is of type %02lX, not a program (05 or 06)", file.type)));
+        out.push_back(at(DiagnosticId::Ti83pNotAProgram, p + 4, {hex(file.type)}));
         return false;
     }
     const std::string_view field = bytes.substr(p + 5, 8);
@@ -111,9 +109,7 @@ bool readEntry(std::string_view bytes, std::size_t end, Ti83pFile& file) {
         file.name += c == '\x5B' ? '\xC1' : c;
     if (file.name.empty() || !isLetterOrTheta(file.name[0]) ||
         !std::all_of(file.name.begin(), file.name.end(), isNameCharacter))
-        out.push_back(at(Diagnostic::Severity::Warning, p + 5,
-                         "the program name '" + shown(file.name) +
-                             "' is not one the calculator accepts; " + std::string(kNameRule)));
+        out.push_back(at(DiagnosticId::Ti83pStoredName, p + 5, {shown(file.name), kNameRule}));
     if (header >= 0x0C)
         file.version = static_cast<std::uint8_t>(bytes[p + 13]);
     if (header >= 0x0D)
@@ -121,42 +117,33 @@ bool readEntry(std::string_view bytes, std::size_t end, Ti83pFile& file) {
 
     const std::size_t firstLength = word(bytes, p + 2), length = word(bytes, p + 2 + header);
     if (firstLength != length)
-        out.push_back(at(Diagnostic::Severity::Warning, p + 2 + header,
-                         format("the entry gives its data length twice, %lu and %lu bytes; "
-                                "the second is used",
-                                firstLength, length)));
+        out.push_back(at(DiagnosticId::Ti83pDataLengths, p + 2 + header,
+                         {number(firstLength), number(length)}));
     const std::size_t data = p + 4 + header;
     const std::size_t present = std::min(length, end - data);
     if (present < length)
-        out.push_back(at(Diagnostic::Severity::Warning, end,
-                         format("the program's data is cut off: %lu bytes announced, %lu present",
-                                length, present)));
+        out.push_back(at(DiagnosticId::Ti83pDataCut, end, {number(length), number(present)}));
     if (present < 2) {
-        out.push_back(at(Diagnostic::Severity::Error, data, "the program's size is missing"));
+        out.push_back(at(DiagnosticId::Ti83pSizeMissing, data));
         return false;
     }
     const std::size_t size = word(bytes, data);
     if (size + 2 != length)
-        out.push_back(at(Diagnostic::Severity::Warning, data,
-                         format("the program says it has %lu token bytes, its entry %lu", size,
-                                length >= 2 ? length - 2 : 0)));
+        out.push_back(at(DiagnosticId::Ti83pSizes, data,
+                         {number(size), number(length >= 2 ? length - 2 : 0)}));
     const std::size_t count = std::min(size, present - 2);
     if (count < size && present == length)
-        out.push_back(at(
-            Diagnostic::Severity::Warning, data + 2 + count,
-            format("the program is cut off: %lu token bytes announced, %lu present", size, count)));
+        out.push_back(
+            at(DiagnosticId::Ti83pTokensCut, data + 2 + count, {number(size), number(count)}));
     file.tokens = decodeTi83pTokens(bytes.substr(data + 2, count), data + 2, out);
 
     std::uint8_t needed = 0;
     for (const Ti83pToken& token : file.tokens)
         needed = std::max(needed, ti83pVersionFor(token.code));
     if (header >= 0x0C && file.version < needed)
-        out.push_back(at(
-            Diagnostic::Severity::Note, p + 13,
-            format("the version byte is %02lX, but the tokens need %02lX", file.version, needed)));
+        out.push_back(at(DiagnosticId::Ti83pVersion, p + 13, {hex(file.version), hex(needed)}));
     if (data + length < end)
-        out.push_back(at(Diagnostic::Severity::Note, data + length,
-                         "more variables follow the program; only the program is read"));
+        out.push_back(at(DiagnosticId::Ti83pMoreVariables, data + length));
     return true;
 }
 
@@ -174,13 +161,11 @@ Ti83pProgramName makeTi83pProgramName(std::string_view wanted) {
             break;
     }
     if (result.name.empty())
-        result.diagnostics.push_back(error("no program name can be made of '" + shown(wanted) +
-                                           "' (" + std::string(kNameRule) +
-                                           "); give one with --name"));
+        result.diagnostics.push_back(
+            makeDiagnostic(DiagnosticId::Ti83pNoName, {shown(wanted), kNameRule}));
     else if (result.name != wanted)
-        result.diagnostics.push_back({Diagnostic::Severity::Warning, 0, false, 0, 0,
-                                      "the program name '" + shown(wanted) + "' becomes '" +
-                                          shown(result.name) + "': " + std::string(kNameRule)});
+        result.diagnostics.push_back(makeDiagnostic(
+            DiagnosticId::Ti83pNameBecomes, {shown(wanted), shown(result.name), kNameRule}));
     return result;
 }
 
@@ -197,11 +182,10 @@ Diagnostics checkTi83pProgramName(std::string_view name) {
         why = "it does not begin with a letter or theta";
     if (why.empty())
         return {};
-    std::string message = "'" + shown(name) + "' is no TI-83 Plus program name: " + why + "; " +
-                          std::string(kNameRule);
+    std::string wouldDo;
     if (const Ti83pProgramName made = makeTi83pProgramName(name); !made.name.empty())
-        message += " (" + shown(made.name) + " would do)";
-    return {error(message)};
+        wouldDo = " (" + shown(made.name) + " would do)";
+    return {makeDiagnostic(DiagnosticId::Ti83pBadName, {shown(name), why, kNameRule, wouldDo})};
 }
 
 Ti83pFileBytes buildTi83pFile(const std::vector<Ti83pToken>& tokens, std::string_view name,
@@ -214,32 +198,26 @@ Ti83pFileBytes buildTi83pFile(const std::vector<Ti83pToken>& tokens, std::string
     // file; only at the very end (a cut-off program) does it read back.
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i)
         if (tokens[i].code <= 0xFF && isTi83pPrefix(static_cast<std::uint8_t>(tokens[i].code))) {
-            result.diagnostics.push_back(
-                {Diagnostic::Severity::Error, 0, false, tokens[i].line, tokens[i].column,
-                 format("the prefix byte %02lX stands alone before other tokens; in a file it "
-                        "would join the next byte into another token",
-                        tokens[i].code)});
+            result.diagnostics.push_back(makeDiagnostic(DiagnosticId::Ti83pLonePrefix,
+                                                        tokens[i].line, tokens[i].column,
+                                                        {hex(tokens[i].code)}));
             return result;
         }
     const std::string program = encodeTi83pTokens(tokens);
     if (program.size() > kTi83pMaxTokenBytes) {
-        result.diagnostics.push_back(
-            error(format("the program has %lu token bytes; a TI-83 Plus program holds at most "
-                         "%lu",
-                         program.size(), kTi83pMaxTokenBytes)));
+        result.diagnostics.push_back(makeDiagnostic(
+            DiagnosticId::Ti83pTooLong, {number(program.size()), number(kTi83pMaxTokenBytes)}));
         return result;
     }
     if (program.size() > kTi83pMaxFileTokenBytes) {
         result.diagnostics.push_back(
-            error(format("the program has %lu token bytes; a .8xp file holds at most %lu",
-                         program.size(), kTi83pMaxFileTokenBytes)));
+            makeDiagnostic(DiagnosticId::Ti83pTooLongForFile,
+                           {number(program.size()), number(kTi83pMaxFileTokenBytes)}));
         return result;
     }
     if (program.size() > kTi83pFreeMemory)
-        result.diagnostics.push_back({Diagnostic::Severity::Warning, 0, false, 0, 0,
-                                      format("the program has %lu token bytes, more than the "
-                                             "about %lu bytes a TI-83 Plus has free",
-                                             program.size(), kTi83pFreeMemory)});
+        result.diagnostics.push_back(makeDiagnostic(
+            DiagnosticId::Ti83pMoreThanFree, {number(program.size()), number(kTi83pFreeMemory)}));
     std::uint8_t version = 0;
     for (const Ti83pToken& token : tokens)
         version = std::max(version, ti83pVersionFor(token.code));
@@ -279,32 +257,25 @@ Ti83pFile readTi83pFile(std::string_view bytes) {
     Ti83pFile file;
     Diagnostics& out = file.diagnostics;
     if (!looksLikeTi83pFile(bytes)) {
-        out.push_back(at(Diagnostic::Severity::Error, 0,
-                         "this is no TI-83 Plus file: it does not begin with **TI83F*"));
+        out.push_back(at(DiagnosticId::Ti83pNotAFile, 0));
         return file;
     }
     if (bytes.size() > kTi83pMaxFileBytes) {
-        out.push_back(at(Diagnostic::Severity::Error, kTi83pMaxFileBytes,
-                         "the file is larger than any TI-83 Plus program file"));
+        out.push_back(at(DiagnosticId::Ti83pFileTooLarge, kTi83pMaxFileBytes));
         return file;
     }
     if (bytes.size() >= 10 && (bytes[8] != '\x1A' || bytes[9] != '\x0A'))
-        out.push_back(
-            at(Diagnostic::Severity::Warning, 8,
-               format("bytes 08-09 are %02lX %02lX, not 1A 0A",
-                      static_cast<unsigned char>(bytes[8]), static_cast<unsigned char>(bytes[9]))));
+        out.push_back(at(DiagnosticId::Ti83pHeaderMark, 8,
+                         {hex(static_cast<unsigned char>(bytes[8])),
+                          hex(static_cast<unsigned char>(bytes[9]))}));
     if (bytes.size() < kEntriesOffset) {
-        out.push_back(
-            at(Diagnostic::Severity::Error, bytes.size(), "the file ends inside its header"));
+        out.push_back(at(DiagnosticId::Ti83pFileHeaderCut, bytes.size()));
         return file;
     }
     const std::size_t length = word(bytes, 0x35);
     const std::size_t held = bytes.size() - kEntriesOffset;
     if (length + 2 != held)
-        out.push_back(at(Diagnostic::Severity::Warning, 0x35,
-                         format("the data length is %lu bytes, but the file holds %lu with the "
-                                "checksum",
-                                length, held)));
+        out.push_back(at(DiagnosticId::Ti83pDataLength, 0x35, {number(length), number(held)}));
     // The checksum follows the data the length gives. In a shorter file
     // the last two bytes are the checksum when they add up (the length is
     // what is wrong); otherwise the file was cut off and has none.
@@ -315,16 +286,14 @@ Ti83pFile readTi83pFile(std::string_view bytes) {
                word(bytes, bytes.size() - 2) == sum16(bytes.substr(kEntriesOffset, held - 2))) {
         entryEnd = bytes.size() - 2;
     } else {
-        out.push_back(at(Diagnostic::Severity::Warning, bytes.size(),
-                         "the file is cut off before its checksum"));
+        out.push_back(at(DiagnosticId::Ti83pNoChecksum, bytes.size()));
     }
     if (entryEnd < bytes.size()) {
         const std::size_t stored = word(bytes, entryEnd);
         const std::size_t computed = sum16(bytes.substr(kEntriesOffset, entryEnd - kEntriesOffset));
         if (stored != computed)
-            out.push_back(at(
-                Diagnostic::Severity::Warning, entryEnd,
-                format("the checksum is %04lX, but the data adds up to %04lX", stored, computed)));
+            out.push_back(
+                at(DiagnosticId::Ti83pBadChecksum, entryEnd, {hex(stored, 4), hex(computed, 4)}));
     }
 
     if (!readEntry(bytes, entryEnd, file))

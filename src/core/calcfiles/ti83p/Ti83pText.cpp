@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/ti83p/Ti83pText.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -288,9 +290,9 @@ public:
             programNameColumn_ = column;
         } else if (isTextCharacter(code)) {
             const Ti83pTokenInfo* info = ti83pTokenInfo(code);
-            warn(column, (info && !info->name.empty() ? "'" + std::string(info->name) + "'"
-                                                      : "the accented letter " + hex(code)) +
-                             " is a character the TI-83 Plus shows only inside a string");
+            warn(DiagnosticId::Ti83pStringCharacter, column,
+                 {info && !info->name.empty() ? "'" + std::string(info->name) + "'"
+                                              : "the accented letter " + hex(code)});
         }
     }
 
@@ -301,9 +303,9 @@ public:
     }
 
 private:
-    void warn(std::size_t column, std::string message) {
-        out_.push_back(
-            {Diagnostic::Severity::Warning, 0, false, line_, column, std::move(message)});
+    void warn(DiagnosticId id, std::size_t column,
+              std::initializer_list<std::string_view> args = {}) {
+        out_.push_back(makeDiagnostic(id, line_, column, args));
     }
 
     void endRun() {
@@ -318,13 +320,12 @@ private:
                 letters += (letters.empty() ? "" : " ") + letter;
                 shown += letter;
             }
-            std::string message = "'" + shown + "' is no TI-83 Plus command or variable; the " +
-                                  "calculator reads the " +
-                                  (run_.size() > 1 ? "letters " : "letter ") + letters;
+            std::string spelled;
             for (const char* ending : {" ", "("})
                 if (s_.spelled.count(run_ + ending))
-                    message += " (the command is spelled '" + shown + ending + "')";
-            warn(runColumn_, message);
+                    spelled += " (the command is spelled '" + shown + ending + "')";
+            warn(DiagnosticId::Ti83pLetters, runColumn_,
+                 {shown, (run_.size() > 1 ? "letters " : "letter ") + letters, spelled});
         }
         run_.clear();
     }
@@ -339,9 +340,9 @@ private:
         for (const char c : label_)
             shown += c == '\xC1' ? std::string("theta") : std::string(1, c);
         if (!valid)
-            warn(labelColumn_, (label_.empty() ? std::string("a label is missing")
-                                               : "label '" + shown + "' will not work") +
-                                   "; a TI-83 Plus label is one or two of A-Z, 0-9 and theta");
+            warn(DiagnosticId::Ti83pLabel, labelColumn_,
+                 {label_.empty() ? std::string("a label is missing")
+                                 : "label '" + shown + "' will not work"});
         label_.clear();
     }
 
@@ -350,10 +351,9 @@ private:
             return;
         programNameOpen_ = false;
         if (programName_.empty())
-            warn(programNameColumn_, "prgm has no program name after it");
+            warn(DiagnosticId::Ti83pNoProgramName, programNameColumn_);
         else if (programNameLength_ > 8)
-            warn(programNameColumn_, "program name '" + programName_ +
-                                         "' is longer than the 8 characters a TI-83 Plus allows");
+            warn(DiagnosticId::Ti83pLongProgramName, programNameColumn_, {programName_});
         programName_.clear();
         programNameLength_ = 0;
     }

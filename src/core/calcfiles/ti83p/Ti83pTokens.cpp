@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/ti83p/Ti83pTokens.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -93,12 +95,12 @@ std::vector<Ti83pToken> decodeTi83pTokens(std::string_view bytes, std::uint64_t 
         Ti83pToken token;
         token.offset = offset + i;
         const auto first = static_cast<std::uint8_t>(bytes[i]);
-        char what[48];
+        char hex[8];
         if (isTi83pPrefix(first) && i + 1 == bytes.size()) {
             token.code = first;
-            std::snprintf(what, sizeof what, "the two-byte token %02X is cut off by the end",
-                          first);
-            diagnostics.push_back({Diagnostic::Severity::Warning, token.offset, true, 0, 0, what});
+            std::snprintf(hex, sizeof hex, "%02X", first);
+            diagnostics.push_back(
+                makeDiagnosticAt(DiagnosticId::Ti83pTokenCut, token.offset, {hex}));
             i += 1;
         } else {
             token.code = isTi83pPrefix(first)
@@ -106,10 +108,9 @@ std::vector<Ti83pToken> decodeTi83pTokens(std::string_view bytes, std::uint64_t 
                                                           static_cast<std::uint8_t>(bytes[i + 1]))
                              : first;
             if (!ti83pTokenInfo(token.code)) {
-                std::snprintf(what, sizeof what, "%0*X is no TI-83 Plus token",
-                              token.code > 0xFF ? 4 : 2, token.code);
+                std::snprintf(hex, sizeof hex, "%0*X", token.code > 0xFF ? 4 : 2, token.code);
                 diagnostics.push_back(
-                    {Diagnostic::Severity::Warning, token.offset, true, 0, 0, what});
+                    makeDiagnosticAt(DiagnosticId::Ti83pNoToken, token.offset, {hex}));
             }
             i += ti83pTokenSize(token.code);
         }

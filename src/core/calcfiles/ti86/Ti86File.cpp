@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/ti86/Ti86File.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
 #include "calcfiles/ti86/Ti86Font.h"
 
 #include <cerrno>
@@ -21,18 +22,9 @@ std::uint16_t le16(std::string_view bytes, std::size_t at) {
                                       static_cast<std::uint8_t>(bytes[at + 1]) << 8);
 }
 
-void add(Diagnostics& diagnostics, Diagnostic::Severity severity, std::uint64_t offset,
-         std::string message) {
-    Diagnostic d;
-    d.severity = severity;
-    d.offset = offset;
-    d.hasOffset = true;
-    d.message = std::move(message);
-    diagnostics.push_back(std::move(d));
-}
-
-void warn(Diagnostics& diagnostics, std::uint64_t offset, std::string message) {
-    add(diagnostics, Diagnostic::Severity::Warning, offset, std::move(message));
+void report(Diagnostics& diagnostics, DiagnosticId id, std::uint64_t offset,
+            std::initializer_list<std::string_view> args = {}) {
+    diagnostics.push_back(makeDiagnosticAt(id, offset, args));
 }
 
 std::string hexBytes(std::string_view bytes) {
@@ -49,13 +41,18 @@ std::string number(std::size_t value) {
     return std::to_string(value);
 }
 
+std::string hex4(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
+    return text;
+}
+
 // One entry at `at`; false when its header cannot be read, so that nothing
 // after it can be placed either.
 bool readEntry(std::string_view bytes, std::size_t& at, Ti86File& file) {
     const std::size_t size = bytes.size();
     if (size - at < 6) {
-        warn(file.diagnostics, at,
-             "the file ends inside an entry's header (" + number(size - at) + " bytes left)");
+        report(file.diagnostics, DiagnosticId::Ti86EntryHeaderLeft, at, {number(size - at)});
         at = size;
         return false;
     }
@@ -67,23 +64,19 @@ bool readEntry(std::string_view bytes, std::size_t& at, Ti86File& file) {
     // data length standing where 0C puts it tells that the header is sound.
     if (headerLength == 0x0D && nameLength >= 1 && nameLength <= 8 && size - at >= 4 + 0x0C &&
         le16(bytes, at + 2 + 0x0C) == dataLength) {
-        warn(file.diagnostics, at,
-             "entry header length 13 where 12 belongs (damage from a text-mode transfer); read "
-             "as 12, where the entry's second data length stands");
+        report(file.diagnostics, DiagnosticId::Ti86EntryHeaderTextMode, at);
         headerLength = 0x0C;
     }
     // The name field after the type and length bytes holds 1-8 bytes: the
     // name, perhaps padded or followed by leftovers.
     if (nameLength < 1 || nameLength > 8 || headerLength < 4 + nameLength || headerLength > 12) {
-        warn(file.diagnostics, at,
-             "unreadable entry header (header length " + number(headerLength) + ", name length " +
-                 number(nameLength) + "); the rest of the file (" + number(size - at) +
-                 " bytes) is skipped");
+        report(file.diagnostics, DiagnosticId::Ti86EntryHeaderUnreadable, at,
+               {number(headerLength), number(nameLength), number(size - at)});
         at = size;
         return false;
     }
     if (size - at < 4 + headerLength) {
-        warn(file.diagnostics, at, "the file ends inside an entry's header");
+        report(file.diagnostics, DiagnosticId::Ti86EntryHeaderCut, at);
         at = size;
         return false;
     }
@@ -93,17 +86,14 @@ bool readEntry(std::string_view bytes, std::size_t& at, Ti86File& file) {
     entry.offset = at;
     const std::size_t secondLength = le16(bytes, at + 2 + headerLength);
     if (secondLength != dataLength)
-        warn(file.diagnostics, at + 2 + headerLength,
-             "entry " + ti86NameToUtf8(entry.name) + ": its two data lengths disagree (" +
-                 number(dataLength) + " and " + number(secondLength) + "); using " +
-                 number(secondLength));
+        report(file.diagnostics, DiagnosticId::Ti86EntryLengths, at + 2 + headerLength,
+               {ti86NameToUtf8(entry.name), number(dataLength), number(secondLength)});
     const std::size_t dataAt = at + 4 + headerLength;
     entry.dataOffset = dataAt;
     const std::size_t available = size - dataAt;
     if (secondLength > available) {
-        warn(file.diagnostics, dataAt,
-             "entry " + ti86NameToUtf8(entry.name) + ": the file ends inside its data (" +
-                 number(available) + " of " + number(secondLength) + " bytes)");
+        report(file.diagnostics, DiagnosticId::Ti86EntryDataCut, dataAt,
+               {ti86NameToUtf8(entry.name), number(available), number(secondLength)});
         entry.complete = false;
     }
     entry.data.assign(bytes.substr(dataAt, std::min(secondLength, available)));
@@ -122,22 +112,17 @@ Ti86File readTi86File(std::string_view bytes) {
     Ti86File file;
     const std::size_t size = bytes.size();
     if (!looksLikeTi86File(bytes)) {
-        add(file.diagnostics, Diagnostic::Severity::Error, 0,
-            "not a TI-86 file: it does not begin with **TI86**");
+        report(file.diagnostics, DiagnosticId::Ti86NotAFile, 0);
         return file;
     }
     if (size < kDataStart) {
-        add(file.diagnostics, Diagnostic::Severity::Error, size,
-            "the file ends inside its header, after " + number(size) + " bytes");
+        report(file.diagnostics, DiagnosticId::Ti86HeaderCut, size, {number(size)});
         return file;
     }
     if (bytes.substr(8, 3) == std::string_view("\x1A\x0D\x00", 3))
-        warn(file.diagnostics, 8,
-             "the header holds 1A 0D 00 where 1A 0A 00 belongs (damage from a text-mode "
-             "transfer); read as 1A 0A 00");
+        report(file.diagnostics, DiagnosticId::Ti86HeaderTextMode, 8);
     else if (bytes.substr(8, 3) != std::string_view("\x1A\x0A\x00", 3))
-        warn(file.diagnostics, 8,
-             "the header holds " + hexBytes(bytes.substr(8, 3)) + " where 1A 0A 00 belongs");
+        report(file.diagnostics, DiagnosticId::Ti86HeaderMark, 8, {hexBytes(bytes.substr(8, 3))});
 
     const std::size_t declared = le16(bytes, kLengthField);
     const auto sumOf = [&bytes](std::size_t end) {
@@ -159,29 +144,25 @@ Ti86File readTi86File(std::string_view bytes) {
         lost = !readEntry(bytes, at, file);
     const std::size_t entriesEnd = at;
     if (declared != entriesEnd - kDataStart)
-        warn(file.diagnostics, kLengthField,
-             "the header gives the entries " + number(declared) + " bytes; the file holds " +
-                 number(entriesEnd - kDataStart));
+        report(file.diagnostics, DiagnosticId::Ti86EntriesLength, kLengthField,
+               {number(declared), number(entriesEnd - kDataStart)});
     if (lost) {
         // readEntry said what was skipped.
     } else if (size - entriesEnd >= 2) {
         const std::uint16_t stored = le16(bytes, entriesEnd), sum = sumOf(entriesEnd);
-        if (sum != stored) {
-            char message[80];
-            std::snprintf(message, sizeof message,
-                          "bad checksum: the file says %04X, the data sums to %04X", stored, sum);
-            warn(file.diagnostics, entriesEnd, message);
-        }
+        if (sum != stored)
+            report(file.diagnostics, DiagnosticId::Ti86BadChecksum, entriesEnd,
+                   {hex4(stored), hex4(sum)});
         if (size - entriesEnd > 2)
-            warn(file.diagnostics, entriesEnd + 2,
-                 number(size - entriesEnd - 2) + " bytes after the checksum are ignored");
+            report(file.diagnostics, DiagnosticId::Ti86AfterChecksum, entriesEnd + 2,
+                   {number(size - entriesEnd - 2)});
     } else if (size == entriesEnd) {
-        warn(file.diagnostics, entriesEnd, "the file ends without its checksum");
+        report(file.diagnostics, DiagnosticId::Ti86NoChecksum, entriesEnd);
     } else {
-        warn(file.diagnostics, entriesEnd, "one byte after the entries where a checksum belongs");
+        report(file.diagnostics, DiagnosticId::Ti86HalfChecksum, entriesEnd);
     }
     if (file.entries.empty())
-        add(file.diagnostics, Diagnostic::Severity::Error, kDataStart, "no entry can be read");
+        report(file.diagnostics, DiagnosticId::Ti86NoEntry, kDataStart);
     return file;
 }
 
@@ -251,17 +232,16 @@ Ti86ProgramBody ti86ProgramBody(const Ti86Entry& entry) {
     Ti86ProgramBody program;
     const std::string_view data = entry.data;
     if (data.size() < 2) {
-        warn(program.diagnostics, entry.dataOffset,
-             "program " + ti86EntryName(entry) + ": its data ends before its length");
+        report(program.diagnostics, DiagnosticId::Ti86ProgramNoLength, entry.dataOffset,
+               {ti86EntryName(entry)});
         program.offset = entry.dataOffset + data.size();
         return program;
     }
     const std::size_t length = le16(data, 0);
     std::string_view body = data.substr(2);
     if (length != body.size())
-        warn(program.diagnostics, entry.dataOffset,
-             "program " + ti86EntryName(entry) + ": its length says " + number(length) +
-                 " bytes; the entry holds " + number(body.size()));
+        report(program.diagnostics, DiagnosticId::Ti86ProgramLength, entry.dataOffset,
+               {ti86EntryName(entry), number(length), number(body.size())});
     body = body.substr(0, std::min(length, body.size()));
     std::size_t skip = 0;
     const auto starts = [&body](std::string_view mark) { return body.substr(0, 2) == mark; };

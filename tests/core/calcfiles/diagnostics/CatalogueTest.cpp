@@ -2,11 +2,16 @@
 // The diagnostics catalogue: arguments into their places, and the groups
 // the summary counts from.
 #include "calcfiles/diagnostics/Catalogue.h"
+#include "../../../CalcFileBytes.h"
 #include "calcfiles/report/HandWork.h"
+#include "calcfiles/ti83p/Ti83pFile.h"
+#include "calcfiles/ti83p/Ti83pText.h"
+#include "calcfiles/ti86/Ti86File.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -40,7 +45,6 @@ TEST(DiagnosticCatalogue, EveryKindHasItsPlacesInOrder) {
         for (int n = 0; n <= highest; ++n)
             EXPECT_NE(kind.format.find("{" + std::to_string(n) + "}"), std::string_view::npos)
                 << kind.format;
-        EXPECT_NE(kind.group, DiagnosticGroup::Other) << kind.format;
     }
     EXPECT_EQ(diagnosticKind(DiagnosticId::None).group, DiagnosticGroup::Other);
 }
@@ -62,6 +66,68 @@ TEST(DiagnosticCatalogue, TheSummaryCountsEachPlaceInItsKindsGroup) {
     EXPECT_EQ(c.total(), findings.size());
     EXPECT_EQ(findings[2].severity, Diagnostic::Severity::Warning);
     EXPECT_EQ(findings[2].message, "Menu( has 8 choices; the TI-83 Plus shows at most 7");
+}
+
+// Each fault a reader reports is a catalogue kind, with the catalogue's
+// severity: damaged files of every shape, made by cutting and spoiling
+// sound ones, must not find a message written on the side.
+void expectFromTheCatalogue(const Diagnostics& diagnostics, const std::string& what) {
+    for (const Diagnostic& d : diagnostics) {
+        EXPECT_NE(d.id, DiagnosticId::None) << what << ": " << d.message;
+        EXPECT_EQ(d.severity, diagnosticKind(d.id).severity) << what << ": " << d.message;
+    }
+}
+
+std::vector<std::string> damagedForms(const std::string& sound) {
+    std::vector<std::string> forms;
+    for (std::size_t n = 0; n <= sound.size(); ++n)
+        forms.push_back(sound.substr(0, n));
+    for (std::size_t at = 0; at < std::min<std::size_t>(sound.size(), 96); ++at)
+        for (const char spoil : {'\x00', '\x0D', '\xFF'}) {
+            std::string bad = sound;
+            bad[at] = spoil;
+            forms.push_back(bad);
+        }
+    std::string extra = sound;
+    forms.push_back(extra += std::string(5, '\x01'));
+    return forms;
+}
+
+TEST(DiagnosticCatalogue, TheReadersSpeakOnlyFromTheCatalogue) {
+    std::size_t seen = 0;
+    for (const char* name : {"tokenized.86p", "group.86g", "plain.86p", "textmode.86p"}) {
+        for (const std::string& bytes : damagedForms(goldenCalcFile(name))) {
+            const Ti86File file = readTi86File(bytes);
+            expectFromTheCatalogue(file.diagnostics, name);
+            seen += file.diagnostics.size();
+            for (const Ti86Entry* program : ti86Programs(file)) {
+                const Ti86ProgramBody body = ti86ProgramBody(*program);
+                expectFromTheCatalogue(body.diagnostics, name);
+                seen += body.diagnostics.size();
+            }
+        }
+    }
+    for (const char* name : {"ti83p-hello.8xp", "ti83p-score.8xp"}) {
+        for (const std::string& bytes : damagedForms(goldenCalcFile(name))) {
+            const Ti83pFile file = readTi83pFile(bytes);
+            expectFromTheCatalogue(file.diagnostics, name);
+            seen += file.diagnostics.size();
+        }
+    }
+    for (const char* text :
+         {":Lbl ABC:prgmTOOLONGNAME:prgm\r\n", ":Disp abc+XYZ\r\n:Goto \r\n", ":Disp \xE9\r\n"}) {
+        const Ti83pTokenized tokenized = tokenizeTi83pText(text);
+        expectFromTheCatalogue(tokenized.diagnostics, text);
+        seen += tokenized.diagnostics.size();
+    }
+    for (const char* name : {"", "9LIVES", "TOOLONGNAME", "A-B", "GAME"}) {
+        const Ti83pFileBytes built = buildTi83pFile({}, name, "");
+        expectFromTheCatalogue(built.diagnostics, name);
+        seen += built.diagnostics.size();
+        expectFromTheCatalogue(checkTi83pProgramName(name), name);
+    }
+    // The damage did reach the readers' checks.
+    EXPECT_GT(seen, 500u);
 }
 
 } // namespace
