@@ -618,7 +618,7 @@ namespace {
 
 // Text is tokenized and read a window of tokens at a time, so that the
 // tokens of a large program, or of a long line, are never all held at once.
-constexpr std::size_t kWindowTokens = 2048;
+constexpr std::size_t kWindowTokens = 512;
 
 // Whether looking at the token needs the rest of its statement: a menu's
 // choices, an equation's expression, a command's coordinates.
