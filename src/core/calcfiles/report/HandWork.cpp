@@ -754,16 +754,19 @@ std::size_t quietLinesEnd(std::string_view text, std::size_t at) {
         const std::uint8_t before = i > at ? kQuietClass[bytes[i - 1]] : std::uint8_t{kLineEnd};
         return kLoudPair[before * 8u + kQuietClass[bytes[i]]] != 0;
     };
+    // Most lines that are not quiet say so within a few bytes.
     std::size_t i = at;
-    if (i < n && loudAt(i))
-        return i;
-    ++i;
-#if defined(__GNUC__)
-    while (i + 16 <= n && !loud16(bytes + i))
-        i += 16;
-#endif
-    while (i < n && !loudAt(i))
+    const std::size_t head = std::min(n, at + 16);
+    while (i < head && !loudAt(i))
         ++i;
+    if (i == head) {
+#if defined(__GNUC__)
+        while (i + 16 <= n && !loud16(bytes + i))
+            i += 16;
+#endif
+        while (i < n && !loudAt(i))
+            ++i;
+    }
     if (i >= n)
         return n;
     while (i > at && text[i - 1] != '\n')
@@ -819,29 +822,34 @@ void readInPieces(std::string_view ti86Text, ProgramFacts& facts, AfterPiece&& d
     facts.keyVariables = keyVariablesOf(ti86Text);
     Ti86Tokenized window;
     window.tokens.reserve(kWindowTokens + 1);
-    std::size_t counted = 0, lines = 0; // line ends before `counted`
-    const auto linesBefore = [&](std::size_t at) {
-        lines += static_cast<std::size_t>(
-            std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(counted),
-                       ti86Text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-        counted = at;
-        return lines;
-    };
-    std::size_t runStart = 0; // the lines not yet read
+    std::size_t lines = 0;    // line ends before `at`
+    std::size_t runStart = 0; // the lines not yet read, from line runLine + 1
+    std::size_t runLine = 0;
     for (std::size_t at = 0; at < ti86Text.size();) {
         const std::size_t loud = quietLinesEnd(ti86Text, at);
+        if (loud >= ti86Text.size()) {
+            // Quiet to the end: its lines need no counting.
+            if (loud > at && runStart < at)
+                readLines(ti86Text, runStart, at, runLine, facts, window, done);
+            if (loud > at)
+                runStart = loud;
+            break;
+        }
         if (loud > at) {
             if (runStart < at)
-                readLines(ti86Text, runStart, at, linesBefore(runStart), facts, window, done);
+                readLines(ti86Text, runStart, at, runLine, facts, window, done);
+            lines += static_cast<std::size_t>(
+                std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(at),
+                           ti86Text.begin() + static_cast<std::ptrdiff_t>(loud), '\n'));
             runStart = loud;
+            runLine = lines;
         }
-        if (loud >= ti86Text.size())
-            break;
         const std::size_t newline = ti86Text.find('\n', loud);
         at = newline == std::string_view::npos ? ti86Text.size() : newline + 1;
+        lines += newline == std::string_view::npos ? 0 : 1;
     }
     if (runStart < ti86Text.size() || ti86Text.empty())
-        readLines(ti86Text, runStart, ti86Text.size(), linesBefore(runStart), facts, window, done);
+        readLines(ti86Text, runStart, ti86Text.size(), runLine, facts, window, done);
 }
 
 } // namespace
