@@ -175,8 +175,20 @@ const Builtin* builtinOf(const Ti86Token& t) {
     return hit == builtins().end() ? nullptr : &hit->second;
 }
 
+// y11-y99: TI-86 functions the TI-83 Plus has no name for, placed as the
+// program's own equations are (graphed, as the TI-86 graphs them).
+bool isSpareFunction(const Ti86Token& t) {
+    if (!t.known || t.code != ti86::EquationName || t.data.size() < 3 || t.data[0] != 'y' ||
+        builtinOf(t) != nullptr)
+        return false;
+    return std::all_of(t.data.begin() + 1, t.data.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // A name the program chose (not one of the calculator's own).
 bool isUserName(const Ti86Token& t) {
+    if (t.known && t.code == ti86::EquationName)
+        return isSpareFunction(t);
     return isTi86UserName(t);
 }
 
@@ -268,6 +280,7 @@ struct NameUse {
     bool otherUse = false;            // used anywhere but as such a statement
     bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
     bool needsLetter = false;         // where the TI-83 Plus takes a variable, not an element
+    bool graphed = false;             // y11-y99: an equation the TI-86 graphs
 };
 
 struct Placement {
@@ -277,6 +290,8 @@ struct Placement {
     std::string why;                  // Unplaced: the warning
     bool outside = false;             // Program: one not translated with this one
     bool equation = false;            // Variable: an equation held by Y1-Y0
+    bool graphed = false;             // equation: graphed on both, so left on
+    bool vector = false;              // a list for a TI-86 vector
     bool element = false;             // Variable: an element of the list for the other reals
     Builtin text;                     // equation: the string holding it, past Y1-Y0
 };
@@ -310,10 +325,23 @@ public:
             if (const Builtin* b = builtinOf(tokens[i]);
                 b != nullptr && tokens[i].code == ti86::BuiltinName)
                 reservedLetters_.insert(b->code); // x is X: a user's X must move
-            else if (b != nullptr && b->code >= ti83p::Y1 && b->code <= ti83p::Y0)
+            else if (b != nullptr && ((b->code >= ti83p::Y1 && b->code <= ti83p::Y0) ||
+                                      (b->code >= ti83p::X1T && b->code <= ti83p::Y6T) ||
+                                      (b->code >= ti83p::R1 && b->code <= ti83p::R6)))
                 reservedFunctions_.insert(b->code); // y1 is Y1: an equation of a name must move
+            if (is(tokens[i], ti86::CylV) || is(tokens[i], ti86::SphereV))
+                vectorsApart_ = true; // vectors shown in polar form
+            if (is(tokens[i], ti86::Param))
+                parametricMode_ = true;
+            else if (is(tokens[i], ti86::Pol))
+                polarMode_ = true;
             if (isUserName(tokens[i]) && i + 1 < tokens.size() && is(tokens[i + 1], ti86::LParen))
                 use(tokens[i].data).beforeParen = true;
+            if (isSpareFunction(tokens[i])) {
+                NameUse& u = use(tokens[i].data);
+                u.kinds |= Equation;
+                u.graphed = true;
+            }
         }
     }
 
@@ -330,6 +358,10 @@ public:
         const auto hit = uses_.find(name);
         return hit == uses_.end() ? 0u : hit->second.kinds;
     }
+
+    // Vectors are lists: the set shows no vector in polar form (a matrix
+    // and a vector in one statement are left to the user).
+    bool vectorsAsLists() const { return vectorsAsLists_; }
 
     const Placement* placement(const std::string& name) const {
         const auto hit = placements_.find(name);
@@ -483,7 +515,13 @@ private:
                 if (is(target, ti86::DimL) && i + 2 < end)
                     mark(tokens[i + 2], List); // →dimL L
                 else if (is(target, ti86::Dim) && i + 2 < end)
-                    mark(tokens[i + 2], Matrix);
+                    // {2,3}→dim M sizes a matrix, D+1→dim V a vector; a
+                    // name alone may hold either, and is taken for a matrix.
+                    mark(tokens[i + 2],
+                         i > valueStart && !is(tokens[valueStart], ti86::LBrace) &&
+                                 (i - valueStart > 1 || !isUserName(tokens[valueStart]))
+                             ? Vector
+                             : Matrix);
                 else if (isUserName(target) && i + 2 < end && is(tokens[i + 2], ti86::LParen)) {
                     // An element: one index for a list, two for a matrix.
                     const std::size_t close = matchingClose(tokens, i + 2, end);
@@ -516,6 +554,10 @@ private:
     std::unordered_map<std::string, NameUse> uses_;
     std::set<std::uint16_t> reservedLetters_;
     std::set<std::uint16_t> reservedFunctions_;
+    bool parametricMode_ = false; // X1T-Y6T are graphed in this mode only
+    bool polarMode_ = false;      // r1-r6 likewise
+    bool vectorsApart_ = false;   // vectors cannot be lists: see allocate
+    bool vectorsAsLists_ = false;
     std::unordered_map<std::string, Placement> placements_;
 };
 
@@ -565,9 +607,12 @@ void Names::allocate() {
                 }
             }
     }
+    vectorsAsLists_ = !vectorsApart_;
     std::vector<std::pair<std::size_t, std::string>> order;
+    // y11-y99 first: they can have only Y1-Y0, the program's own equations
+    // can go on to strings.
     for (const auto& [name, u] : uses_)
-        order.emplace_back(u.order, name);
+        order.emplace_back(u.graphed ? u.order : u.order + uses_.size(), name);
     std::sort(order.begin(), order.end());
 
     std::set<std::uint16_t> letters = reservedLetters_;
@@ -612,6 +657,9 @@ void Names::allocate() {
         unsigned kinds = u.kinds;
         if ((kinds & ~Real) != 0)
             kinds &= ~Real;
+        p.vector = vectorsAsLists_ && (kinds & Vector) != 0;
+        if (p.vector)
+            kinds = (kinds & ~Vector) | List; // V(2) and [1,2] alike
         if (kinds == 0)
             kinds = Real;
         if ((kinds & (kinds - 1)) != 0) {
@@ -720,6 +768,12 @@ void Names::allocate() {
             if (code != 0) {
                 p.shown = "Y" + std::to_string(code == ti83p::Y0 ? 0 : code - ti83p::Y1 + 1);
                 p.equation = true;
+                p.graphed = u.graphed;
+            } else if (u.graphed) {
+                // Past Y1-Y0 nothing the TI-83 Plus graphs in Func mode.
+                p.why = "every TI-83 Plus function (Y1-Y0) is taken; it is left as it is";
+                placements_[name] = std::move(p);
+                continue;
             } else {
                 equationsLeft.push_back(name); // a string left over, once strings have theirs
                 continue;
@@ -750,8 +804,30 @@ void Names::allocate() {
             if (!taken.count(c))
                 code = c;
         if (code == 0) {
-            p.why = "every TI-83 Plus equation variable (Y1-Y0) and string is taken; it is left "
-                    "as it is";
+            // Then X1T-Y6T and r1-r6: equation variables too, graphed only in
+            // Par and Pol mode, which no program here sets.
+            const auto freeSlot = [&](std::uint16_t first, std::uint16_t last) -> std::uint16_t {
+                for (std::uint16_t c = first; c <= last; ++c)
+                    if (!reservedFunctions_.count(c) && !taken.count(c))
+                        return c;
+                return 0;
+            };
+            code = parametricMode_ ? 0 : freeSlot(ti83p::X1T, ti83p::Y6T);
+            if (code == 0 && !polarMode_)
+                code = freeSlot(ti83p::R1, ti83p::R6);
+            if (code == 0) {
+                p.why = "every TI-83 Plus equation variable (Y1-Y0, X1T-Y6T, r1-r6) and string "
+                        "is taken; it is left as it is";
+                placements_[name] = std::move(p);
+                continue;
+            }
+            taken.insert(code);
+            p.as = Placement::As::Variable;
+            p.equation = true;
+            p.codes = {code};
+            p.shown = code >= ti83p::R1 ? "r" + std::to_string(code - ti83p::R1 + 1)
+                                        : std::string(1, (code - ti83p::X1T) % 2 ? 'Y' : 'X') +
+                                              std::to_string((code - ti83p::X1T) / 2 + 1) + "T";
             placements_[name] = std::move(p);
             continue;
         }
@@ -975,6 +1051,10 @@ public:
         : tokens_(facts.syntax().tokens()), syntax_(facts.syntax()), facts_(facts), title_(title),
           names_(names), target_(target), labels_(placeLabels(facts)) {
         findKeyComparisons();
+        for (const Ti86Token& t : tokens_)
+            usesAns_ = usesAns_ || (is(t, ti86::StatName) && t.data == "Ans");
+        if (names_.vectorsAsLists())
+            findVectorBrackets();
         std::map<std::string, int> lbls;
         for (const Ti86LabelPlace& p : facts.labels())
             if (p.use == LabelUse::Definition && ++lbls[std::string(facts.labelName(p))] == 2)
@@ -1428,6 +1508,30 @@ private:
                 literals[k + 2] = code;
                 continue;
             }
+            // 25==K: the number first.
+            if (k >= 2 && (at(k - 1, ti86::Equal) || at(k - 1, ti86::NotEqual)) &&
+                at(k - 2, ti86::Number) && opens(k - 2) && closes(k + 1)) {
+                char* stop = nullptr;
+                const long code = std::strtol(t[k - 2].data.c_str(), &stop, 10);
+                if (stop == nullptr || *stop != '\0')
+                    return;
+                literals[k - 2] = code;
+                continue;
+            }
+            // K>0, 0<K: a key or none, as every code is above 0 on both.
+            const auto zero = [&](std::size_t n) {
+                return at(n, ti86::Number) && t[n].data == "0";
+            };
+            if ((opens(k) && at(k + 1, ti86::Greater) && zero(k + 2) && closes(k + 3)) ||
+                (k >= 2 && at(k - 1, ti86::Less) && zero(k - 2) && opens(k - 2) && closes(k + 1)))
+                continue;
+            // DelVar K, DelVar(K): the value is thrown away.
+            if (!is(t[k], ti86::GetKy) &&
+                ((at(k - 1, ti86::DelVar) && startsStatement(k - 1)) ||
+                 (k >= 2 && at(k - 1, ti86::LParen) && at(k - 2, ti86::DelVar) &&
+                  startsStatement(k - 2))) &&
+                (endsAt(k + 1) || (at(k + 1, ti86::RParen) && endsAt(k + 2))))
+                continue;
             // Repeat K, If getKy: a key or none, alike on both.
             if (k > 0 &&
                 (at(k - 1, ti86::If) || at(k - 1, ti86::While) || at(k - 1, ti86::Repeat)) &&
@@ -1437,6 +1541,103 @@ private:
         }
         keysFollowed_ = true;
         keyLiterals_ = std::move(literals);
+    }
+
+    // [a,b,c] as {a,b,c}; a matrix written out, [[1,2][3,4]], keeps its
+    // brackets. A statement with a vector compared, or a vector beside a
+    // matrix (a matrix times a list is no product), keeps a warning.
+    void findVectorBrackets() {
+        enum class Bracket { Vector, Matrix, Row };
+        std::vector<Bracket> open;
+        bool vector = false, matrix = false;  // in this statement
+        std::size_t compare = tokens_.size(); // likewise: none
+        for (std::size_t k = 0; k <= tokens_.size(); ++k) {
+            if (k == tokens_.size() || endsStatement(tokens_[k])) {
+                // A vector compared gives one truth value on the TI-86 (taken),
+                // a list of them on the TI-83 Plus.
+                if (vector && compare < tokens_.size())
+                    warn(tokens_[compare], "a vector is compared here; the TI-83 Plus compares "
+                                           "lists element by element, check it");
+                if (vector && matrix && k > 0)
+                    warn(tokens_[k - 1], "a vector and a matrix meet in this statement; the "
+                                         "vector is a list on the TI-83 Plus, check it");
+                vector = matrix = false;
+                compare = tokens_.size();
+                open.clear();
+                continue;
+            }
+            const Ti86Token& t = tokens_[k];
+            if (t.known && ti86Has(t.code, ti86flag::Comparison))
+                compare = k;
+            const bool element = k + 1 < tokens_.size() && is(tokens_[k + 1], ti86::LParen);
+            if (isUserName(t) && !element) // V(1) is a number
+                if (const Placement* p = names_.placement(t.data); p != nullptr) {
+                    vector = vector || p->vector;
+                    matrix = matrix ||
+                             (p->as == Placement::As::Variable && p->codes.size() == 1 &&
+                              p->codes[0] >= ti83p::MatrixA && p->codes[0] <= ti83p::MatrixA + 9);
+                }
+            if (is(t, ti86::LBracket)) {
+                if (!open.empty() && open.back() == Bracket::Matrix) {
+                    open.push_back(Bracket::Row);
+                } else if (k + 1 < tokens_.size() && is(tokens_[k + 1], ti86::LBracket)) {
+                    open.push_back(Bracket::Matrix);
+                    matrix = true;
+                } else {
+                    open.push_back(Bracket::Vector);
+                    vector = true;
+                    vectorBraces_[k] = ti83p::LBrace;
+                }
+            } else if (is(t, ti86::RBracket) && !open.empty()) {
+                if (open.back() == Bracket::Vector)
+                    vectorBraces_[k] = ti83p::RBrace;
+                open.pop_back();
+            }
+        }
+    }
+
+    // sortA L→M, a statement of its own, as L→M:SortA(M) (SortA(M) when L is
+    // M): the TI-83 Plus sorts a list in place. Ans is left otherwise than
+    // the TI-86 leaves it, so not in a program that reads Ans.
+    std::optional<std::size_t> putSort(std::size_t i, std::size_t end) {
+        if (usesAns_)
+            return std::nullopt;
+        std::size_t k = i + 1;
+        const bool paren = k < end && is(tokens_[k], ti86::LParen);
+        if (paren)
+            ++k;
+        const std::size_t from = k++;
+        if (paren && !(k < end && is(tokens_[k++], ti86::RParen)))
+            return std::nullopt;
+        const std::size_t to = k + 1;
+        if (from >= end || to + 1 != end || !is(tokens_[k], ti86::Store))
+            return std::nullopt;
+        for (const std::size_t n : {from, to}) {
+            const Placement* p =
+                isUserName(tokens_[n]) ? names_.placement(tokens_[n].data) : nullptr;
+            const auto list = [](std::uint16_t c) {
+                return c == ti83p::SmallL || (c >= ti83p::L1 && c <= ti83p::L1 + 5);
+            };
+            if (p == nullptr || p->as != Placement::As::Variable || p->codes.empty() ||
+                !list(p->codes[0]))
+                return std::nullopt;
+        }
+        const Ti86Token& t = tokens_[i];
+        if (tokens_[from].data != tokens_[to].data) {
+            putName(tokens_[from]);
+            put(ti83p::Store, tokens_[k]);
+            putName(tokens_[to]);
+            put(ti83p::Colon, t);
+        }
+        put(t.code == ti86::SortA ? ti83p::SortA : ti83p::SortD, t);
+        putName(tokens_[to]);
+        put(ti83p::RParen, t);
+        noteOnce(t, "sort" + std::to_string(t.code),
+                 nameText(t) + " L\xE2\x86\x92M is now L\xE2\x86\x92M:" +
+                     (t.code == ti86::SortA ? "SortA(M)" : "SortD(M)") +
+                     ", which sorts M in place (" +
+                     (t.code == ti86::SortA ? "SortA(L)" : "SortD(L)") + " where M is L)");
+        return end;
     }
 
     void putKeyCode(const Ti86Token& t, long code) {
@@ -1789,6 +1990,16 @@ private:
                     // Y1-Y0 are graphed once stored to; the TI-86 graphs no
                     // equation of a name of its own.
                     const std::uint16_t slot = p->codes.front();
+                    if (p->graphed)
+                        continue;
+                    if (slot < ti83p::Y1 || slot > ti83p::Y0) {
+                        noteOnce(t, "othermode",
+                                 "Y1-Y0 and the strings are taken: equations past them are "
+                                 "held by X1T-Y6T and r1-r6, which the TI-83 Plus graphs in Par "
+                                 "and Pol mode only; no program here sets those modes, and the "
+                                 "calculator is taken to be in Func mode when it runs");
+                        continue;
+                    }
                     put(ti83p::Colon, t);
                     put(ti83p::FnOff, t);
                     put(slot == ti83p::Y0 ? 0x30
@@ -1833,11 +2044,25 @@ private:
                     i = *next;
                     continue;
                 }
+            if (atStart && (t.code == ti86::SortA || t.code == ti86::SortD))
+                if (const std::optional<std::size_t> next = putSort(i, end)) {
+                    i = *next;
+                    continue;
+                }
             if (t.code == ti86::Plot1 || t.code == ti86::Plot2 || t.code == ti86::Plot3)
                 if (const std::optional<std::size_t> next = putPlot(i, end)) {
                     i = *next;
                     continue;
                 }
+            if (const auto brace = vectorBraces_.find(i); brace != vectorBraces_.end()) {
+                put(brace->second, t);
+                noteOnce(t, "vector",
+                         "vectors are lists on the TI-83 Plus: [a,b] is now {a,b} and a vector's "
+                         "name a list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by "
+                         "element alike, and Disp shows { } where the TI-86 shows [ ]");
+                ++i;
+                continue;
+            }
             switch (rule->kind) {
             case Ti86To83pKind::Same:
             case Ti86To83pKind::Renamed:
@@ -1949,8 +2174,10 @@ private:
     std::string_view title_;
     const Names& names_;
     const Ti83pTarget& target_;
-    bool keysFollowed_ = false;               // every use of getKy's value is understood
-    std::map<std::size_t, long> keyLiterals_; // the codes compared with it, by token
+    bool keysFollowed_ = false; // every use of getKy's value is understood
+    bool usesAns_ = false;
+    std::map<std::size_t, long> keyLiterals_;           // the codes compared with it, by token
+    std::map<std::size_t, std::uint16_t> vectorBraces_; // [ and ] of vectors, as { and }
     std::map<std::string, std::string> labels_;
     std::set<std::string> madeLabels_; // for chained menus
     std::set<std::string> reported_;

@@ -465,6 +465,23 @@ TEST(Ti86To83p, KeyCodesCompared) {
           "W 1:32 key code 22 is the TI-86's EXIT key, which the TI-83 Plus does not have; left "
           "as it is (CLEAR, 45, or MODE, 22, are the usual stand-ins for EXIT)"}},
     });
+    // The number first, a test for any key (>0) and DelVar of the key's
+    // variable are followed too; a comparison with another number is not.
+    check({
+        {":0\xFCK:While 0==K:getKy\xFCK:End:If 41==K or K>0:DelVar(K",
+         "30 04 4B 3E D1 30 6A 4B 3E AD 04 4B 3E D4 3E CE 31 35 6A 4B 3C 4B 6C 30 3E BB 54 4B",
+         {"N 1:13 == is now =",
+          "N 1:17 getKy is now getKey, and the key codes it is compared with the TI-83 Plus "
+          "codes of the same keys (the TI-86's taken from TI's row-and-column rule); F1-F5 "
+          "(11-15) stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)",
+          "N 1:32 key code 41 (GRAPH) is now 15", "N 1:45 DelVar(name) is now DelVar name"}},
+    });
+    for (const char* held :
+         {":getKy\xFCK:If K>5", ":getKy\xFCK:If 5<K", ":getKy\xFCK:DelVar(K+1"}) {
+        const std::vector<std::string> f = findings(translateTi86Program(tokensOf(held), "G"));
+        ASSERT_FALSE(f.empty()) << held;
+        EXPECT_TRUE(f[0].starts_with("W 1:2 getKy: getKey codes differ")) << held << f[0];
+    }
     // A code in arithmetic is not followed: the warning stays.
     const std::vector<std::string> f =
         findings(translateTi86Program(tokensOf(":getKy\xFCK:If K-20==5"), "G"));
@@ -517,16 +534,165 @@ TEST(Ti86To83p, EquationsPastTheFunctionsTakeAString) {
     EXPECT_TRUE(std::none_of(t.diagnostics.begin(), t.diagnostics.end(), [](const auto& d) {
         return d.severity == Diagnostic::Severity::Warning;
     }));
+}
 
-    // With every string taken as well, it stays a warning.
-    std::string strings;
+// Past Y1-Y0 and the strings an equation takes X1T-Y6T, then r1-r6: they
+// too hold an expression and work it out where used, and are graphed in Par
+// and Pol mode only. A program that sets one of those modes keeps the
+// warning; xt1 of the program's own keeps X1T.
+TEST(Ti86To83p, EquationsPastTheStringsTakeOtherEquationVariables) {
+    std::string full;
+    for (const char* y : {"y1", "y2", "y3", "y4", "y5", "y6", "y7", "y8", "y9", "y0"})
+        full += std::string(":") + y + "=x\r\n";
     for (char c = '0'; c <= '9'; ++c)
-        strings += std::string(":\"A\"\xFCS") + c + "\r\n";
+        full += std::string(":\"A\"\xFCS") + c + "\r\n";
+    const auto warnings = [](const Ti83pTranslation& t) {
+        std::vector<std::string> w;
+        for (const std::string& f : findings(t))
+            if (f[0] == 'W')
+                w.push_back(f);
+        return w;
+    };
+    // "X²"→X1T:Disp X1T+1, no FnOff after it.
+    const Ti83pTranslation t = translateTi86Program(tokensOf(full + ":f=x\xF2\r\n:Disp f+1"), "P");
+    EXPECT_TRUE(hex(t.tokens).ends_with("3F 2A 58 0D 2A 04 5E 20 3F DE 5E 20 70 31"))
+        << hex(t.tokens);
+    EXPECT_TRUE(warnings(t).empty());
+    const std::vector<std::string> all = findings(t);
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f.find("no program here sets those modes") != std::string::npos;
+    }));
+
+    // xt1 and yt1 are the program's own: f takes X2T (5E 22).
+    const std::string own =
+        hex(translateTi86Program(tokensOf(full + ":xt1=t:yt1=t:f=x"), "P").tokens);
+    EXPECT_TRUE(own.ends_with("3E 2A 58 2A 04 5E 22")) << own;
+
+    // Thirteen past the strings: X1T-Y6T, then r1 (5E 40).
+    std::string many = full;
+    for (char n = 'A'; n < 'A' + 13; ++n)
+        many += std::string(":F") + n + "=x\r\n";
+    const Ti83pTranslation m = translateTi86Program(tokensOf(many), "P");
+    EXPECT_TRUE(hex(m.tokens).ends_with("3F 2A 58 2A 04 5E 40")) << hex(m.tokens);
+    EXPECT_TRUE(warnings(m).empty());
+
+    // Param in the program: parametric slots are no hiding place, and past
+    // r1-r6 (Pol too) nothing is left.
+    for (const char* mode : {":Param\r\n", ":Pol\r\n:Param\r\n"}) {
+        SCOPED_TRACE(mode);
+        std::string text = full + mode;
+        for (char n = 'A'; n < 'A' + 7; ++n)
+            text += std::string(":F") + n + "=x\r\n";
+        std::vector<std::string> left = warnings(translateTi86Program(tokensOf(text), "P"));
+        // The = of an equation left as it is warns too.
+        std::erase_if(left, [](const std::string& f) { return f.find(" = stores") != f.npos; });
+        const std::size_t expected = std::string(mode).find("Pol") != std::string::npos ? 7 : 1;
+        EXPECT_EQ(left.size(), expected);
+        for (const std::string& f : left)
+            EXPECT_TRUE(f.ends_with("every TI-83 Plus equation variable (Y1-Y0, X1T-Y6T, r1-r6) "
+                                    "and string is taken; it is left as it is"))
+                << f;
+    }
+}
+
+// Vectors as lists where the programs use no matrix: [a,b] is {a,b}, a
+// vector's name a list's (worked out by hand: 08 {, 09 }, EB ʟ). With a
+// matrix written out, or a vector compared, the warning stays.
+TEST(Ti86To83p, VectorsBecomeLists) {
+    const std::string note =
+        "N 1:2 vectors are lists on the TI-83 Plus: [a,b] is now {a,b} and a vector's name a "
+        "list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by element alike, and "
+        "Disp shows { } where the TI-86 shows [ ]";
+    check({
+        {":[1,2]\xFCV:V+[3,4]\xFCW:Disp W(2)",
+         "08 31 2B 32 09 04 EB 56 3E EB 56 70 08 33 2B 34 09 04 EB 57 3E DE EB 57 10 32 11",
+         {note, "N 1:8 variable V is now \xCA\x9FV", "N 1:18 variable W is now \xCA\x9FW"}},
+        {":2*[1,2]\xFCV",
+         "32 82 08 31 2B 32 09 04 EB 56",
+         {"N 1:4 vectors are lists on the TI-83 Plus: [a,b] is now {a,b} and a vector's name a "
+          "list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by element alike, and "
+          "Disp shows { } where the TI-86 shows [ ]",
+          "N 1:10 variable V is now \xCA\x9FV"}},
+        // An element stored makes no second kind: 5→V(2) is a list's too.
+        {":[1,2]\xFCV:5\xFCV(2)",
+         "08 31 2B 32 09 04 EB 56 3E 35 04 EB 56 10 32 11",
+         {note, "N 1:8 variable V is now \xCA\x9FV"}},
+    });
+    const auto warnings = [](const char* text) {
+        std::vector<std::string> w;
+        for (const std::string& f : findings(translateTi86Program(tokensOf(text), "G")))
+            if (f[0] == 'W')
+                w.push_back(f);
+        return w;
+    };
+    // A matrix written out keeps its brackets; D+1→dim sizes a vector.
+    const Ti83pTranslation both =
+        translateTi86Program(tokensOf(":[[1,2][3,4]]\xFCM:[1,2]\xFCV:3\xFC"
+                                      "dim W"),
+                             "G");
+    EXPECT_EQ(hex(both.tokens), "06 06 31 2B 32 07 06 33 2B 34 07 07 04 5C 00 3E 08 31 2B 32 09 04 "
+                                "EB 56 3E 33 04 B5 EB 57 11");
+    for (const std::string& f : findings(both))
+        EXPECT_NE(f[0], 'W') << f;
+    EXPECT_EQ(warnings(":[[1,2][3,4]]\xFCM:M*[1,2]\xFCV"),
+              std::vector<std::string>{"W 1:25 a vector and a matrix meet in this statement; the "
+                                       "vector is a list on the TI-83 Plus, check it"});
+    EXPECT_EQ(warnings(":[1,2]\xFCV:If V(1)==1:Disp 1"), std::vector<std::string>{});
+    EXPECT_EQ(warnings(":[1,2]\xFCV:If V==[1,2]:Disp 1"),
+              std::vector<std::string>{"W 1:14 a vector is compared here; the TI-83 Plus "
+                                       "compares lists element by element, check it"});
+}
+
+// sortA L→M, a statement of its own, as L→M:SortA(M), or SortA(L) when M
+// is L (E3 SortA(, E4 SortD(); in a program reading Ans, which the two
+// leave differently, the warning stays.
+TEST(Ti86To83p, SortsStoredToAListSortInPlace) {
+    check({
+        {":{3,1}\xFCL:sortA L\xFCL",
+         "08 33 2B 31 09 04 EB 4C 3E E3 EB 4C 11",
+         {"N 1:8 variable L is now \xCA\x9FL",
+          "N 1:10 sortA L\xE2\x86\x92M is now L\xE2\x86\x92M:SortA(M), which sorts M in place "
+          "(SortA(L) where M is L)"}},
+        {":{3,1}\xFCL:sortD(L)\xFCM",
+         "08 33 2B 31 09 04 EB 4C 3E EB 4C 04 EB 4D 3E E4 EB 4D 11",
+         {"N 1:8 variable L is now \xCA\x9FL",
+          "N 1:10 sortD L\xE2\x86\x92M is now L\xE2\x86\x92M:SortD(M), which sorts M in place "
+          "(SortD(L) where M is L)",
+          "N 1:19 variable M is now \xCA\x9FM"}},
+    });
+    for (const char* held : {":{3,1}\xFCL:sortA L\xFCM:Disp Ans", ":{3,1}\xFCL:Disp sortA L"}) {
+        const std::vector<std::string> f = findings(translateTi86Program(tokensOf(held), "G"));
+        EXPECT_TRUE(std::any_of(f.begin(), f.end(), [](const std::string& w) {
+            return w.starts_with("W") && w.find("sortA: SortA( and SortD(") != w.npos;
+        })) << held;
+    }
+}
+
+// y11-y99 have no TI-83 Plus name: each takes a free Y1-Y0 as an equation
+// of the program's own does, but stays graphed (no FnOff), as the TI-86
+// graphs it; they come before the program's own equations, which can go
+// on to strings, and past Y1-Y0 they stay a warning.
+TEST(Ti86To83p, FunctionsPastY10TakeAFreeFunction) {
+    check({
+        {":y90=x\xF2:Disp y90",
+         "2A 58 0D 2A 04 5E 10 3E DE 5E 10",
+         {"N 1:2 y90= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:6 x is now X", "N 1:14 variable y90 is now Y1"}},
+    });
+    std::string nine;
+    for (const char* y : {"y1", "y2", "y3", "y4", "y5", "y6", "y7", "y8", "y9"})
+        nine += std::string(":") + y + "=x\r\n";
+    // f first in the program, y90 first to Y0: "X"→Str1, "X²"→Y0.
+    const Ti83pTranslation t = translateTi86Program(tokensOf(nine + ":f=x\r\n:y90=x\xF2"), "P");
+    EXPECT_TRUE(hex(t.tokens).ends_with("3F 2A 58 2A 04 AA 00 3F 2A 58 0D 2A 04 5E 19"))
+        << hex(t.tokens);
+    for (const std::string& f : findings(t))
+        EXPECT_NE(f[0], 'W') << f;
     const std::vector<std::string> left =
-        findings(translateTi86Program(tokensOf(text + strings + ":f=x"), "P"));
+        findings(translateTi86Program(tokensOf(nine + ":y10=x\r\n:y90=x"), "P"));
     EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& f) {
-        return f.ends_with("variable f: every TI-83 Plus equation variable (Y1-Y0) and string is "
-                           "taken; it is left as it is");
+        return f.ends_with(":2 variable y90: every TI-83 Plus function (Y1-Y0) is taken; it is "
+                           "left as it is");
     }));
 }
 
@@ -653,13 +819,6 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          "5F 53 55 42",
          {"N 1:2 the call of program SUB is now prgmSUB (not translated with this program: "
           "translate it and send it too)"}},
-        // A vector, alone or scaled, has no TI-83 Plus kind.
-        {":[1,2]\xFCV",
-         "06 31 2B 32 07 04 56",
-         {"W 1:8 variable V: the TI-83 Plus has no vectors; it is left as it is"}},
-        {":2*[1,2]\xFCV",
-         "32 82 06 31 2B 32 07 04 56",
-         {"W 1:10 variable V: the TI-83 Plus has no vectors; it is left as it is"}},
         {":Menu(A)",
          "E6 41 11",
          {"W 1:2 Menu( is not in the form Menu(n,\"text\",label,...); translated as it stands, "
