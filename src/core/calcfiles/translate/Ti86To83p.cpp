@@ -341,11 +341,17 @@ struct NameUse {
     std::size_t order = 0; // first seen, across the group
     unsigned kinds = 0;
     std::set<std::string> copiesFrom; // stored from these names: their kind is its kind
+    std::set<std::string> comparedFrom; // stored from a test of these: a list's is a list
     bool bareCall = false;            // a statement of its own
     bool otherUse = false;            // used anywhere but as such a statement
     bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
     bool needsLetter = false;         // where the TI-83 Plus takes a variable, not an element
     bool graphed = false;             // y11-y99: an equation the TI-86 graphs
+    unsigned stores = 0;              // →name
+    unsigned literalStores = 0;       // "text"→name, a statement of its own
+    std::string literal;              // that text (font bytes)
+    bool literalsDiffer = false;
+    bool otherWrite = false; // given a value otherwise (InpSt, Eq▶St()
 };
 
 struct Placement {
@@ -357,6 +363,8 @@ struct Placement {
     bool equation = false;            // Variable: an equation held by Y1-Y0
     bool graphed = false;             // equation: graphed on both, so left on
     bool vector = false;              // a list for a TI-86 vector
+    bool constant = false;            // Variable: a string with one text ever, written
+                                      // where it is read
     bool element = false;             // Variable: an element of the list for the other reals
     Builtin text;                     // equation: the string holding it, past Y1-Y0
 };
@@ -455,10 +463,20 @@ private:
         unsigned kind = 0;
         std::set<std::string> sources;
         bool sawValue = false;
+        int depth = 0;
+        bool compared = false; // at the top: strings compared give a number
+        std::set<std::string> operands;
         for (std::size_t i = from; i < to; ++i) {
             const Ti86Token& t = tokens[i];
             if (!t.known)
                 continue;
+            if (t.code == ti86::LParen || t.code == ti86::LBrace || t.code == ti86::LBracket)
+                ++depth;
+            else if (t.code == ti86::RParen || t.code == ti86::RBrace || t.code == ti86::RBracket)
+                --depth;
+            else if (depth == 0 && (ti86Has(t.code, ti86flag::Comparison) || t.code == ti86::And ||
+                                    t.code == ti86::Or || t.code == ti86::Xor))
+                compared = true;
             if (t.code == ti86::String || t.code == ti86::Sub || t.code == ti86::EqToSt)
                 kind |= String;
             else if (t.code == ti86::LBrace || t.code == ti86::Seq || t.code == ti86::SortA ||
@@ -482,10 +500,23 @@ private:
                                   argumentKind(tokens[i - 2].code) != 0));
                 if (!argument)
                     sources.insert(t.data);
+                if (depth == 0 && !(i + 1 < to && is(tokens[i + 1], ti86::LParen)))
+                    operands.insert(t.data); // not inside a call, nor an element
                 sawValue = true;
             } else if (isValueToken(t)) {
                 sawValue = true;
             }
+        }
+        if (compared) {
+            // S1==sub(S,1,2)→R: a test's 1 or 0, or lists of them for lists.
+            kind &= ~String;
+            if (kind != 0)
+                mark(target, kind);
+            else if (!operands.empty())
+                use(target.data).comparedFrom.insert(operands.begin(), operands.end());
+            else if (sawValue)
+                mark(target, Real);
+            return;
         }
         if (kind != 0)
             mark(target, kind);
@@ -529,8 +560,11 @@ private:
             if (t.code == ti86::EqToSt) { // Eq▶St(equation, string)
                 for (std::size_t a = i + 1; a < end; ++a)
                     if (is(tokens[a], ti86::Comma)) {
-                        if (a + 1 < end)
+                        if (a + 1 < end) {
                             mark(tokens[a + 1], String);
+                            if (isUserName(tokens[a + 1]))
+                                use(tokens[a + 1].data).otherWrite = true;
+                        }
                         break;
                     }
             }
@@ -575,6 +609,15 @@ private:
             }
             if (t.code == ti86::Store && i + 1 < end) {
                 const Ti86Token& target = tokens[i + 1];
+                if (isUserName(target)) {
+                    NameUse& u = use(target.data);
+                    ++u.stores;
+                    if (i == start + 1 && is(tokens[start], ti86::String) && i + 2 == end) {
+                        if (u.literalStores++ > 0 && u.literal != tokens[start].data)
+                            u.literalsDiffer = true;
+                        u.literal = tokens[start].data;
+                    }
+                }
                 if (is(target, ti86::DimL) && i + 2 < end)
                     mark(tokens[i + 2], List); // →dimL L
                 else if (is(target, ti86::Dim) && i + 2 < end)
@@ -601,6 +644,7 @@ private:
             for (std::size_t i = end; i-- > start;)
                 if (isUserName(tokens[i])) {
                     mark(tokens[i], String);
+                    use(tokens[i].data).otherWrite = true;
                     break;
                 }
     }
@@ -657,17 +701,26 @@ void Names::allocate() {
     // Kinds flow along stores of one name to another until nothing changes.
     for (bool changed = true; changed;) {
         changed = false;
-        for (auto& [name, u] : uses_)
-            for (const std::string& from : u.copiesFrom) {
-                const auto hit = uses_.find(from);
-                if (hit == uses_.end())
-                    continue;
-                const unsigned k = hit->second.kinds & ~Real;
-                if ((u.kinds | k) != u.kinds) {
-                    u.kinds |= k;
-                    changed = true;
+        for (auto& [name, u] : uses_) {
+            const auto flow = [&](const std::set<std::string>& from, unsigned carried) {
+                for (const std::string& f : from) {
+                    const auto hit = uses_.find(f);
+                    if (hit == uses_.end())
+                        continue;
+                    const unsigned k = hit->second.kinds & carried;
+                    if ((u.kinds | k) != u.kinds) {
+                        u.kinds |= k;
+                        changed = true;
+                    }
                 }
+            };
+            flow(u.copiesFrom, ~unsigned{Real});
+            flow(u.comparedFrom, List | Vector | Matrix);
+            if (!u.comparedFrom.empty() && (u.kinds & ~Real) == 0 && (u.kinds & Real) == 0) {
+                u.kinds |= Real; // lists compared give lists; anything else a number
+                changed = true;
             }
+        }
     }
     vectorsAsLists_ = !vectorsApart_;
     std::vector<std::pair<std::size_t, std::string>> order;
@@ -676,6 +729,22 @@ void Names::allocate() {
     for (const auto& [name, u] : uses_)
         order.emplace_back(u.graphed ? u.order : u.order + uses_.size(), name);
     std::sort(order.begin(), order.end());
+
+    // More strings than Str1-Str0: those given one text ever, alone on a
+    // line, are that text where they are read ("HELLO"→S1 leaves S1 "HELLO"
+    // whenever the TI-86 can read it), so the others find a string.
+    std::size_t strings = 0;
+    for (const auto& [name, u] : uses_) {
+        const unsigned k = (u.kinds & ~Real) != 0 ? u.kinds & ~Real : u.kinds;
+        strings += k == String;
+    }
+    const auto constantText = [&](const NameUse& u) {
+        if (strings <= 10 || u.literalStores == 0 || u.stores != u.literalStores ||
+            u.literalsDiffer || u.otherWrite || u.needsLetter || u.beforeParen)
+            return false;
+        return std::all_of(u.literal.begin(), u.literal.end(),
+                           [](char c) { return charToken(static_cast<std::uint8_t>(c)) != 0; });
+    };
 
     std::set<std::uint16_t> letters = reservedLetters_;
     std::set<std::uint16_t> taken; // strings, lists, matrices, pictures, databases
@@ -757,6 +826,17 @@ void Names::allocate() {
         std::string what;
         switch (kinds) {
         case String:
+            if (constantText(u)) {
+                p.as = Placement::As::Variable;
+                p.constant = true;
+                p.codes.push_back(ti83p::Quote);
+                for (const char c : u.literal)
+                    p.codes.push_back(charToken(static_cast<std::uint8_t>(c)));
+                p.codes.push_back(ti83p::Quote);
+                p.shown = "\"" + utf8(u.literal) + "\"";
+                placements_[name] = std::move(p);
+                continue;
+            }
             code = pick(ti83p::Str1, 10, digitSlot(ti83p::Str1));
             what = "string";
             if (code != 0)
@@ -2047,6 +2127,20 @@ private:
                                  p->shown + ", the TI-86 graphs no " + utf8(t.data));
                     continue;
                 }
+                if (is(t, ti86::String) && i + 3 == end && is(tokens_[i + 1], ti86::Store) &&
+                    isUserName(tokens_[i + 2]))
+                    if (const Placement* p = names_.placement(tokens_[i + 2].data);
+                        p != nullptr && p->constant) {
+                        // The text alone: Ans is it, as after the store.
+                        putString(t);
+                        noteOnce(tokens_[i + 2], "constant" + tokens_[i + 2].data,
+                                 "variable " + utf8(tokens_[i + 2].data) +
+                                     " is given no other value than " + p->shown +
+                                     ": every TI-83 Plus string is taken, so the text is written "
+                                     "where it is read, and here alone");
+                        i = end;
+                        continue;
+                    }
                 if (isUserName(t) && end == i + 1) {
                     const Placement* p = names_.placement(t.data);
                     if (p != nullptr && p->as == Placement::As::Program) {

@@ -667,6 +667,53 @@ TEST(Ti86To83p, SortsStoredToAListSortInPlace) {
     }
 }
 
+// What a test gives is a number, or a list for lists: strings compared
+// make no string (6A =, AA 00 Str1, EB ʟ).
+TEST(Ti86To83p, ATestStoredIsANumberOrAList) {
+    check({
+        {":\"AB\"\xFCS:S==\"AB\"\xFCR:Disp R",
+         "2A 41 42 2A 04 AA 00 3E AA 00 6A 2A 41 42 2A 04 52 3E DE 52",
+         {"N 1:7 variable S is now Str1", "N 1:10 == is now ="}},
+        {":{1,2}\xFCL:L=={1,3}\xFCM",
+         "08 31 2B 32 09 04 EB 4C 3E EB 4C 6A 08 31 2B 33 09 04 EB 4D",
+         {"N 1:8 variable L is now \xCA\x9FL", "N 1:11 == is now =",
+          "N 1:19 variable M is now \xCA\x9FM"}},
+    });
+}
+
+// Past Str1-Str0, a string given one text ever, on a line of its own, is
+// that text where it is read; the store leaves the text alone, for Ans.
+// Given two texts, or read in, it stays a warning.
+TEST(Ti86To83p, StringsOfOneTextAreWrittenOutPastTheStrings) {
+    std::string ten;
+    for (char c = '0'; c <= '9'; ++c)
+        ten += std::string(":InpSt S") + c + "\r\n";
+    const Ti83pTranslation t =
+        translateTi86Program(tokensOf(ten + ":\"HI\"\xFCM\r\n:Disp M+\"!\""), "P");
+    // "HI":Disp "HI"+"!" (! is the factorial token, 2D)
+    EXPECT_TRUE(hex(t.tokens).ends_with("3F 2A 48 49 2A 3F DE 2A 48 49 2A 70 2A 2D 2A"))
+        << hex(t.tokens);
+    const std::vector<std::string> all = findings(t);
+    for (const std::string& f : all)
+        EXPECT_NE(f[0], 'W') << f;
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f.ends_with("N 11:7 variable M is given no other value than \"HI\": every TI-83 Plus "
+                           "string is taken, so the text is written where it is read, and here "
+                           "alone");
+    }));
+    // The empty text too: "":Disp ""
+    EXPECT_TRUE(hex(translateTi86Program(tokensOf(ten + ":\"\"\xFCM\r\n:Disp M"), "P").tokens)
+                    .ends_with("3F 2A 2A 3F DE 2A 2A"));
+    for (const char* other : {":\"HI\"\xFCM\r\n:\"HO\"\xFCM\r\n:Disp M",
+                              ":\"HI\"\xFCM\r\n:InpSt M\r\n:Disp M"}) {
+        const std::vector<std::string> left =
+            findings(translateTi86Program(tokensOf(ten + other), "P"));
+        EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& f) {
+            return f.ends_with("variable M: every TI-83 Plus string is taken; it is left as it is");
+        })) << other;
+    }
+}
+
 // y11-y99 have no TI-83 Plus name: each takes a free Y1-Y0 as an equation
 // of the program's own does, but stays graphed (no FnOff), as the TI-86
 // graphs it; they come before the program's own equations, which can go
