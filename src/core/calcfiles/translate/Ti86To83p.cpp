@@ -1773,7 +1773,7 @@ private:
     // An operand the rewrites below may write twice: short, and with
     // nothing in it that does something (rand, getKy, a store, a call).
     bool repeatable(std::size_t from, std::size_t to) const {
-        if (from >= to || to - from > 9)
+        if (from >= to || to - from > 16)
             return false;
         for (std::size_t k = from; k < to; ++k) {
             const Ti86Token& t = tokens_[k];
@@ -1797,6 +1797,12 @@ private:
             case ti86::FPart:
                 break;
             default:
+                // xMin, Δx, a physical constant: a value, read and nothing else.
+                if (const Ti86To83pRule* r = ti86To83pRule(t.code);
+                    t.code != ti86::Rand && ti86Has(t.code, ti86flag::Value) && r != nullptr &&
+                    (r->kind == Ti86To83pKind::Same || r->kind == Ti86To83pKind::Renamed ||
+                     r->kind == Ti86To83pKind::Constant))
+                    break;
                 if (!isUserName(t) && builtinOf(t) == nullptr)
                     return false;
                 // A name is a value here, never a program run.

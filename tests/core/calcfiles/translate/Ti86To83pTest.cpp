@@ -435,6 +435,16 @@ TEST(Ti86To83p, ModAndSignWithWhatTheTi83PlusHas) {
         {":evalF(A,B,rand)",
          "BB B4 BB C6 BB B0 BB BC 46 10 41 2B 42 2B AB 11",
          {"W 1:2 evalF has no TI-83 Plus counterpart; written as its name for you to replace"}},
+        // Longer operands, and window variables, are values too.
+        {":sign (C-B\xF2/(4A))",
+         "10 10 10 43 71 42 0D 83 10 34 41 11 11 6C 30 11 71 10 10 43 71 42 0D 83 10 34 41 11 11 "
+         "6B 30 11 11",
+         {"N 1:2 sign X is now (X>0)-(X<0)"}},
+        {":evalF(x\xF2,x,xMin+\xBEx)",
+         "B6 23 58 0D 2B 58 2B 10 63 0A 70 63 26 11 2B 10 63 0A 70 63 26 11 11 11",
+         {"N 1:2 evalF(expression,x,v) is now sum(seq(expression,x,v,v)), which works the "
+          "expression out at x=v and leaves x as it was",
+          "N 1:8 x is now X", "N 1:13 xMin is now Xmin", "N 1:18 \xCE\x94x is now DeltaX"}},
         {":mod(rand,2)",
          "BB BD BB BF BB B3 10 AB 2B 32 11",
          {"W 1:2 mod has no TI-83 Plus counterpart; written as its name for you to replace"}},
