@@ -184,6 +184,15 @@ bool isSpareFunction(const Ti86Token& t) {
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Q1-Q9 and QI1-QI9: the TI-86's initial values of differential equations,
+// real variables a program may keep its own numbers in.
+bool isInitialValue(const Ti86Token& t) {
+    const std::string& d = t.data;
+    const std::size_t digit = d.size() == 3 && d[1] == 'I' ? 2 : 1;
+    return t.known && t.code == ti86::BuiltinName && d.size() == digit + 1 && d[0] == 'Q' &&
+           d[digit] >= '1' && d[digit] <= '9';
+}
+
 // A name the program chose (not one of the calculator's own).
 bool isUserName(const Ti86Token& t) {
     if (!t.known)
@@ -194,6 +203,8 @@ bool isUserName(const Ti86Token& t) {
         return isSpareFunction(t);
     if (t.code != ti86::BuiltinName)
         return false;
+    if (isInitialValue(t))
+        return true; // a real like the program's own, unless it graphs DifEq
     for (const Ti86BuiltinName& b : ti86BuiltinNames())
         if (b.code == ti86::BuiltinName && b.name == t.data)
             return false;
@@ -410,6 +421,10 @@ public:
                 reservedFunctions_.insert(b->code); // y1 is Y1: an equation of a name must move
             if (is(tokens[i], ti86::CylV) || is(tokens[i], ti86::SphereV))
                 vectorsApart_ = true; // vectors shown in polar form
+            if (is(tokens[i], ti86::DifEq))
+                difEq_ = true;
+            if (isInitialValue(tokens[i]))
+                initialValues_.insert(tokens[i].data);
             if (is(tokens[i], ti86::Param))
                 parametricMode_ = true;
             else if (is(tokens[i], ti86::Pol))
@@ -663,6 +678,8 @@ private:
     bool parametricMode_ = false; // X1T-Y6T are graphed in this mode only
     bool polarMode_ = false;      // r1-r6 likewise
     bool vectorsApart_ = false;   // vectors cannot be lists: see allocate
+    bool difEq_ = false;          // DifEq mode: Q1-Q9 are its initial values
+    std::set<std::string> initialValues_;
     bool vectorsAsLists_ = false;
     std::unordered_map<std::string, Placement> placements_;
 };
@@ -767,6 +784,12 @@ void Names::allocate() {
         const std::string& name = entry.second; // a plain name: lambdas below capture it
         NameUse& u = uses_[name];
         Placement p;
+        if (difEq_ && initialValues_.count(name)) {
+            p.why = "it is an initial value of the differential equations the TI-86 graphs in "
+                    "DifEq mode, which the TI-83 Plus does not have; it is left as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
         const auto call = calls_.find(name);
         const std::string target = call != calls_.end() ? call->second
                                    : u.bareCall         ? makeTi83pProgramName(name).name

@@ -724,6 +724,22 @@ TEST(Ti86To83p, StringsOfOneTextAreWrittenOutPastTheStrings) {
     }
 }
 
+// Q1-Q9, QI1-QI9 hold DifEq's initial values; a program that does not
+// graph in DifEq mode keeps its own numbers there, a real like any other.
+TEST(Ti86To83p, InitialValuesAreRealsOutsideDifEq) {
+    check({
+        {":Prompt Q1:Disp Q1*2", "DD 51 3E DE 51 82 32", {"N 1:9 variable Q1 is now Q"}},
+        {":Prompt QI3", "DD 51", {"N 1:9 variable QI3 is now Q"}},
+    });
+    const std::vector<std::string> f =
+        findings(translateTi86Program(tokensOf(":DifEq:Prompt Q1"), "G"));
+    EXPECT_TRUE(std::any_of(f.begin(), f.end(), [](const std::string& w) {
+        return w == "W 1:15 variable Q1: it is an initial value of the differential equations the "
+                    "TI-86 graphs in DifEq mode, which the TI-83 Plus does not have; it is left "
+                    "as it is";
+    }));
+}
+
 // y11-y99 have no TI-83 Plus name: each takes a free Y1-Y0 as an equation
 // of the program's own does, but stays graphed (no FnOff), as the TI-86
 // graphs it; they come before the program's own equations, which can go
