@@ -88,7 +88,7 @@ bench: build
 
 # The Convert button in the real window, on a virtual X server.
 bench-window: build
-	QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD_DIR)/bench/kalvo_window_bench
+	QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24 -noreset" $(BUILD_DIR)/bench/kalvo_window_bench
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -103,7 +103,7 @@ class ErrWriter {
 public:
     ~ErrWriter() { flush(); }
     void operator()(const JobMessage& message) {
-        pending_ += messageText(message);
+        appendMessageText(pending_, message);
         if (pending_.size() >= 64 * 1024)
             flush();
     }

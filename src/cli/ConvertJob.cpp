@@ -3,6 +3,7 @@
 
 #include "DiagnosticLines.h"
 
+#include "calcfiles/diagnostics/DiagnosticPrinter.h"
 #include "calcfiles/ti83p/Ti83pFile.h"
 #include "calcfiles/ti86/Ti86File.h"
 
@@ -60,7 +61,7 @@ int report(const Outcome& outcome, bool quiet, const MessageSink& sink) {
         sink(message);
     }
     if (othersSaid && !errors.empty()) {
-        std::string again = diagnosticLine(errors.front()->where, errors.front()->diagnostic);
+        std::string again = cli::diagnosticLine(errors.front()->where, errors.front()->diagnostic);
         again.pop_back(); // the recap's own line break follows
         if (errors.size() > 1)
             again = std::to_string(errors.size()) + " errors, the first: " + again;
@@ -174,11 +175,18 @@ JobResult translateEveryProgram(const Options& options, Format from, std::string
 
 std::string messageText(const JobMessage& message) {
     std::string text;
+    appendMessageText(text, message);
+    return text;
+}
+
+void appendMessageText(std::string& text, const JobMessage& message) {
     switch (message.kind) {
     case JobMessage::Kind::Finding:
-        return diagnosticLine(message.where, *message.diagnostic);
+        calc::printDiagnostic(text, message.where, *message.diagnostic);
+        return;
     case JobMessage::Kind::Summary:
-        return std::string(message.text);
+        text.append(message.text);
+        return;
     case JobMessage::Kind::Failure:
     case JobMessage::Kind::Recap:
         text.append(kProgram).append(": ").append(message.text).append("\n");
@@ -189,7 +197,6 @@ std::string messageText(const JobMessage& message) {
         text.append("Try 'kalvo-convert --help' for more information.\n");
         break;
     }
-    return text;
 }
 
 JobResult runConvertJob(std::string input, const Options& options, const MessageSink& sink) {

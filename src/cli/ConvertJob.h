@@ -39,6 +39,9 @@ using MessageSink = std::function<void(const JobMessage&)>;
 // The exact text kalvo-convert prints for `message`, line break included.
 std::string messageText(const JobMessage& message);
 
+// The same appended to `text`.
+void appendMessageText(std::string& text, const JobMessage& message);
+
 struct JobResult {
     int status = 0;                 // the exit status, unless writing fails afterwards
     std::string output;             // the bytes for OUTPUT (or what --list prints)

@@ -6,7 +6,7 @@
 # --version answer without a display; a wrong command line fails. Last,
 # under a window manager (openbox), the findings window that a conversion
 # opens leaves the main window active.
-# Usage: xvfb-run -a -s "-screen 0 1024x768x24" tests/xvfb/open-file.sh KALVO GOLDEN_DIR
+# Usage: xvfb-run -a -s "-screen 0 1024x768x24 -noreset" tests/xvfb/open-file.sh KALVO GOLDEN_DIR
 set -u
 
 kalvo=${1:?usage: open-file.sh KALVO GOLDEN_DIR}

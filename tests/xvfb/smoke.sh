@@ -3,7 +3,7 @@
 # The real program on a real X server: the splash first, the main window about
 # five seconds after the start, one help window for F1, the Replace dialog for
 # Alt+F Enter, and File > Exit ending the program with the help window open.
-# Usage: xvfb-run -a -s "-screen 0 1024x768x24" tests/xvfb/smoke.sh KALVO
+# Usage: xvfb-run -a -s "-screen 0 1024x768x24 -noreset" tests/xvfb/smoke.sh KALVO
 # KALVO_SCREENSHOT_DIR: where to save screenshots (needs ImageMagick).
 set -u
 

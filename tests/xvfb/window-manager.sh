@@ -6,7 +6,7 @@
 # type, a size that cannot change, no maximize offered, and no minimize asked
 # for (openbox offers minimize on every dialog whatever it asks; a window
 # manager that honours the request shows no such button).
-# Usage: xvfb-run -a -s "-screen 0 1024x768x24" tests/xvfb/window-manager.sh KALVO
+# Usage: xvfb-run -a -s "-screen 0 1024x768x24 -noreset" tests/xvfb/window-manager.sh KALVO
 set -u
 
 kalvo=${1:?usage: window-manager.sh PATH-TO-KALVO}

@@ -33,23 +33,31 @@ const DiagnosticKind& diagnosticKind(DiagnosticId id) {
     return k == 0 || k > std::size(kKinds) ? kNone : kKinds[k - 1];
 }
 
-std::string formatDiagnostic(DiagnosticId id, std::initializer_list<std::string_view> args) {
+void formatDiagnosticInto(std::string& out, DiagnosticId id,
+                          std::initializer_list<std::string_view> args) {
     const std::string_view format = diagnosticKind(id).format;
-    std::string out;
-    out.reserve(format.size() + 32);
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        const char c = format[i];
-        if (c == '{' && i + 2 < format.size() && format[i + 1] >= '0' && format[i + 1] <= '9' &&
+    out.clear();
+    // Copied a run at a time between the {n}: most of a message is its format.
+    std::size_t from = 0;
+    for (std::size_t i = format.find('{'); i != std::string_view::npos;
+         i = format.find('{', i + 1)) {
+        if (i + 2 < format.size() && format[i + 1] >= '0' && format[i + 1] <= '9' &&
             format[i + 2] == '}') {
             const auto n = static_cast<std::size_t>(format[i + 1] - '0');
             if (n < args.size()) {
-                out += *(args.begin() + n);
+                out.append(format.substr(from, i - from));
+                out.append(*(args.begin() + n));
+                from = i + 3;
                 i += 2;
-                continue;
             }
         }
-        out += c;
     }
+    out.append(format.substr(from));
+}
+
+std::string formatDiagnostic(DiagnosticId id, std::initializer_list<std::string_view> args) {
+    std::string out;
+    formatDiagnosticInto(out, id, args);
     return out;
 }
 

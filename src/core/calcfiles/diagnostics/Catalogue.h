@@ -43,6 +43,10 @@ const DiagnosticKind& diagnosticKind(DiagnosticId id);
 // argument stays as written).
 std::string formatDiagnostic(DiagnosticId id, std::initializer_list<std::string_view> args);
 
+// The same into `out`, replacing what it held but keeping its room.
+void formatDiagnosticInto(std::string& out, DiagnosticId id,
+                          std::initializer_list<std::string_view> args);
+
 // A finding of kind `id` at a line and column.
 Diagnostic makeDiagnostic(DiagnosticId id, std::size_t line, std::size_t column,
                           std::initializer_list<std::string_view> args = {});

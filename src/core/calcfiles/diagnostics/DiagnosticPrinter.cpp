@@ -1,17 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/diagnostics/DiagnosticPrinter.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace kalvo::calc {
 
 void printDiagnostic(std::string& out, std::string_view where, const Diagnostic& diagnostic) {
     out.append(where);
-    if (diagnostic.line != 0)
-        out.append(":")
-            .append(std::to_string(diagnostic.line))
-            .append(":")
-            .append(std::to_string(diagnostic.column));
+    if (diagnostic.line != 0) {
+        // Written in place: a report prints a line like this per finding.
+        const auto number = [&out](std::size_t n) {
+            char digits[24];
+            const char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+            out += ':';
+            out.append(digits, static_cast<std::size_t>(end - digits));
+        };
+        number(diagnostic.line);
+        number(diagnostic.column);
+    }
     switch (diagnostic.severity) {
     case Diagnostic::Severity::Note:
         out += ": note: ";

@@ -3,8 +3,6 @@
 
 #include "calcfiles/diagnostics/Catalogue.h"
 
-#include <algorithm>
-
 namespace kalvo::calc {
 
 namespace {
@@ -19,28 +17,13 @@ bool endsTi86Statement(const Ti86Token& t) {
     return is(t, ti86::Colon) || is(t, ti86::Newline);
 }
 
-std::vector<TokenRange> callArguments(const std::vector<Ti86Token>& tokens, std::size_t open) {
+std::vector<TokenRange> callArguments(const Ti86Syntax& syntax, std::size_t head) {
     std::vector<TokenRange> out;
-    std::size_t first = open + 1;
-    int depth = 0;
-    std::size_t k = open + 1;
-    for (; k < tokens.size() && !endsTi86Statement(tokens[k]); ++k) {
-        const Ti86Token& t = tokens[k];
-        if (!t.known)
-            continue;
-        if (t.code == ti86::LParen || t.code == ti86::LBracket || t.code == ti86::LBrace)
-            ++depth;
-        else if (t.code == ti86::RParen || t.code == ti86::RBracket || t.code == ti86::RBrace) {
-            if (depth == 0 && t.code == ti86::RParen)
-                break;
-            depth = std::max(depth - 1, 0);
-        } else if (t.code == ti86::Comma && depth == 0) {
-            out.push_back({first, k});
-            first = k + 1;
-        }
-    }
-    if (k > first || !out.empty())
-        out.push_back({first, k});
+    const std::uint32_t call = syntax.callAt(head);
+    if (call == kNoNode)
+        return out;
+    for (std::uint32_t a = syntax.node(call).child; a != kNoNode; a = syntax.node(a).next)
+        out.push_back({syntax.node(a).first, syntax.node(a).last});
     return out;
 }
 
@@ -56,8 +39,9 @@ long ti86WholeNumber(const Ti86Token& t) {
     return value;
 }
 
-std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens,
-                                            std::size_t command, const ScreenSize& screen) {
+std::vector<OffScreen> offScreenCoordinates(const Ti86Syntax& syntax, std::size_t command,
+                                            const ScreenSize& screen) {
+    const std::vector<Ti86Token>& tokens = syntax.tokens();
     std::vector<OffScreen> out;
     const Ti86TokenInfo* info =
         tokens[command].known ? ti86TokenInfo(tokens[command].code) : nullptr;
@@ -65,7 +49,7 @@ std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens
         command + 1 >= tokens.size() || !is(tokens[command + 1], ti86::LParen))
         return out;
     const bool home = info->has(ti86flag::HomeCoordinates);
-    const std::vector<TokenRange> args = callArguments(tokens, command + 1);
+    const std::vector<TokenRange> args = callArguments(syntax, command);
     for (std::size_t k = 0; k < 2 && k < args.size(); ++k) {
         if (!args[k].single())
             continue;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "calcfiles/program/Syntax.h"
 #include "calcfiles/ti86/Ti86Tokens.h"
 
 #include <cstddef>
@@ -25,10 +26,12 @@ struct TokenRange {
 
 bool endsTi86Statement(const Ti86Token& t); // : or a line end
 
-// The arguments of the call whose "(" is tokens[open], up to its ")" or the
-// end of the statement: split at the commas outside ( ) [ ] { }. None for
-// "()"; one empty argument for "(" at the end of a statement is none too.
-std::vector<TokenRange> callArguments(const std::vector<Ti86Token>& tokens, std::size_t open);
+// The arguments of the call named by tokens[head] (the token before its
+// "("), as the program's tree reads them: up to its ")" or the end of the
+// statement, split at the commas outside brackets. None for "()", nor for
+// "(" at the end of a statement; an argument left out between commas is
+// an empty range. None when no call is named there.
+std::vector<TokenRange> callArguments(const Ti86Syntax& syntax, std::size_t head);
 
 // A number written in digits alone (no base, point or exponent) of up to six
 // digits, or -1.
@@ -61,8 +64,8 @@ struct OffScreen {
 // arguments that is a number alone and off the screen (on the TI-83 Plus
 // home rows 1-8 and columns 1-16, graph rows 0-62 and columns 0-94). A
 // coordinate the program computes is not checked.
-std::vector<OffScreen> offScreenCoordinates(const std::vector<Ti86Token>& tokens,
-                                            std::size_t command, const ScreenSize& screen = {});
+std::vector<OffScreen> offScreenCoordinates(const Ti86Syntax& syntax, std::size_t command,
+                                            const ScreenSize& screen = {});
 
 // "pixel row 63 is off the TI-83 Plus graph screen (rows 0-62)", and its
 // parts: "pixel row 63", "rows 0-62".

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <set>
@@ -252,6 +253,23 @@ struct ProgramFacts {
     std::unordered_map<std::string, std::string> badLabels;
     std::unordered_map<std::string, std::string> badNames;
 
+    // Messages of findings already said, whose room the next ones reuse.
+    std::vector<std::string> spareMessages;
+
+    // A finding at the end of the list, its message's room from a spare.
+    Diagnostic& newFinding(DiagnosticId id, std::size_t line, std::size_t column) {
+        Diagnostic& d = report.findings.emplace_back();
+        if (!spareMessages.empty()) {
+            d.message = std::move(spareMessages.back());
+            spareMessages.pop_back();
+        }
+        d.severity = diagnosticKind(id).severity;
+        d.line = line;
+        d.column = column;
+        d.id = id;
+        return d;
+    }
+
     // The findings of pieces read in line order, and their counts.
     HandWorkReport finish() {
         report.counts = countHandWork(report.findings);
@@ -268,14 +286,17 @@ public:
     // One piece of the program: whole statements, in order after the pieces
     // read before.
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
-        : text_(text), tokens_(tokens), isLabel_(tokens.size(), false), report_(facts.report),
+        : text_(text), tokens_(tokens), syntax_(tokens), facts_(facts), report_(facts.report),
           lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
-    void run() {
+    // Looks at tokens [start, upto); the others are there to be looked
+    // across.
+    void run(std::size_t start = 0, std::size_t upto = static_cast<std::size_t>(-1)) {
         findKeyVariables();
         const std::size_t first = report_.findings.size();
-        for (std::size_t i = 0; i < tokens_.size(); ++i)
+        upto = std::min(upto, tokens_.size());
+        for (std::size_t i = start; i < upto; ++i)
             look(i);
         // Most come in order already; a menu's labels and a coordinate come
         // before what precedes them.
@@ -289,19 +310,13 @@ private:
 
     void add(const Ti86Token& at, DiagnosticId id,
              std::initializer_list<std::string_view> args = {}) {
-        report_.findings.push_back(makeDiagnostic(id, at.line, at.column, args));
+        formatDiagnosticInto(facts_.newFinding(id, at.line, at.column).message, id, args);
     }
 
     // A finding whose message was made before (a label's, a name's: the
     // same at every use).
     void addMade(const Ti86Token& at, DiagnosticId id, const std::string& message) {
-        Diagnostic d;
-        d.severity = diagnosticKind(id).severity;
-        d.line = at.line;
-        d.column = at.column;
-        d.message = message;
-        d.id = id;
-        report_.findings.push_back(std::move(d));
+        facts_.newFinding(id, at.line, at.column).message.assign(message);
     }
 
     // Names that getKy is stored to (getKy→K), whatever comes first.
@@ -312,14 +327,16 @@ private:
                 keyVariables_.insert(tokens_[i + 2].data);
     }
 
-    bool statementStart(std::size_t i) const { return i == 0 || endsStatement(tokens_[i - 1]); }
+    bool statementStart(std::size_t i) const {
+        return syntax_.node(syntax_.statementOf(i)).first == i;
+    }
     bool statementEnd(std::size_t i) const {
-        return i + 1 >= tokens_.size() || endsStatement(tokens_[i + 1]);
+        return syntax_.node(syntax_.statementOf(i)).last == i + 1;
     }
 
     void look(std::size_t i) {
         const Ti86Token& t = tokens_[i];
-        if (!t.known || isLabel_[i])
+        if (!t.known || (!isLabel_.empty() && isLabel_[i]))
             return;
         switch (t.code) {
         case ti86::Lbl:
@@ -346,7 +363,7 @@ private:
         default:
             break;
         }
-        const Rule& rule = rules().of(t.code);
+        const Rule& rule = rules_.of(t.code);
         if (rule.comparison) {
             keyComparison(i);
             return;
@@ -359,7 +376,7 @@ private:
         if (rule.rowWrite != 0) {
             const RowWrite& row = kRowWrites[rule.rowWrite - 1];
             if (!row.open || followedByOpen(tokens_, i)) {
-                addMade(t, DiagnosticId::RowWrite, rules().rowMessage(rule.rowWrite - 1u));
+                addMade(t, DiagnosticId::RowWrite, rules_.rowMessage(rule.rowWrite - 1u));
                 rowWrite = true;
             }
         }
@@ -452,7 +469,7 @@ private:
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        const std::vector<Argument> args = callArguments(tokens_, i + 1);
+        const std::vector<Argument> args = callArguments(syntax_, i);
         if (args.empty())
             return;
         const Ti86Token* first = single(args[0]);
@@ -466,6 +483,8 @@ private:
         for (std::size_t k = 2; k < args.size(); k += step) {
             std::string font;
             if (targetLabel(args[k], font)) {
+                if (isLabel_.empty())
+                    isLabel_.resize(tokens_.size(), false);
                 isLabel_[args[k].first] = true;
                 label(tokens_[args[k].first], font);
             }
@@ -514,7 +533,7 @@ private:
     }
 
     void screen(std::size_t i) {
-        for (const OffScreen& off : offScreenCoordinates(tokens_, i))
+        for (const OffScreen& off : offScreenCoordinates(syntax_, i))
             add(tokens_[off.token], DiagnosticId::OffScreen,
                 {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
     }
@@ -557,7 +576,10 @@ private:
 
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
-    std::vector<bool> isLabel_;
+    const Ti86Syntax syntax_;
+    const Rules& rules_ = rules();
+    std::vector<bool> isLabel_; // menu targets; empty until one is marked
+    ProgramFacts& facts_;
     HandWorkReport& report_;
     std::vector<std::size_t>& lineStarts_;
     std::set<std::string>& keyVariables_;
@@ -597,10 +619,35 @@ std::string plural(std::size_t n, const char* one, const char* many, const char*
 
 namespace {
 
-// Text is tokenized and read a piece of whole lines at a time, so that the
-// tokens of a large program are never all held at once; a statement ends
-// with its line, so no piece cuts one.
-constexpr std::size_t kPieceBytes = 64 * 1024;
+// Text is tokenized and read a window of tokens at a time, so that the
+// tokens of a large program, or of a long line, are never all held at once.
+constexpr std::size_t kWindowTokens = 512;
+
+// Whether looking at the token needs the rest of its statement: a menu's
+// choices, an equation's expression, a command's coordinates.
+bool readsToStatementEnd(const Ti86Token& t) {
+    return t.known && (t.code == ti86::Menu || t.code == ti86::EquationName ||
+                       ti86Has(t.code, ti86flag::HomeCoordinates | ti86flag::GraphCoordinates));
+}
+
+// How many of a window's tokens can be looked at with what it holds: all
+// when the text has ended; else those up to the window's last statement
+// end, and after it those up to the last but one (a token is looked at with
+// its neighbours), short of one that reads to its statement's end.
+std::size_t lookable(const std::vector<Ti86Token>& tokens, std::size_t from, bool ended) {
+    if (ended)
+        return tokens.size();
+    std::size_t complete = from;
+    for (std::size_t k = tokens.size(); k-- > from;)
+        if (endsTi86Statement(tokens[k])) {
+            complete = k + 1;
+            break;
+        }
+    std::size_t upto = complete;
+    while (upto + 1 < tokens.size() && !readsToStatementEnd(tokens[upto]))
+        ++upto;
+    return upto;
+}
 
 // The names getKy is stored to anywhere in the text, found before the
 // pieces are read: the lines that hold "getKy", tokenized alone.
@@ -621,33 +668,191 @@ std::set<std::string> keyVariablesOf(std::string_view text) {
     return names;
 }
 
-// Reads `ti86Text` a piece at a time; `done` hears after each piece, with
-// its findings in order in facts.report.findings.
+// Lines that can hold nothing to report: numbers, one-letter names (A-Z:
+// TI-83 Plus variables), the four operations, parentheses, commas, → and
+// colons, no comparison. Most lines of arithmetic are such lines, and
+// finding them costs a look at each byte and its neighbour where tokens
+// cost far more: each byte has a class, and a pair of classes is loud or
+// not, so that the bytes of a block are looked at independently.
+enum QuietClass : std::uint8_t { kSign, kDigit, kLetter, kReturn, kLineEnd, kOther };
+
+inline constexpr std::array<std::uint8_t, 256> kQuietClass = [] {
+    std::array<std::uint8_t, 256> classes{};
+    classes.fill(kOther);
+    for (const char c : std::string_view("+-*/(),: \xFC")) // \xFC: →
+        classes[static_cast<std::uint8_t>(c)] = kSign;
+    for (std::size_t c = '0'; c <= '9'; ++c)
+        classes[c] = kDigit;
+    classes['.'] = kDigit;
+    for (std::size_t c = 'A'; c <= 'Z'; ++c)
+        classes[c] = kLetter;
+    classes['\r'] = kReturn;
+    classes['\n'] = kLineEnd;
+    return classes;
+}();
+
+// Whether a byte of class `now` after one of class `before` makes the line
+// loud: a byte of no quiet class, a letter next to a letter or digit (a
+// longer name), a CR not ending the line.
+inline constexpr std::array<std::uint8_t, 64> kLoudPair = [] {
+    std::array<std::uint8_t, 64> loud{};
+    for (std::size_t before = 0; before < 8; ++before)
+        for (std::size_t now = 0; now < 8; ++now)
+            loud[before * 8 + now] =
+                now >= kOther || (now == kLetter && (before == kLetter || before == kDigit)) ||
+                (now == kDigit && before == kLetter) || (before == kReturn && now != kLineEnd);
+    return loud;
+}();
+
+#if defined(__GNUC__)
+// Sixteen bytes at a time, as the processor's vector instructions take them
+// (GCC and Clang; other compilers take the bytes one at a time).
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+
+Bytes16 load16(const std::uint8_t* at) {
+    Bytes16 v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+Bytes16 splat(std::uint8_t b) {
+    return Bytes16{} + b;
+}
+
+// Bytes in [low, high] as FF, the others 00.
+Bytes16 within(Bytes16 v, std::uint8_t low, std::uint8_t high) {
+    return reinterpret_cast<Bytes16>(v - splat(low) <=
+                                     splat(static_cast<std::uint8_t>(high - low)));
+}
+
+Bytes16 equal(Bytes16 v, std::uint8_t b) {
+    return reinterpret_cast<Bytes16>(v == splat(b));
+}
+
+// Whether any of the 16 bytes at `at` makes its line loud, with the byte
+// before each (at[-1] must be there): the pairs of kLoudPair.
+bool loud16(const std::uint8_t* at) {
+    const Bytes16 now = load16(at), before = load16(at - 1);
+    // "(" to ":" holds ( ) * + , - . / 0-9 and ":".
+    const Bytes16 digit = within(now, '0', '9') | equal(now, '.');
+    const Bytes16 letter = within(now, 'A', 'Z');
+    const Bytes16 quiet = within(now, '(', ':') | letter | equal(now, ' ') | equal(now, 0xFC) |
+                          equal(now, '\r') | equal(now, '\n');
+    const Bytes16 letterBefore = within(before, 'A', 'Z');
+    const Bytes16 digitBefore = within(before, '0', '9') | equal(before, '.');
+    const Bytes16 loud = ~quiet | (letter & (letterBefore | digitBefore)) | (digit & letterBefore) |
+                         (equal(before, '\r') & ~equal(now, '\n'));
+    std::uint64_t halves[2];
+    std::memcpy(halves, &loud, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
+#endif
+
+// The start of the first line at or after `at` (a line's start) that is not
+// quiet, or the text's end.
+std::size_t quietLinesEnd(std::string_view text, std::size_t at) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    const auto loudAt = [bytes, at](std::size_t i) {
+        const std::uint8_t before = i > at ? kQuietClass[bytes[i - 1]] : std::uint8_t{kLineEnd};
+        return kLoudPair[before * 8u + kQuietClass[bytes[i]]] != 0;
+    };
+    // Most lines that are not quiet say so within a few bytes.
+    std::size_t i = at;
+    const std::size_t head = std::min(n, at + 16);
+    while (i < head && !loudAt(i))
+        ++i;
+    if (i == head) {
+#if defined(__GNUC__)
+        while (i + 16 <= n && !loud16(bytes + i))
+            i += 16;
+#endif
+        while (i < n && !loudAt(i))
+            ++i;
+    }
+    if (i >= n)
+        return n;
+    while (i > at && text[i - 1] != '\n')
+        --i;
+    return i;
+}
+
+// Reads the lines [start, end) of `ti86Text`, the first of them line
+// `lineBase` + 1, a window of tokens at a time; `done` hears after each
+// window, with its findings in order in facts.report.findings.
+template <typename AfterPiece>
+void readLines(std::string_view ti86Text, std::size_t start, std::size_t end, std::size_t lineBase,
+               ProgramFacts& facts, Ti86Tokenized& window, AfterPiece&& done) {
+    Ti86TokenStream stream(ti86Text.substr(start, end - start));
+    window.tokens.clear();
+    window.diagnostics.clear();
+    std::size_t from = 0; // the first token not yet looked at
+    std::size_t limit = kWindowTokens;
+    for (;;) {
+        const std::size_t had = window.tokens.size();
+        const bool ended = !stream.read(window, limit);
+        for (std::size_t k = had; k < window.tokens.size(); ++k)
+            window.tokens[k].line += lineBase;
+        const std::size_t upto = lookable(window.tokens, from, ended);
+        if (upto == from && !ended) {
+            // One statement that reads to its end fills the window: the
+            // window grows to hold it.
+            limit += kWindowTokens;
+            continue;
+        }
+        Finder(ti86Text, window.tokens, facts).run(from, upto);
+        for (Diagnostic& d : window.diagnostics)
+            d.line += lineBase;
+        facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
+                                            window.diagnostics.begin(), window.diagnostics.end());
+        window.diagnostics.clear();
+        done();
+        if (ended)
+            break;
+        // The last token looked at stays, as the next one's neighbour.
+        const std::size_t keep = upto - 1;
+        window.tokens.erase(window.tokens.begin(),
+                            window.tokens.begin() + static_cast<std::ptrdiff_t>(keep));
+        from = 1;
+        limit = std::max<std::size_t>(kWindowTokens, window.tokens.size() + kWindowTokens / 2);
+    }
+}
+
+// Reads `ti86Text`: its quiet lines are passed over, the others read as
+// tokens, each run of them on its own (a line end ends every statement).
 template <typename AfterPiece>
 void readInPieces(std::string_view ti86Text, ProgramFacts& facts, AfterPiece&& done) {
     facts.keyVariables = keyVariablesOf(ti86Text);
-    Ti86Tokenized piece;
-    std::size_t lineBase = 0;
+    Ti86Tokenized window;
+    window.tokens.reserve(kWindowTokens + 1);
+    std::size_t lines = 0;    // line ends before `at`
+    std::size_t runStart = 0; // the lines not yet read, from line runLine + 1
+    std::size_t runLine = 0;
     for (std::size_t at = 0; at < ti86Text.size();) {
-        std::size_t end = ti86Text.size();
-        if (end - at > kPieceBytes) {
-            const std::size_t newline = ti86Text.find('\n', at + kPieceBytes);
-            end = newline == std::string_view::npos ? ti86Text.size() : newline + 1;
+        const std::size_t loud = quietLinesEnd(ti86Text, at);
+        if (loud >= ti86Text.size()) {
+            // Quiet to the end: its lines need no counting.
+            if (loud > at && runStart < at)
+                readLines(ti86Text, runStart, at, runLine, facts, window, done);
+            if (loud > at)
+                runStart = loud;
+            break;
         }
-        tokenizeTi86Text(ti86Text.substr(at, end - at), piece);
-        for (Ti86Token& t : piece.tokens)
-            t.line += lineBase;
-        for (Diagnostic& d : piece.diagnostics)
-            d.line += lineBase;
-        Finder(ti86Text, piece.tokens, facts).run();
-        facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
-                                            piece.diagnostics.begin(), piece.diagnostics.end());
-        done();
-        lineBase += static_cast<std::size_t>(
-            std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(at),
-                       ti86Text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
-        at = end;
+        if (loud > at) {
+            if (runStart < at)
+                readLines(ti86Text, runStart, at, runLine, facts, window, done);
+            lines += static_cast<std::size_t>(
+                std::count(ti86Text.begin() + static_cast<std::ptrdiff_t>(at),
+                           ti86Text.begin() + static_cast<std::ptrdiff_t>(loud), '\n'));
+            runStart = loud;
+            runLine = lines;
+        }
+        const std::size_t newline = ti86Text.find('\n', loud);
+        at = newline == std::string_view::npos ? ti86Text.size() : newline + 1;
+        lines += newline == std::string_view::npos ? 0 : 1;
     }
+    if (runStart < ti86Text.size() || ti86Text.empty())
+        readLines(ti86Text, runStart, ti86Text.size(), runLine, facts, window, done);
 }
 
 } // namespace
@@ -664,8 +869,10 @@ HandWorkCounts findHandWork(std::string_view ti86Text,
     HandWorkCounts counts;
     readInPieces(ti86Text, facts, [&] {
         counts += countHandWork(facts.report.findings);
-        for (const Diagnostic& d : facts.report.findings)
+        for (Diagnostic& d : facts.report.findings) {
             finding(d);
+            facts.spareMessages.push_back(std::move(d.message));
+        }
         facts.report.findings.clear();
         facts.report.textDiagnostics.clear();
     });

@@ -128,8 +128,7 @@ inline bool endsUnit(char c) {
 }
 
 inline Ti86Inline inlineOf(const Ti86Token& token) {
-    const Ti86TokenInfo* info = token.known ? ti86TokenInfo(token.code) : nullptr;
-    return info != nullptr ? info->data : Ti86Inline::None;
+    return token.known ? ti86InlineOf(token.code) : Ti86Inline::None;
 }
 
 } // namespace kalvo::calc::ti86text

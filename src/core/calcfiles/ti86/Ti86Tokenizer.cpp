@@ -17,39 +17,59 @@ using namespace ti86text;
 class Reader {
 public:
     explicit Reader(std::string_view text) : text_(text) {}
-    // Into `room`'s vectors, cleared, so that their room serves again.
-    Reader(std::string_view text, Ti86Tokenized&& room) : text_(text), out_(std::move(room)) {
-        out_.tokens.clear();
-        out_.diagnostics.clear();
+
+    // Tokens onto out.tokens until it holds `limit` (or a few more: a
+    // conversion or a name is one step) or the text ends; false once the
+    // text has ended. Lines and columns count in the whole text.
+    bool fill(Ti86Tokenized& out, std::size_t limit) {
+        out_ = &out;
+        while (out.tokens.size() < limit) {
+            if (!inLine_ && !beginLine())
+                return false;
+            if (!readToken())
+                endLine();
+        }
+        return inLine_ || at_ < text_.size();
     }
 
-    Ti86Tokenized run() {
-        // Programs run about 3 bytes a token; a huge text grows as it goes.
-        out_.tokens.reserve(std::min<std::size_t>(text_.size() / 2 + 16, std::size_t{1} << 16));
-        std::size_t at = 0;
-        std::size_t lineNumber = 0;
-        while (at < text_.size()) {
-            std::size_t end = text_.find('\n', at);
-            const std::size_t next = end == std::string_view::npos ? text_.size() : end + 1;
-            if (end == std::string_view::npos)
-                end = text_.size();
-            std::size_t stop = end;
-            if (stop > at && text_[stop - 1] == '\r')
-                --stop;
-            ++lineNumber;
-            if (lineNumber > 1) {
-                Ti86Token& newline = out_.tokens.emplace_back();
-                newline.code = kNewline;
-                place(newline, previousLineEnd_);
-            }
-            readLine(at, stop, lineNumber);
-            previousLineEnd_ = stop - at + 1;
-            at = next;
-        }
-        return std::move(out_);
-    }
+    bool done() const { return !inLine_ && at_ >= text_.size(); }
 
 private:
+    // The next line, its line-end token first; false at the end of the text.
+    bool beginLine() {
+        if (at_ >= text_.size())
+            return false;
+        std::size_t end = text_.find('\n', at_);
+        next_ = end == std::string_view::npos ? text_.size() : end + 1;
+        if (end == std::string_view::npos)
+            end = text_.size();
+        std::size_t stop = end;
+        if (stop > at_ && text_[stop - 1] == '\r')
+            --stop;
+        ++lineNumber_;
+        if (lineNumber_ > 1) {
+            Ti86Token& newline = out_->tokens.emplace_back();
+            newline.code = kNewline;
+            place(newline, previousLineEnd_);
+        }
+        line_ = lineNumber_;
+        lineStart_ = at_;
+        stop_ = stop;
+        arrowSearched_ = false;
+        runSearched_ = false;
+        i_ = at_;
+        if (at(i_) == ':')
+            ++i_; // the line's mark
+        inLine_ = true;
+        return true;
+    }
+
+    void endLine() {
+        previousLineEnd_ = stop_ - lineStart_ + 1;
+        at_ = next_;
+        inLine_ = false;
+    }
+
     // The token last added to the list, made where it stays rather than
     // moved there.
     void place(Ti86Token& token, std::size_t column) {
@@ -66,12 +86,11 @@ private:
 
     void fail(std::size_t column, std::string message,
               Diagnostic::Severity severity = Diagnostic::Severity::Error) {
-        Diagnostic d;
+        Diagnostic& d = out_->diagnostics.emplace_back();
         d.severity = severity;
         d.line = line_;
         d.column = column;
         d.message = std::move(message);
-        out_.diagnostics.push_back(std::move(d));
     }
 
     char at(std::size_t i) const { return i < stop_ ? text_[i] : '\0'; }
@@ -174,106 +193,100 @@ private:
         return true;
     }
 
-    void readLine(std::size_t start, std::size_t stop, std::size_t lineNumber) {
-        line_ = lineNumber;
-        lineStart_ = start;
-        stop_ = stop;
-        arrowSearched_ = false;
-        runSearched_ = false;
-        std::size_t i = start;
-        if (at(i) == ':')
-            ++i; // the line's mark
-        while (i < stop_) {
-            const char c = text_[i];
-            if (c == ' ') {
-                ++i;
-                continue;
-            }
-            const std::size_t col = column(i);
-            Ti86Token& token = out_.tokens.emplace_back();
-            if (c == '"') {
-                token.code = ti86::String;
-                ++i;
-                while (i < stop_ && text_[i] != '"')
-                    token.data.push_back(static_cast<char>(fontAt(i)));
-                if (i < stop_)
-                    ++i;
-                else if (token.data.find('\x1C') == std::string::npos)
-                    // The TI-83 Plus ends it at the end of the line as well.
-                    fail(col, "string not closed; it ends at the end of the line",
-                         Diagnostic::Severity::Note);
-                else
-                    fail(col,
-                         "string not closed; closed at the end of the line (the TI-83 Plus "
-                         "would end it at its \xE2\x86\x92)",
-                         Diagnostic::Severity::Warning);
-                place(token, col);
-                continue;
-            }
-            // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
-            if ((c >= '0' && c <= '9') || c == '.' || startsExponent(i)) {
-                token.code = ti86::Number;
-                token.data = readNumber(i);
-                place(token, col);
-                continue;
-            }
-            std::uint8_t raw = 0;
-            if (escapeAt(i, raw)) {
-                token.known = false;
-                token.code = raw;
-                token.data.assign(1, static_cast<char>(raw));
-                place(token, col);
-                continue;
-            }
-            std::size_t length = 0;
-            const Ti86Token* spelled = spellingAt(i, length);
-            std::size_t end = 0;
-            if (conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
-                i = end;
-                place(token, col);
-                continue;
-            }
-            if (spelled != nullptr) {
-                // The fresh token holds the rest of *spelled already.
-                token.code = spelled->code;
-                if (!spelled->data.empty())
-                    token.data = spelled->data;
-                i += length;
-                const Ti86Inline kind = inlineOf(token);
-                if (kind == Ti86Inline::Label || kind == Ti86Inline::Goto) {
-                    while (at(i) == ' ')
-                        ++i;
-                    while (i < stop_ && text_[i] != ' ' && text_[i] != ':')
-                        token.data.push_back(static_cast<char>(fontAt(i)));
-                }
-                place(token, col);
-                continue;
-            }
-            if (isTi86NameText(static_cast<std::uint8_t>(c))) {
-                std::string name;
-                while (i < stop_ && isWordText(text_[i]))
-                    name.push_back(static_cast<char>(fontAt(i)));
-                if (name.size() > 8) {
-                    fail(col, "name longer than 8 characters: " + ti86NameToUtf8(name));
-                    out_.tokens.pop_back();
-                    continue;
-                }
-                token.code = static_cast<std::uint16_t>(ti86::BuiltinName + name.size());
-                token.data = std::move(name);
-                place(token, col);
-                continue;
-            }
-            // The calculator reads plain text only as it runs, so a byte that
-            // begins no token (a stray "?" after Stop) is no reason to refuse
-            // the program: it stays a byte of its own, as \xHH does, for whoever
-            // reads the tokens to show and warn about.
-            const std::uint8_t font = ti86TextToFont(static_cast<std::uint8_t>(c));
-            token.known = false;
-            token.code = font;
-            token.data.assign(1, static_cast<char>(font));
-            place(token, col);
+    // One token of the line from i_ (none for a name too long, which is
+    // said); false at the line's end.
+    bool readToken() {
+        std::size_t& i = i_;
+        while (i < stop_ && text_[i] == ' ')
             ++i;
+        if (i >= stop_)
+            return false;
+        const char c = text_[i];
+        const std::size_t col = column(i);
+        Ti86Token& token = out_->tokens.emplace_back();
+        if (c == '"') {
+            token.code = ti86::String;
+            ++i;
+            while (i < stop_ && text_[i] != '"')
+                token.data.push_back(static_cast<char>(fontAt(i)));
+            if (i < stop_)
+                ++i;
+            else if (token.data.find('\x1C') == std::string::npos)
+                // The TI-83 Plus ends it at the end of the line as well.
+                fail(col, "string not closed; it ends at the end of the line",
+                     Diagnostic::Severity::Note);
+            else
+                fail(col,
+                     "string not closed; closed at the end of the line (the TI-83 Plus "
+                     "would end it at its \xE2\x86\x92)",
+                     Diagnostic::Severity::Warning);
+            place(token, col);
+            return true;
         }
+        // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
+        if ((c >= '0' && c <= '9') || c == '.' || startsExponent(i)) {
+            token.code = ti86::Number;
+            token.data = readNumber(i);
+            place(token, col);
+            return true;
+        }
+        std::uint8_t raw = 0;
+        if (escapeAt(i, raw)) {
+            token.known = false;
+            token.code = raw;
+            token.data.assign(1, static_cast<char>(raw));
+            place(token, col);
+            return true;
+        }
+        std::size_t length = 0;
+        const Ti86Token* spelled = spellingAt(i, length);
+        std::size_t end = 0;
+        if (conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
+            i = end;
+            place(token, col);
+            return true;
+        }
+        if (spelled != nullptr) {
+            // The fresh token holds the rest of *spelled already.
+            token.code = spelled->code;
+            if (!spelled->data.empty())
+                token.data = spelled->data;
+            i += length;
+            const Ti86Inline kind = inlineOf(token);
+            if (kind == Ti86Inline::Label || kind == Ti86Inline::Goto) {
+                while (at(i) == ' ')
+                    ++i;
+                while (i < stop_ && text_[i] != ' ' && text_[i] != ':')
+                    token.data.push_back(static_cast<char>(fontAt(i)));
+            }
+            place(token, col);
+            return true;
+        }
+        if (isTi86NameText(static_cast<std::uint8_t>(c))) {
+            std::string name;
+            while (i < stop_ && isWordText(text_[i]))
+                name.push_back(static_cast<char>(fontAt(i)));
+            if (name.size() > 8) {
+                fail(col, "name longer than 8 characters: " + ti86NameToUtf8(name));
+                out_->tokens.pop_back();
+                return true;
+            }
+            token.code = static_cast<std::uint16_t>(ti86::BuiltinName + name.size());
+            token.data = std::move(name);
+            place(token, col);
+            return true;
+        }
+        // The calculator reads plain text only as it runs, so a byte that
+        // begins no token (a stray "?" after Stop) is no reason to refuse
+        // the program: it stays a byte of its own, as \xHH does, for whoever
+        // reads the tokens to show and warn about.
+        const std::uint8_t font = ti86TextToFont(static_cast<std::uint8_t>(c));
+        token.known = false;
+        token.code = font;
+        token.data.assign(1, static_cast<char>(font));
+        place(token, col);
+        ++i;
+        return true;
     }
 
     // ᴇ, perhaps its negation, then a digit.
@@ -312,7 +325,12 @@ private:
 
     const Spellings& spellings_ = spellings();
     std::string_view text_;
-    Ti86Tokenized out_;
+    Ti86Tokenized* out_ = nullptr;
+    std::size_t at_ = 0;   // where the next line starts
+    std::size_t next_ = 0; // where the line after the current one starts
+    std::size_t i_ = 0;    // the next byte of the current line
+    bool inLine_ = false;
+    std::size_t lineNumber_ = 0;
     std::size_t line_ = 0;
     std::size_t lineStart_ = 0;
     std::size_t stop_ = 0;
@@ -328,11 +346,31 @@ private:
 } // namespace
 
 Ti86Tokenized tokenizeTi86Text(std::string_view text) {
-    return Reader(text).run();
+    Ti86Tokenized out;
+    tokenizeTi86Text(text, out);
+    return out;
 }
 
 void tokenizeTi86Text(std::string_view text, Ti86Tokenized& into) {
-    into = Reader(text, std::move(into)).run();
+    into.tokens.clear();
+    into.diagnostics.clear();
+    // Programs run about 3 bytes a token; a huge text grows as it goes.
+    into.tokens.reserve(std::min<std::size_t>(text.size() / 2 + 16, std::size_t{1} << 16));
+    Reader(text).fill(into, static_cast<std::size_t>(-1));
+}
+
+struct Ti86TokenStream::State {
+    explicit State(std::string_view text) : reader(text) {}
+    Reader reader;
+};
+
+Ti86TokenStream::Ti86TokenStream(std::string_view text) : state_(std::make_unique<State>(text)) {}
+
+Ti86TokenStream::~Ti86TokenStream() = default;
+
+bool Ti86TokenStream::read(Ti86Tokenized& into, std::size_t limit) {
+    state_->reader.fill(into, limit);
+    return !state_->reader.done();
 }
 
 } // namespace kalvo::calc

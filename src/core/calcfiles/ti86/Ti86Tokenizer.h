@@ -4,6 +4,7 @@
 #include "calcfiles/diagnostics/Diagnostic.h"
 #include "calcfiles/ti86/Ti86Tokens.h"
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -27,5 +28,24 @@ Ti86Tokenized tokenizeTi86Text(std::string_view text);
 // The same into `into`, replacing what it held but keeping its room: for
 // reading a long text a piece at a time.
 void tokenizeTi86Text(std::string_view text, Ti86Tokenized& into);
+
+// The tokens of a text a few at a time, for reading one too large to hold
+// as tokens at once (a long line, too): the same tokens and diagnostics as
+// tokenizeTi86Text, their lines and columns in the whole text.
+class Ti86TokenStream {
+public:
+    explicit Ti86TokenStream(std::string_view text); // kept by reference
+    ~Ti86TokenStream();
+    Ti86TokenStream(const Ti86TokenStream&) = delete;
+    Ti86TokenStream& operator=(const Ti86TokenStream&) = delete;
+
+    // Appends tokens (and diagnostics) to `into` until into.tokens holds
+    // `limit` of them or the text ends; whether any are left.
+    bool read(Ti86Tokenized& into, std::size_t limit);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace kalvo::calc

@@ -234,8 +234,7 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
 std::size_t ti86EncodedSize(const Ti86Token& token) {
     if (!token.known)
         return token.data.size();
-    const Ti86TokenInfo* info = ti86TokenInfo(token.code);
-    const auto inline_ = info != nullptr ? info->data : Ti86Inline::None;
+    const Ti86Inline inline_ = ti86InlineOf(token.code);
     if (inline_ == Ti86Inline::FixedName)
         return 1 + token.data.size();
     std::size_t size = token.code > 0xFF ? 2 : 1;

@@ -78,24 +78,27 @@ namespace ti86detail {
 // the report and the translator, so made when compiling.
 struct FlagPages {
     std::uint16_t page[3][256];
+    Ti86Inline data[3][256]; // what follows each code
 };
 inline constexpr FlagPages kFlagPages = [] {
     using namespace ti86flag;
     struct Row {
         std::uint16_t code;
         std::uint16_t flags;
+        Ti86Inline data;
     };
     constexpr Row rows[] = {
 #define TI86_TOKEN(code, name, glyphs, spacing, data, flags, ...)                                  \
-    {code, static_cast<std::uint16_t>(flags)},
+    {code, static_cast<std::uint16_t>(flags), Ti86Inline::data},
 #include "calcfiles/ti86/Ti86Tokens.def"
 #undef TI86_TOKEN
     };
     FlagPages pages{};
-    for (const Row& row : rows)
-        pages.page[row.code >> 8 == 0      ? 0
-                   : row.code >> 8 == 0x3D ? 1
-                                           : 2][row.code & 0xFF] = row.flags;
+    for (const Row& row : rows) {
+        const int page = row.code >> 8 == 0 ? 0 : row.code >> 8 == 0x3D ? 1 : 2;
+        pages.page[page][row.code & 0xFF] = row.flags;
+        pages.data[page][row.code & 0xFF] = row.data;
+    }
     return pages;
 }();
 } // namespace ti86detail
@@ -106,6 +109,14 @@ inline bool ti86Has(std::uint16_t code, std::uint16_t flag) {
     const unsigned high = code >> 8;
     const int page = high == 0 ? 0 : high == 0x3D ? 1 : high == 0x8E ? 2 : -1;
     return page >= 0 && (ti86detail::kFlagPages.page[page][code & 0xFF] & flag) != 0;
+}
+
+// What follows a code in a program (ti86TokenInfo(code)->data, None for a
+// code the table does not know), without a look-up.
+inline Ti86Inline ti86InlineOf(std::uint16_t code) {
+    const unsigned high = code >> 8;
+    const int page = high == 0 ? 0 : high == 0x3D ? 1 : high == 0x8E ? 2 : -1;
+    return page >= 0 ? ti86detail::kFlagPages.data[page][code & 0xFF] : Ti86Inline::None;
 }
 
 // Every known token, in code order.

@@ -2,6 +2,7 @@
 #include "calcfiles/translate/Ti86To83p.h"
 
 #include "calcfiles/program/Arguments.h"
+#include "calcfiles/program/Facts.h"
 #include "calcfiles/ti83p/Ti83pFile.h"
 #include "calcfiles/ti86/Ti86Font.h"
 #include "calcfiles/translate/Ti86To83pTable.h"
@@ -195,30 +196,15 @@ bool isInitialValue(const Ti86Token& t) {
 
 // A name the program chose (not one of the calculator's own).
 bool isUserName(const Ti86Token& t) {
-    if (!t.known)
-        return false;
-    if (t.code >= ti86::Name1 && t.code <= ti86::Name8)
-        return true;
-    if (t.code == ti86::EquationName)
+    if (t.known && t.code == ti86::EquationName)
         return isSpareFunction(t);
-    if (t.code != ti86::BuiltinName)
-        return false;
     if (isInitialValue(t))
         return true; // a real like the program's own, unless it graphs DifEq
-    for (const Ti86BuiltinName& b : ti86BuiltinNames())
-        if (b.code == ti86::BuiltinName && b.name == t.data)
-            return false;
-    return true;
+    return isTi86UserName(t);
 }
 
 // ---------------------------------------------------------------------------
 // Token ranges.
-
-std::size_t statementEnd(const Tokens& tokens, std::size_t i) {
-    while (i < tokens.size() && !endsStatement(tokens[i]))
-        ++i;
-    return i;
-}
 
 // The index of the ")" closing the "(" at `open`, or `end` when there is none
 // before the statement ends.
@@ -281,57 +267,6 @@ std::optional<std::size_t> operandEnd(const Tokens& tokens, std::size_t i, std::
 // prefix function before these, and after powers and postfix operators.
 bool endsOperand(const Tokens& tokens, std::size_t i, std::size_t end) {
     return i >= end || (tokens[i].known && ti86Has(tokens[i].code, ti86flag::EndsOperand));
-}
-
-// ---------------------------------------------------------------------------
-// Menu(n,"text",label,...): the pieces, when the menu has that form.
-
-struct MenuChoice {
-    std::size_t text = 0;  // the string token
-    std::size_t label = 0; // the label's name token
-};
-
-struct MenuForm {
-    std::vector<MenuChoice> choices;
-    std::size_t close = 0; // the ")" or the statement's end
-    bool closed = false;
-};
-
-std::optional<MenuForm> parseMenu(const Tokens& tokens, std::size_t menu) {
-    // Looks no further than the menu itself: a line of many Menu tokens
-    // stays linear.
-    const auto ended = [&tokens](std::size_t k) {
-        return k >= tokens.size() || endsStatement(tokens[k]);
-    };
-    const auto at = [&](std::size_t k, std::uint16_t code) {
-        return !ended(k) && is(tokens[k], code);
-    };
-    std::size_t i = menu + 1;
-    if (!at(i, ti86::LParen))
-        return std::nullopt;
-    ++i;
-    MenuForm form;
-    for (;;) {
-        if (!at(i, ti86::Number) || !at(i + 1, ti86::Comma) || !at(i + 2, ti86::String) ||
-            !at(i + 3, ti86::Comma) || ended(i + 4) || !isUserName(tokens[i + 4]))
-            return std::nullopt;
-        form.choices.push_back({i + 2, i + 4});
-        i += 5;
-        if (ended(i)) {
-            form.close = i;
-            return form;
-        }
-        if (is(tokens[i], ti86::RParen)) {
-            if (!ended(i + 1))
-                return std::nullopt;
-            form.close = i;
-            form.closed = true;
-            return form;
-        }
-        if (!is(tokens[i], ti86::Comma))
-            return std::nullopt;
-        ++i;
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -399,17 +334,11 @@ class Names {
 public:
     explicit Names(const Ti83pProgramNames& calls) : calls_(calls) {}
 
-    void analyse(const Tokens& tokens) {
-        std::vector<bool> isLabel(tokens.size(), false);
-        for (std::size_t i = 0; i < tokens.size(); ++i)
-            if (is(tokens[i], ti86::Menu))
-                if (const auto menu = parseMenu(tokens, i))
-                    for (const MenuChoice& c : menu->choices)
-                        isLabel[c.label] = true;
-        for (std::size_t start = 0; start <= tokens.size();) {
-            const std::size_t end = statementEnd(tokens, start);
-            analyseStatement(tokens, start, end, isLabel);
-            start = end + 1;
+    void analyse(const Ti86Facts& facts) {
+        const Tokens& tokens = facts.syntax().tokens();
+        for (const std::uint32_t st : facts.syntax().statements()) {
+            const SyntaxNode& statement = facts.syntax().node(st);
+            analyseStatement(tokens, statement.first, statement.last, facts);
         }
         for (std::size_t i = 0; i < tokens.size(); ++i) {
             if (const Builtin* b = builtinOf(tokens[i]);
@@ -445,6 +374,13 @@ public:
     // form) and the number of elements, 0 when the letters were enough.
     const std::string& elementList() const { return elementList_; }
     std::size_t elements() const { return elements_; }
+
+    // The kinds (Kind bits) the uses of a name tell across the programs
+    // read, after allocate().
+    unsigned kinds(const std::string& name) const {
+        const auto hit = uses_.find(name);
+        return hit == uses_.end() ? 0u : hit->second.kinds;
+    }
 
     // Vectors are lists: the set shows no vector in polar form (a matrix
     // and a vector in one statement are left to the user).
@@ -542,11 +478,12 @@ private:
     }
 
     void analyseStatement(const Tokens& tokens, std::size_t start, std::size_t end,
-                          const std::vector<bool>& isLabel) {
+                          const Ti86Facts& facts) {
         if (start >= end)
             return;
         // A name alone: a program call, or a variable shown as Ans.
-        if (end - start == 1 && isUserName(tokens[start])) {
+        const Ti86Syntax& syntax = facts.syntax();
+        if (syntax.node(syntax.statementOf(start)).statement() == StatementForm::ProgramCall) {
             use(tokens[start].data).bareCall = true;
             return;
         }
@@ -556,7 +493,7 @@ private:
         std::size_t valueStart = start;
         for (std::size_t i = start; i < end; ++i) {
             const Ti86Token& t = tokens[i];
-            if (isLabel[i])
+            if (facts.isMenuLabel(i))
                 continue;
             if (isUserName(t)) {
                 use(t.data).otherUse = true;
@@ -638,10 +575,11 @@ private:
                 else if (is(target, ti86::Dim) && i + 2 < end)
                     // {2,3}→dim M sizes a matrix, D+1→dim V a vector; a
                     // name alone may hold either, and is taken for a matrix.
-                    mark(tokens[i + 2], i > valueStart && !is(tokens[valueStart], ti86::LBrace) &&
-                                                (i - valueStart > 1 || !isUserName(tokens[valueStart]))
-                                            ? Vector
-                                            : Matrix);
+                    mark(tokens[i + 2],
+                         i > valueStart && !is(tokens[valueStart], ti86::LBrace) &&
+                                 (i - valueStart > 1 || !isUserName(tokens[valueStart]))
+                             ? Vector
+                             : Matrix);
                 else if (isUserName(target) && i + 2 < end && is(tokens[i + 2], ti86::LParen)) {
                     // An element: one index for a list, two for a matrix.
                     const std::size_t close = matchingClose(tokens, i + 2, end);
@@ -1115,21 +1053,12 @@ void Names::allocate() {
 // ---------------------------------------------------------------------------
 // Labels: one or two of A-Z, 0-9, θ on the TI-83 Plus.
 
-std::map<std::string, std::string> placeLabels(const Tokens& tokens) {
+std::map<std::string, std::string> placeLabels(const Ti86Facts& facts) {
     std::vector<std::string> labels;
     std::set<std::string> seen;
-    const auto add = [&](const std::string& label) {
-        if (seen.insert(label).second)
-            labels.push_back(label);
-    };
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        if (is(tokens[i], ti86::Lbl) || is(tokens[i], ti86::Goto))
-            add(tokens[i].data);
-        else if (is(tokens[i], ti86::Menu))
-            if (const auto menu = parseMenu(tokens, i))
-                for (const MenuChoice& c : menu->choices)
-                    add(tokens[c.label].data);
-    }
+    for (const Ti86LabelPlace& p : facts.labels())
+        if (seen.insert(facts.labelName(p)).second)
+            labels.push_back(facts.labelName(p));
     std::map<std::string, std::string> placed;
     std::set<std::string> used;
     const auto valid = [](const std::string& l) {
@@ -1220,33 +1149,29 @@ const KeyCode* ti86Key(long code) {
 
 class Translator {
 public:
-    Translator(const Tokens& tokens, std::string_view title, const Names& names,
+    Translator(const Ti86Facts& facts, std::string_view title, const Names& names,
                const Ti83pTarget& target)
-        : tokens_(tokens), title_(title), names_(names), target_(target),
-          labels_(placeLabels(tokens)) {
+        : tokens_(facts.syntax().tokens()), syntax_(facts.syntax()), facts_(facts), title_(title),
+          names_(names), target_(target), labels_(placeLabels(facts)) {
         findKeyComparisons();
-        for (const Ti86Token& t : tokens)
+        for (const Ti86Token& t : tokens_)
             usesAns_ = usesAns_ || (is(t, ti86::StatName) && t.data == "Ans");
         if (names_.vectorsAsLists())
             findVectorBrackets();
         std::map<std::string, int> lbls;
-        for (const Ti86Token& t : tokens)
-            if (is(t, ti86::Lbl) && ++lbls[t.data] == 2)
-                warn(t, "label " + utf8(t.data) +
-                            " is defined more than once; Goto jumps to the first");
-        for (std::size_t i = 0; i < tokens.size(); ++i) {
-            const Ti86Token& t = tokens[i];
-            if (is(t, ti86::Goto) && !lbls.count(t.data) &&
-                reported_.insert("goto" + t.data).second)
-                warn(t, "Goto " + utf8(t.data) + " has no Lbl in this program");
-            if (is(t, ti86::Menu))
-                if (const auto menu = parseMenu(tokens, i))
-                    for (const MenuChoice& c : menu->choices) {
-                        const Ti86Token& label = tokens[c.label];
-                        if (!lbls.count(label.data) && reported_.insert("goto" + label.data).second)
-                            warn(label, "Menu( choice " + utf8(label.data) +
-                                            " has no Lbl in this program");
-                    }
+        for (const Ti86LabelPlace& p : facts.labels())
+            if (p.use == LabelUse::Definition && ++lbls[facts.labelName(p)] == 2)
+                warn(tokens_[p.token], "label " + utf8(facts.labelName(p)) +
+                                           " is defined more than once; Goto jumps to the first");
+        for (const Ti86LabelPlace& p : facts.labels()) {
+            const std::string& label = facts.labelName(p);
+            if (p.use == LabelUse::Definition || lbls.count(label) ||
+                !reported_.insert("goto" + label).second)
+                continue;
+            warn(tokens_[p.token],
+                 p.use == LabelUse::Goto
+                     ? "Goto " + utf8(label) + " has no Lbl in this program"
+                     : "Menu( choice " + utf8(label) + " has no Lbl in this program");
         }
     }
 
@@ -1458,8 +1383,13 @@ private:
         const Ti86Token& f = tokens_[i];
         if (i + 1 < end && is(tokens_[i + 1], ti86::LParen))
             return i + 2; // the TI-86 "(" is the TI-83 Plus token's own
-        const std::optional<std::size_t> operand = operandEnd(tokens_, i + 1, end);
-        if (operand && endsOperand(tokens_, *operand, end)) {
+        std::optional<std::size_t> operand = treeOperandEnd(i, end);
+        if (!operand) {
+            operand = operandEnd(tokens_, i + 1, end);
+            if (operand && !endsOperand(tokens_, *operand, end))
+                operand.reset();
+        }
+        if (operand) {
             noteOnce(f, "paren", nameText(f) + " without ( now has its ( and )");
             translate(i + 1, *operand);
             put(ti83p::RParen, f); // added for the function, so placed with it
@@ -1472,14 +1402,60 @@ private:
         return i + 1;
     }
 
+    // The end of the operand the tree gives the function at i written
+    // without "(", when it lies inside what is being translated. Not where
+    // the operand is a name before "(" (A(2)) that the program uses as no
+    // list, matrix, vector or equation: an element binds tighter than the
+    // function, a real times (2) does not.
+    std::optional<std::size_t> treeOperandEnd(std::size_t i, std::size_t end) const {
+        const std::uint32_t prefix = syntax_.prefixAt(i);
+        if (prefix == kNoNode || syntax_.node(prefix).child == kNoNode)
+            return std::nullopt;
+        const std::uint32_t operand = syntax_.node(prefix).child;
+        if (syntax_.node(operand).last > end)
+            return std::nullopt;
+        for (std::uint32_t n = operand; n != kNoNode;) {
+            const SyntaxNode& node = syntax_.node(n);
+            if (node.kind == SyntaxKind::Call && isNameToken(tokens_[node.first]) &&
+                !indexable(tokens_[node.first]))
+                return std::nullopt;
+            // Down the left of powers and postfix operators, where such a
+            // name would be.
+            n = node.kind == SyntaxKind::Postfix ||
+                        (node.kind == SyntaxKind::Binary &&
+                         (is(tokens_[syntax_.opToken(n)], ti86::Power) ||
+                          is(tokens_[syntax_.opToken(n)], ti86::XRoot)))
+                    ? node.child
+                    : kNoNode;
+        }
+        return syntax_.node(operand).last;
+    }
+
+    // A name the program (or the programs translated with it) uses only as
+    // a list, matrix, vector or equation.
+    bool indexable(const Ti86Token& name) const {
+        if (!isUserName(name))
+            return false;
+        const unsigned here = facts_.kindsOf(name.data);
+        const unsigned all = names_.kinds(name.data);
+        const bool told = here != 0 || all != 0;
+        return told &&
+               (here & ~(ti86kind::List | ti86kind::Matrix | ti86kind::Vector |
+                         ti86kind::Equation)) == 0 &&
+               (all & ~unsigned{List | Matrix | Vector | Equation}) == 0;
+    }
+
+    static bool isNameToken(const Ti86Token& t) {
+        return t.known && t.code >= ti86::BuiltinName && t.code <= ti86::StatName;
+    }
+
     // Whether the statement at i follows an If without Then.
     bool afterBareIf(std::size_t i) const {
-        if (i == 0 || !endsStatement(tokens_[i - 1]))
+        const std::size_t statement = syntax_.statementIndex(i);
+        if (statement == 0 || syntax_.node(syntax_.statements()[statement]).first != i)
             return false;
-        std::size_t start = i - 1;
-        while (start > 0 && !endsStatement(tokens_[start - 1]))
-            --start;
-        return start < i - 1 && is(tokens_[start], ti86::If);
+        const SyntaxNode& before = syntax_.node(syntax_.statements()[statement - 1]);
+        return before.first < before.last && is(tokens_[before.first], ti86::If);
     }
 
     // A label of one or two characters that no label of the program has and
@@ -1499,7 +1475,7 @@ private:
     }
 
     std::size_t putMenu(std::size_t i) {
-        const std::optional<MenuForm> menu = parseMenu(tokens_, i);
+        const Ti86Menu* menu = facts_.menu(i);
         const Ti86Token& t = tokens_[i];
         if (!menu) {
             warn(t, "Menu( is not in the form Menu(n,\"text\",label,...); translated as it "
@@ -1535,7 +1511,7 @@ private:
             put(ti83p::Quote, t);
             const std::size_t last = page < more.size() ? next + most - 1 : menu->choices.size();
             for (; next < last; ++next) {
-                const MenuChoice& c = menu->choices[next];
+                const Ti86MenuChoice& c = menu->choices[next];
                 put(ti83p::Comma, tokens_[c.text]);
                 putString(tokens_[c.text]);
                 put(ti83p::Comma, tokens_[c.label]);
@@ -1570,7 +1546,7 @@ private:
             warn(t, "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
                         std::string(target_.name) + " shows at most " +
                         std::to_string(target_.menuChoices));
-        for (const MenuChoice& c : menu->choices)
+        for (const Ti86MenuChoice& c : menu->choices)
             if (tokens_[c.text].data.size() > target_.menuChoice)
                 warn(tokens_[c.text], "Menu( choice \"" + utf8(tokens_[c.text].data) + "\" has " +
                                           std::to_string(tokens_[c.text].data.size()) +
@@ -1705,9 +1681,9 @@ private:
             if (isUserName(t) && !element) // V(1) is a number
                 if (const Placement* p = names_.placement(t.data); p != nullptr) {
                     vector = vector || p->vector;
-                    matrix = matrix || (p->as == Placement::As::Variable && p->codes.size() == 1 &&
-                                        p->codes[0] >= ti83p::MatrixA &&
-                                        p->codes[0] <= ti83p::MatrixA + 9);
+                    matrix = matrix ||
+                             (p->as == Placement::As::Variable && p->codes.size() == 1 &&
+                              p->codes[0] >= ti83p::MatrixA && p->codes[0] <= ti83p::MatrixA + 9);
                 }
             if (is(t, ti86::LBracket)) {
                 if (!open.empty() && open.back() == Bracket::Matrix) {
@@ -2078,14 +2054,8 @@ private:
     void checkScreen(std::size_t i) {
         const ScreenSize screen{target_.homeRows, target_.homeColumns, target_.graphRows,
                                 target_.graphColumns, target_.name};
-        for (const OffScreen& off : offScreenCoordinates(tokens_, i, screen))
+        for (const OffScreen& off : offScreenCoordinates(syntax_, i, screen))
             warn(tokens_[off.token], offScreenMessage(off));
-    }
-
-    std::size_t statementEndFrom(std::size_t i, std::size_t end) const {
-        while (i < end && !endsStatement(tokens_[i]))
-            ++i;
-        return i;
     }
 
     void translate(std::size_t from, std::size_t to) {
@@ -2096,7 +2066,7 @@ private:
             const bool atStart = statementStart;
             statementStart = endsStatement(t);
             if (atStart || i == from)
-                end = statementEndFrom(i, to);
+                end = std::min<std::size_t>(to, syntax_.node(syntax_.statementOf(i)).last);
             if (!t.known) {
                 // Written as \xHH in characters: the user sees what was there,
                 // and the calculator meets no command it was not given.
@@ -2327,12 +2297,14 @@ private:
     }
 
     const Tokens& tokens_;
+    const Ti86Syntax& syntax_;
+    const Ti86Facts& facts_;
     std::string_view title_;
     const Names& names_;
     const Ti83pTarget& target_;
-    bool keysFollowed_ = false;               // every use of getKy's value is understood
+    bool keysFollowed_ = false; // every use of getKy's value is understood
     bool usesAns_ = false;
-    std::map<std::size_t, long> keyLiterals_; // the codes compared with it, by token
+    std::map<std::size_t, long> keyLiterals_;           // the codes compared with it, by token
     std::map<std::size_t, std::uint16_t> vectorBraces_; // [ and ] of vectors, as { and }
     std::map<std::string, std::string> labels_;
     std::set<std::string> madeLabels_; // for chained menus
@@ -2344,10 +2316,12 @@ private:
 
 Ti83pTranslation translateTi86Program(const std::vector<Ti86Token>& tokens, std::string_view name,
                                       const Ti83pProgramNames& calls, const Ti83pTarget& target) {
+    const Ti86Syntax syntax(tokens);
+    const Ti86Facts facts(syntax);
     Names names(calls);
-    names.analyse(tokens);
+    names.analyse(facts);
     names.allocate();
-    return Translator(tokens, name, names, target).run();
+    return Translator(facts, name, names, target).run();
 }
 
 namespace {
@@ -2402,7 +2376,8 @@ namespace {
 
 // For each program, the first program of its set of programs calling one
 // another (by index into `programs`).
-std::vector<std::size_t> callSets(const std::vector<Ti86SourceProgram>& programs) {
+std::vector<std::size_t> callSets(const std::vector<Ti86SourceProgram>& programs,
+                                  const std::vector<Ti86Syntax>& trees) {
     std::map<std::string, std::size_t> index;
     for (std::size_t i = 0; i < programs.size(); ++i)
         index.emplace(programs[i].name, i);
@@ -2416,16 +2391,15 @@ std::vector<std::size_t> callSets(const std::vector<Ti86SourceProgram>& programs
     };
     for (std::size_t i = 0; i < programs.size(); ++i) {
         const Tokens& tokens = programs[i].tokens;
-        for (std::size_t start = 0; start < tokens.size();) {
-            const std::size_t end = statementEnd(tokens, start);
+        for (const std::uint32_t st : trees[i].statements()) {
             // A name alone on a line is a call, as the translation reads it.
-            if (end == start + 1 && isUserName(tokens[start]))
-                if (const auto hit = index.find(tokens[start].data); hit != index.end()) {
+            const SyntaxNode& statement = trees[i].node(st);
+            if (statement.statement() == StatementForm::ProgramCall)
+                if (const auto hit = index.find(tokens[statement.first].data); hit != index.end()) {
                     // The smaller index leads, so a set is known by its first program.
                     const std::size_t a = root(i), b = root(hit->second);
                     set[std::max(a, b)] = std::min(a, b);
                 }
-            start = end + 1;
         }
     }
     for (std::size_t i = 0; i < set.size(); ++i)
@@ -2439,7 +2413,17 @@ std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourcePro
                                                  const Ti83pTarget& target) {
     std::map<std::string, Diagnostic> renamed;
     const Ti83pProgramNames calls = groupNames(programs, renamed);
-    const std::vector<std::size_t> sets = callSets(programs);
+    // Each program read once; the facts point into the trees, so neither
+    // vector grows after.
+    std::vector<Ti86Syntax> trees;
+    std::vector<Ti86Facts> facts;
+    trees.reserve(programs.size());
+    facts.reserve(programs.size());
+    for (const Ti86SourceProgram& p : programs)
+        trees.emplace_back(p.tokens);
+    for (const Ti86Syntax& tree : trees)
+        facts.emplace_back(tree);
+    const std::vector<std::size_t> sets = callSets(programs, trees);
     std::vector<Ti83pTranslation> out(programs.size());
     for (std::size_t first = 0; first < programs.size(); ++first) {
         if (sets[first] != first)
@@ -2448,13 +2432,12 @@ std::vector<Ti83pTranslation> translateTi86Group(const std::vector<Ti86SourcePro
         Names names(calls);
         for (std::size_t p = first; p < programs.size(); ++p)
             if (sets[p] == first)
-                names.analyse(programs[p].tokens);
+                names.analyse(facts[p]);
         names.allocate();
         for (std::size_t p = first; p < programs.size(); ++p) {
             if (sets[p] != first)
                 continue;
-            out[p] =
-                Translator(programs[p].tokens, calls.at(programs[p].name), names, target).run();
+            out[p] = Translator(facts[p], calls.at(programs[p].name), names, target).run();
             // A program's own new name heads its report.
             if (const auto hit = renamed.find(programs[p].name); hit != renamed.end())
                 out[p].diagnostics.insert(out[p].diagnostics.begin(), hit->second);

@@ -12,14 +12,18 @@ namespace {
 
 using namespace kalvo::calc;
 
-// The arguments of the first "(" of `text`, each as its token count.
+// The arguments of the call of the first "(" of `text`, each as its token
+// count.
 std::vector<std::size_t> sizes(const std::string& text) {
     const std::vector<Ti86Token> tokens = tokenizeTi86Text(text).tokens;
     std::size_t open = 0;
     while (open < tokens.size() && tokens[open].code != ti86::LParen)
         ++open;
     std::vector<std::size_t> out;
-    for (const TokenRange& r : callArguments(tokens, open))
+    if (open == 0 || open >= tokens.size())
+        return out;
+    const Ti86Syntax syntax(tokens);
+    for (const TokenRange& r : callArguments(syntax, open - 1))
         out.push_back(r.last - r.first);
     return out;
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -215,6 +216,85 @@ TEST(HandWorkPieces, ALargeTextGivesWhatItsWholeTokenListGives) {
     ASSERT_FALSE(pieces.textDiagnostics.empty());
     EXPECT_EQ(pieces.textDiagnostics.front().line,
               static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - 1);
+}
+
+} // namespace
+
+namespace {
+
+// One line longer than the report holds as tokens at once: what it finds is
+// what its whole token list gives, statements that read to their end (a
+// menu, coordinates, an equation) cut by no window, a key code compared
+// across a window's edge.
+TEST(HandWorkPieces, ALongLineGivesWhatItsWholeTokenListGives) {
+    std::string text = ":getKy\xFCK\n:";
+    const char* statements[] = {"Outpt(9,1,\"X\"):", "MONEY+1\xFCMONEY:", "K==105:",
+                                "DelVar(A):",        "y1=x\xF2+3:",       "Lbl START:"};
+    for (std::size_t n = 0; text.size() < 60 * 1024; ++n) {
+        text += statements[n % std::size(statements)];
+        for (std::size_t k = 0; k < n % 700; ++k)
+            text += "1-";
+        text += "1:";
+    }
+    // A menu whose statement alone is more tokens than a window.
+    text += "Menu(1,\"A\",AB";
+    for (int k = 0; k < 3000; ++k)
+        text += "+1";
+    text += ",2,\"B\",LONGLBL):PxOn(99,1\n:If K==4:Goto START\n";
+    const HandWorkReport pieces = findHandWork(text);
+    const HandWorkReport whole = findHandWork(text, tokenizeTi86Text(text).tokens);
+    ASSERT_EQ(pieces.findings.size(), whole.findings.size());
+    for (std::size_t k = 0; k < whole.findings.size(); ++k) {
+        const Diagnostic &a = pieces.findings[k], &b = whole.findings[k];
+        ASSERT_EQ(std::tie(a.line, a.column, a.message), std::tie(b.line, b.column, b.message))
+            << k;
+    }
+    EXPECT_GT(whole.counts.keyCodes, 10u);
+    EXPECT_GT(whole.counts.offScreen, 10u);
+    EXPECT_GT(whole.counts.equations, 10u);
+    EXPECT_EQ(whole.counts.menus, 1u);
+    EXPECT_TRUE(std::any_of(whole.findings.begin(), whole.findings.end(),
+                            [](const Diagnostic& d) { return contains(d.message, "LONGLBL"); }));
+}
+
+} // namespace
+
+namespace {
+
+// Lines of arithmetic on one-letter names are passed over unread; random
+// lines of that alphabet, and of it with a byte that makes a line say
+// something (a lowercase letter, a comparison, a quote, a letter next to a
+// letter or digit), find what the whole token list finds.
+TEST(HandWorkPieces, LinesPassedOverHoldNothingTheTokensWouldFind) {
+    const std::string quiet[] = {"A", "K", "Z", "0", "7", "12", ".5",   "+", "-",
+                                 "*", "/", "(", ")", ",", " ",  "\xFC", ":", "\r"};
+    const std::string loud[] = {"x", "==", "<", "\"", "AB", "A1", "1A", "e", "\xF8", "\\x41", "@"};
+    std::mt19937 random(86);
+    for (int round = 0; round < 200; ++round) {
+        std::string text = round % 3 == 0 ? ":getKy\xFCK\n" : "";
+        for (int line = 0; line < 30; ++line) {
+            text += random() % 2 == 0 ? ":" : "";
+            const std::size_t length = random() % 12;
+            const bool sayAnything = random() % 3 == 0;
+            for (std::size_t k = 0; k < length; ++k)
+                text += sayAnything && random() % 4 == 0 ? loud[random() % std::size(loud)]
+                                                         : quiet[random() % std::size(quiet)];
+            text += random() % 2 == 0 ? "\r\n" : "\n";
+        }
+        const HandWorkReport read = findHandWork(text);
+        const Ti86Tokenized tokens = tokenizeTi86Text(text);
+        const HandWorkReport whole = findHandWork(text, tokens.tokens);
+        ASSERT_EQ(read.findings.size(), whole.findings.size()) << text;
+        for (std::size_t k = 0; k < whole.findings.size(); ++k) {
+            const Diagnostic &a = read.findings[k], &b = whole.findings[k];
+            ASSERT_EQ(std::tie(a.line, a.column, a.message), std::tie(b.line, b.column, b.message))
+                << text;
+        }
+        ASSERT_EQ(read.textDiagnostics.size(), tokens.diagnostics.size()) << text;
+        for (std::size_t k = 0; k < tokens.diagnostics.size(); ++k)
+            EXPECT_EQ(std::tie(read.textDiagnostics[k].line, read.textDiagnostics[k].column),
+                      std::tie(tokens.diagnostics[k].line, tokens.diagnostics[k].column));
+    }
 }
 
 } // namespace

@@ -148,11 +148,8 @@ TEST(Ti86To83p, FunctionsAndTheirParentheses) {
         // Nested: cos A is sin's one operand, a function call.
         {":sin cos A", "C2 C4 41 11 11", {"N 1:2 sin without ( now has its ( and )"}},
         {":abs (A)*2", "B2 41 11 82 32", {}},
-        // A power binds tighter than sin on the TI-86: where ) goes is unsure.
-        {":sin A\xF2",
-         "C2 41 0D",
-         {"W 1:2 sin is applied without ( on the TI-86; it now has ( but where its ) goes is "
-          "for you to check"}},
+        // A power binds tighter than sin on the TI-86: sin A² is sin(A²).
+        {":sin A\xF2", "C2 41 0D 11", {"N 1:2 sin without ( now has its ( and )"}},
         {":not A and B", "B8 41 11 40 42", {"N 1:2 not without ( now has its ( and )"}},
     });
 }
@@ -489,7 +486,8 @@ TEST(Ti86To83p, KeyCodesCompared) {
           "(11-15) stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)",
           "N 1:32 key code 41 (GRAPH) is now 15", "N 1:45 DelVar(name) is now DelVar name"}},
     });
-    for (const char* held : {":getKy\xFCK:If K>5", ":getKy\xFCK:If 5<K", ":getKy\xFCK:DelVar(K+1"}) {
+    for (const char* held :
+         {":getKy\xFCK:If K>5", ":getKy\xFCK:If 5<K", ":getKy\xFCK:DelVar(K+1"}) {
         const std::vector<std::string> f = findings(translateTi86Program(tokensOf(held), "G"));
         ASSERT_FALSE(f.empty()) << held;
         EXPECT_TRUE(f[0].starts_with("W 1:2 getKy: getKey codes differ")) << held << f[0];
@@ -546,7 +544,6 @@ TEST(Ti86To83p, EquationsPastTheFunctionsTakeAString) {
     EXPECT_TRUE(std::none_of(t.diagnostics.begin(), t.diagnostics.end(), [](const auto& d) {
         return d.severity == Diagnostic::Severity::Warning;
     }));
-
 }
 
 // Past Y1-Y0 and the strings an equation takes X1T-Y6T, then r1-r6: they
@@ -568,7 +565,8 @@ TEST(Ti86To83p, EquationsPastTheStringsTakeOtherEquationVariables) {
     };
     // "X²"→X1T:Disp X1T+1, no FnOff after it.
     const Ti83pTranslation t = translateTi86Program(tokensOf(full + ":f=x\xF2\r\n:Disp f+1"), "P");
-    EXPECT_TRUE(hex(t.tokens).ends_with("3F 2A 58 0D 2A 04 5E 20 3F DE 5E 20 70 31")) << hex(t.tokens);
+    EXPECT_TRUE(hex(t.tokens).ends_with("3F 2A 58 0D 2A 04 5E 20 3F DE 5E 20 70 31"))
+        << hex(t.tokens);
     EXPECT_TRUE(warnings(t).empty());
     const std::vector<std::string> all = findings(t);
     EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
@@ -576,7 +574,8 @@ TEST(Ti86To83p, EquationsPastTheStringsTakeOtherEquationVariables) {
     }));
 
     // xt1 and yt1 are the program's own: f takes X2T (5E 22).
-    const std::string own = hex(translateTi86Program(tokensOf(full + ":xt1=t:yt1=t:f=x"), "P").tokens);
+    const std::string own =
+        hex(translateTi86Program(tokensOf(full + ":xt1=t:yt1=t:f=x"), "P").tokens);
     EXPECT_TRUE(own.ends_with("3E 2A 58 2A 04 5E 22")) << own;
 
     // Thirteen past the strings: X1T-Y6T, then r1 (5E 40).
@@ -638,7 +637,9 @@ TEST(Ti86To83p, VectorsBecomeLists) {
     };
     // A matrix written out keeps its brackets; D+1→dim sizes a vector.
     const Ti83pTranslation both =
-        translateTi86Program(tokensOf(":[[1,2][3,4]]\xFCM:[1,2]\xFCV:3\xFC" "dim W"), "G");
+        translateTi86Program(tokensOf(":[[1,2][3,4]]\xFCM:[1,2]\xFCV:3\xFC"
+                                      "dim W"),
+                             "G");
     EXPECT_EQ(hex(both.tokens), "06 06 31 2B 32 07 06 33 2B 34 07 07 04 5C 00 3E 08 31 2B 32 09 04 "
                                 "EB 56 3E 33 04 B5 EB 57 11");
     for (const std::string& f : findings(both))
