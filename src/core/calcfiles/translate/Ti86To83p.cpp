@@ -292,6 +292,7 @@ struct NameUse {
     bool otherUse = false;            // used anywhere but as such a statement
     bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
     bool needsLetter = false;         // where the TI-83 Plus takes a variable, not an element
+    bool asksLetter = false;          // Input, Prompt, DelVar: a letter, or else a rewrite
     bool graphed = false;             // y11-y99: an equation the TI-86 graphs
     unsigned stores = 0;              // →name
     unsigned literalStores = 0;       // "text"→name, a statement of its own
@@ -385,6 +386,10 @@ public:
     // Vectors are lists: the set shows no vector in polar form (a matrix
     // and a vector in one statement are left to the user).
     bool vectorsAsLists() const { return vectorsAsLists_; }
+
+    // A string no name of the set took, where Input or Prompt reads a real
+    // that is an element (0 when none is free or needed).
+    std::uint16_t scratchString() const { return scratch_; }
 
     const Placement* placement(const std::string& name) const {
         const auto hit = placements_.find(name);
@@ -533,12 +538,15 @@ private:
                 t.code == ti86::Get || t.code == ti86::Send) {
                 const std::size_t a =
                     i + 1 < end && is(tokens[i + 1], ti86::LParen) ? i + 2 : i + 1;
-                if (a < end)
+                if (a < end && t.code == ti86::DelVar && isUserName(tokens[a]))
+                    use(tokens[a].data).asksLetter = true;
+                else if (a < end)
                     needsLetter(tokens[a]);
             }
             if (t.code == ti86::Input || t.code == ti86::Prompt)
                 for (std::size_t a = i + 1; a < end; ++a)
-                    needsLetter(tokens[a]);
+                    if (isUserName(tokens[a]))
+                        use(tokens[a].data).asksLetter = true;
             if (t.code == ti86::Seq || t.code == ti86::FnInt || t.code == ti86::FMin ||
                 t.code == ti86::FMax || t.code == ti86::NDer || t.code == ti86::EvalF) {
                 // The variable is the argument after the first comma.
@@ -617,6 +625,7 @@ private:
     bool polarMode_ = false;      // r1-r6 likewise
     bool vectorsApart_ = false;   // vectors cannot be lists: see allocate
     bool difEq_ = false;          // DifEq mode: Q1-Q9 are its initial values
+    std::uint16_t scratch_ = 0;   // a string for Input of an element; 0: none
     std::set<std::string> initialValues_;
     bool vectorsAsLists_ = false;
     std::unordered_map<std::string, Placement> placements_;
@@ -695,7 +704,7 @@ void Names::allocate() {
     }
     const auto constantText = [&](const NameUse& u) {
         if (strings <= 10 || u.literalStores == 0 || u.stores != u.literalStores ||
-            u.literalsDiffer || u.otherWrite || u.needsLetter || u.beforeParen)
+            u.literalsDiffer || u.otherWrite || u.needsLetter || u.asksLetter || u.beforeParen)
             return false;
         return std::all_of(u.literal.begin(), u.literal.end(),
                            [](char c) { return charToken(static_cast<std::uint8_t>(c)) != 0; });
@@ -946,7 +955,7 @@ void Names::allocate() {
 
     const auto mustBeLetter = [this](const std::string& name) {
         const NameUse& u = uses_[name];
-        return u.needsLetter || u.beforeParen;
+        return u.needsLetter || u.beforeParen || u.asksLetter;
     };
     const auto keepLetter = [&](const std::string& name) {
         const std::uint16_t l = letterOf(name);
@@ -984,7 +993,7 @@ void Names::allocate() {
                 placements_[name] = std::move(p);
                 return;
             }
-        if (mustBeLetter(name)) {
+        if (const NameUse& u = uses_[name]; u.needsLetter || u.beforeParen) {
             p.why = "all 27 TI-83 Plus real variables (A-Z, θ) are taken, and it is used where "
                     "the TI-83 Plus takes a variable, not a list element; it is left as it is";
             placements_[name] = std::move(p);
@@ -1027,6 +1036,7 @@ void Names::allocate() {
     for (int n = 1; elementList_.empty(); ++n)
         if (!customLists.count("V" + std::to_string(n)))
             elementList_ = "V" + std::to_string(n);
+    bool asksElement = false;
     for (const std::string& name : rest) {
         Placement p;
         if (elements_ == 999) {
@@ -1047,7 +1057,12 @@ void Names::allocate() {
         p.codes.push_back(ti83p::RParen);
         p.shown = "ʟ" + elementList_ + "(" + index + ")";
         placements_[name] = std::move(p);
+        asksElement = asksElement || uses_[name].asksLetter;
     }
+    // Input and Prompt of an element read into a string no name took.
+    for (std::uint16_t c = ti83p::Str1; asksElement && c <= ti83p::Str0 && scratch_ == 0; ++c)
+        if (!taken.count(c))
+            scratch_ = c;
 }
 
 // ---------------------------------------------------------------------------
@@ -1748,6 +1763,124 @@ private:
         return end;
     }
 
+    // Input, Prompt and DelVar of a real that is an element of the list past
+    // the letters, which the TI-83 Plus takes only as a variable: read into
+    // a free string and stored with expr( (Prompt X as Input "X?",Str),
+    // DelVar as 0 stored. Each leaves Ans otherwise than the TI-86, and
+    // becomes more than one statement: not in a program that reads Ans nor
+    // after an If without Then, where the warning stays.
+    std::optional<std::size_t> putAskedElements(std::size_t i, std::size_t end) {
+        const Ti86Token& t = tokens_[i];
+        const auto element = [&](std::size_t k) -> const Placement* {
+            const Placement* p = isUserName(tokens_[k]) ? names_.placement(tokens_[k].data) : nullptr;
+            return p != nullptr && p->element ? p : nullptr;
+        };
+        bool any = false;
+        for (std::size_t k = i + 1; k < end; ++k)
+            any = any || element(k) != nullptr;
+        if (!any)
+            return std::nullopt;
+        const auto refuse = [&](std::size_t k) {
+            if (reported_.insert("asked" + tokens_[k].data).second)
+                warn(tokens_[k], "variable " + utf8(tokens_[k].data) + " is " +
+                                     element(k)->shown + ", which " + nameText(t) +
+                                     " cannot take on the TI-83 Plus; it is left as it is");
+        };
+        const std::uint16_t str = names_.scratchString();
+        const bool free = !usesAns_ && !afterBareIf(i);
+        // The element's value read into Str: Input ["text",]Str:expr(Str)→ʟV(n).
+        const auto readInto = [&](std::size_t k, std::size_t text) {
+            put(ti83p::Input, t);
+            if (text < end) {
+                putString(tokens_[text]);
+                put(ti83p::Comma, t);
+            }
+            put(str, t);
+            put(ti83p::Colon, t);
+            put(ti83p::Expr, t);
+            put(str, t);
+            put(ti83p::RParen, t);
+            put(ti83p::Store, t);
+            putName(tokens_[k]);
+        };
+        const std::string shown = numberedName("Str", str, ti83p::Str1);
+        if (t.code == ti86::DelVar) {
+            const bool paren = i + 1 < end && is(tokens_[i + 1], ti86::LParen);
+            const std::size_t k = paren ? i + 2 : i + 1;
+            const std::size_t after = k + 1 < end && paren && is(tokens_[k + 1], ti86::RParen) ? k + 2 : k + 1;
+            if (!free || k >= end || element(k) == nullptr || after != end) {
+                if (k < end && element(k) != nullptr)
+                    refuse(k);
+                return std::nullopt;
+            }
+            put(0x30, t); // 0
+            put(ti83p::Store, t);
+            putName(tokens_[k]);
+            noteOnce(t, "delvar element",
+                     "DelVar of a real that is an element is now 0 stored to it");
+            return end;
+        }
+        if (t.code == ti86::Input) {
+            // Input var, Input "text",var.
+            const bool text = i + 1 < end && is(tokens_[i + 1], ti86::String);
+            const std::size_t k = text ? i + 3 : i + 1;
+            const bool shaped = k + 1 == end && (!text || is(tokens_[i + 2], ti86::Comma));
+            if (!free || str == 0 || !shaped || element(k) == nullptr ||
+                (text && tokens_[i + 1].data.find('\x1C') != std::string::npos)) {
+                for (std::size_t a = i + 1; a < end; ++a)
+                    if (element(a) != nullptr)
+                        refuse(a);
+                return std::nullopt;
+            }
+            readInto(k, text ? i + 1 : end);
+        } else {
+            // Prompt A,B,...: one statement a name, the elements read as above.
+            std::vector<std::size_t> names;
+            bool shaped = true;
+            for (std::size_t k = i + 1; k < end; k += 2) {
+                shaped = shaped && isUserName(tokens_[k]) && (k + 1 == end || is(tokens_[k + 1], ti86::Comma));
+                names.push_back(k);
+            }
+            for (const std::size_t k : names)
+                for (const char c : tokens_[k].data)
+                    shaped = shaped && charToken(static_cast<std::uint8_t>(c)) != 0;
+            if (!free || str == 0 || !shaped || names.empty()) {
+                for (const std::size_t k : names)
+                    if (element(k) != nullptr)
+                        refuse(k);
+                return std::nullopt;
+            }
+            for (std::size_t n = 0; n < names.size(); ++n) {
+                const std::size_t k = names[n];
+                if (n > 0)
+                    put(ti83p::Colon, t);
+                if (element(k) != nullptr) {
+                    // The TI-86 asks with the name and "?".
+                    put(ti83p::Input, t);
+                    put(ti83p::Quote, t);
+                    spell(tokens_[k].data + "?", t);
+                    put(ti83p::Quote, t);
+                    put(ti83p::Comma, t);
+                    put(str, t);
+                    put(ti83p::Colon, t);
+                    put(ti83p::Expr, t);
+                    put(str, t);
+                    put(ti83p::RParen, t);
+                    put(ti83p::Store, t);
+                    putName(tokens_[k]);
+                } else {
+                    put(ti83p::Prompt, t);
+                    putName(tokens_[k]);
+                }
+            }
+        }
+        noteOnce(t, "asked element",
+                 nameText(t) + " of a real that is an element of \xCA\x9F" + names_.elementList() +
+                     " now reads the value into " + shown + " and stores expr(" + shown +
+                     ") to it: the TI-83 Plus takes only a variable there");
+        return end;
+    }
+
     void putKeyCode(const Ti86Token& t, long code) {
         const KeyCode* key = ti86Key(code);
         long written = code;
@@ -2169,6 +2302,11 @@ private:
                                                             : t.code == ti86::Sign
                                                                 ? putSign(i, end)
                                                                 : putEvalF(i, end)) {
+                    i = *next;
+                    continue;
+                }
+            if (atStart && (t.code == ti86::Input || t.code == ti86::Prompt || t.code == ti86::DelVar))
+                if (const std::optional<std::size_t> next = putAskedElements(i, end)) {
                     i = *next;
                     continue;
                 }

@@ -954,7 +954,8 @@ TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
     }
     // With every letter held by a one-letter name that must have it, names
     // the TI-83 Plus must have as variables stay warnings and the others
-    // become elements.
+    // become elements; Prompt reads an element through a free string (as
+    // Input "XX?",Str1:expr(Str1)→ʟV(1)), DelVar stores 0 to it.
     {
         std::string text = ":Prompt ";
         for (char c = 'A'; c <= 'Z'; ++c)
@@ -963,7 +964,7 @@ TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
                 ":seq(VV,VV,1,3)\xFCL1\r\n:Get(UU)\r\n:XX+ZZ+WW\xFCYY";
         const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
         const std::vector<std::string> all = findings(t);
-        for (const char* name : {"XX", "ZZ", "WW", "VV", "UU"}) {
+        for (const char* name : {"WW", "VV", "UU"}) {
             const std::string want = std::string("variable ") + name +
                                      ": all 27 TI-83 Plus real variables (A-Z, θ) are taken, "
                                      "and it is used where the TI-83 Plus takes a variable, "
@@ -973,10 +974,29 @@ TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
             })) << name;
         }
         EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
-            return f.ends_with(" variable YY is now ʟV(1)");
+            return f.ends_with(" variable YY is now ʟV(3)");
         }));
-        // ...+WW→ʟV(1)
-        EXPECT_TRUE(hex(t.tokens).ends_with("57 04 EB 56 10 31 11")) << hex(t.tokens);
+        const std::string bytes = hex(t.tokens);
+        EXPECT_NE(bytes.find("3F DC 2A 58 58 AF 2A 2B AA 00 3E BB 2A AA 00 11 04 EB 56 10 31 11 3F "
+                             "30 04 EB 56 10 32 11 3F"),
+                  std::string::npos)
+            << bytes;
+        // ...+WW→ʟV(3)
+        EXPECT_TRUE(bytes.ends_with("57 57 04 EB 56 10 33 11")) << bytes;
+
+        // Input "N",XX alike: Input "N",Str1:expr(Str1)→ʟV(1).
+        EXPECT_TRUE(hex(translateTi86Program(tokensOf(text + "\r\n:Input \"N\",XX"), "P").tokens)
+                        .ends_with("3F DC 2A 4E 2A 2B AA 00 3E BB 2A AA 00 11 04 EB 56 10 31 11"));
+        // Where Ans is read, or after an If without Then (one statement
+        // would become two), they stay warnings.
+        for (const char* tail : {"\r\n:Disp Ans", "\r\n:If A:Prompt XX"}) {
+            const std::vector<std::string> held =
+                findings(translateTi86Program(tokensOf(text + tail), "P"));
+            EXPECT_TRUE(std::any_of(held.begin(), held.end(), [](const std::string& f) {
+                return f.ends_with("variable XX is \xCA\x9FV(1), which Prompt cannot take on the "
+                                   "TI-83 Plus; it is left as it is");
+            })) << tail;
+        }
     }
     // A one-letter name that need not be a variable gives its letter up to
     // a long one that must: XX (Prompt) takes X, and X becomes the element.
