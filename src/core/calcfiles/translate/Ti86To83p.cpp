@@ -286,17 +286,17 @@ enum Kind : unsigned {
 struct NameUse {
     std::size_t order = 0; // first seen, across the group
     unsigned kinds = 0;
-    std::set<std::string> copiesFrom; // stored from these names: their kind is its kind
+    std::set<std::string> copiesFrom;   // stored from these names: their kind is its kind
     std::set<std::string> comparedFrom; // stored from a test of these: a list's is a list
-    bool bareCall = false;            // a statement of its own
-    bool otherUse = false;            // used anywhere but as such a statement
-    bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
-    bool needsLetter = false;         // where the TI-83 Plus takes a variable, not an element
-    bool asksLetter = false;          // Input, Prompt, DelVar: a letter, or else a rewrite
-    bool graphed = false;             // y11-y99: an equation the TI-86 graphs
-    unsigned stores = 0;              // →name
-    unsigned literalStores = 0;       // "text"→name, a statement of its own
-    std::string literal;              // that text (font bytes)
+    bool bareCall = false;              // a statement of its own
+    bool otherUse = false;              // used anywhere but as such a statement
+    bool beforeParen = false;           // written before "(": f(3) is no Y1(3)
+    bool needsLetter = false;           // where the TI-83 Plus takes a variable, not an element
+    bool asksLetter = false;            // Input, Prompt, DelVar: a letter, or else a rewrite
+    bool graphed = false;               // y11-y99: an equation the TI-86 graphs
+    unsigned stores = 0;                // →name
+    unsigned literalStores = 0;         // "text"→name, a statement of its own
+    std::string literal;                // that text (font bytes)
     bool literalsDiffer = false;
     bool otherWrite = false; // given a value otherwise (InpSt, Eq▶St()
 };
@@ -1772,7 +1772,8 @@ private:
     std::optional<std::size_t> putAskedElements(std::size_t i, std::size_t end) {
         const Ti86Token& t = tokens_[i];
         const auto element = [&](std::size_t k) -> const Placement* {
-            const Placement* p = isUserName(tokens_[k]) ? names_.placement(tokens_[k].data) : nullptr;
+            const Placement* p =
+                isUserName(tokens_[k]) ? names_.placement(tokens_[k].data) : nullptr;
             return p != nullptr && p->element ? p : nullptr;
         };
         bool any = false;
@@ -1782,8 +1783,8 @@ private:
             return std::nullopt;
         const auto refuse = [&](std::size_t k) {
             if (reported_.insert("asked" + tokens_[k].data).second)
-                warn(tokens_[k], "variable " + utf8(tokens_[k].data) + " is " +
-                                     element(k)->shown + ", which " + nameText(t) +
+                warn(tokens_[k], "variable " + utf8(tokens_[k].data) + " is " + element(k)->shown +
+                                     ", which " + nameText(t) +
                                      " cannot take on the TI-83 Plus; it is left as it is");
         };
         const std::uint16_t str = names_.scratchString();
@@ -1807,7 +1808,8 @@ private:
         if (t.code == ti86::DelVar) {
             const bool paren = i + 1 < end && is(tokens_[i + 1], ti86::LParen);
             const std::size_t k = paren ? i + 2 : i + 1;
-            const std::size_t after = k + 1 < end && paren && is(tokens_[k + 1], ti86::RParen) ? k + 2 : k + 1;
+            const std::size_t after =
+                k + 1 < end && paren && is(tokens_[k + 1], ti86::RParen) ? k + 2 : k + 1;
             if (!free || k >= end || element(k) == nullptr || after != end) {
                 if (k < end && element(k) != nullptr)
                     refuse(k);
@@ -1838,7 +1840,8 @@ private:
             std::vector<std::size_t> names;
             bool shaped = true;
             for (std::size_t k = i + 1; k < end; k += 2) {
-                shaped = shaped && isUserName(tokens_[k]) && (k + 1 == end || is(tokens_[k + 1], ti86::Comma));
+                shaped = shaped && isUserName(tokens_[k]) &&
+                         (k + 1 == end || is(tokens_[k + 1], ti86::Comma));
                 names.push_back(k);
             }
             for (const std::size_t k : names)
@@ -2305,7 +2308,8 @@ private:
                     i = *next;
                     continue;
                 }
-            if (atStart && (t.code == ti86::Input || t.code == ti86::Prompt || t.code == ti86::DelVar))
+            if (atStart &&
+                (t.code == ti86::Input || t.code == ti86::Prompt || t.code == ti86::DelVar))
                 if (const std::optional<std::size_t> next = putAskedElements(i, end)) {
                     i = *next;
                     continue;

@@ -687,8 +687,8 @@ TEST(Ti86To83p, ATestStoredIsANumberOrAList) {
          {"N 1:7 variable S is now Str1", "N 1:10 == is now ="}},
         {":{1,2}\xFCL:L=={1,3}\xFCM",
          "08 31 2B 32 09 04 EB 4C 3E EB 4C 6A 08 31 2B 33 09 04 EB 4D",
-         {"N 1:8 variable L is now \xCA\x9FL", "N 1:11 == is now =",
-          "N 1:19 variable M is now \xCA\x9FM"}},
+         {"N 1:8 variable L is now \xCA\x9FL",
+          "N 1:11 == is now =", "N 1:19 variable M is now \xCA\x9FM"}},
     });
 }
 
@@ -708,15 +708,16 @@ TEST(Ti86To83p, StringsOfOneTextAreWrittenOutPastTheStrings) {
     for (const std::string& f : all)
         EXPECT_NE(f[0], 'W') << f;
     EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
-        return f.ends_with("N 11:7 variable M is given no other value than \"HI\": every TI-83 Plus "
-                           "string is taken, so the text is written where it is read, and here "
-                           "alone");
+        return f.ends_with(
+            "N 11:7 variable M is given no other value than \"HI\": every TI-83 Plus "
+            "string is taken, so the text is written where it is read, and here "
+            "alone");
     }));
     // The empty text too: "":Disp ""
     EXPECT_TRUE(hex(translateTi86Program(tokensOf(ten + ":\"\"\xFCM\r\n:Disp M"), "P").tokens)
                     .ends_with("3F 2A 2A 3F DE 2A 2A"));
-    for (const char* other : {":\"HI\"\xFCM\r\n:\"HO\"\xFCM\r\n:Disp M",
-                              ":\"HI\"\xFCM\r\n:InpSt M\r\n:Disp M"}) {
+    for (const char* other :
+         {":\"HI\"\xFCM\r\n:\"HO\"\xFCM\r\n:Disp M", ":\"HI\"\xFCM\r\n:InpSt M\r\n:Disp M"}) {
         const std::vector<std::string> left =
             findings(translateTi86Program(tokensOf(ten + other), "P"));
         EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& f) {
