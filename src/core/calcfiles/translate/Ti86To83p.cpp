@@ -2240,8 +2240,13 @@ private:
                     // Y1-Y0 are graphed once stored to; the TI-86 graphs no
                     // equation of a name of its own.
                     const std::uint16_t slot = p->codes.front();
-                    if (p->graphed)
+                    if (p->graphed) {
+                        noteOnce(t, "graphed" + t.data,
+                                 utf8(t.data) + " has no TI-83 Plus name: " + p->shown +
+                                     " holds it and is left on, taken to be graphed as the "
+                                     "TI-86 graphs a function a program stores");
                         continue;
+                    }
                     if (slot < ti83p::Y1 || slot > ti83p::Y0) {
                         noteOnce(t, "othermode",
                                  "Y1-Y0 and the strings are taken: equations past them are "

@@ -751,6 +751,8 @@ TEST(Ti86To83p, FunctionsPastY10TakeAFreeFunction) {
         {":y90=x\xF2:Disp y90",
          "2A 58 0D 2A 04 5E 10 3E DE 5E 10",
          {"N 1:2 y90= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:2 y90 has no TI-83 Plus name: Y1 holds it and is left on, taken to be graphed as "
+          "the TI-86 graphs a function a program stores",
           "N 1:6 x is now X", "N 1:14 variable y90 is now Y1"}},
     });
     std::string nine;
