@@ -679,7 +679,8 @@ void Names::allocate() {
                 }
             };
             flow(u.copiesFrom, ~unsigned{Real});
-            flow(u.comparedFrom, List | Vector | Matrix);
+            // Lists compared give lists; matrices (and, taken, vectors) one value.
+            flow(u.comparedFrom, List);
             if (!u.comparedFrom.empty() && (u.kinds & ~Real) == 0 && (u.kinds & Real) == 0) {
                 u.kinds |= Real; // lists compared give lists; anything else a number
                 changed = true;

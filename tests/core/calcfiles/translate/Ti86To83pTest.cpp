@@ -689,6 +689,10 @@ TEST(Ti86To83p, ATestStoredIsANumberOrAList) {
          "08 31 2B 32 09 04 EB 4C 3E EB 4C 6A 08 31 2B 33 09 04 EB 4D",
          {"N 1:8 variable L is now \xCA\x9FL",
           "N 1:11 == is now =", "N 1:19 variable M is now \xCA\x9FM"}},
+        // Matrices compared give one value: R is a letter.
+        {":[[1,2][3,4]]\xFCM:M==M\xFCR:Disp R",
+         "06 06 31 2B 32 07 06 33 2B 34 07 07 04 5C 00 3E 5C 00 6A 5C 00 04 52 3E DE 52",
+         {"N 1:15 variable M is now [A]", "N 1:18 == is now ="}},
     });
 }
 
