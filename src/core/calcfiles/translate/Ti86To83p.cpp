@@ -454,7 +454,9 @@ private:
                     i > from && (argumentKind(tokens[i - 1].code) != 0 ||
                                  (i > from + 1 && is(tokens[i - 1], ti86::LParen) &&
                                   argumentKind(tokens[i - 2].code) != 0));
-                if (!argument)
+                // V(2) is an element: a number, whatever V is.
+                const bool element = i + 1 < to && is(tokens[i + 1], ti86::LParen);
+                if (!argument && !element)
                     sources.insert(t.data);
                 if (depth == 0 && !(i + 1 < to && is(tokens[i + 1], ti86::LParen)))
                     operands.insert(t.data); // not inside a call, nor an element

@@ -679,7 +679,7 @@ TEST(Ti86To83p, SortsStoredToAListSortInPlace) {
 }
 
 // What a test gives is a number, or a list for lists: strings compared
-// make no string (6A =, AA 00 Str1, EB ʟ).
+// make no string (6A =, AA 00 Str1, EB ʟ); an element read is a number.
 TEST(Ti86To83p, ATestStoredIsANumberOrAList) {
     check({
         {":\"AB\"\xFCS:S==\"AB\"\xFCR:Disp R",
@@ -689,6 +689,10 @@ TEST(Ti86To83p, ATestStoredIsANumberOrAList) {
          "08 31 2B 32 09 04 EB 4C 3E EB 4C 6A 08 31 2B 33 09 04 EB 4D",
          {"N 1:8 variable L is now \xCA\x9FL",
           "N 1:11 == is now =", "N 1:19 variable M is now \xCA\x9FM"}},
+        // An element read is a number: X is a letter, whatever L is.
+        {":{1,2}\xFCL:L(2)\xFCX:Disp X",
+         "08 31 2B 32 09 04 EB 4C 3E EB 4C 10 32 11 04 58 3E DE 58",
+         {"N 1:8 variable L is now \xCA\x9FL"}},
         // Matrices compared give one value: R is a letter.
         {":[[1,2][3,4]]\xFCM:M==M\xFCR:Disp R",
          "06 06 31 2B 32 07 06 33 2B 34 07 07 04 5C 00 3E 5C 00 6A 5C 00 04 52 3E DE 52",
