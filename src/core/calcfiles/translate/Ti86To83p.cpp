@@ -353,6 +353,18 @@ public:
                 vectorsApart_ = true; // vectors shown in polar form
             if (is(tokens[i], ti86::DifEq))
                 difEq_ = true;
+            if (tokens[i].known && ti86Has(tokens[i].code, ti86flag::ListArguments))
+                statsCalc_ = true;
+            // →xStat, →xStat(i), →dimL xStat: the program fills it itself.
+            if (is(tokens[i], ti86::Store)) {
+                for (std::size_t k = i + 1; k <= i + 2 && k < tokens.size(); ++k) {
+                    if (is(tokens[k], ti86::XStat) || is(tokens[k], ti86::YStat) ||
+                        is(tokens[k], ti86::FStat))
+                        statStored_.insert(tokens[k].code);
+                    else if (!is(tokens[k], ti86::DimL) && !is(tokens[k], ti86::Dim))
+                        break;
+                }
+            }
             if (isInitialValue(tokens[i]))
                 initialValues_.insert(tokens[i].data);
             if (is(tokens[i], ti86::Param))
@@ -390,6 +402,13 @@ public:
     // A string no name of the set took, where Input or Prompt reads a real
     // that is an element (0 when none is free or needed).
     std::uint16_t scratchString() const { return scratch_; }
+
+    // xStat, yStat, fStat as lists of the programs' own: they store to it
+    // and run no statistics command, the one thing that reads or fills it
+    // unasked.
+    bool ownStatList(std::uint16_t code) const {
+        return !statsCalc_ && statStored_.count(code) != 0;
+    }
 
     const Placement* placement(const std::string& name) const {
         const auto hit = placements_.find(name);
@@ -623,11 +642,13 @@ private:
     std::unordered_map<std::string, NameUse> uses_;
     std::set<std::uint16_t> reservedLetters_;
     std::set<std::uint16_t> reservedFunctions_;
-    bool parametricMode_ = false; // X1T-Y6T are graphed in this mode only
-    bool polarMode_ = false;      // r1-r6 likewise
-    bool vectorsApart_ = false;   // vectors cannot be lists: see allocate
-    bool difEq_ = false;          // DifEq mode: Q1-Q9 are its initial values
-    std::uint16_t scratch_ = 0;   // a string for Input of an element; 0: none
+    bool parametricMode_ = false;        // X1T-Y6T are graphed in this mode only
+    bool polarMode_ = false;             // r1-r6 likewise
+    bool vectorsApart_ = false;          // vectors cannot be lists: see allocate
+    bool difEq_ = false;                 // DifEq mode: Q1-Q9 are its initial values
+    std::uint16_t scratch_ = 0;          // a string for Input of an element; 0: none
+    bool statsCalc_ = false;             // a statistics command, which reads or fills xStat...
+    std::set<std::uint16_t> statStored_; // xStat, yStat, fStat the programs store to
     std::set<std::string> initialValues_;
     bool vectorsAsLists_ = false;
     std::unordered_map<std::string, Placement> placements_;
@@ -2439,6 +2460,20 @@ private:
                 }
                 break;
             case Ti86To83pKind::NoCounterpart:
+                if ((t.code == ti86::XStat || t.code == ti86::YStat || t.code == ti86::FStat) &&
+                    names_.ownStatList(t.code)) {
+                    const std::string list = t.code == ti86::XStat   ? "XSTAT"
+                                             : t.code == ti86::YStat ? "YSTAT"
+                                                                     : "FSTAT";
+                    put(ti83p::SmallL, t);
+                    putText(list, t);
+                    noteOnce(t, "statlist" + list,
+                             nameText(t) + " is now \xCA\x9F" + list +
+                                 ", a list of the program's own: it stores to it and runs no "
+                                 "statistics command, which would read or fill it");
+                    ++i;
+                    break;
+                }
                 spellOut(t, t.code == ti86::Conversion ? t.data + '\x05' + t.data2 : fontName(t));
                 ++i;
                 break;

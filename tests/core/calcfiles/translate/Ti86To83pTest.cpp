@@ -750,6 +750,31 @@ TEST(Ti86To83p, InitialValuesAreRealsOutsideDifEq) {
     }));
 }
 
+// xStat and yStat that the program fills itself, with no statistics
+// command to read or fill them unasked, are lists of its own (EB ʟ, then
+// X S T A T); with LinR in the program, or only read, they stay warnings.
+TEST(Ti86To83p, StatListsOfTheProgramsOwn) {
+    check({
+        {":{1,2}\xFCxStat:{3,4}\xFCyStat:Plot1(1,xStat,yStat)",
+         "08 31 2B 32 09 04 EB 58 53 54 41 54 3E 08 33 2B 34 09 04 EB 59 53 54 41 54 3E EC FE 2B "
+         "EB 58 53 54 41 54 2B EB 59 53 54 41 54 11",
+         {"N 1:8 xStat is now \xCA\x9FXSTAT, a list of the program's own: it stores to it and "
+          "runs no statistics command, which would read or fill it",
+          "N 1:20 yStat is now \xCA\x9FYSTAT, a list of the program's own: it stores to it and "
+          "runs no statistics command, which would read or fill it",
+          "N 1:26 Plot1( type and mark numbers are now the TI-83 Plus tokens, taking the TI-86's "
+          "type 1 as Scatter, 2 as xyLine and marks 1, 2, 3 as \xE2\x96\xA1, +, \xC2\xB7: check "
+          "them"}},
+    });
+    for (const char* held : {":{1,2}\xFCxStat:LinR", ":Disp xStat"}) {
+        const std::vector<std::string> f = findings(translateTi86Program(tokensOf(held), "G"));
+        EXPECT_TRUE(std::any_of(f.begin(), f.end(), [](const std::string& w) {
+            return w.ends_with("xStat has no TI-83 Plus counterpart; written as its name for you "
+                               "to replace");
+        })) << held;
+    }
+}
+
 // y11-y99 have no TI-83 Plus name: each takes a free Y1-Y0 as an equation
 // of the program's own does, but stays graphed (no FnOff), as the TI-86
 // graphs it; they come before the program's own equations, which can go
