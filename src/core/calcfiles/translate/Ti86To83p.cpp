@@ -1096,8 +1096,8 @@ std::map<std::string, std::string> placeLabels(const Ti86Facts& facts) {
     std::vector<std::string> labels;
     std::set<std::string> seen;
     for (const Ti86LabelPlace& p : facts.labels())
-        if (seen.insert(facts.labelName(p)).second)
-            labels.push_back(facts.labelName(p));
+        if (seen.insert(std::string(facts.labelName(p))).second)
+            labels.emplace_back(facts.labelName(p));
     std::map<std::string, std::string> placed;
     std::set<std::string> used;
     const auto valid = [](const std::string& l) {
@@ -1199,11 +1199,11 @@ public:
             findVectorBrackets();
         std::map<std::string, int> lbls;
         for (const Ti86LabelPlace& p : facts.labels())
-            if (p.use == LabelUse::Definition && ++lbls[facts.labelName(p)] == 2)
+            if (p.use == LabelUse::Definition && ++lbls[std::string(facts.labelName(p))] == 2)
                 warn(tokens_[p.token], "label " + utf8(facts.labelName(p)) +
                                            " is defined more than once; Goto jumps to the first");
         for (const Ti86LabelPlace& p : facts.labels()) {
-            const std::string& label = facts.labelName(p);
+            const std::string label(facts.labelName(p));
             if (p.use == LabelUse::Definition || lbls.count(label) ||
                 !reported_.insert("goto" + label).second)
                 continue;
@@ -1476,7 +1476,7 @@ private:
         if (!isUserName(name))
             return false;
         const unsigned here = facts_.kindsOf(name.data);
-        const unsigned all = names_.kinds(name.data);
+        const unsigned all = names_.kinds(std::string(name.data));
         const bool told = here != 0 || all != 0;
         return told &&
                (here & ~(ti86kind::List | ti86kind::Matrix | ti86kind::Vector |
@@ -1607,17 +1607,12 @@ private:
             return k == 0 || endsStatement(t[k - 1]);
         };
         const auto endsAt = [&t](std::size_t k) { return k >= t.size() || endsStatement(t[k]); };
-        std::set<std::string> names;
-        bool any = false;
-        for (std::size_t k = 0; k < t.size(); ++k)
-            if (is(t[k], ti86::GetKy)) {
-                any = true;
-                if (startsStatement(k) && at(k + 1, ti86::Store) && k + 2 < t.size() &&
-                    isUserName(t[k + 2]) && endsAt(k + 3))
-                    names.insert(t[k + 2].data);
-            }
+        const bool any = std::any_of(syntax_.marked().begin(), syntax_.marked().end(),
+                                     [&t](std::uint32_t k) { return is(t[k], ti86::GetKy); });
         if (!any)
             return;
+        // getKy→K, statements of their own.
+        const auto& names = facts_.keyVariables();
         const auto isKey = [&](std::size_t k) {
             return is(t[k], ti86::GetKy) || (isUserName(t[k]) && names.count(t[k].data));
         };
