@@ -106,8 +106,8 @@ public:
     // for, found while the statements are split.
     const std::vector<std::uint32_t>& marked() const { return marked_; }
 
-    // The tree's tokens in order, read from the nodes alone: equal to
-    // tokens() for every input.
+    // The indexes of the tree's tokens in order, read from the nodes alone:
+    // every index of the tokens read, in order, whatever they are.
     std::vector<std::size_t> printBack() const;
 
 private:
