@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/program/Facts.h"
 
+#include "calcfiles/program/Arguments.h"
+
 #include <algorithm>
-#include <cstdlib>
 
 namespace kalvo::calc {
 
@@ -50,6 +51,53 @@ unsigned resultKind(const Ti86Token& t) {
 
 } // namespace
 
+std::optional<std::size_t> ti86KeyStore(const Ti86Syntax& s, std::uint32_t statement) {
+    if (s.node(statement).statement() != StatementForm::Store)
+        return std::nullopt;
+    const std::vector<Ti86Token>& t = s.tokens();
+    const std::uint32_t from = s.node(s.body(statement)).child;
+    const std::uint32_t to = s.node(from).next;
+    if (s.node(from).kind == SyntaxKind::Leaf && is(t[s.node(from).first], ti86::GetKy) &&
+        to != kNoNode && s.node(to).kind == SyntaxKind::Leaf && isTi86UserName(t[s.node(to).first]))
+        return s.node(to).first;
+    return std::nullopt;
+}
+
+std::optional<Ti86KeyComparison> ti86KeyComparison(const Ti86Syntax& s, std::uint32_t node,
+                                                   const Ti86KeyVariables& keyVariables) {
+    const SyntaxNode& n = s.node(node);
+    if (n.kind != SyntaxKind::Binary || n.child == kNoNode || s.node(n.child).next == kNoNode)
+        return std::nullopt;
+    const std::vector<Ti86Token>& t = s.tokens();
+    const std::size_t op = s.opToken(node);
+    if (!t[op].known || !ti86Has(t[op].code, ti86flag::Comparison))
+        return std::nullopt;
+    const auto leaf = [&s](std::uint32_t k) -> const Ti86Token* {
+        return s.node(k).kind == SyntaxKind::Leaf ? &s.tokens()[s.node(k).first] : nullptr;
+    };
+    const auto isKey = [&keyVariables](const Ti86Token* k) {
+        return k != nullptr &&
+               (is(*k, ti86::GetKy) || (isTi86UserName(*k) && keyVariables.count(k->data) != 0));
+    };
+    const std::uint32_t left = n.child, right = s.node(left).next;
+    const bool keyLeft = isKey(leaf(left));
+    if (!keyLeft && !isKey(leaf(right)))
+        return std::nullopt;
+    const std::uint32_t number = keyLeft ? right : left;
+    const Ti86Token* literal = leaf(number);
+    const long value = literal != nullptr ? ti86WholeNumber(*literal) : -1;
+    if (value < 0)
+        return std::nullopt;
+    return Ti86KeyComparison{s.node(keyLeft ? left : right).first, s.node(number).first, op, value};
+}
+
+bool isTi83pLabel(std::string_view font) {
+    return !font.empty() && font.size() <= 2 && std::all_of(font.begin(), font.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               static_cast<std::uint8_t>(c) == 0xC1; // θ
+    });
+}
+
 Ti86Facts::Ti86Facts(const Ti86Syntax& syntax) : syntax_(&syntax) {
     const Ti86Syntax& s = syntax;
     const std::vector<Ti86Token>& t = s.tokens();
@@ -72,36 +120,13 @@ Ti86Facts::Ti86Facts(const Ti86Syntax& syntax) : syntax_(&syntax) {
     }
     if (!anyKey)
         return;
-    for (const std::uint32_t i : s.marked()) {
-        // getKy→K, a statement of its own.
-        const std::uint32_t st = s.statementOf(i);
-        if (!is(t[i], ti86::GetKy) || s.node(st).statement() != StatementForm::Store)
-            continue;
-        const std::uint32_t from = s.node(s.body(st)).child;
-        const std::uint32_t to = s.node(from).next;
-        if (s.node(from).kind == SyntaxKind::Leaf && s.node(from).first == i && to != kNoNode &&
-            s.node(to).kind == SyntaxKind::Leaf && isTi86UserName(t[s.node(to).first]))
-            keyVariables_.insert(std::string(t[s.node(to).first].data));
-    }
-    for (std::uint32_t n = 0; n < s.size(); ++n) {
-        const SyntaxNode& node = s.node(n);
-        if (node.kind != SyntaxKind::Binary || node.child == kNoNode)
-            continue;
-        const Ti86Token& op = t[s.opToken(n)];
-        const std::uint32_t left = node.child, right = s.node(left).next;
-        if (!(is(op, ti86::Equal) || is(op, ti86::NotEqual)) || right == kNoNode)
-            continue;
-        for (const auto& [key, number] : {std::pair{left, right}, std::pair{right, left}}) {
-            const SyntaxNode& lit = s.node(number);
-            if (!isKey(key) || lit.kind != SyntaxKind::Leaf || !is(t[lit.first], ti86::Number))
-                continue;
-            char* stop = nullptr;
-            const std::string digits(t[lit.first].data);
-            const long value = std::strtol(digits.c_str(), &stop, 10);
-            if (stop != nullptr && *stop == '\0' && !digits.empty())
-                keyComparisons_.push_back({s.node(key).first, lit.first, value});
-        }
-    }
+    for (const std::uint32_t i : s.marked())
+        if (is(t[i], ti86::GetKy))
+            if (const std::optional<std::size_t> name = ti86KeyStore(s, s.statementOf(i)))
+                keyVariables_.insert(std::string(t[*name].data));
+    for (std::uint32_t n = 0; n < s.size(); ++n)
+        if (const std::optional<Ti86KeyComparison> c = ti86KeyComparison(s, n, keyVariables_))
+            keyComparisons_.push_back(*c);
     std::sort(keyComparisons_.begin(), keyComparisons_.end(),
               [](const Ti86KeyComparison& a, const Ti86KeyComparison& b) {
                   return a.literal < b.literal;
@@ -170,14 +195,6 @@ bool Ti86Facts::readMenu(std::uint32_t call) {
     m.close = m.closed ? node.last - 1 : node.last;
     menus_.push_back(std::move(m));
     return true;
-}
-
-bool Ti86Facts::isKey(std::uint32_t node) const {
-    const SyntaxNode& n = syntax_->node(node);
-    if (n.kind != SyntaxKind::Leaf)
-        return false;
-    const Ti86Token& t = syntax_->tokens()[n.first];
-    return is(t, ti86::GetKy) || (isTi86UserName(t) && keyVariables_.count(t.data) != 0);
 }
 
 void Ti86Facts::tell(std::uint32_t node, unsigned kind) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -60,12 +61,32 @@ struct Ti86KindPlace {
     unsigned kind = 0;
 };
 
-// A key code compared with getKy's value: getKy==25, or K≠0 where getKy→K.
+// A key code compared with getKy's value: getKy==25, or K≠0 or K>30 where
+// getKy→K.
 struct Ti86KeyComparison {
     std::size_t key = 0;     // getKy or the name
     std::size_t literal = 0; // the number
+    std::size_t op = 0;      // the comparison
     long value = 0;
 };
+
+using Ti86KeyVariables = std::set<std::string, std::less<>>;
+
+// The rules the facts are read by, for a reader that holds a tree of only a
+// few statements at a time (a long text read in pieces) as for the facts of
+// a whole program.
+
+// getKy→K, a statement of its own: the name's token, or none.
+std::optional<std::size_t> ti86KeyStore(const Ti86Syntax& syntax, std::uint32_t statement);
+
+// A comparison node (==, ≠, <, >, ≤, ≥) whose operands are getKy or a key
+// variable and a whole number written out, each alone: what it compares,
+// or none. K==25+1 and 2K==25 compare no key code.
+std::optional<Ti86KeyComparison> ti86KeyComparison(const Ti86Syntax& syntax, std::uint32_t node,
+                                                   const Ti86KeyVariables& keyVariables);
+
+// A label's name the TI-83 Plus takes: one or two of A-Z, 0-9, θ.
+bool isTi83pLabel(std::string_view font);
 
 class Ti86Facts {
 public:
@@ -92,8 +113,9 @@ public:
     unsigned kindsOf(std::string_view name) const;
 
     // Names getKy is stored to by a statement of its own (getKy→K).
-    const std::set<std::string, std::less<>>& keyVariables() const { return keyVariables_; }
-    // == and ≠ between getKy or such a name and a number written out.
+    const Ti86KeyVariables& keyVariables() const { return keyVariables_; }
+    // Comparisons of getKy or such a name with a number written out
+    // (ti86KeyComparison), in the order of their numbers.
     const std::vector<Ti86KeyComparison>& keyComparisons() const { return keyComparisons_; }
 
 private:
@@ -101,7 +123,6 @@ private:
     void readKinds(std::uint32_t statement);
     void tell(std::uint32_t node, unsigned kind);
     unsigned valueKind(std::uint32_t node) const;
-    bool isKey(std::uint32_t node) const;
 
     const Ti86Syntax* syntax_;
     std::vector<Ti86LabelPlace> labels_;
@@ -109,7 +130,7 @@ private:
     std::vector<bool> menuLabels_; // by token; empty when there is no menu
     std::map<std::string, std::vector<Ti86KindPlace>, std::less<>> kinds_;
     bool kindsRead_ = false;
-    std::set<std::string, std::less<>> keyVariables_;
+    Ti86KeyVariables keyVariables_;
     std::vector<Ti86KeyComparison> keyComparisons_;
     std::vector<std::uint32_t> todo_; // nodes left to read, kept from one statement to the next
 };

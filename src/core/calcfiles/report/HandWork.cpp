@@ -3,6 +3,7 @@
 
 #include "calcfiles/diagnostics/Catalogue.h"
 #include "calcfiles/program/Arguments.h"
+#include "calcfiles/program/Facts.h"
 #include "calcfiles/ti86/Ti86Font.h"
 #include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83pTable.h"
@@ -248,7 +249,7 @@ std::string ti83PlusFunction(const std::string& font) {
 struct ProgramFacts {
     HandWorkReport report;
     std::vector<std::size_t> lineStarts;
-    std::set<std::string> keyVariables; // names getKy is stored to (getKy→K)
+    Ti86KeyVariables keyVariables; // names getKy is stored to (getKy→K), read first
     // Labels and names to change, with their message.
     std::unordered_map<std::string, std::string> badLabels;
     std::unordered_map<std::string, std::string> badNames;
@@ -285,15 +286,16 @@ class Finder {
 public:
     // One piece of the program: whole statements, in order after the pieces
     // read before.
-    Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
-        : text_(text), tokens_(tokens), facts_(facts), report_(facts.report),
-          lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
+    // `startsStatement`: whether the first token begins a statement.
+    Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts,
+           bool startsStatement = true)
+        : text_(text), tokens_(tokens), startsStatement_(startsStatement), facts_(facts),
+          report_(facts.report), lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
     // Looks at tokens [start, upto); the others are there to be looked
     // across.
     void run(std::size_t start = 0, std::size_t upto = static_cast<std::size_t>(-1)) {
-        findKeyVariables();
         const std::size_t first = report_.findings.size();
         upto = std::min(upto, tokens_.size());
         for (std::size_t i = start; i < upto; ++i)
@@ -317,14 +319,6 @@ private:
     // same at every use).
     void addMade(const Ti86Token& at, DiagnosticId id, const std::string& message) {
         facts_.newFinding(id, at.line, at.column).message.assign(message);
-    }
-
-    // Names that getKy is stored to (getKy→K), whatever comes first.
-    void findKeyVariables() {
-        for (std::size_t i = 0; i + 2 < tokens_.size(); ++i)
-            if (is(tokens_[i], ti86::GetKy) && is(tokens_[i + 1], ti86::Store) &&
-                isName(tokens_[i + 2]))
-                keyVariables_.insert(tokens_[i + 2].data);
     }
 
     bool statementStart(std::size_t i) const { return i == 0 || endsStatement(tokens_[i - 1]); }
@@ -405,17 +399,18 @@ private:
             screen(i);
     }
 
+    // The labels the translator renames, as its facts tell.
     void label(const Ti86Token& at, const std::string& font) {
+        if (isTi83pLabel(font))
+            return;
         const bool tooLong = font.size() > 2;
         const bool odd = std::any_of(font.begin(), font.end(), [](char c) {
             return !isLabelCharacter(static_cast<std::uint8_t>(c));
         });
-        if (!tooLong && !odd)
-            return;
         // A label is used again and again: its message is made once.
         std::string& message = badLabels_[font];
         if (message.empty()) {
-            std::string reason = tooLong ? "is longer than two characters" : "";
+            std::string reason = tooLong ? "is longer than two characters" : odd ? "" : "is empty";
             if (odd)
                 reason += std::string(tooLong ? " and " : "") +
                           "has characters the TI-83 Plus does not take";
@@ -556,18 +551,35 @@ private:
         return is(t, ti86::GetKy) || (isName(t) && keyVariables_.count(t.data) != 0);
     }
 
+    // A key code compared, as the facts tell: the comparison's operands,
+    // alone, getKy or a key variable and a number. An operand alone is a
+    // neighbour of the operator, so only those comparisons are read as a
+    // tree.
     void keyComparison(std::size_t i) {
         if (i == 0 || i + 1 >= tokens_.size())
             return;
         const Ti86Token& left = tokens_[i - 1];
         const Ti86Token& right = tokens_[i + 1];
         const Ti86Token* code = isKey(left) ? &right : isKey(right) ? &left : nullptr;
-        if (code == nullptr)
-            return;
         // 0 is "no key" on both calculators.
-        const long value = ti86WholeNumber(*code);
-        if (value <= 0)
+        if (code == nullptr || ti86WholeNumber(*code) <= 0)
             return;
+        std::size_t first = i;
+        while (first > 0 && !endsStatement(tokens_[first - 1]))
+            --first;
+        // A statement longer than a window may begin before it: its
+        // neighbours alone tell.
+        if (first > 0 || startsStatement_) {
+            const Ti86Syntax& tree = statementTree(i);
+            std::uint32_t op = 0;
+            while (op < tree.size() &&
+                   !(tree.node(op).kind == SyntaxKind::Binary && tree.opToken(op) == i))
+                ++op;
+            const std::optional<Ti86KeyComparison> c =
+                op < tree.size() ? ti86KeyComparison(tree, op, keyVariables_) : std::nullopt;
+            if (!c || &tokens_[c->literal] != code)
+                return;
+        }
         add(*code, DiagnosticId::KeyCode, {code->data});
     }
 
@@ -590,6 +602,7 @@ private:
 
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
+    bool startsStatement_;
     std::optional<Ti86Syntax> tree_; // of tokens [treeFirst_, treeLast_)
     std::size_t treeFirst_ = 0;
     std::size_t treeLast_ = 0;
@@ -598,7 +611,7 @@ private:
     ProgramFacts& facts_;
     HandWorkReport& report_;
     std::vector<std::size_t>& lineStarts_;
-    std::set<std::string>& keyVariables_;
+    const Ti86KeyVariables& keyVariables_;
     std::unordered_map<std::string, std::string>& badLabels_;
     std::unordered_map<std::string, std::string>& badNames_;
 };
@@ -640,10 +653,12 @@ namespace {
 constexpr std::size_t kWindowTokens = 512;
 
 // Whether looking at the token needs the rest of its statement: a menu's
-// choices, an equation's expression, a command's coordinates.
+// choices, an equation's expression, a command's coordinates, a
+// comparison's operands.
 bool readsToStatementEnd(const Ti86Token& t) {
     return t.known && (t.code == ti86::Menu || t.code == ti86::EquationName ||
-                       ti86Has(t.code, ti86flag::HomeCoordinates | ti86flag::GraphCoordinates));
+                       ti86Has(t.code, ti86flag::HomeCoordinates | ti86flag::GraphCoordinates |
+                                           ti86flag::Comparison));
 }
 
 // How many of a window's tokens can be looked at with what it holds: all
@@ -665,20 +680,34 @@ std::size_t lookable(const std::vector<Ti86Token>& tokens, std::size_t from, boo
     return upto;
 }
 
+// The names getKy is stored to in the tokens, by the facts' rule: the tree
+// of each statement holding getKy.
+void addKeyVariables(const std::vector<Ti86Token>& tokens, Ti86KeyVariables& names) {
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (!is(tokens[i], ti86::GetKy))
+            continue;
+        std::size_t first = i, last = i;
+        while (first > 0 && !endsStatement(tokens[first - 1]))
+            --first;
+        while (last < tokens.size() && !endsStatement(tokens[last]))
+            ++last;
+        const Ti86Syntax tree(tokens, first, last);
+        if (const std::optional<std::size_t> name = ti86KeyStore(tree, tree.statementOf(i)))
+            names.insert(tokens[*name].data);
+        i = last;
+    }
+}
+
 // The names getKy is stored to anywhere in the text, found before the
 // pieces are read: the lines that hold "getKy", tokenized alone.
-std::set<std::string> keyVariablesOf(std::string_view text) {
-    std::set<std::string> names;
+Ti86KeyVariables keyVariablesOf(std::string_view text) {
+    Ti86KeyVariables names;
     for (std::size_t at = text.find("getKy"); at != std::string_view::npos;) {
         const std::size_t start =
             text.rfind('\n', at) == std::string_view::npos ? 0 : text.rfind('\n', at) + 1;
         std::size_t end = text.find('\n', at);
         end = end == std::string_view::npos ? text.size() : end;
-        const std::vector<Ti86Token> line =
-            tokenizeTi86Text(text.substr(start, end - start)).tokens;
-        for (std::size_t i = 0; i + 2 < line.size(); ++i)
-            if (is(line[i], ti86::GetKy) && is(line[i + 1], ti86::Store) && isName(line[i + 2]))
-                names.insert(line[i + 2].data);
+        addKeyVariables(tokenizeTi86Text(text.substr(start, end - start)).tokens, names);
         at = end == text.size() ? std::string_view::npos : text.find("getKy", end);
     }
     return names;
@@ -804,6 +833,7 @@ void readLines(std::string_view ti86Text, std::size_t start, std::size_t end, st
     window.diagnostics.clear();
     std::size_t from = 0; // the first token not yet looked at
     std::size_t limit = kWindowTokens;
+    bool startsStatement = true; // the window's first token begins a statement
     for (;;) {
         const std::size_t had = window.tokens.size();
         const bool ended = !stream.read(window, limit);
@@ -816,7 +846,7 @@ void readLines(std::string_view ti86Text, std::size_t start, std::size_t end, st
             limit += kWindowTokens;
             continue;
         }
-        Finder(ti86Text, window.tokens, facts).run(from, upto);
+        Finder(ti86Text, window.tokens, facts, startsStatement).run(from, upto);
         for (Diagnostic& d : window.diagnostics)
             d.line += lineBase;
         facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),
@@ -825,11 +855,19 @@ void readLines(std::string_view ti86Text, std::size_t start, std::size_t end, st
         done();
         if (ended)
             break;
-        // The last token looked at stays, as the next one's neighbour.
-        const std::size_t keep = upto - 1;
+        // The last token looked at stays, as the next one's neighbour, and
+        // with it the start of its statement when that is short, for the
+        // statement's tree.
+        std::size_t keep = upto - 1;
+        std::size_t begin = keep;
+        while (begin > 0 && !endsTi86Statement(window.tokens[begin - 1]))
+            --begin;
+        startsStatement = (begin > 0 || startsStatement) && keep - begin < kWindowTokens;
+        if (startsStatement)
+            keep = begin;
         window.tokens.erase(window.tokens.begin(),
                             window.tokens.begin() + static_cast<std::ptrdiff_t>(keep));
-        from = 1;
+        from = upto - keep;
         limit = std::max<std::size_t>(kWindowTokens, window.tokens.size() + kWindowTokens / 2);
     }
 }
@@ -897,6 +935,7 @@ HandWorkCounts findHandWork(std::string_view ti86Text,
 
 HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens) {
     ProgramFacts facts;
+    addKeyVariables(tokens, facts.keyVariables);
     Finder(ti86Text, tokens, facts).run();
     return facts.finish();
 }

@@ -1103,11 +1103,8 @@ std::map<std::string, std::string> placeLabels(const Ti86Facts& facts) {
             labels.emplace_back(facts.labelName(p));
     std::map<std::string, std::string> placed;
     std::set<std::string> used;
-    const auto valid = [](const std::string& l) {
-        return !l.empty() && l.size() <= 2 && std::all_of(l.begin(), l.end(), isLabelChar);
-    };
     for (const std::string& l : labels)
-        if (valid(l)) {
+        if (isTi83pLabel(l)) {
             placed[l] = l;
             used.insert(l);
         }

@@ -8,9 +8,12 @@
 #include "calcfiles/translate/Ti86To83p.h"
 #include "conversion/ConversionRun.h"
 
+#include "../ti86/Ti86ProgramGenerator.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -295,6 +298,102 @@ TEST(HandWorkPieces, LinesPassedOverHoldNothingTheTokensWouldFind) {
             EXPECT_EQ(std::tie(read.textDiagnostics[k].line, read.textDiagnostics[k].column),
                       std::tie(tokens.diagnostics[k].line, tokens.diagnostics[k].column));
     }
+}
+
+} // namespace
+
+namespace {
+
+using Place = std::pair<std::size_t, std::size_t>; // line, column
+
+// Where the report says a key code is to renumber, the program's tokens
+// read at once and in pieces alike.
+std::set<Place> reportedKeyCodes(const Ti86Listing& listing) {
+    std::set<Place> out, pieces;
+    for (const Diagnostic& d : findHandWork(listing.text, listing.tokens).findings)
+        if (d.id == DiagnosticId::KeyCode)
+            out.insert({d.line, d.column});
+    for (const Diagnostic& d : findHandWork(listing.text).findings)
+        if (d.id == DiagnosticId::KeyCode)
+            pieces.insert({d.line, d.column});
+    EXPECT_EQ(out, pieces) << listing.text;
+    return out;
+}
+
+// The numbers the translator took for key codes: those it wrote otherwise,
+// or warned about as codes.
+std::set<Place> translatedKeyCodes(const Ti86Listing& listing, const Ti83pTranslation& out) {
+    std::map<Place, std::string> written;
+    for (const Ti83pToken& t : out.tokens)
+        if (t.code >= '0' && t.code <= '9')
+            written[{t.line, t.column}] += static_cast<char>(t.code);
+    std::set<Place> codes;
+    for (const Ti86Token& t : listing.tokens)
+        if (t.code == ti86::Number && written[{t.line, t.column}] != t.data)
+            codes.insert({t.line, t.column});
+    for (const Diagnostic& d : out.diagnostics)
+        if (d.message.starts_with("key code "))
+            codes.insert({d.line, d.column});
+    return codes;
+}
+
+bool followsGetKy(const Ti83pTranslation& out) {
+    return std::any_of(out.diagnostics.begin(), out.diagnostics.end(), [](const Diagnostic& d) {
+        return d.message.starts_with("getKy is now getKey");
+    });
+}
+
+// The key codes the report names are the numbers the translator renumbers
+// or warns about, where it follows every use of getKy's value; a use it
+// cannot follow after them (which leaves the codes to the user) changes
+// none of the report's, and comparisons of no number alone are none.
+TEST(HandWorkAgreement, KeyCodesAreTheNumbersTheTranslatorRenumbers) {
+    std::size_t codes = 0;
+    for (unsigned seed = 0; seed < 60; ++seed) {
+        kalvo::calc::testing::Ti86ProgramGenerator generate(seed);
+        std::vector<Ti86Token> tokens = generate.keyProgram(12 + seed % 20);
+        const Ti86Listing followed = listTi86Tokens(tokens);
+        const Ti83pTranslation translated = translateTi86Program(followed.tokens, "P");
+        ASSERT_TRUE(followsGetKy(translated)) << followed.text;
+        const std::set<Place> reported = reportedKeyCodes(followed);
+        EXPECT_EQ(reported, translatedKeyCodes(followed, translated)) << followed.text;
+        codes += reported.size();
+
+        Ti86Token newline;
+        newline.code = ti86::Newline;
+        tokens.push_back(newline);
+        for (Ti86Token& t : generate.keyMisuse())
+            tokens.push_back(std::move(t));
+        const Ti86Listing misused = listTi86Tokens(tokens);
+        const Ti83pTranslation left = translateTi86Program(misused.tokens, "P");
+        EXPECT_FALSE(followsGetKy(left)) << misused.text;
+        EXPECT_EQ(reportedKeyCodes(misused), reported) << misused.text;
+    }
+    EXPECT_GT(codes, 300u);
+}
+
+// The labels the report calls unusable on the TI-83 Plus are the ones the
+// translator renames, over generated programs with labels too long,
+// lowercase, and fit.
+TEST(HandWorkAgreement, LabelsToRenameAreTheOnesTheTranslatorRenames) {
+    std::size_t renamed = 0;
+    for (unsigned seed = 0; seed < 60; ++seed) {
+        const Ti86Listing listing =
+            listTi86Tokens(kalvo::calc::testing::Ti86ProgramGenerator(seed).program(30));
+        std::map<Place, std::string> at;
+        for (const Ti86Token& t : listing.tokens)
+            at[{t.line, t.column}] = t.data;
+        std::set<std::string> report, translator;
+        for (const Diagnostic& d : findHandWork(listing.text, listing.tokens).findings)
+            if (d.id == DiagnosticId::LabelToRename)
+                report.insert(at[{d.line, d.column}]);
+        for (const Diagnostic& d : translateTi86Program(listing.tokens, "P").diagnostics)
+            if (d.message.starts_with("label ") && contains(d.message, " is now "))
+                translator.insert(d.message.substr(6, d.message.find(" is now ") - 6));
+        EXPECT_EQ(report, translator) << listing.text;
+        renamed += translator.size();
+    }
+    EXPECT_GT(renamed, 60u);
 }
 
 } // namespace

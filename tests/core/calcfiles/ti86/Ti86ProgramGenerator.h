@@ -67,6 +67,67 @@ public:
         return listTi86Tokens(std::move(tokens_)).tokens;
     }
 
+    // A program that reads keys: getKy→K, codes compared with K or getKy
+    // (either way round, with and, or), K cleared or tested for a key,
+    // all uses a translator can follow. The codes are ones whose TI-83 Plus
+    // code differs, keys it lacks, numbers that are no key, and 0.
+    std::vector<Ti86Token> keyProgram(std::size_t statements) {
+        static const std::vector<std::string> codes = {"33", "41", "51", "61", "71", "81", "22",
+                                                       "23", "42", "44", "62", "99", "7",  "0"};
+        tokens_.clear();
+        code(ti86::GetKy), code(ti86::Store), name("K");
+        const auto key = [this] { pick(3) == 0 ? code(ti86::GetKy) : name("K"); };
+        const auto compared = [&] {
+            const std::uint16_t op = pick(2) == 0 ? ti86::Equal : ti86::NotEqual;
+            if (pick(3) == 0)
+                with(ti86::Number, any(codes)), code(op), key();
+            else
+                key(), code(op), with(ti86::Number, any(codes));
+        };
+        for (std::size_t s = 0; s < statements; ++s) {
+            code(pick(4) == 0 ? ti86::Colon : ti86::Newline);
+            switch (pick(6)) {
+            case 0: // getKy→K
+                code(ti86::GetKy), code(ti86::Store), name("K");
+                break;
+            case 1: // 0→K
+                with(ti86::Number, "0"), code(ti86::Store), name("K");
+                break;
+            case 2: // If K>0
+                code(ti86::If), key(), code(ti86::Greater), with(ti86::Number, "0");
+                break;
+            case 3: // If K==33 or getKy≠22
+                code(ti86::If), compared(), code(pick(2) == 0 ? ti86::And : ti86::Or), compared();
+                break;
+            default: // If K==33
+                code(ti86::If), compared();
+                break;
+            }
+        }
+        return listTi86Tokens(std::move(tokens_)).tokens;
+    }
+
+    // A statement that compares K with no code alone, or uses its value
+    // otherwise, after which a translator follows getKy no more: K+1→A,
+    // If K==33+1, If 2K==33.
+    std::vector<Ti86Token> keyMisuse() {
+        tokens_.clear();
+        switch (pick(3)) {
+        case 0:
+            name("K"), code(ti86::Plus), with(ti86::Number, "1"), code(ti86::Store), name("A");
+            break;
+        case 1:
+            code(ti86::If), name("K"), code(ti86::Equal), with(ti86::Number, "33"),
+                code(ti86::Plus), with(ti86::Number, "1");
+            break;
+        default:
+            code(ti86::If), with(ti86::Number, "2"), name("K"), code(ti86::Equal),
+                with(ti86::Number, "33");
+            break;
+        }
+        return std::move(tokens_);
+    }
+
 private:
     std::size_t pick(std::size_t n) {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_);
