@@ -111,4 +111,43 @@ TEST(Ti86Facts, KeyCodesComparedWithGetKy) {
     EXPECT_EQ(values, (std::vector<long>{25, 0, 34}));
 }
 
+// The rules a reader of a few statements at a time reads by: a key and a
+// number, each alone, on either side of any comparison; getKy→K only as a
+// statement of its own.
+TEST(Ti86Facts, KeyCodesOnlyWhereANumberAloneIsComparedWithAKey) {
+    const Read r(":getKy\xFCK\n:1+getKy\xFC"
+                 "B\n:If K>30 or 41<K\n:If K==33+1\n:If 2K==33\n"
+                 ":If (K)==4\n:If B==5\n:If K==1234567\n:If K==2.5");
+    EXPECT_EQ(r.facts.keyVariables(), (Ti86KeyVariables{"K"}));
+    std::vector<std::pair<long, std::uint16_t>> got;
+    for (const Ti86KeyComparison& c : r.facts.keyComparisons()) {
+        got.emplace_back(c.value, r.tokens[c.op].code);
+        EXPECT_EQ(r.tokens[c.key].data, "K");
+    }
+    EXPECT_EQ(got,
+              (std::vector<std::pair<long, std::uint16_t>>{{30, ti86::Greater}, {41, ti86::Less}}));
+    // The same read on a tree of the one statement.
+    const std::size_t at = r.find(ti86::Greater);
+    std::size_t first = at, last = at;
+    while (r.tokens[first - 1].code != ti86::Newline)
+        --first;
+    while (r.tokens[last].code != ti86::Newline)
+        ++last;
+    const Ti86Syntax piece(r.tokens, first, last);
+    std::size_t found = 0;
+    for (std::uint32_t n = 0; n < piece.size(); ++n)
+        if (const auto c = ti86KeyComparison(piece, n, r.facts.keyVariables()))
+            found += c->literal == at + 1 ? 1 : 0;
+    EXPECT_EQ(found, 1u);
+}
+
+TEST(Ti86Facts, LabelsTheTi83PlusTakes) {
+    for (const char* fit : {"A", "Z9", "0", "\xC1",
+                            "\xC1"
+                            "1"})
+        EXPECT_TRUE(isTi83pLabel(fit)) << fit;
+    for (const char* unfit : {"", "ABC", "a", "A_", "b1"})
+        EXPECT_FALSE(isTi83pLabel(unfit)) << unfit;
+}
+
 } // namespace

@@ -228,11 +228,18 @@ namespace {
 // One line longer than the report holds as tokens at once: what it finds is
 // what its whole token list gives, statements that read to their end (a
 // menu, coordinates, an equation) cut by no window, a key code compared
-// across a window's edge.
+// across a window's edge, and comparisons whose key or number is not alone
+// (1-1-K==33, K==33+1) however a window's edge cuts them.
 TEST(HandWorkPieces, ALongLineGivesWhatItsWholeTokenListGives) {
     std::string text = ":getKy\xFCK\n:";
-    const char* statements[] = {"Outpt(9,1,\"X\"):", "MONEY+1\xFCMONEY:", "K==105:",
-                                "DelVar(A):",        "y1=x\xF2+3:",       "Lbl START:"};
+    const char* statements[] = {"Outpt(9,1,\"X\"):",
+                                "MONEY+1\xFCMONEY:",
+                                "K==105:",
+                                "DelVar(A):",
+                                "y1=x\xF2+3:",
+                                "Lbl START:",
+                                "If 1-1-1-1-1-1-K==33:",
+                                "If K==33+1-1-1-1-1:"};
     for (std::size_t n = 0; text.size() < 60 * 1024; ++n) {
         text += statements[n % std::size(statements)];
         for (std::size_t k = 0; k < n % 700; ++k)
