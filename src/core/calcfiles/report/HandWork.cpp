@@ -286,7 +286,7 @@ public:
     // One piece of the program: whole statements, in order after the pieces
     // read before.
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
-        : text_(text), tokens_(tokens), syntax_(tokens), facts_(facts), report_(facts.report),
+        : text_(text), tokens_(tokens), facts_(facts), report_(facts.report),
           lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
@@ -327,11 +327,27 @@ private:
                 keyVariables_.insert(tokens_[i + 2].data);
     }
 
-    bool statementStart(std::size_t i) const {
-        return syntax_.node(syntax_.statementOf(i)).first == i;
-    }
+    // Statements are what lies between separators (the program tree's
+    // reading of them), so these need no tree.
+    bool statementStart(std::size_t i) const { return i == 0 || endsStatement(tokens_[i - 1]); }
     bool statementEnd(std::size_t i) const {
-        return syntax_.node(syntax_.statementOf(i)).last == i + 1;
+        return i + 1 >= tokens_.size() || endsStatement(tokens_[i + 1]);
+    }
+
+    // The tree of the statement holding tokens_[i] alone, and the index of
+    // its first token: the tree reads each statement on its own, and few
+    // statements need one, so that a window's tree would cost far more.
+    const Ti86Syntax& statementSyntax(std::size_t i, std::size_t& first) {
+        first = i;
+        while (first > 0 && !endsStatement(tokens_[first - 1]))
+            --first;
+        std::size_t end = i;
+        while (end < tokens_.size() && !endsStatement(tokens_[end]))
+            ++end;
+        statement_.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(first),
+                          tokens_.begin() + static_cast<std::ptrdiff_t>(end));
+        syntax_.emplace(statement_);
+        return *syntax_;
     }
 
     void look(std::size_t i) {
@@ -469,9 +485,13 @@ private:
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        const std::vector<Argument> args = callArguments(syntax_, i);
+        std::size_t base = 0;
+        const Ti86Syntax& syntax = statementSyntax(i, base);
+        std::vector<Argument> args = callArguments(syntax, i - base);
         if (args.empty())
             return;
+        for (Argument& a : args)
+            a.first += base, a.last += base;
         const Ti86Token* first = single(args[0]);
         const bool ti86Form = first != nullptr && is(*first, ti86::Number);
         const bool ti83Form = first != nullptr && is(*first, ti86::String);
@@ -533,9 +553,62 @@ private:
     }
 
     void screen(std::size_t i) {
-        for (const OffScreen& off : offScreenCoordinates(syntax_, i))
-            add(tokens_[off.token], DiagnosticId::OffScreen,
-                {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
+        const std::size_t n = tokens_.size();
+        if (i + 1 >= n || !is(tokens_[i + 1], ti86::LParen))
+            return;
+        // Most such commands begin with two numbers: "(5,3," or "(5,3)"
+        // is read as the program's tree reads it, without one.
+        if (i + 4 < n && is(tokens_[i + 2], ti86::Number) && is(tokens_[i + 3], ti86::Comma) &&
+            is(tokens_[i + 4], ti86::Number) &&
+            (i + 5 >= n || is(tokens_[i + 5], ti86::Comma) || is(tokens_[i + 5], ti86::RParen) ||
+             endsStatement(tokens_[i + 5]))) {
+            const bool home = ti86Has(tokens_[i].code, ti86flag::HomeCoordinates);
+            for (std::size_t k = 0; k < 2; ++k) {
+                OffScreen off;
+                if (offScreen(i + 2 + 2 * k, k == 0, home, off))
+                    addOffScreen(off);
+            }
+            return;
+        }
+        // Only a number off every screen's range in the statement can be a
+        // finding: without one, no tree is needed.
+        const bool home = ti86Has(tokens_[i].code, ti86flag::HomeCoordinates);
+        bool candidate = false;
+        for (std::size_t k = i + 2; k < n && !endsStatement(tokens_[k]) && !candidate; ++k) {
+            OffScreen off;
+            candidate = offScreen(k, true, home, off) || offScreen(k, false, home, off);
+        }
+        if (!candidate)
+            return;
+        std::size_t base = 0;
+        const Ti86Syntax& syntax = statementSyntax(i, base);
+        for (OffScreen off : offScreenCoordinates(syntax, i - base)) {
+            off.token += base;
+            addOffScreen(off);
+        }
+    }
+
+    // tokens_[k] as the row (or column) of a command's coordinates, when it
+    // is a whole number off the screen: what offScreenCoordinates() finds.
+    bool offScreen(std::size_t k, bool row, bool home, OffScreen& off) const {
+        const long value = ti86WholeNumber(tokens_[k]);
+        if (value < 0)
+            return false;
+        static const ScreenSize screen;
+        off.token = k;
+        off.value = value;
+        off.row = row;
+        off.home = home;
+        off.low = home ? 1 : 0;
+        off.high = home ? (row ? screen.homeRows : screen.homeColumns)
+                        : (row ? screen.graphRows : screen.graphColumns);
+        off.screen = screen.name;
+        return value < off.low || value > off.high;
+    }
+
+    void addOffScreen(const OffScreen& off) {
+        add(tokens_[off.token], DiagnosticId::OffScreen,
+            {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
     }
 
     bool isKey(const Ti86Token& t) const {
@@ -576,7 +649,8 @@ private:
 
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
-    const Ti86Syntax syntax_;
+    std::vector<Ti86Token> statement_; // the tokens of syntax_
+    std::optional<Ti86Syntax> syntax_;
     const Rules& rules_ = rules();
     std::vector<bool> isLabel_; // menu targets; empty until one is marked
     ProgramFacts& facts_;

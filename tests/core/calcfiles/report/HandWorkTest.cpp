@@ -319,6 +319,16 @@ TEST(HandWorkScreen, LiteralCoordinatesOffTheTi83PlusScreen) {
                at(4, 10, "pixel column 126 is off the TI-83 Plus graph screen (columns 0-94)")}));
 }
 
+// Arguments that are not two numbers in a row: a sum, one argument, a call
+// holding a number, a statement that ends before its ")".
+TEST(HandWorkScreen, CoordinatesAmongOtherArguments) {
+    EXPECT_EQ(
+        report(":Outpt(2+7,20,\"A\")\n:PxOn(70)\n:PxOn(5,99\n:PxOn(int 70,5):PxOn(3,A)\n"),
+        (Lines{at(1, 12, "column 20 is off the TI-83 Plus home screen (columns 1-16)"),
+               at(2, 7, "pixel row 70 is off the TI-83 Plus graph screen (rows 0-62)"),
+               at(3, 9, "pixel column 99 is off the TI-83 Plus graph screen (columns 0-94)")}));
+}
+
 TEST(HandWorkScreen, LastPixelAndComputedCoordinatesAreFine) {
     EXPECT_EQ(report(":PxOff(62,94)\n:Text(0,0,\"HI\")\n:Outpt(1,1,\"A\")\n:PxOn(R,C+100)\n"),
               Lines{});
