@@ -252,6 +252,9 @@ struct ProgramFacts {
     // Labels and names to change, with their message.
     std::unordered_map<std::string, std::string> badLabels;
     std::unordered_map<std::string, std::string> badNames;
+    // Off-screen coordinates' messages, by value, row or column, and screen:
+    // a program draws at the same places again and again.
+    std::unordered_map<std::uint64_t, std::string> offScreenMessages;
 
     // Messages of findings already said, whose room the next ones reuse.
     std::vector<std::string> spareMessages;
@@ -607,8 +610,15 @@ private:
     }
 
     void addOffScreen(const OffScreen& off) {
-        add(tokens_[off.token], DiagnosticId::OffScreen,
-            {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
+        // Up to six digits: the value fits below the two flags.
+        const std::uint64_t key =
+            static_cast<std::uint64_t>(off.value) << 2 | (off.row ? 2u : 0u) | (off.home ? 1u : 0u);
+        std::string& message = facts_.offScreenMessages[key];
+        if (message.empty())
+            message = formatDiagnostic(
+                DiagnosticId::OffScreen,
+                {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
+        addMade(tokens_[off.token], DiagnosticId::OffScreen, message);
     }
 
     bool isKey(const Ti86Token& t) const {
