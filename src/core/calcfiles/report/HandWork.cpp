@@ -485,16 +485,42 @@ private:
         return true;
     }
 
+    // The arguments of the call at `head` when they are numbers, strings
+    // and names between commas, none left out, which is how the program's
+    // tree reads them too; false for any other call, for the tree to read.
+    bool flatArguments(std::size_t head, std::vector<Argument>& args) const {
+        const std::size_t n = tokens_.size();
+        std::size_t from = head + 2;
+        for (std::size_t k = from;; ++k) {
+            const bool end = k >= n || endsStatement(tokens_[k]) || is(tokens_[k], ti86::RParen);
+            if (end || is(tokens_[k], ti86::Comma)) {
+                if (k == from)
+                    return false;
+                args.push_back({from, k});
+                if (end)
+                    return true;
+                from = k + 1;
+                continue;
+            }
+            const Ti86Token& t = tokens_[k];
+            if (!is(t, ti86::Number) && !is(t, ti86::String) && !isName(t))
+                return false;
+        }
+    }
+
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        std::size_t base = 0;
-        const Ti86Syntax& syntax = statementSyntax(i, base);
-        std::vector<Argument> args = callArguments(syntax, i - base);
+        std::vector<Argument> args;
+        if (!flatArguments(i, args)) {
+            std::size_t base = 0;
+            const Ti86Syntax& syntax = statementSyntax(i, base);
+            args = callArguments(syntax, i - base);
+            for (Argument& a : args)
+                a.first += base, a.last += base;
+        }
         if (args.empty())
             return;
-        for (Argument& a : args)
-            a.first += base, a.last += base;
         const Ti86Token* first = single(args[0]);
         const bool ti86Form = first != nullptr && is(*first, ti86::Number);
         const bool ti83Form = first != nullptr && is(*first, ti86::String);

@@ -149,6 +149,16 @@ TEST(HandWorkNames, NameAloneInAStatementCallsAProgram) {
               (Lines{at(1, 2, longName("SUB", "S·U·B")), at(1, 8, longName("SUB", "S·U·B"))}));
 }
 
+// Choices that are more than a token between commas, a trailing comma, no
+// ")": each target is still found where it is.
+TEST(HandWorkMenus, TargetsAmongOtherArgumentShapes) {
+    EXPECT_EQ(
+        report(":Menu(1,\"A\"+\"B\",LONG,2,\"Q\",C)\n:Menu(1,\"A\",LONGER,\n"
+               ":Menu(1,\"A\",LONGEST\n"),
+        (Lines{at(1, 2, kMenu), at(1, 17, longLabel("LONG")), at(2, 2, kMenu),
+               at(2, 13, longLabel("LONGER")), at(3, 2, kMenu), at(3, 13, longLabel("LONGEST"))}));
+}
+
 TEST(HandWorkMenus, Ti86FormAndTooManyChoices) {
     EXPECT_EQ(report(":Menu(1,\"PLAY\",PL,2,\"QUIT\",QU)\n"), Lines{at(1, 2, kMenu)});
     const std::string eight = ":Menu(1,\"A\",A,2,\"B\",B,3,\"C\",C,4,\"D\",D,5,\"E\",E,6,\"F\",F,7,"
