@@ -65,7 +65,9 @@ Ti86Facts::Ti86Facts(const Ti86Syntax& syntax) : syntax_(&syntax) {
         else if (const std::uint32_t call = s.callAt(i); call != kNoNode && readMenu(call))
             for (const Ti86MenuChoice& c : menus_.back().choices) {
                 labels_.push_back({c.label, LabelUse::MenuChoice});
-                menuLabels_.push_back(c.label);
+                if (menuLabels_.empty())
+                    menuLabels_.assign(t.size(), false);
+                menuLabels_[c.label] = true;
             }
     }
     if (!anyKey)
@@ -79,7 +81,7 @@ Ti86Facts::Ti86Facts(const Ti86Syntax& syntax) : syntax_(&syntax) {
         const std::uint32_t to = s.node(from).next;
         if (s.node(from).kind == SyntaxKind::Leaf && s.node(from).first == i && to != kNoNode &&
             s.node(to).kind == SyntaxKind::Leaf && isTi86UserName(t[s.node(to).first]))
-            keyVariables_.insert(t[s.node(to).first].data);
+            keyVariables_.insert(std::string(t[s.node(to).first].data));
     }
     for (std::uint32_t n = 0; n < s.size(); ++n) {
         const SyntaxNode& node = s.node(n);
@@ -94,8 +96,9 @@ Ti86Facts::Ti86Facts(const Ti86Syntax& syntax) : syntax_(&syntax) {
             if (!isKey(key) || lit.kind != SyntaxKind::Leaf || !is(t[lit.first], ti86::Number))
                 continue;
             char* stop = nullptr;
-            const long value = std::strtol(t[lit.first].data.c_str(), &stop, 10);
-            if (stop != nullptr && *stop == '\0' && !t[lit.first].data.empty())
+            const std::string digits(t[lit.first].data);
+            const long value = std::strtol(digits.c_str(), &stop, 10);
+            if (stop != nullptr && *stop == '\0' && !digits.empty())
                 keyComparisons_.push_back({s.node(key).first, lit.first, value});
         }
     }
@@ -105,7 +108,7 @@ Ti86Facts::Ti86Facts(const Ti86Syntax& syntax) : syntax_(&syntax) {
               });
 }
 
-const std::string& Ti86Facts::labelName(const Ti86LabelPlace& p) const {
+std::string_view Ti86Facts::labelName(const Ti86LabelPlace& p) const {
     return syntax_->tokens()[p.token].data;
 }
 
@@ -117,11 +120,10 @@ const Ti86Menu* Ti86Facts::menu(std::size_t token) const {
 
 bool Ti86Facts::isMenuLabel(std::size_t token) const {
     // Asked of every token: most programs have no menu.
-    return !menuLabels_.empty() &&
-           std::binary_search(menuLabels_.begin(), menuLabels_.end(), token);
+    return token < menuLabels_.size() && menuLabels_[token];
 }
 
-const std::map<std::string, std::vector<Ti86KindPlace>>& Ti86Facts::kinds() const {
+const std::map<std::string, std::vector<Ti86KindPlace>, std::less<>>& Ti86Facts::kinds() const {
     if (!kindsRead_) {
         // Read when first asked: most programs' translation never asks.
         auto& self = const_cast<Ti86Facts&>(*this);
@@ -132,7 +134,7 @@ const std::map<std::string, std::vector<Ti86KindPlace>>& Ti86Facts::kinds() cons
     return kinds_;
 }
 
-unsigned Ti86Facts::kindsOf(const std::string& name) const {
+unsigned Ti86Facts::kindsOf(std::string_view name) const {
     unsigned out = 0;
     if (const auto hit = kinds().find(name); hit != kinds_.end())
         for (const Ti86KindPlace& p : hit->second)
@@ -184,7 +186,7 @@ void Ti86Facts::tell(std::uint32_t node, unsigned kind) {
     const SyntaxNode& n = syntax_->node(node);
     const Ti86Token& t = syntax_->tokens()[n.first];
     if (n.kind == SyntaxKind::Leaf && isTi86UserName(t))
-        kinds_[t.data].push_back({n.first, kind});
+        kinds_[std::string(t.data)].push_back({n.first, kind});
 }
 
 // The kind of what an expression gives, as far as its form tells; 0 when
@@ -287,7 +289,7 @@ void Ti86Facts::readKinds(std::uint32_t statement) {
             // An element: one index for a list, two for a matrix.
             const std::size_t indexes = s.children(target).size();
             if (indexes == 1 || indexes == 2)
-                kinds_[name.data].push_back(
+                kinds_[std::string(name.data)].push_back(
                     {to.first, indexes == 1 ? ti86kind::List : ti86kind::Matrix});
         } else if (to.kind == SyntaxKind::Prefix && (is(name, ti86::DimL) || is(name, ti86::Dim))) {
             tell(to.child, is(name, ti86::DimL) ? ti86kind::List : ti86kind::Matrix);

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What a TI-86 program's tree tells, read in one pass, for the report and
@@ -76,7 +77,7 @@ public:
     // (a menu's choices where the Menu token is).
     const std::vector<Ti86LabelPlace>& labels() const { return labels_; }
     // The label's name at a place.
-    const std::string& labelName(const Ti86LabelPlace& p) const;
+    std::string_view labelName(const Ti86LabelPlace& p) const;
 
     // The menu whose Menu token this is, or nullptr.
     const Ti86Menu* menu(std::size_t token) const;
@@ -85,12 +86,13 @@ public:
     bool isMenuLabel(std::size_t token) const;
 
     // Each name the program chose, with the kinds its uses tell, in the
-    // order of the program.
-    const std::map<std::string, std::vector<Ti86KindPlace>>& kinds() const;
-    unsigned kindsOf(const std::string& name) const;
+    // order of the program. Read when first asked (not safe to ask from two
+    // threads at once).
+    const std::map<std::string, std::vector<Ti86KindPlace>, std::less<>>& kinds() const;
+    unsigned kindsOf(std::string_view name) const;
 
     // Names getKy is stored to by a statement of its own (getKy→K).
-    const std::set<std::string>& keyVariables() const { return keyVariables_; }
+    const std::set<std::string, std::less<>>& keyVariables() const { return keyVariables_; }
     // == and ≠ between getKy or such a name and a number written out.
     const std::vector<Ti86KeyComparison>& keyComparisons() const { return keyComparisons_; }
 
@@ -103,11 +105,11 @@ private:
 
     const Ti86Syntax* syntax_;
     std::vector<Ti86LabelPlace> labels_;
-    std::vector<Ti86Menu> menus_; // by Menu token
-    std::vector<std::size_t> menuLabels_;
-    std::map<std::string, std::vector<Ti86KindPlace>> kinds_;
+    std::vector<Ti86Menu> menus_;  // by Menu token
+    std::vector<bool> menuLabels_; // by token; empty when there is no menu
+    std::map<std::string, std::vector<Ti86KindPlace>, std::less<>> kinds_;
     bool kindsRead_ = false;
-    std::set<std::string> keyVariables_;
+    std::set<std::string, std::less<>> keyVariables_;
     std::vector<Ti86KeyComparison> keyComparisons_;
     std::vector<std::uint32_t> todo_; // nodes left to read, kept from one statement to the next
 };

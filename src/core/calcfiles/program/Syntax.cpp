@@ -198,16 +198,26 @@ bool isTi86UserName(const Ti86Token& t) {
         return true;
     if (t.code != ti86::BuiltinName)
         return false;
-    // The calculator's own names carried by this code (x, y, Q1...), sorted.
-    static const std::vector<std::string> own = [] {
-        std::vector<std::string> out;
+    // The calculator's own names carried by this code (x, y, Q1...), sorted,
+    // and the characters they begin with: most names the program chose
+    // begin with another.
+    struct Own {
+        std::vector<std::string> names;
+        bool first[256] = {};
+    };
+    static const Own own = [] {
+        Own out;
         for (const Ti86BuiltinName& b : ti86BuiltinNames())
-            if (b.code == ti86::BuiltinName)
-                out.push_back(b.name);
-        std::sort(out.begin(), out.end());
+            if (b.code == ti86::BuiltinName && !b.name.empty()) {
+                out.names.push_back(b.name);
+                out.first[static_cast<std::uint8_t>(b.name[0])] = true;
+            }
+        std::sort(out.names.begin(), out.names.end());
         return out;
     }();
-    return !std::binary_search(own.begin(), own.end(), t.data);
+    if (!t.data.empty() && !own.first[static_cast<std::uint8_t>(t.data[0])])
+        return true;
+    return !std::binary_search(own.names.begin(), own.names.end(), t.data);
 }
 
 class SyntaxReader {

@@ -26,7 +26,7 @@ enum class SyntaxKind : std::uint8_t {
     Matrix,    // [ [...] [...] ], rows
     Call,      // its first token, "(", the arguments, ")" when there is one
     Prefix,    // a function before its operand, written without "(" (sin A, not B, -A)
-    Postfix,   // an operand and the operator after it (A², 5!, 3%)
+    Postfix,   // an operand and the operator after it (A², 5!, 3%, A+B▶Frac)
     Binary,    // left, the operator, right (right is missing when the statement ends first)
     Implied,   // two operands side by side: implied multiplication (2A, 3sin B)
     Command,   // a statement's command (Disp, If, Input) and its arguments

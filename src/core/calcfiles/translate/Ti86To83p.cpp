@@ -185,10 +185,21 @@ bool isSpareFunction(const Ti86Token& t) {
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Q1-Q9 and QI1-QI9: the TI-86's initial values of differential equations,
+// real variables a program may keep its own numbers in.
+bool isInitialValue(const Ti86Token& t) {
+    const std::string& d = t.data;
+    const std::size_t digit = d.size() == 3 && d[1] == 'I' ? 2 : 1;
+    return t.known && t.code == ti86::BuiltinName && d.size() == digit + 1 && d[0] == 'Q' &&
+           d[digit] >= '1' && d[digit] <= '9';
+}
+
 // A name the program chose (not one of the calculator's own).
 bool isUserName(const Ti86Token& t) {
     if (t.known && t.code == ti86::EquationName)
         return isSpareFunction(t);
+    if (isInitialValue(t))
+        return true; // a real like the program's own, unless it graphs DifEq
     return isTi86UserName(t);
 }
 
@@ -275,12 +286,19 @@ enum Kind : unsigned {
 struct NameUse {
     std::size_t order = 0; // first seen, across the group
     unsigned kinds = 0;
-    std::set<std::string> copiesFrom; // stored from these names: their kind is its kind
-    bool bareCall = false;            // a statement of its own
-    bool otherUse = false;            // used anywhere but as such a statement
-    bool beforeParen = false;         // written before "(": f(3) is no Y1(3)
-    bool needsLetter = false;         // where the TI-83 Plus takes a variable, not an element
-    bool graphed = false;             // y11-y99: an equation the TI-86 graphs
+    std::set<std::string> copiesFrom;   // stored from these names: their kind is its kind
+    std::set<std::string> comparedFrom; // stored from a test of these: a list's is a list
+    bool bareCall = false;              // a statement of its own
+    bool otherUse = false;              // used anywhere but as such a statement
+    bool beforeParen = false;           // written before "(": f(3) is no Y1(3)
+    bool needsLetter = false;           // where the TI-83 Plus takes a variable, not an element
+    bool asksLetter = false;            // Input, Prompt, DelVar: a letter, or else a rewrite
+    bool graphed = false;               // y11-y99: an equation the TI-86 graphs
+    unsigned stores = 0;                // →name
+    unsigned literalStores = 0;         // "text"→name, a statement of its own
+    std::string literal;                // that text (font bytes)
+    bool literalsDiffer = false;
+    bool otherWrite = false; // given a value otherwise (InpSt, Eq▶St()
 };
 
 struct Placement {
@@ -292,6 +310,8 @@ struct Placement {
     bool equation = false;            // Variable: an equation held by Y1-Y0
     bool graphed = false;             // equation: graphed on both, so left on
     bool vector = false;              // a list for a TI-86 vector
+    bool constant = false;            // Variable: a string with one text ever, written
+                                      // where it is read
     bool element = false;             // Variable: an element of the list for the other reals
     Builtin text;                     // equation: the string holding it, past Y1-Y0
 };
@@ -331,6 +351,22 @@ public:
                 reservedFunctions_.insert(b->code); // y1 is Y1: an equation of a name must move
             if (is(tokens[i], ti86::CylV) || is(tokens[i], ti86::SphereV))
                 vectorsApart_ = true; // vectors shown in polar form
+            if (is(tokens[i], ti86::DifEq))
+                difEq_ = true;
+            if (tokens[i].known && ti86Has(tokens[i].code, ti86flag::ListArguments))
+                statsCalc_ = true;
+            // →xStat, →xStat(i), →dimL xStat: the program fills it itself.
+            if (is(tokens[i], ti86::Store)) {
+                for (std::size_t k = i + 1; k <= i + 2 && k < tokens.size(); ++k) {
+                    if (is(tokens[k], ti86::XStat) || is(tokens[k], ti86::YStat) ||
+                        is(tokens[k], ti86::FStat))
+                        statStored_.insert(tokens[k].code);
+                    else if (!is(tokens[k], ti86::DimL) && !is(tokens[k], ti86::Dim))
+                        break;
+                }
+            }
+            if (isInitialValue(tokens[i]))
+                initialValues_.insert(tokens[i].data);
             if (is(tokens[i], ti86::Param))
                 parametricMode_ = true;
             else if (is(tokens[i], ti86::Pol))
@@ -363,6 +399,17 @@ public:
     // and a vector in one statement are left to the user).
     bool vectorsAsLists() const { return vectorsAsLists_; }
 
+    // A string no name of the set took, where Input or Prompt reads a real
+    // that is an element (0 when none is free or needed).
+    std::uint16_t scratchString() const { return scratch_; }
+
+    // xStat, yStat, fStat as lists of the programs' own: they store to it
+    // and run no statistics command, the one thing that reads or fills it
+    // unasked.
+    bool ownStatList(std::uint16_t code) const {
+        return !statsCalc_ && statStored_.count(code) != 0;
+    }
+
     const Placement* placement(const std::string& name) const {
         const auto hit = placements_.find(name);
         return hit == placements_.end() ? nullptr : &hit->second;
@@ -391,10 +438,20 @@ private:
         unsigned kind = 0;
         std::set<std::string> sources;
         bool sawValue = false;
+        int depth = 0;
+        bool compared = false; // at the top: strings compared give a number
+        std::set<std::string> operands;
         for (std::size_t i = from; i < to; ++i) {
             const Ti86Token& t = tokens[i];
             if (!t.known)
                 continue;
+            if (t.code == ti86::LParen || t.code == ti86::LBrace || t.code == ti86::LBracket)
+                ++depth;
+            else if (t.code == ti86::RParen || t.code == ti86::RBrace || t.code == ti86::RBracket)
+                --depth;
+            else if (depth == 0 && (ti86Has(t.code, ti86flag::Comparison) || t.code == ti86::And ||
+                                    t.code == ti86::Or || t.code == ti86::Xor))
+                compared = true;
             if (t.code == ti86::String || t.code == ti86::Sub || t.code == ti86::EqToSt)
                 kind |= String;
             else if (t.code == ti86::LBrace || t.code == ti86::Seq || t.code == ti86::SortA ||
@@ -416,12 +473,27 @@ private:
                     i > from && (argumentKind(tokens[i - 1].code) != 0 ||
                                  (i > from + 1 && is(tokens[i - 1], ti86::LParen) &&
                                   argumentKind(tokens[i - 2].code) != 0));
-                if (!argument)
+                // V(2) is an element: a number, whatever V is.
+                const bool element = i + 1 < to && is(tokens[i + 1], ti86::LParen);
+                if (!argument && !element)
                     sources.insert(t.data);
+                if (depth == 0 && !(i + 1 < to && is(tokens[i + 1], ti86::LParen)))
+                    operands.insert(t.data); // not inside a call, nor an element
                 sawValue = true;
             } else if (isValueToken(t)) {
                 sawValue = true;
             }
+        }
+        if (compared) {
+            // S1==sub(S,1,2)→R: a test's 1 or 0, or lists of them for lists.
+            kind &= ~String;
+            if (kind != 0)
+                mark(target, kind);
+            else if (!operands.empty())
+                use(target.data).comparedFrom.insert(operands.begin(), operands.end());
+            else if (sawValue)
+                mark(target, Real);
+            return;
         }
         if (kind != 0)
             mark(target, kind);
@@ -466,8 +538,11 @@ private:
             if (t.code == ti86::EqToSt) { // Eq▶St(equation, string)
                 for (std::size_t a = i + 1; a < end; ++a)
                     if (is(tokens[a], ti86::Comma)) {
-                        if (a + 1 < end)
+                        if (a + 1 < end) {
                             mark(tokens[a + 1], String);
+                            if (isUserName(tokens[a + 1]))
+                                use(tokens[a + 1].data).otherWrite = true;
+                        }
                         break;
                     }
             }
@@ -484,12 +559,15 @@ private:
                 t.code == ti86::Get || t.code == ti86::Send) {
                 const std::size_t a =
                     i + 1 < end && is(tokens[i + 1], ti86::LParen) ? i + 2 : i + 1;
-                if (a < end)
+                if (a < end && t.code == ti86::DelVar && isUserName(tokens[a]))
+                    use(tokens[a].data).asksLetter = true;
+                else if (a < end)
                     needsLetter(tokens[a]);
             }
             if (t.code == ti86::Input || t.code == ti86::Prompt)
                 for (std::size_t a = i + 1; a < end; ++a)
-                    needsLetter(tokens[a]);
+                    if (isUserName(tokens[a]))
+                        use(tokens[a].data).asksLetter = true;
             if (t.code == ti86::Seq || t.code == ti86::FnInt || t.code == ti86::FMin ||
                 t.code == ti86::FMax || t.code == ti86::NDer || t.code == ti86::EvalF) {
                 // The variable is the argument after the first comma.
@@ -512,6 +590,15 @@ private:
             }
             if (t.code == ti86::Store && i + 1 < end) {
                 const Ti86Token& target = tokens[i + 1];
+                if (isUserName(target)) {
+                    NameUse& u = use(target.data);
+                    ++u.stores;
+                    if (i == start + 1 && is(tokens[start], ti86::String) && i + 2 == end) {
+                        if (u.literalStores++ > 0 && u.literal != tokens[start].data)
+                            u.literalsDiffer = true;
+                        u.literal = tokens[start].data;
+                    }
+                }
                 if (is(target, ti86::DimL) && i + 2 < end)
                     mark(tokens[i + 2], List); // →dimL L
                 else if (is(target, ti86::Dim) && i + 2 < end)
@@ -539,6 +626,7 @@ private:
             for (std::size_t i = end; i-- > start;)
                 if (isUserName(tokens[i])) {
                     mark(tokens[i], String);
+                    use(tokens[i].data).otherWrite = true;
                     break;
                 }
     }
@@ -554,9 +642,14 @@ private:
     std::unordered_map<std::string, NameUse> uses_;
     std::set<std::uint16_t> reservedLetters_;
     std::set<std::uint16_t> reservedFunctions_;
-    bool parametricMode_ = false; // X1T-Y6T are graphed in this mode only
-    bool polarMode_ = false;      // r1-r6 likewise
-    bool vectorsApart_ = false;   // vectors cannot be lists: see allocate
+    bool parametricMode_ = false;        // X1T-Y6T are graphed in this mode only
+    bool polarMode_ = false;             // r1-r6 likewise
+    bool vectorsApart_ = false;          // vectors cannot be lists: see allocate
+    bool difEq_ = false;                 // DifEq mode: Q1-Q9 are its initial values
+    std::uint16_t scratch_ = 0;          // a string for Input of an element; 0: none
+    bool statsCalc_ = false;             // a statistics command, which reads or fills xStat...
+    std::set<std::uint16_t> statStored_; // xStat, yStat, fStat the programs store to
+    std::set<std::string> initialValues_;
     bool vectorsAsLists_ = false;
     std::unordered_map<std::string, Placement> placements_;
 };
@@ -595,17 +688,27 @@ void Names::allocate() {
     // Kinds flow along stores of one name to another until nothing changes.
     for (bool changed = true; changed;) {
         changed = false;
-        for (auto& [name, u] : uses_)
-            for (const std::string& from : u.copiesFrom) {
-                const auto hit = uses_.find(from);
-                if (hit == uses_.end())
-                    continue;
-                const unsigned k = hit->second.kinds & ~Real;
-                if ((u.kinds | k) != u.kinds) {
-                    u.kinds |= k;
-                    changed = true;
+        for (auto& [name, u] : uses_) {
+            const auto flow = [&](const std::set<std::string>& from, unsigned carried) {
+                for (const std::string& f : from) {
+                    const auto hit = uses_.find(f);
+                    if (hit == uses_.end())
+                        continue;
+                    const unsigned k = hit->second.kinds & carried;
+                    if ((u.kinds | k) != u.kinds) {
+                        u.kinds |= k;
+                        changed = true;
+                    }
                 }
+            };
+            flow(u.copiesFrom, ~unsigned{Real});
+            // Lists compared give lists; matrices (and, taken, vectors) one value.
+            flow(u.comparedFrom, List);
+            if (!u.comparedFrom.empty() && (u.kinds & ~Real) == 0 && (u.kinds & Real) == 0) {
+                u.kinds |= Real; // lists compared give lists; anything else a number
+                changed = true;
             }
+        }
     }
     vectorsAsLists_ = !vectorsApart_;
     std::vector<std::pair<std::size_t, std::string>> order;
@@ -614,6 +717,22 @@ void Names::allocate() {
     for (const auto& [name, u] : uses_)
         order.emplace_back(u.graphed ? u.order : u.order + uses_.size(), name);
     std::sort(order.begin(), order.end());
+
+    // More strings than Str1-Str0: those given one text ever, alone on a
+    // line, are that text where they are read ("HELLO"→S1 leaves S1 "HELLO"
+    // whenever the TI-86 can read it), so the others find a string.
+    std::size_t strings = 0;
+    for (const auto& [name, u] : uses_) {
+        const unsigned k = (u.kinds & ~Real) != 0 ? u.kinds & ~Real : u.kinds;
+        strings += k == String;
+    }
+    const auto constantText = [&](const NameUse& u) {
+        if (strings <= 10 || u.literalStores == 0 || u.stores != u.literalStores ||
+            u.literalsDiffer || u.otherWrite || u.needsLetter || u.asksLetter || u.beforeParen)
+            return false;
+        return std::all_of(u.literal.begin(), u.literal.end(),
+                           [](char c) { return charToken(static_cast<std::uint8_t>(c)) != 0; });
+    };
 
     std::set<std::uint16_t> letters = reservedLetters_;
     std::set<std::uint16_t> taken; // strings, lists, matrices, pictures, databases
@@ -636,6 +755,12 @@ void Names::allocate() {
         const std::string& name = entry.second; // a plain name: lambdas below capture it
         NameUse& u = uses_[name];
         Placement p;
+        if (difEq_ && initialValues_.count(name)) {
+            p.why = "it is an initial value of the differential equations the TI-86 graphs in "
+                    "DifEq mode, which the TI-83 Plus does not have; it is left as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
         const auto call = calls_.find(name);
         const std::string target = call != calls_.end() ? call->second
                                    : u.bareCall         ? makeTi83pProgramName(name).name
@@ -695,6 +820,17 @@ void Names::allocate() {
         std::string what;
         switch (kinds) {
         case String:
+            if (constantText(u)) {
+                p.as = Placement::As::Variable;
+                p.constant = true;
+                p.codes.push_back(ti83p::Quote);
+                for (const char c : u.literal)
+                    p.codes.push_back(charToken(static_cast<std::uint8_t>(c)));
+                p.codes.push_back(ti83p::Quote);
+                p.shown = "\"" + utf8(u.literal) + "\"";
+                placements_[name] = std::move(p);
+                continue;
+            }
             code = pick(ti83p::Str1, 10, digitSlot(ti83p::Str1));
             what = "string";
             if (code != 0)
@@ -843,7 +979,7 @@ void Names::allocate() {
 
     const auto mustBeLetter = [this](const std::string& name) {
         const NameUse& u = uses_[name];
-        return u.needsLetter || u.beforeParen;
+        return u.needsLetter || u.beforeParen || u.asksLetter;
     };
     const auto keepLetter = [&](const std::string& name) {
         const std::uint16_t l = letterOf(name);
@@ -881,7 +1017,7 @@ void Names::allocate() {
                 placements_[name] = std::move(p);
                 return;
             }
-        if (mustBeLetter(name)) {
+        if (const NameUse& u = uses_[name]; u.needsLetter || u.beforeParen) {
             p.why = "all 27 TI-83 Plus real variables (A-Z, θ) are taken, and it is used where "
                     "the TI-83 Plus takes a variable, not a list element; it is left as it is";
             placements_[name] = std::move(p);
@@ -924,6 +1060,7 @@ void Names::allocate() {
     for (int n = 1; elementList_.empty(); ++n)
         if (!customLists.count("V" + std::to_string(n)))
             elementList_ = "V" + std::to_string(n);
+    bool asksElement = false;
     for (const std::string& name : rest) {
         Placement p;
         if (elements_ == 999) {
@@ -944,7 +1081,12 @@ void Names::allocate() {
         p.codes.push_back(ti83p::RParen);
         p.shown = "ʟ" + elementList_ + "(" + index + ")";
         placements_[name] = std::move(p);
+        asksElement = asksElement || uses_[name].asksLetter;
     }
+    // Input and Prompt of an element read into a string no name took.
+    for (std::uint16_t c = ti83p::Str1; asksElement && c <= ti83p::Str0 && scratch_ == 0; ++c)
+        if (!taken.count(c))
+            scratch_ = c;
 }
 
 // ---------------------------------------------------------------------------
@@ -954,8 +1096,8 @@ std::map<std::string, std::string> placeLabels(const Ti86Facts& facts) {
     std::vector<std::string> labels;
     std::set<std::string> seen;
     for (const Ti86LabelPlace& p : facts.labels())
-        if (seen.insert(facts.labelName(p)).second)
-            labels.push_back(facts.labelName(p));
+        if (seen.insert(std::string(facts.labelName(p))).second)
+            labels.emplace_back(facts.labelName(p));
     std::map<std::string, std::string> placed;
     std::set<std::string> used;
     const auto valid = [](const std::string& l) {
@@ -1057,11 +1199,11 @@ public:
             findVectorBrackets();
         std::map<std::string, int> lbls;
         for (const Ti86LabelPlace& p : facts.labels())
-            if (p.use == LabelUse::Definition && ++lbls[facts.labelName(p)] == 2)
+            if (p.use == LabelUse::Definition && ++lbls[std::string(facts.labelName(p))] == 2)
                 warn(tokens_[p.token], "label " + utf8(facts.labelName(p)) +
                                            " is defined more than once; Goto jumps to the first");
         for (const Ti86LabelPlace& p : facts.labels()) {
-            const std::string& label = facts.labelName(p);
+            const std::string label(facts.labelName(p));
             if (p.use == LabelUse::Definition || lbls.count(label) ||
                 !reported_.insert("goto" + label).second)
                 continue;
@@ -1334,7 +1476,7 @@ private:
         if (!isUserName(name))
             return false;
         const unsigned here = facts_.kindsOf(name.data);
-        const unsigned all = names_.kinds(name.data);
+        const unsigned all = names_.kinds(std::string(name.data));
         const bool told = here != 0 || all != 0;
         return told &&
                (here & ~(ti86kind::List | ti86kind::Matrix | ti86kind::Vector |
@@ -1465,17 +1607,12 @@ private:
             return k == 0 || endsStatement(t[k - 1]);
         };
         const auto endsAt = [&t](std::size_t k) { return k >= t.size() || endsStatement(t[k]); };
-        std::set<std::string> names;
-        bool any = false;
-        for (std::size_t k = 0; k < t.size(); ++k)
-            if (is(t[k], ti86::GetKy)) {
-                any = true;
-                if (startsStatement(k) && at(k + 1, ti86::Store) && k + 2 < t.size() &&
-                    isUserName(t[k + 2]) && endsAt(k + 3))
-                    names.insert(t[k + 2].data);
-            }
+        const bool any = std::any_of(syntax_.marked().begin(), syntax_.marked().end(),
+                                     [&t](std::uint32_t k) { return is(t[k], ti86::GetKy); });
         if (!any)
             return;
+        // getKy→K, statements of their own.
+        const auto& names = facts_.keyVariables();
         const auto isKey = [&](std::size_t k) {
             return is(t[k], ti86::GetKy) || (isUserName(t[k]) && names.count(t[k].data));
         };
@@ -1645,6 +1782,127 @@ private:
         return end;
     }
 
+    // Input, Prompt and DelVar of a real that is an element of the list past
+    // the letters, which the TI-83 Plus takes only as a variable: read into
+    // a free string and stored with expr( (Prompt X as Input "X?",Str),
+    // DelVar as 0 stored. Each leaves Ans otherwise than the TI-86, and
+    // becomes more than one statement: not in a program that reads Ans nor
+    // after an If without Then, where the warning stays.
+    std::optional<std::size_t> putAskedElements(std::size_t i, std::size_t end) {
+        const Ti86Token& t = tokens_[i];
+        const auto element = [&](std::size_t k) -> const Placement* {
+            const Placement* p =
+                isUserName(tokens_[k]) ? names_.placement(tokens_[k].data) : nullptr;
+            return p != nullptr && p->element ? p : nullptr;
+        };
+        bool any = false;
+        for (std::size_t k = i + 1; k < end; ++k)
+            any = any || element(k) != nullptr;
+        if (!any)
+            return std::nullopt;
+        const auto refuse = [&](std::size_t k) {
+            if (reported_.insert("asked" + tokens_[k].data).second)
+                warn(tokens_[k], "variable " + utf8(tokens_[k].data) + " is " + element(k)->shown +
+                                     ", which " + nameText(t) +
+                                     " cannot take on the TI-83 Plus; it is left as it is");
+        };
+        const std::uint16_t str = names_.scratchString();
+        const bool free = !usesAns_ && !afterBareIf(i);
+        // The element's value read into Str: Input ["text",]Str:expr(Str)→ʟV(n).
+        const auto readInto = [&](std::size_t k, std::size_t text) {
+            put(ti83p::Input, t);
+            if (text < end) {
+                putString(tokens_[text]);
+                put(ti83p::Comma, t);
+            }
+            put(str, t);
+            put(ti83p::Colon, t);
+            put(ti83p::Expr, t);
+            put(str, t);
+            put(ti83p::RParen, t);
+            put(ti83p::Store, t);
+            putName(tokens_[k]);
+        };
+        const std::string shown = numberedName("Str", str, ti83p::Str1);
+        if (t.code == ti86::DelVar) {
+            const bool paren = i + 1 < end && is(tokens_[i + 1], ti86::LParen);
+            const std::size_t k = paren ? i + 2 : i + 1;
+            const std::size_t after =
+                k + 1 < end && paren && is(tokens_[k + 1], ti86::RParen) ? k + 2 : k + 1;
+            if (!free || k >= end || element(k) == nullptr || after != end) {
+                if (k < end && element(k) != nullptr)
+                    refuse(k);
+                return std::nullopt;
+            }
+            put(0x30, t); // 0
+            put(ti83p::Store, t);
+            putName(tokens_[k]);
+            noteOnce(t, "delvar element",
+                     "DelVar of a real that is an element is now 0 stored to it");
+            return end;
+        }
+        if (t.code == ti86::Input) {
+            // Input var, Input "text",var.
+            const bool text = i + 1 < end && is(tokens_[i + 1], ti86::String);
+            const std::size_t k = text ? i + 3 : i + 1;
+            const bool shaped = k + 1 == end && (!text || is(tokens_[i + 2], ti86::Comma));
+            if (!free || str == 0 || !shaped || element(k) == nullptr ||
+                (text && tokens_[i + 1].data.find('\x1C') != std::string::npos)) {
+                for (std::size_t a = i + 1; a < end; ++a)
+                    if (element(a) != nullptr)
+                        refuse(a);
+                return std::nullopt;
+            }
+            readInto(k, text ? i + 1 : end);
+        } else {
+            // Prompt A,B,...: one statement a name, the elements read as above.
+            std::vector<std::size_t> names;
+            bool shaped = true;
+            for (std::size_t k = i + 1; k < end; k += 2) {
+                shaped = shaped && isUserName(tokens_[k]) &&
+                         (k + 1 == end || is(tokens_[k + 1], ti86::Comma));
+                names.push_back(k);
+            }
+            for (const std::size_t k : names)
+                for (const char c : tokens_[k].data)
+                    shaped = shaped && charToken(static_cast<std::uint8_t>(c)) != 0;
+            if (!free || str == 0 || !shaped || names.empty()) {
+                for (const std::size_t k : names)
+                    if (element(k) != nullptr)
+                        refuse(k);
+                return std::nullopt;
+            }
+            for (std::size_t n = 0; n < names.size(); ++n) {
+                const std::size_t k = names[n];
+                if (n > 0)
+                    put(ti83p::Colon, t);
+                if (element(k) != nullptr) {
+                    // The TI-86 asks with the name and "?".
+                    put(ti83p::Input, t);
+                    put(ti83p::Quote, t);
+                    spell(tokens_[k].data + "?", t);
+                    put(ti83p::Quote, t);
+                    put(ti83p::Comma, t);
+                    put(str, t);
+                    put(ti83p::Colon, t);
+                    put(ti83p::Expr, t);
+                    put(str, t);
+                    put(ti83p::RParen, t);
+                    put(ti83p::Store, t);
+                    putName(tokens_[k]);
+                } else {
+                    put(ti83p::Prompt, t);
+                    putName(tokens_[k]);
+                }
+            }
+        }
+        noteOnce(t, "asked element",
+                 nameText(t) + " of a real that is an element of \xCA\x9F" + names_.elementList() +
+                     " now reads the value into " + shown + " and stores expr(" + shown +
+                     ") to it: the TI-83 Plus takes only a variable there");
+        return end;
+    }
+
     void putKeyCode(const Ti86Token& t, long code) {
         const KeyCode* key = ti86Key(code);
         long written = code;
@@ -1669,7 +1927,7 @@ private:
     // An operand the rewrites below may write twice: short, and with
     // nothing in it that does something (rand, getKy, a store, a call).
     bool repeatable(std::size_t from, std::size_t to) const {
-        if (from >= to || to - from > 9)
+        if (from >= to || to - from > 16)
             return false;
         for (std::size_t k = from; k < to; ++k) {
             const Ti86Token& t = tokens_[k];
@@ -1693,6 +1951,12 @@ private:
             case ti86::FPart:
                 break;
             default:
+                // xMin, Δx, a physical constant: a value, read and nothing else.
+                if (const Ti86To83pRule* r = ti86To83pRule(t.code);
+                    t.code != ti86::Rand && ti86Has(t.code, ti86flag::Value) && r != nullptr &&
+                    (r->kind == Ti86To83pKind::Same || r->kind == Ti86To83pKind::Renamed ||
+                     r->kind == Ti86To83pKind::Constant))
+                    break;
                 if (!isUserName(t) && builtinOf(t) == nullptr)
                     return false;
                 // A name is a value here, never a program run.
@@ -1995,8 +2259,13 @@ private:
                     // Y1-Y0 are graphed once stored to; the TI-86 graphs no
                     // equation of a name of its own.
                     const std::uint16_t slot = p->codes.front();
-                    if (p->graphed)
+                    if (p->graphed) {
+                        noteOnce(t, "graphed" + t.data,
+                                 utf8(t.data) + " has no TI-83 Plus name: " + p->shown +
+                                     " holds it and is left on, taken to be graphed as the "
+                                     "TI-86 graphs a function a program stores");
                         continue;
+                    }
                     if (slot < ti83p::Y1 || slot > ti83p::Y0) {
                         noteOnce(t, "othermode",
                                  "Y1-Y0 and the strings are taken: equations past them are "
@@ -2017,6 +2286,20 @@ private:
                                  p->shown + ", the TI-86 graphs no " + utf8(t.data));
                     continue;
                 }
+                if (is(t, ti86::String) && i + 3 == end && is(tokens_[i + 1], ti86::Store) &&
+                    isUserName(tokens_[i + 2]))
+                    if (const Placement* p = names_.placement(tokens_[i + 2].data);
+                        p != nullptr && p->constant) {
+                        // The text alone: Ans is it, as after the store.
+                        putString(t);
+                        noteOnce(tokens_[i + 2], "constant" + tokens_[i + 2].data,
+                                 "variable " + utf8(tokens_[i + 2].data) +
+                                     " is given no other value than " + p->shown +
+                                     ": every TI-83 Plus string is taken, so the text is written "
+                                     "where it is read, and here alone");
+                        i = end;
+                        continue;
+                    }
                 if (isUserName(t) && end == i + 1) {
                     const Placement* p = names_.placement(t.data);
                     if (p != nullptr && p->as == Placement::As::Program) {
@@ -2046,6 +2329,12 @@ private:
                                                             : t.code == ti86::Sign
                                                                 ? putSign(i, end)
                                                                 : putEvalF(i, end)) {
+                    i = *next;
+                    continue;
+                }
+            if (atStart &&
+                (t.code == ti86::Input || t.code == ti86::Prompt || t.code == ti86::DelVar))
+                if (const std::optional<std::size_t> next = putAskedElements(i, end)) {
                     i = *next;
                     continue;
                 }
@@ -2166,6 +2455,20 @@ private:
                 }
                 break;
             case Ti86To83pKind::NoCounterpart:
+                if ((t.code == ti86::XStat || t.code == ti86::YStat || t.code == ti86::FStat) &&
+                    names_.ownStatList(t.code)) {
+                    const std::string list = t.code == ti86::XStat   ? "XSTAT"
+                                             : t.code == ti86::YStat ? "YSTAT"
+                                                                     : "FSTAT";
+                    put(ti83p::SmallL, t);
+                    putText(list, t);
+                    noteOnce(t, "statlist" + list,
+                             nameText(t) + " is now \xCA\x9F" + list +
+                                 ", a list of the program's own: it stores to it and runs no "
+                                 "statistics command, which would read or fill it");
+                    ++i;
+                    break;
+                }
                 spellOut(t, t.code == ti86::Conversion ? t.data + '\x05' + t.data2 : fontName(t));
                 ++i;
                 break;

@@ -34,7 +34,7 @@ TEST(Ti86Facts, LabelsInProgramOrderWithTheirUse) {
     const Read r(":Lbl A:Goto B\n:Menu(1,\"X\",A,2,\"Y\",C)\n:Goto A");
     std::vector<std::pair<std::string, LabelUse>> got;
     for (const Ti86LabelPlace& p : r.facts.labels())
-        got.emplace_back(r.facts.labelName(p), p.use);
+        got.emplace_back(std::string(r.facts.labelName(p)), p.use);
     EXPECT_EQ(got, (std::vector<std::pair<std::string, LabelUse>>{{"A", LabelUse::Definition},
                                                                   {"B", LabelUse::Goto},
                                                                   {"A", LabelUse::MenuChoice},
@@ -102,7 +102,7 @@ TEST(Ti86Facts, NamesTakeTheKindsTheirUsesTell) {
 TEST(Ti86Facts, KeyCodesComparedWithGetKy) {
     const Read r(":getKy\xFCK\n:If K==25\n:If getKy\xF8"
                  "0\n:If K+1==3\n:If 34==K\n:A\xFCK2:If K2==4");
-    EXPECT_EQ(r.facts.keyVariables(), (std::set<std::string>{"K"}));
+    EXPECT_EQ(r.facts.keyVariables(), (std::set<std::string, std::less<>>{"K"}));
     std::vector<long> values;
     for (const Ti86KeyComparison& c : r.facts.keyComparisons()) {
         values.push_back(c.value);

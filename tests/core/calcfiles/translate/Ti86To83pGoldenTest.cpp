@@ -58,3 +58,23 @@ TEST(Ti86To83pGolden, GameAndItsSubprogram) {
     }
     EXPECT_EQ(report, goldenCalcFile("translate.report.txt"));
 }
+
+// A hand-built program of the rewrites that read more than one token
+// (translate-SURVEY.*, see translate-README.md): sortA stored to its own
+// list, vectors as lists, y11 as a free Y1, getKy compared number first, a
+// string test stored to a number.
+TEST(Ti86To83pGolden, SurveyOfRewrites) {
+    const Ti86Tokenized in = tokenizeTi86Text(goldenCalcFile("translate-SURVEY.ti86.txt"));
+    ASSERT_TRUE(in.diagnostics.empty());
+    const Ti83pTranslation t = translateTi86Program(in.tokens, "SURVEY");
+    const Ti83pTokenized expected = tokenizeTi83pText(goldenCalcFile("translate-SURVEY.83p.txt"));
+    EXPECT_TRUE(expected.diagnostics.empty());
+    EXPECT_EQ(codes(t.tokens), codes(expected.tokens));
+    EXPECT_TRUE(buildTi83pFile(t.tokens, t.name).written());
+    std::string report;
+    for (const Diagnostic& d : t.diagnostics)
+        report += t.name + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) +
+                  (d.severity == Diagnostic::Severity::Note ? ": note: " : ": warning: ") +
+                  d.message + "\n";
+    EXPECT_EQ(report, goldenCalcFile("translate-SURVEY.report.txt"));
+}

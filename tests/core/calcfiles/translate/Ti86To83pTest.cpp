@@ -432,6 +432,16 @@ TEST(Ti86To83p, ModAndSignWithWhatTheTi83PlusHas) {
         {":evalF(A,B,rand)",
          "BB B4 BB C6 BB B0 BB BC 46 10 41 2B 42 2B AB 11",
          {"W 1:2 evalF has no TI-83 Plus counterpart; written as its name for you to replace"}},
+        // Longer operands, and window variables, are values too.
+        {":sign (C-B\xF2/(4A))",
+         "10 10 10 43 71 42 0D 83 10 34 41 11 11 6C 30 11 71 10 10 43 71 42 0D 83 10 34 41 11 11 "
+         "6B 30 11 11",
+         {"N 1:2 sign X is now (X>0)-(X<0)"}},
+        {":evalF(x\xF2,x,xMin+\xBEx)",
+         "B6 23 58 0D 2B 58 2B 10 63 0A 70 63 26 11 2B 10 63 0A 70 63 26 11 11 11",
+         {"N 1:2 evalF(expression,x,v) is now sum(seq(expression,x,v,v)), which works the "
+          "expression out at x=v and leaves x as it was",
+          "N 1:8 x is now X", "N 1:13 xMin is now Xmin", "N 1:18 \xCE\x94x is now DeltaX"}},
         {":mod(rand,2)",
          "BB BD BB BF BB B3 10 AB 2B 32 11",
          {"W 1:2 mod has no TI-83 Plus counterpart; written as its name for you to replace"}},
@@ -668,6 +678,103 @@ TEST(Ti86To83p, SortsStoredToAListSortInPlace) {
     }
 }
 
+// What a test gives is a number, or a list for lists: strings compared
+// make no string (6A =, AA 00 Str1, EB ʟ); an element read is a number.
+TEST(Ti86To83p, ATestStoredIsANumberOrAList) {
+    check({
+        {":\"AB\"\xFCS:S==\"AB\"\xFCR:Disp R",
+         "2A 41 42 2A 04 AA 00 3E AA 00 6A 2A 41 42 2A 04 52 3E DE 52",
+         {"N 1:7 variable S is now Str1", "N 1:10 == is now ="}},
+        {":{1,2}\xFCL:L=={1,3}\xFCM",
+         "08 31 2B 32 09 04 EB 4C 3E EB 4C 6A 08 31 2B 33 09 04 EB 4D",
+         {"N 1:8 variable L is now \xCA\x9FL",
+          "N 1:11 == is now =", "N 1:19 variable M is now \xCA\x9FM"}},
+        // An element read is a number: X is a letter, whatever L is.
+        {":{1,2}\xFCL:L(2)\xFCX:Disp X",
+         "08 31 2B 32 09 04 EB 4C 3E EB 4C 10 32 11 04 58 3E DE 58",
+         {"N 1:8 variable L is now \xCA\x9FL"}},
+        // Matrices compared give one value: R is a letter.
+        {":[[1,2][3,4]]\xFCM:M==M\xFCR:Disp R",
+         "06 06 31 2B 32 07 06 33 2B 34 07 07 04 5C 00 3E 5C 00 6A 5C 00 04 52 3E DE 52",
+         {"N 1:15 variable M is now [A]", "N 1:18 == is now ="}},
+    });
+}
+
+// Past Str1-Str0, a string given one text ever, on a line of its own, is
+// that text where it is read; the store leaves the text alone, for Ans.
+// Given two texts, or read in, it stays a warning.
+TEST(Ti86To83p, StringsOfOneTextAreWrittenOutPastTheStrings) {
+    std::string ten;
+    for (char c = '0'; c <= '9'; ++c)
+        ten += std::string(":InpSt S") + c + "\r\n";
+    const Ti83pTranslation t =
+        translateTi86Program(tokensOf(ten + ":\"HI\"\xFCM\r\n:Disp M+\"!\""), "P");
+    // "HI":Disp "HI"+"!" (! is the factorial token, 2D)
+    EXPECT_TRUE(hex(t.tokens).ends_with("3F 2A 48 49 2A 3F DE 2A 48 49 2A 70 2A 2D 2A"))
+        << hex(t.tokens);
+    const std::vector<std::string> all = findings(t);
+    for (const std::string& f : all)
+        EXPECT_NE(f[0], 'W') << f;
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f.ends_with(
+            "N 11:7 variable M is given no other value than \"HI\": every TI-83 Plus "
+            "string is taken, so the text is written where it is read, and here "
+            "alone");
+    }));
+    // The empty text too: "":Disp ""
+    EXPECT_TRUE(hex(translateTi86Program(tokensOf(ten + ":\"\"\xFCM\r\n:Disp M"), "P").tokens)
+                    .ends_with("3F 2A 2A 3F DE 2A 2A"));
+    for (const char* other :
+         {":\"HI\"\xFCM\r\n:\"HO\"\xFCM\r\n:Disp M", ":\"HI\"\xFCM\r\n:InpSt M\r\n:Disp M"}) {
+        const std::vector<std::string> left =
+            findings(translateTi86Program(tokensOf(ten + other), "P"));
+        EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& f) {
+            return f.ends_with("variable M: every TI-83 Plus string is taken; it is left as it is");
+        })) << other;
+    }
+}
+
+// Q1-Q9, QI1-QI9 hold DifEq's initial values; a program that does not
+// graph in DifEq mode keeps its own numbers there, a real like any other.
+TEST(Ti86To83p, InitialValuesAreRealsOutsideDifEq) {
+    check({
+        {":Prompt Q1:Disp Q1*2", "DD 51 3E DE 51 82 32", {"N 1:9 variable Q1 is now Q"}},
+        {":Prompt QI3", "DD 51", {"N 1:9 variable QI3 is now Q"}},
+    });
+    const std::vector<std::string> f =
+        findings(translateTi86Program(tokensOf(":DifEq:Prompt Q1"), "G"));
+    EXPECT_TRUE(std::any_of(f.begin(), f.end(), [](const std::string& w) {
+        return w == "W 1:15 variable Q1: it is an initial value of the differential equations the "
+                    "TI-86 graphs in DifEq mode, which the TI-83 Plus does not have; it is left "
+                    "as it is";
+    }));
+}
+
+// xStat and yStat that the program fills itself, with no statistics
+// command to read or fill them unasked, are lists of its own (EB ʟ, then
+// X S T A T); with LinR in the program, or only read, they stay warnings.
+TEST(Ti86To83p, StatListsOfTheProgramsOwn) {
+    check({
+        {":{1,2}\xFCxStat:{3,4}\xFCyStat:Plot1(1,xStat,yStat)",
+         "08 31 2B 32 09 04 EB 58 53 54 41 54 3E 08 33 2B 34 09 04 EB 59 53 54 41 54 3E EC FE 2B "
+         "EB 58 53 54 41 54 2B EB 59 53 54 41 54 11",
+         {"N 1:8 xStat is now \xCA\x9FXSTAT, a list of the program's own: it stores to it and "
+          "runs no statistics command, which would read or fill it",
+          "N 1:20 yStat is now \xCA\x9FYSTAT, a list of the program's own: it stores to it and "
+          "runs no statistics command, which would read or fill it",
+          "N 1:26 Plot1( type and mark numbers are now the TI-83 Plus tokens, taking the TI-86's "
+          "type 1 as Scatter, 2 as xyLine and marks 1, 2, 3 as \xE2\x96\xA1, +, \xC2\xB7: check "
+          "them"}},
+    });
+    for (const char* held : {":{1,2}\xFCxStat:LinR", ":Disp xStat"}) {
+        const std::vector<std::string> f = findings(translateTi86Program(tokensOf(held), "G"));
+        EXPECT_TRUE(std::any_of(f.begin(), f.end(), [](const std::string& w) {
+            return w.ends_with("xStat has no TI-83 Plus counterpart; written as its name for you "
+                               "to replace");
+        })) << held;
+    }
+}
+
 // y11-y99 have no TI-83 Plus name: each takes a free Y1-Y0 as an equation
 // of the program's own does, but stays graphed (no FnOff), as the TI-86
 // graphs it; they come before the program's own equations, which can go
@@ -677,6 +784,8 @@ TEST(Ti86To83p, FunctionsPastY10TakeAFreeFunction) {
         {":y90=x\xF2:Disp y90",
          "2A 58 0D 2A 04 5E 10 3E DE 5E 10",
          {"N 1:2 y90= is now a string stored to Y1 (\"expression\"\xE2\x86\x92Y1)",
+          "N 1:2 y90 has no TI-83 Plus name: Y1 holds it and is left on, taken to be graphed as "
+          "the TI-86 graphs a function a program stores",
           "N 1:6 x is now X", "N 1:14 variable y90 is now Y1"}},
     });
     std::string nine;
@@ -881,7 +990,8 @@ TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
     }
     // With every letter held by a one-letter name that must have it, names
     // the TI-83 Plus must have as variables stay warnings and the others
-    // become elements.
+    // become elements; Prompt reads an element through a free string (as
+    // Input "XX?",Str1:expr(Str1)→ʟV(1)), DelVar stores 0 to it.
     {
         std::string text = ":Prompt ";
         for (char c = 'A'; c <= 'Z'; ++c)
@@ -890,7 +1000,7 @@ TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
                 ":seq(VV,VV,1,3)\xFCL1\r\n:Get(UU)\r\n:XX+ZZ+WW\xFCYY";
         const Ti83pTranslation t = translateTi86Program(tokensOf(text), "P");
         const std::vector<std::string> all = findings(t);
-        for (const char* name : {"XX", "ZZ", "WW", "VV", "UU"}) {
+        for (const char* name : {"WW", "VV", "UU"}) {
             const std::string want = std::string("variable ") + name +
                                      ": all 27 TI-83 Plus real variables (A-Z, θ) are taken, "
                                      "and it is used where the TI-83 Plus takes a variable, "
@@ -900,10 +1010,29 @@ TEST(Ti86To83p, RealsPastTheLettersAreListElements) {
             })) << name;
         }
         EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
-            return f.ends_with(" variable YY is now ʟV(1)");
+            return f.ends_with(" variable YY is now ʟV(3)");
         }));
-        // ...+WW→ʟV(1)
-        EXPECT_TRUE(hex(t.tokens).ends_with("57 04 EB 56 10 31 11")) << hex(t.tokens);
+        const std::string bytes = hex(t.tokens);
+        EXPECT_NE(bytes.find("3F DC 2A 58 58 AF 2A 2B AA 00 3E BB 2A AA 00 11 04 EB 56 10 31 11 3F "
+                             "30 04 EB 56 10 32 11 3F"),
+                  std::string::npos)
+            << bytes;
+        // ...+WW→ʟV(3)
+        EXPECT_TRUE(bytes.ends_with("57 57 04 EB 56 10 33 11")) << bytes;
+
+        // Input "N",XX alike: Input "N",Str1:expr(Str1)→ʟV(1).
+        EXPECT_TRUE(hex(translateTi86Program(tokensOf(text + "\r\n:Input \"N\",XX"), "P").tokens)
+                        .ends_with("3F DC 2A 4E 2A 2B AA 00 3E BB 2A AA 00 11 04 EB 56 10 31 11"));
+        // Where Ans is read, or after an If without Then (one statement
+        // would become two), they stay warnings.
+        for (const char* tail : {"\r\n:Disp Ans", "\r\n:If A:Prompt XX"}) {
+            const std::vector<std::string> held =
+                findings(translateTi86Program(tokensOf(text + tail), "P"));
+            EXPECT_TRUE(std::any_of(held.begin(), held.end(), [](const std::string& f) {
+                return f.ends_with("variable XX is \xCA\x9FV(1), which Prompt cannot take on the "
+                                   "TI-83 Plus; it is left as it is");
+            })) << tail;
+        }
     }
     // A one-letter name that need not be a variable gives its letter up to
     // a long one that must: XX (Prompt) takes X, and X becomes the element.
