@@ -60,6 +60,8 @@ Spellings::Spellings() {
     nodes.resize(tree.size());
     for (std::size_t n = 0; n < tree.size(); ++n) {
         nodes[n].token = tree[n].token;
+        if (tree[n].token != nullptr)
+            nodes[n].data = ti86InlineOf(tree[n].token->code);
         nodes[n].wordEnd = tree[n].wordEnd;
         nodes[n].edges = static_cast<std::uint32_t>(edgeChar.size());
         nodes[n].count = static_cast<std::uint16_t>(tree[n].next.size());

@@ -38,7 +38,8 @@ struct Spellings {
         const Ti86Token* token = nullptr; // the spelling that ends here
         std::uint32_t edges = 0;
         std::uint16_t count = 0;
-        bool wordEnd = false; // its last character is word text
+        bool wordEnd = false;               // its last character is word text
+        Ti86Inline data = Ti86Inline::None; // what follows the token's code
     };
     std::vector<Node> nodes{1};
     std::vector<char> edgeChar;

@@ -60,7 +60,7 @@ private:
         if (lineNumber_ > 1) {
             Ti86Token& newline = out_->tokens.emplace_back();
             newline.code = kNewline;
-            place(newline, previousLineEnd_);
+            place(newline, previousLineEnd_, 1);
         }
         line_ = lineNumber_;
         lineStart_ = at_;
@@ -82,12 +82,14 @@ private:
 
     // The token last added to the list, made where it stays rather than
     // moved there.
-    void place(Ti86Token& token, std::size_t column) {
+    void place(Ti86Token& token, std::size_t column) { place(token, column, encodedSize(token)); }
+
+    void place(Ti86Token& token, std::size_t column, std::size_t size) {
         token.line = line_;
         token.column = column;
         token.offset = bytes_;
-        token.size = encodedSize(token);
-        bytes_ += token.size;
+        token.size = size;
+        bytes_ += size;
     }
 
     void fail(std::size_t column, std::string message,
@@ -175,17 +177,17 @@ private:
     std::size_t column(std::size_t i) const { return i - lineStart_ + 1; }
 
     // The longest spelling at i that does not end inside a word.
-    const Ti86Token* spellingAt(std::size_t i, std::size_t& length) const {
+    const Spellings::Node* spellingAt(std::size_t i, std::size_t& length) const {
         const Spellings& s = spellings_;
         if (i >= stop_)
             return nullptr;
-        const Ti86Token* found = nullptr;
+        const Spellings::Node* found = nullptr;
         std::uint32_t node = s.first[static_cast<std::uint8_t>(text_[i])];
         for (std::size_t n = 1; node != 0; ++n) {
             const Spellings::Node& here = s.nodes[node];
             if (here.token != nullptr && !(here.wordEnd && isWordText(at(i + n)))) {
                 length = n;
-                found = here.token;
+                found = &here;
             }
             if (i + n >= stop_)
                 break;
@@ -279,7 +281,7 @@ private:
         if ((c >= '0' && c <= '9') || c == '.' || startsExponent(i)) {
             token.code = ti86::Number;
             readNumber(i, token.data);
-            place(token, col);
+            place(token, col, 2 + token.data.size()); // 44, the characters, 00
             return true;
         }
         std::uint8_t raw = 0;
@@ -291,7 +293,7 @@ private:
             return true;
         }
         std::size_t length = 0;
-        const Ti86Token* spelled = spellingAt(i, length);
+        const Spellings::Node* spelled = spellingAt(i, length);
         std::size_t end = 0;
         // No "å" left on the line (known once it has been looked for): no conversion.
         if (!(arrowSearched_ && nextArrow_ >= stop_) &&
@@ -302,12 +304,15 @@ private:
         }
         if (spelled != nullptr) {
             // The fresh token holds the rest of *spelled already.
-            token.code = spelled->code;
-            if (!spelled->data.empty())
-                token.data = spelled->data;
+            token.code = spelled->token->code;
             i += length;
-            const Ti86Inline kind = inlineOf(token);
-            if (kind == Ti86Inline::Label || kind == Ti86Inline::Goto) {
+            if (spelled->data == Ti86Inline::None) {
+                place(token, col, token.code > 0xFF ? 2 : 1);
+                return true;
+            }
+            if (!spelled->token->data.empty())
+                token.data = spelled->token->data;
+            if (spelled->data == Ti86Inline::Label || spelled->data == Ti86Inline::Goto) {
                 while (at(i) == ' ')
                     ++i;
                 readField(token.data, i, [](char b) { return b == ' ' || b == ':'; });
@@ -323,7 +328,7 @@ private:
                 return true;
             }
             token.code = static_cast<std::uint16_t>(ti86::BuiltinName + token.data.size());
-            place(token, col);
+            place(token, col, 1 + token.data.size()); // a name of 1-8 bytes: its length in the code
             return true;
         }
         // The calculator reads plain text only as it runs, so a byte that
