@@ -533,8 +533,8 @@ private:
             std::string font;
             if (targetLabel(args[k], font)) {
                 if (isLabel_.empty())
-                    isLabel_.resize(tokens_.size(), false);
-                isLabel_[args[k].first] = true;
+                    isLabel_.resize(tokens_.size(), 0);
+                isLabel_[args[k].first] = 1;
                 label(tokens_[args[k].first], font);
             }
         }
@@ -688,7 +688,8 @@ private:
     std::vector<Ti86Token> statement_; // the tokens of syntax_
     std::optional<Ti86Syntax> syntax_;
     const Rules& rules_ = rules();
-    std::vector<bool> isLabel_; // menu targets; empty until one is marked
+    // Menu targets, empty until one is marked; bytes, as asked for every token.
+    std::vector<std::uint8_t> isLabel_;
     ProgramFacts& facts_;
     HandWorkReport& report_;
     std::vector<std::size_t>& lineStarts_;
