@@ -337,20 +337,20 @@ private:
         return i + 1 >= tokens_.size() || endsStatement(tokens_[i + 1]);
     }
 
-    // The tree of the statement holding tokens_[i] alone, and the index of
-    // its first token: the tree reads each statement on its own, and few
-    // statements need one, so that a window's tree would cost far more.
-    const Ti86Syntax& statementSyntax(std::size_t i, std::size_t& first) {
-        first = i;
-        while (first > 0 && !endsStatement(tokens_[first - 1]))
-            --first;
-        std::size_t end = i;
-        while (end < tokens_.size() && !endsStatement(tokens_[end]))
-            ++end;
-        statement_.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(first),
-                          tokens_.begin() + static_cast<std::ptrdiff_t>(end));
-        syntax_.emplace(statement_);
-        return *syntax_;
+    // The program tree of the statement holding token i, as the translator
+    // reads it: only the statements whose calls the report reads are read,
+    // the last one kept for the next command in it.
+    const Ti86Syntax& statementTree(std::size_t i) {
+        if (!tree_ || i < treeFirst_ || i >= treeLast_) {
+            treeFirst_ = i;
+            while (treeFirst_ > 0 && !endsStatement(tokens_[treeFirst_ - 1]))
+                --treeFirst_;
+            treeLast_ = i;
+            while (treeLast_ < tokens_.size() && !endsStatement(tokens_[treeLast_]))
+                ++treeLast_;
+            tree_.emplace(tokens_, treeFirst_, treeLast_);
+        }
+        return *tree_;
     }
 
     void look(std::size_t i) {
@@ -512,13 +512,8 @@ private:
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
         std::vector<Argument> args;
-        if (!flatArguments(i, args)) {
-            std::size_t base = 0;
-            const Ti86Syntax& syntax = statementSyntax(i, base);
-            args = callArguments(syntax, i - base);
-            for (Argument& a : args)
-                a.first += base, a.last += base;
-        }
+        if (!flatArguments(i, args))
+            args = callArguments(statementTree(i), i);
         if (args.empty())
             return;
         const Ti86Token* first = single(args[0]);
@@ -609,12 +604,8 @@ private:
         }
         if (!candidate)
             return;
-        std::size_t base = 0;
-        const Ti86Syntax& syntax = statementSyntax(i, base);
-        for (OffScreen off : offScreenCoordinates(syntax, i - base)) {
-            off.token += base;
+        for (const OffScreen& off : offScreenCoordinates(statementTree(i), i))
             addOffScreen(off);
-        }
     }
 
     // tokens_[k] as the row (or column) of a command's coordinates, when it
@@ -685,8 +676,9 @@ private:
 
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
-    std::vector<Ti86Token> statement_; // the tokens of syntax_
-    std::optional<Ti86Syntax> syntax_;
+    std::optional<Ti86Syntax> tree_; // of tokens [treeFirst_, treeLast_)
+    std::size_t treeFirst_ = 0;
+    std::size_t treeLast_ = 0;
     const Rules& rules_ = rules();
     // Menu targets, empty until one is marked; bytes, as asked for every token.
     std::vector<std::uint8_t> isLabel_;
