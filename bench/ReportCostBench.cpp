@@ -21,14 +21,14 @@
 //   one 2 KB line         14 MB/s, 0.34 MB               21 MB/s, 0.06 MB
 //
 //                         trees in every window          trees where needed
-//   16 MiB program text   0.90 s / 0.35 s 2.58, 2.51x    0.70 s / 0.35 s 2.03, 2.51x
+//   16 MiB program text   0.90 s / 0.35 s 2.58, 2.51x    0.69 s / 0.35 s 1.99, 2.51x
 //   4 MiB, no findings    0.0116 s / 0.0108 s 1.07, 2.15x 0.0115 s / 0.0107 s 1.08, 2.15x
 //   one 320 KB line       15 ms, 20 MB/s, 2.3x           9.5 ms, 32 MB/s, 2.3x
 //   one 2 KB line         15 MB/s, 0.08 MB               16-22 MB/s, 0.06 MB
 //
 // The goal for program text is not met. Under callgrind, on 1 MiB of it:
 // -q 198 M instructions, the report run 555 M before the last step and
-// 416 M after (the tokenizer 264 and then 203 instructions a token). What
+// 412 M after (the tokenizer 264 and then 203 instructions a token). What
 // is left is about equal parts the tokenizer, the findings (one every six
 // tokens: each made, kept and printed) and the look at each token. Text
 // with nothing to report is passed over a line at a time by a look at its
