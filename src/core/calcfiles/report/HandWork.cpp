@@ -756,13 +756,14 @@ std::size_t lookable(const std::vector<Ti86Token>& tokens, std::size_t from, boo
 // pieces are read: the lines that hold "getKy", tokenized alone.
 std::set<std::string> keyVariablesOf(std::string_view text) {
     std::set<std::string> names;
+    Ti86Tokenized tokenized; // its room kept from line to line
     for (std::size_t at = text.find("getKy"); at != std::string_view::npos;) {
-        const std::size_t start =
-            text.rfind('\n', at) == std::string_view::npos ? 0 : text.rfind('\n', at) + 1;
+        const std::size_t newline = text.rfind('\n', at);
+        const std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
         std::size_t end = text.find('\n', at);
         end = end == std::string_view::npos ? text.size() : end;
-        const std::vector<Ti86Token> line =
-            tokenizeTi86Text(text.substr(start, end - start)).tokens;
+        tokenizeTi86Text(text.substr(start, end - start), tokenized);
+        const std::vector<Ti86Token>& line = tokenized.tokens;
         for (std::size_t i = 0; i + 2 < line.size(); ++i)
             if (is(line[i], ti86::GetKy) && is(line[i + 1], ti86::Store) && isName(line[i + 2]))
                 names.insert(line[i + 2].data);
