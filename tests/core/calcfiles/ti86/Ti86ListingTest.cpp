@@ -326,6 +326,46 @@ TEST(Ti86Tokenizer, InlineDataMixesCopiedRunsWithEscapes) {
     EXPECT_EQ(n.tokens[2].code, ti86::Plus);
 }
 
+// Random fields of a string, a label and a name from pieces whose font
+// bytes are known: plain text, "\\", "\xHH", a "\" before anything else,
+// and (where the field allows them) bytes that stand for fonts 00-1F.
+TEST(Ti86Tokenizer, RandomInlineDataReadsAsItsFontBytes) {
+    struct Piece {
+        std::string text, font;
+    };
+    const std::vector<Piece> word = {{"Q", "Q"},     {"J", "J"},     {"7", "7"},
+                                     {"\\\\", "\\"}, {"\\x41", "A"}, {"\\x4a", "J"}};
+    std::vector<Piece> any = word;
+    any.insert(
+        any.end(),
+        {{"+", "+"}, {".", "."}, {"\\q", "\\q"}, {"\xE5", "\x05"}, {"\xE0", std::string(1, '\0')}});
+    std::vector<Piece> quoted = any;
+    quoted.push_back({"\\x22", "\""}); // a quote that does not end the string
+    std::mt19937 rng(86);
+    const auto field = [&rng](const std::vector<Piece>& from, std::size_t most, std::string& text,
+                              std::string& font) {
+        for (std::size_t n = rng() % most + 1; n > 0; --n) {
+            const Piece& p = from[rng() % from.size()];
+            text += p.text;
+            font += p.font;
+        }
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::string string, stringFont, label, labelFont, word8 = "QJ", word8Font = "QJ";
+        field(quoted, 12, string, stringFont);
+        field(any, 6, label, labelFont);
+        field(word, 6, word8, word8Font);
+        const std::string text = ":Disp \"" + string + "\":Lbl " + label + "\r\n" + word8 + "+1";
+        SCOPED_TRACE(text);
+        const Ti86Tokenized t = tokenizeTi86Text(text);
+        EXPECT_TRUE(t.diagnostics.empty());
+        ASSERT_EQ(t.tokens.size(), 8u);
+        EXPECT_EQ(hex(t.tokens[1].data), hex(stringFont));
+        EXPECT_EQ(hex(t.tokens[3].data), hex(labelFont));
+        EXPECT_TRUE(t.tokens[5] == name(word8Font));
+    }
+}
+
 // The longest spelling that does not end inside a word, up to the line's
 // end: "sinh" before "(", no spelling in "sinhA", "sin" before a space.
 TEST(Ti86Tokenizer, TakesTheLongestSpellingThatEndsAWord) {
