@@ -1197,20 +1197,25 @@ public:
             usesAns_ = usesAns_ || (is(t, ti86::StatName) && t.data == "Ans");
         if (names_.vectorsAsLists())
             findVectorBrackets();
+        // Both calculators look for a label from the program's top, and stop
+        // with a label error at a Goto or a menu choice whose label is not
+        // there: the translation does what the TI-86 did, so these are notes.
         std::map<std::string, int> lbls;
         for (const Ti86LabelPlace& p : facts.labels())
             if (p.use == LabelUse::Definition && ++lbls[std::string(facts.labelName(p))] == 2)
-                warn(tokens_[p.token], "label " + utf8(facts.labelName(p)) +
-                                           " is defined more than once; Goto jumps to the first");
+                report(tokens_[p.token], Diagnostic::Severity::Note,
+                       "label " + utf8(facts.labelName(p)) +
+                           " is defined more than once; Goto jumps to the first, taken to be "
+                           "what the TI-86 does too");
         for (const Ti86LabelPlace& p : facts.labels()) {
             const std::string label(facts.labelName(p));
             if (p.use == LabelUse::Definition || lbls.count(label) ||
                 !reported_.insert("goto" + label).second)
                 continue;
-            warn(tokens_[p.token],
-                 p.use == LabelUse::Goto
-                     ? "Goto " + utf8(label) + " has no Lbl in this program"
-                     : "Menu( choice " + utf8(label) + " has no Lbl in this program");
+            report(tokens_[p.token], Diagnostic::Severity::Note,
+                   (p.use == LabelUse::Goto ? "Goto " : "Menu( choice ") + utf8(label) +
+                       " has no Lbl in this program: taking it stops with a label error, taken "
+                       "to be what the TI-86 does too");
         }
     }
 

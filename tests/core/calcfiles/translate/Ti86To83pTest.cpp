@@ -221,9 +221,18 @@ TEST(Ti86To83p, LabelsGetOneOrTwoCharacters) {
          {"N 1:9 label START is now SA"}},
         {":Lbl a:Goto a", "D6 41 3E D7 41", {"N 1:2 label a is now A"}},
         {":Lbl 1:Goto 1", "D6 31 3E D7 31", {}},
+        // Both look for a label from the top: the second LOOP is the same
+        // LO, reached only by running into it.
+        {":Lbl LOOP:Disp 1:Lbl LOOP:Goto LOOP",
+         "D6 4C 4F 3E DE 31 3E D6 4C 4F 3E D7 4C 4F",
+         {"N 1:2 label LOOP is now LO",
+          "N 1:18 label LOOP is defined more than once; Goto jumps to the first, taken to be "
+          "what the TI-86 does too"}},
         {":Goto NOWHERE",
          "D7 4E 4F",
-         {"W 1:2 Goto NOWHERE has no Lbl in this program", "N 1:2 label NOWHERE is now NO"}},
+         {"N 1:2 Goto NOWHERE has no Lbl in this program: taking it stops with a label error, "
+          "taken to be what the TI-86 does too",
+          "N 1:2 label NOWHERE is now NO"}},
     });
 }
 
@@ -278,11 +287,12 @@ TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
          {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
           "N 1:14 label START is now ST"}},
     });
-    check(
-        {{":Menu(1,\"GO\",GONE)",
-          "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 47 4F 11",
-          {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
-           "W 1:14 Menu( choice GONE has no Lbl in this program", "N 1:14 label GONE is now GO"}}});
+    check({{":Menu(1,\"GO\",GONE)",
+            "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 47 4F 11",
+            {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
+             "N 1:14 Menu( choice GONE has no Lbl in this program: taking it stops with a label "
+             "error, taken to be what the TI-86 does too",
+             "N 1:14 label GONE is now GO"}}});
     // Eight choices are one too many for the TI-83 Plus: six and MORE, then
     // a menu of the last two under a label made for it (MA is the
     // program's, so MB).
