@@ -219,6 +219,50 @@ std::size_t matchingClose(const Tokens& tokens, std::size_t open, std::size_t en
     return end;
 }
 
+// A unit of the TI-86's conversions (CONV), in its font, with its size in
+// metres or seconds. Lengths and times are all linear; those defined
+// exactly need no source beyond their definition. The year and light-year
+// are TI's (365.242198781 days, and c times that) as its other calculators
+// give them: taken, and said in a note.
+struct Unit {
+    std::string_view name;
+    char dimension; // 'L' length, 'T' time
+    double size;
+    bool assumed = false;
+};
+
+constexpr double kYear = 365.242198781 * 86400;
+
+std::optional<Unit> unitNamed(std::string_view name) {
+    static constexpr std::array<Unit, 21> units{{
+        {"mm", 'L', 1e-3},
+        {"cm", 'L', 1e-2},
+        {"m", 'L', 1},
+        {"km", 'L', 1e3},
+        {"in", 'L', 0.0254},
+        {"ft", 'L', 0.3048},
+        {"yd", 'L', 0.9144},
+        {"mile", 'L', 1609.344},
+        {"nmile", 'L', 1852},
+        {"mil", 'L', 2.54e-5},
+        {"Ang", 'L', 1e-10},
+        {"fermi", 'L', 1e-15},
+        {"lt\xD2yr", 'L', 299792458 * kYear, true},
+        {"ns", 'T', 1e-9},
+        {"ms", 'T', 1e-3},
+        {"sec", 'T', 1},
+        {"mn", 'T', 60},
+        {"hr", 'T', 3600},
+        {"day", 'T', 86400},
+        {"week", 'T', 604800},
+        {"yr", 'T', kYear, true},
+    }};
+    for (const Unit& u : units)
+        if (u.name == name)
+            return u;
+    return std::nullopt;
+}
+
 // What a TI-86 token becomes when it carries its own "(" on the TI-83 Plus.
 bool opensParen(const Ti86Token& t) {
     if (!t.known)
@@ -1973,6 +2017,89 @@ private:
         return true;
     }
 
+    // X sec▶yr as X*3.16887646408ᴇ⁻8: a length or time times the ratio of
+    // the units, where X is one value (a number, a name, a group, an
+    // element) that begins its expression and the conversion ends it, so
+    // that the product is all of it whatever the TI-86's precedence.
+    bool putConversion(std::size_t i, std::size_t from, std::size_t end) {
+        const Ti86Token& t = tokens_[i];
+        const std::optional<Unit> a = unitNamed(t.data), b = unitNamed(t.data2);
+        if (!a || !b || a->dimension != b->dimension || i == from)
+            return false;
+        std::size_t s = i - 1;
+        if (is(tokens_[s], ti86::RParen)) {
+            int depth = 0;
+            for (std::size_t k = s + 1; k-- > from;) {
+                depth += is(tokens_[k], ti86::RParen) ? 1 : is(tokens_[k], ti86::LParen) ? -1 : 0;
+                if (depth == 0) {
+                    s = k;
+                    break;
+                }
+            }
+            if (depth != 0)
+                return false;
+            if (s > from && isUserName(tokens_[s - 1]))
+                --s; // V(2): an element
+        } else if (!isValueToken(tokens_[s]) && !isUserName(tokens_[s])) {
+            return false;
+        }
+        const auto opens = [&](const Ti86Token& k) {
+            const Ti86TokenInfo* info = ti86TokenInfo(k.code);
+            return k.known &&
+                   (k.code == ti86::LParen || k.code == ti86::Comma || k.code == ti86::Disp ||
+                    endsStatement(k) ||
+                    (info != nullptr && !info->glyphs.empty() && info->glyphs.back() == '('));
+        };
+        const bool begins =
+            s > from ? opens(tokens_[s - 1]) : s == 0 || endsStatement(tokens_[s - 1]);
+        const bool ends = i + 1 >= end || endsStatement(tokens_[i + 1]) ||
+                          (tokens_[i + 1].known && (tokens_[i + 1].code == ti86::Store ||
+                                                    tokens_[i + 1].code == ti86::Comma ||
+                                                    tokens_[i + 1].code == ti86::RParen));
+        if (!begins || !ends)
+            return false;
+        char text[32];
+        std::snprintf(text, sizeof text, "%.14g", a->size / b->size);
+        const std::string factor(text);
+        put(ti83p::Times, t);
+        std::string shown;
+        for (std::size_t k = 0; k < factor.size(); ++k) {
+            const char c = factor[k];
+            if (c == 'e') {
+                // 3.2e-08: the TI-83 Plus writes 3.2ᴇ⁻8.
+                put(ti83p::ExponentMark, t);
+                shown += "\xE1\xB4\x87";
+                std::size_t e = k + 1;
+                if (factor[e] == '-') {
+                    put(ti83p::Negate, t);
+                    shown += "\xE2\x81\xBB";
+                }
+                if (factor[e] == '-' || factor[e] == '+')
+                    ++e;
+                while (e + 1 < factor.size() && factor[e] == '0')
+                    ++e;
+                for (; e < factor.size(); ++e) {
+                    put(static_cast<std::uint16_t>(factor[e]), t);
+                    shown += factor[e];
+                }
+                break;
+            }
+            put(c == '.' ? std::uint16_t{ti83p::DecimalPoint} : static_cast<std::uint16_t>(c), t);
+            shown += c;
+        }
+        const std::string name = utf8(t.data) + "\xE2\x96\xB6" + utf8(t.data2);
+        const bool lightYear =
+            (a->assumed && a->name.size() > 2) || (b->assumed && b->name.size() > 2);
+        const std::string taken =
+            lightYear ? " (a light-year taken to be c times a year of 365.242198781 days, as on "
+                        "TI's other calculators)"
+            : a->assumed || b->assumed
+                ? " (a year taken to be 365.242198781 days, as on TI's other calculators)"
+                : "";
+        noteOnce(t, "conversion" + t.data + "/" + t.data2, name + " is now *" + shown + taken);
+        return true;
+    }
+
     // An operand written again: in parentheses unless it is one token.
     void putOperand(std::size_t from, std::size_t to) {
         const bool wrap = to - from > 1;
@@ -2471,6 +2598,10 @@ private:
                              nameText(t) + " is now \xCA\x9F" + list +
                                  ", a list of the program's own: it stores to it and runs no "
                                  "statistics command, which would read or fill it");
+                    ++i;
+                    break;
+                }
+                if (t.code == ti86::Conversion && putConversion(i, from, end)) {
                     ++i;
                     break;
                 }

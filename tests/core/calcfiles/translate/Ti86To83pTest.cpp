@@ -1099,11 +1099,58 @@ TEST(Ti86To83p, BuiltInNamesAndUnits) {
          "5E 10 04 41",
          {"N 1:2 y1 is now Y1"}},
         {":corr+Ans", "62 12 70 72", {"N 1:2 corr is now r"}},
+        // A length to a time is no conversion.
+        {":5m\xE5"
+         "sec",
+         "35 BB BD BB EC BB C3 BB B4 BB B2",
+         {"W 1:3 m▶sec has no TI-83 Plus counterpart; written as its name for you to replace"}},
+    });
+}
+
+// A length or time converted is a product by the ratio of the units, to
+// 14 digits as the calculators keep them, where the value converted is
+// all of its expression.
+TEST(Ti86To83p, ConversionsOfLengthAndTimeAreProducts) {
+    check({
+        // 1/0.3048
         {":5m\xE5"
          "ft",
-         "35 BB BD BB EC BB B5 BB C4",
-         {"W 1:3 m▶ft has no TI-83 Plus counterpart; written as its name for you to replace"}},
+         "35 82 33 3A 32 38 30 38 33 39 38 39 35 30 31 33 31",
+         {"N 1:3 m▶ft is now *3.2808398950131"}},
+        // 365.242198781 * 86400 = 31556925.9746784
+        {":3 yr\xE5sec\xFC"
+         "A",
+         "33 82 33 31 35 35 36 39 32 35 3A 39 37 34 36 37 38 04 41",
+         {"N 1:4 yr▶sec is now *31556925.974678 (a year taken to be 365.242198781 days, as on "
+          "TI's other calculators)"}},
+        {":Disp T sec\xE5mn",
+         "DE 54 82 30 3A 30 31 36 36 36 36 36 36 36 36 36 36 36 36 37",
+         {"N 1:9 sec▶mn is now *0.016666666666667"}},
+        // A group, and a factor with an exponent: 1E-9/3600.
+        {":Outpt(1,1,(X+1) ns\xE5hr)",
+         "E0 31 2B 31 2B 10 58 70 31 11 82 32 3A 37 37 37 37 37 37 37 37 37 37 37 37 38 3B B0 31 "
+         "33 11",
+         {"N 1:2 Outpt is now Output", "N 1:18 ns▶hr is now *2.7777777777778ᴇ⁻13"}},
     });
+    // Part of a larger expression, or negated, the TI-86's precedence would
+    // decide what is converted: left to the user.
+    for (const std::string text : {":1+3 yr\xE5sec\xFC"
+                                   "A",
+                                   ":3 yr\xE5sec*2\xFC"
+                                   "A",
+                                   ":\xFA"
+                                   "3 yr\xE5sec\xFC"
+                                   "A"}) {
+        SCOPED_TRACE(text);
+        const std::vector<std::string> all = findings(translateTi86Program(tokensOf(text), "GAME"));
+        EXPECT_NE(std::find_if(all.begin(), all.end(),
+                               [](const std::string& f) {
+                                   return f.rfind("W ", 0) == 0 &&
+                                          f.find("yr▶sec has no TI-83 Plus counterpart") !=
+                                              std::string::npos;
+                               }),
+                  all.end());
+    }
 }
 
 // Functions applied without "(" to each other far deeper than any program
