@@ -224,25 +224,36 @@ class SyntaxReader {
 public:
     SyntaxReader(Ti86Syntax& s) : s_(s), t_(*s.tokens_) {}
 
-    void read() {
+    void read(std::size_t from, std::size_t to) {
         const std::size_t n = t_.size();
-        s_.statementOfToken_.assign(n, 0);
-        s_.headOf_.assign(n, kNoNode);
-        s_.nodes_.reserve(n + n / 2 + 1);
-        for (std::size_t first = 0;;) {
+        const std::size_t base = s_.base_ = from;
+        const std::size_t whole = to >= n ? n - from : to - from + 1; // with a last separator
+        s_.statementOfToken_.assign(whole, 0);
+        s_.headOf_.assign(whole, kNoNode);
+        s_.nodes_.reserve(whole + whole / 2 + 1);
+        for (std::size_t first = from;;) {
             const auto index = static_cast<std::uint32_t>(s_.statements_.size());
             std::size_t end = first;
             for (; end < n && !separates(t_[end]); ++end) {
-                s_.statementOfToken_[end] = index;
+                if (end - base >= s_.statementOfToken_.size()) { // a statement past `to`
+                    s_.statementOfToken_.resize(end - base + 1);
+                    s_.headOf_.resize(end - base + 1, kNoNode);
+                }
+                s_.statementOfToken_[end - base] = index;
                 const Ti86Token& t = t_[end];
                 if (is(t, ti86::Lbl) || is(t, ti86::Goto) || is(t, ti86::Menu) ||
                     is(t, ti86::GetKy))
                     s_.marked_.push_back(static_cast<std::uint32_t>(end));
             }
-            if (end < n)
-                s_.statementOfToken_[end] = index;
+            if (end < n) {
+                if (end - base >= s_.statementOfToken_.size()) {
+                    s_.statementOfToken_.resize(end - base + 1);
+                    s_.headOf_.resize(end - base + 1, kNoNode);
+                }
+                s_.statementOfToken_[end - base] = index;
+            }
             s_.statements_.push_back(statement(first, end));
-            if (end >= n)
+            if (end >= n || end + 1 >= to)
                 break;
             first = end + 1;
         }
@@ -484,7 +495,7 @@ private:
             const std::uint32_t n =
                 add(SyntaxKind::Prefix, head, operand == kNoNode ? head + 1 : at(operand).last);
             adopt(n, {operand});
-            s_.headOf_[head] = n;
+            s_.headOf_[head - s_.base_] = n;
             return n;
         }
         return primary();
@@ -543,7 +554,7 @@ private:
         const std::uint32_t n = add(kind, first, pos_, closed ? 1 : 0);
         adoptFrom(n, args);
         if (kind == SyntaxKind::Call)
-            s_.headOf_[first] = n;
+            s_.headOf_[first - s_.base_] = n;
         return n;
     }
 
@@ -585,7 +596,12 @@ private:
 };
 
 Ti86Syntax::Ti86Syntax(const std::vector<Ti86Token>& tokens) : tokens_(&tokens) {
-    SyntaxReader(*this).read();
+    SyntaxReader(*this).read(0, tokens.size() + 1); // with the empty statement after a last ":"
+}
+
+Ti86Syntax::Ti86Syntax(const std::vector<Ti86Token>& tokens, std::size_t first, std::size_t last)
+    : tokens_(&tokens) {
+    SyntaxReader(*this).read(std::min(first, tokens.size()), std::max(first, last));
 }
 
 std::vector<std::uint32_t> Ti86Syntax::children(std::uint32_t n) const {
@@ -605,12 +621,14 @@ std::size_t Ti86Syntax::opToken(std::uint32_t n) const {
 }
 
 std::uint32_t Ti86Syntax::prefixAt(std::size_t token) const {
-    const std::uint32_t n = token < headOf_.size() ? headOf_[token] : kNoNode;
+    const std::uint32_t n =
+        token >= base_ && token - base_ < headOf_.size() ? headOf_[token - base_] : kNoNode;
     return n != kNoNode && nodes_[n].kind == SyntaxKind::Prefix ? n : kNoNode;
 }
 
 std::uint32_t Ti86Syntax::callAt(std::size_t token) const {
-    const std::uint32_t n = token < headOf_.size() ? headOf_[token] : kNoNode;
+    const std::uint32_t n =
+        token >= base_ && token - base_ < headOf_.size() ? headOf_[token - base_] : kNoNode;
     return n != kNoNode && nodes_[n].kind == SyntaxKind::Call ? n : kNoNode;
 }
 

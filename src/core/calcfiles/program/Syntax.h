@@ -65,6 +65,11 @@ class Ti86Syntax {
 public:
     // Linear in the tokens; `tokens` must outlive the tree.
     explicit Ti86Syntax(const std::vector<Ti86Token>& tokens);
+    // Only the statements that begin in [first, last), `first` a statement's
+    // start: for a reader that needs a few statements of a long program.
+    // Token indexes stay those of `tokens`; ask only of tokens of these
+    // statements and their separators.
+    Ti86Syntax(const std::vector<Ti86Token>& tokens, std::size_t first, std::size_t last);
 
     const std::vector<Ti86Token>& tokens() const { return *tokens_; }
     const SyntaxNode& node(std::uint32_t n) const { return nodes_[n]; }
@@ -75,10 +80,10 @@ public:
     // The statement holding a token (the one a separator ends, for ":" and
     // line ends).
     std::uint32_t statementOf(std::size_t token) const {
-        return statements_[statementOfToken_[token]];
+        return statements_[statementOfToken_[token - base_]];
     }
     // Its index in statements().
-    std::size_t statementIndex(std::size_t token) const { return statementOfToken_[token]; }
+    std::size_t statementIndex(std::size_t token) const { return statementOfToken_[token - base_]; }
 
     // The statement's one expression, command or form (its only child), or
     // kNoNode when it is empty.
@@ -101,13 +106,14 @@ public:
     // for, found while the statements are split.
     const std::vector<std::uint32_t>& marked() const { return marked_; }
 
-    // The tree's tokens in order, read from the nodes alone: equal to
-    // tokens() for every input.
+    // The indexes of the tree's tokens in order, read from the nodes alone:
+    // every index of the tokens read, in order, whatever they are.
     std::vector<std::size_t> printBack() const;
 
 private:
     friend class SyntaxReader;
     const std::vector<Ti86Token>* tokens_;
+    std::size_t base_ = 0; // the first token read; the per-token tables start there
     std::vector<SyntaxNode> nodes_;
     std::vector<std::uint32_t> statements_;
     std::vector<std::uint32_t> statementOfToken_; // an index in statements_

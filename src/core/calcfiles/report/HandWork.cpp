@@ -286,7 +286,7 @@ public:
     // One piece of the program: whole statements, in order after the pieces
     // read before.
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts)
-        : text_(text), tokens_(tokens), syntax_(tokens), facts_(facts), report_(facts.report),
+        : text_(text), tokens_(tokens), facts_(facts), report_(facts.report),
           lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
@@ -327,11 +327,25 @@ private:
                 keyVariables_.insert(tokens_[i + 2].data);
     }
 
-    bool statementStart(std::size_t i) const {
-        return syntax_.node(syntax_.statementOf(i)).first == i;
-    }
+    bool statementStart(std::size_t i) const { return i == 0 || endsStatement(tokens_[i - 1]); }
     bool statementEnd(std::size_t i) const {
-        return syntax_.node(syntax_.statementOf(i)).last == i + 1;
+        return i + 1 >= tokens_.size() || endsStatement(tokens_[i + 1]);
+    }
+
+    // The program tree of the statement holding token i, as the translator
+    // reads it: only the statements whose calls the report reads are read,
+    // the last one kept for the next command in it.
+    const Ti86Syntax& statementTree(std::size_t i) {
+        if (!tree_ || i < treeFirst_ || i >= treeLast_) {
+            treeFirst_ = i;
+            while (treeFirst_ > 0 && !endsStatement(tokens_[treeFirst_ - 1]))
+                --treeFirst_;
+            treeLast_ = i;
+            while (treeLast_ < tokens_.size() && !endsStatement(tokens_[treeLast_]))
+                ++treeLast_;
+            tree_.emplace(tokens_, treeFirst_, treeLast_);
+        }
+        return *tree_;
     }
 
     void look(std::size_t i) {
@@ -469,7 +483,7 @@ private:
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        const std::vector<Argument> args = callArguments(syntax_, i);
+        const std::vector<Argument> args = callArguments(statementTree(i), i);
         if (args.empty())
             return;
         const Ti86Token* first = single(args[0]);
@@ -533,7 +547,7 @@ private:
     }
 
     void screen(std::size_t i) {
-        for (const OffScreen& off : offScreenCoordinates(syntax_, i))
+        for (const OffScreen& off : offScreenCoordinates(statementTree(i), i))
             add(tokens_[off.token], DiagnosticId::OffScreen,
                 {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
     }
@@ -576,7 +590,9 @@ private:
 
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
-    const Ti86Syntax syntax_;
+    std::optional<Ti86Syntax> tree_; // of tokens [treeFirst_, treeLast_)
+    std::size_t treeFirst_ = 0;
+    std::size_t treeLast_ = 0;
     const Rules& rules_ = rules();
     std::vector<bool> isLabel_; // menu targets; empty until one is marked
     ProgramFacts& facts_;

@@ -732,7 +732,10 @@ void Names::allocate() {
     // Kinds flow along stores of one name to another until nothing changes.
     for (bool changed = true; changed;) {
         changed = false;
-        for (auto& [name, u] : uses_) {
+        for (auto& entry : uses_) {
+            // Not a structured binding: the lambda captures it, which the
+            // clang of the web build does not allow.
+            NameUse& u = entry.second;
             const auto flow = [&](const std::set<std::string>& from, unsigned carried) {
                 for (const std::string& f : from) {
                     const auto hit = uses_.find(f);

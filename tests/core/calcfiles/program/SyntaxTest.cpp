@@ -233,6 +233,30 @@ TEST(Ti86Syntax, GeneratedProgramsPrintBackExactly) {
     }
 }
 
+// A statement read alone (as the report reads the few it needs) is the
+// same tree as in the whole program.
+TEST(Ti86Syntax, AStatementReadAloneReadsAsInTheWholeProgram) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        Ti86ProgramGenerator generator(seed);
+        const std::vector<Ti86Token> tokens = generator.program(30, {"SUB"});
+        const Ti86Syntax whole(tokens);
+        for (const std::uint32_t st : whole.statements()) {
+            const SyntaxNode& statement = whole.node(st);
+            const Ti86Syntax alone(tokens, statement.first, statement.last);
+            ASSERT_EQ(alone.statements().size(), 1u);
+            const std::uint32_t a = alone.body(alone.statements().front());
+            const std::uint32_t w = whole.body(st);
+            ASSERT_EQ(a == kNoNode, w == kNoNode);
+            if (w == kNoNode)
+                continue;
+            EXPECT_EQ(shape(alone, a), shape(whole, w)) << "seed " << seed;
+            EXPECT_EQ(alone.node(alone.statements().front()).statement(), statement.statement());
+            for (std::size_t k = statement.first; k < statement.last; ++k)
+                EXPECT_EQ(alone.callAt(k) == kNoNode, whole.callAt(k) == kNoNode);
+        }
+    }
+}
+
 // Random tokens, brackets and separators among them, unbalanced and out of
 // place.
 TEST(Ti86Syntax, TokenSoupPrintsBackExactly) {
