@@ -338,6 +338,7 @@ struct NameUse {
     bool needsLetter = false;           // where the TI-83 Plus takes a variable, not an element
     bool asksLetter = false;            // Input, Prompt, DelVar: a letter, or else a rewrite
     bool graphed = false;               // y11-y99: an equation the TI-86 graphs
+    bool sizedByName = false;           // N→dim X: a matrix's size or a vector's
     unsigned stores = 0;                // →name
     unsigned literalStores = 0;         // "text"→name, a statement of its own
     std::string literal;                // that text (font bytes)
@@ -645,9 +646,14 @@ private:
                 }
                 if (is(target, ti86::DimL) && i + 2 < end)
                     mark(tokens[i + 2], List); // →dimL L
-                else if (is(target, ti86::Dim) && i + 2 < end)
-                    // {2,3}→dim M sizes a matrix, D+1→dim V a vector; a
-                    // name alone may hold either, and is taken for a matrix.
+                else if (is(target, ti86::Dim) && i + 2 < end && i == valueStart + 1 &&
+                         isUserName(tokens[valueStart]) && isUserName(tokens[i + 2])) {
+                    // N→dim X: the size may be a matrix's or a vector's;
+                    // the rest of the set tells which (see sizedByName).
+                    mark(tokens[i + 2], 0);
+                    use(tokens[i + 2].data).sizedByName = true;
+                } else if (is(target, ti86::Dim) && i + 2 < end)
+                    // {2,3}→dim M sizes a matrix, D+1→dim V a vector.
                     mark(tokens[i + 2],
                          i > valueStart && !is(tokens[valueStart], ti86::LBrace) &&
                                  (i - valueStart > 1 || !isUserName(tokens[valueStart]))
@@ -827,6 +833,11 @@ void Names::allocate() {
         // string is cleared with 0 as often as not); two kinds besides cannot
         // be told apart.
         unsigned kinds = u.kinds;
+        // dim sizes only vectors and matrices (dimL sizes lists): a name
+        // sized from a name is a matrix unless the rest says otherwise, as
+        // X(2) does (one index: a list's or a vector's).
+        if (u.sizedByName)
+            kinds |= (kinds & ~Real) == 0 || (kinds & Matrix) != 0 ? Matrix : Vector;
         if ((kinds & ~Real) != 0)
             kinds &= ~Real;
         p.vector = vectorsAsLists_ && (kinds & Vector) != 0;

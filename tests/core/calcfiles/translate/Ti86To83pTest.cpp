@@ -633,6 +633,16 @@ TEST(Ti86To83p, VectorsBecomeLists) {
           "list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by element alike, and "
           "Disp shows { } where the TI-86 shows [ ]",
           "N 1:10 variable V is now \xCA\x9FV"}},
+        // dim sizes vectors and matrices only: sized from a name, V is a
+        // vector by its one index, M a matrix by its two.
+        {":3\xFCN:N\xFC"
+         "dim V:1\xFCV(1)",
+         "33 04 4E 3E 4E 04 B5 EB 56 11 3E 31 04 EB 56 10 31 11",
+         {"N 1:8 dim without ( now has its ( and )", "N 1:12 variable V is now \xCA\x9FV"}},
+        {":N\xFC"
+         "dim M:1\xFCM(1,2)",
+         "4E 04 B5 5C 00 11 3E 31 04 5C 00 10 31 2B 32 11",
+         {"N 1:4 dim without ( now has its ( and )", "N 1:8 variable M is now [A]"}},
         // An element stored makes no second kind: 5→V(2) is a list's too.
         {":[1,2]\xFCV:5\xFCV(2)",
          "08 31 2B 32 09 04 EB 56 3E 35 04 EB 56 10 32 11",
