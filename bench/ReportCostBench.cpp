@@ -8,26 +8,38 @@
 // byte as short lines.
 //
 // Measured on the development machine (2 cores shared with two other
-// builds, load average 2.5-4), processor seconds of the report run and of
-// -q, their ratio, and peak heap against the input; the report read whole
-// lines 64 KiB at a time before, windows of tokens after:
+// builds), processor seconds of the report run and of -q, their ratio, and
+// peak heap against the input. First: whole lines read 64 KiB at a time;
+// then windows of tokens; then (load average 4.8-5.1) with the program's
+// tree read in every window, and last with a tree only for the statements
+// that need one and a table-driven tokenizer:
 //
-//                         before                        after
+//                         lines                         windows
 //   16 MiB program text   0.954 s / 0.356 s 2.68, 2.72x  0.765 s / 0.357 s 2.14, 2.51x
 //   4 MiB, no findings    0.096 s / 0.011 s 8.72, 3.63x  0.0117 s / 0.0108 s 1.08, 2.15x
 //   one 320 KB line       54 ms, 5.5 MB/s, 276x          9.7 ms, 30 MB/s, 2.3x
 //   one 2 KB line         14 MB/s, 0.34 MB               21 MB/s, 0.06 MB
 //
-// The goal for program text is not met: tokenizing it and looking at each
-// token costs about twice what the rows cost. Text with nothing to report
-// is passed over a line at a time by a look at its bytes. A 2 KB text's peak
-// is the report's fixed room for one window of tokens.
+//                         trees in every window          trees where needed
+//   16 MiB program text   0.90 s / 0.35 s 2.58, 2.51x    0.69 s / 0.35 s 1.99, 2.51x
+//   4 MiB, no findings    0.0116 s / 0.0108 s 1.07, 2.15x 0.0115 s / 0.0107 s 1.08, 2.15x
+//   one 320 KB line       15 ms, 20 MB/s, 2.3x           9.5 ms, 32 MB/s, 2.3x
+//   one 2 KB line         15 MB/s, 0.08 MB               16-22 MB/s, 0.06 MB
+//
+// The goal for program text is not met. Under callgrind, on 1 MiB of it:
+// -q 198 M instructions, the report run 555 M before the last step and
+// 412 M after (the tokenizer 264 and then 203 instructions a token). What
+// is left is about equal parts the tokenizer, the findings (one every six
+// tokens: each made, kept and printed) and the look at each token. Text
+// with nothing to report is passed over a line at a time by a look at its
+// bytes. A 2 KB text's peak is the report's fixed room for one window.
 //
 // 256 MB under `ulimit -v 4000000` is run by hand:
 //   ulimit -v 4000000; kalvo-convert BIG.86.txt -o /dev/null
-// 256 MB of program text converts with the report on, 12.4 processor
-// seconds and 538 MB resident (14.7 s and 549 MB before); 256 MB of
-// `:A+1→A` lines, 0.77 s and 527 MB (6.2 s and 528 MB before).
+// 256 MB of program text converts with the report on: 11.6 processor
+// seconds and 538 MB resident (14.3 s and 538 MB with a tree in every
+// window; 12.4 s and 538 MB, 14.7 s and 549 MB before that); 256 MB of
+// `:A+1→A` lines, 0.77 s and 527 MB (6.2 s and 528 MB before windows).
 
 #include "ConvertCommand.h"
 

@@ -253,6 +253,9 @@ struct ProgramFacts {
     // Labels and names to change, with their message.
     std::unordered_map<std::string, std::string> badLabels;
     std::unordered_map<std::string, std::string> badNames;
+    // Off-screen coordinates' messages, by value, row or column, and screen:
+    // a program draws at the same places again and again.
+    std::unordered_map<std::uint64_t, std::string> offScreenMessages;
 
     // Messages of findings already said, whose room the next ones reuse.
     std::vector<std::string> spareMessages;
@@ -321,6 +324,8 @@ private:
         facts_.newFinding(id, at.line, at.column).message.assign(message);
     }
 
+    // Statements are what lies between separators (the program tree's
+    // reading of them), so these need no tree.
     bool statementStart(std::size_t i) const { return i == 0 || endsStatement(tokens_[i - 1]); }
     bool statementEnd(std::size_t i) const {
         return i + 1 >= tokens_.size() || endsStatement(tokens_[i + 1]);
@@ -475,10 +480,35 @@ private:
         return true;
     }
 
+    // The arguments of the call at `head` when they are numbers, strings
+    // and names between commas, none left out, which is how the program's
+    // tree reads them too; false for any other call, for the tree to read.
+    bool flatArguments(std::size_t head, std::vector<Argument>& args) const {
+        const std::size_t n = tokens_.size();
+        std::size_t from = head + 2;
+        for (std::size_t k = from;; ++k) {
+            const bool end = k >= n || endsStatement(tokens_[k]) || is(tokens_[k], ti86::RParen);
+            if (end || is(tokens_[k], ti86::Comma)) {
+                if (k == from)
+                    return false;
+                args.push_back({from, k});
+                if (end)
+                    return true;
+                from = k + 1;
+                continue;
+            }
+            const Ti86Token& t = tokens_[k];
+            if (!is(t, ti86::Number) && !is(t, ti86::String) && !isName(t))
+                return false;
+        }
+    }
+
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        const std::vector<Argument> args = callArguments(statementTree(i), i);
+        std::vector<Argument> args;
+        if (!flatArguments(i, args))
+            args = callArguments(statementTree(i), i);
         if (args.empty())
             return;
         const Ti86Token* first = single(args[0]);
@@ -493,8 +523,8 @@ private:
             std::string font;
             if (targetLabel(args[k], font)) {
                 if (isLabel_.empty())
-                    isLabel_.resize(tokens_.size(), false);
-                isLabel_[args[k].first] = true;
+                    isLabel_.resize(tokens_.size(), 0);
+                isLabel_[args[k].first] = 1;
                 label(tokens_[args[k].first], font);
             }
         }
@@ -542,9 +572,65 @@ private:
     }
 
     void screen(std::size_t i) {
+        const std::size_t n = tokens_.size();
+        if (i + 1 >= n || !is(tokens_[i + 1], ti86::LParen))
+            return;
+        // Most such commands begin with two numbers: "(5,3," or "(5,3)"
+        // is read as the program's tree reads it, without one.
+        if (i + 4 < n && is(tokens_[i + 2], ti86::Number) && is(tokens_[i + 3], ti86::Comma) &&
+            is(tokens_[i + 4], ti86::Number) &&
+            (i + 5 >= n || is(tokens_[i + 5], ti86::Comma) || is(tokens_[i + 5], ti86::RParen) ||
+             endsStatement(tokens_[i + 5]))) {
+            const bool home = ti86Has(tokens_[i].code, ti86flag::HomeCoordinates);
+            for (std::size_t k = 0; k < 2; ++k) {
+                OffScreen off;
+                if (offScreen(i + 2 + 2 * k, k == 0, home, off))
+                    addOffScreen(off);
+            }
+            return;
+        }
+        // Only a number off every screen's range in the statement can be a
+        // finding: without one, no tree is needed.
+        const bool home = ti86Has(tokens_[i].code, ti86flag::HomeCoordinates);
+        bool candidate = false;
+        for (std::size_t k = i + 2; k < n && !endsStatement(tokens_[k]) && !candidate; ++k) {
+            OffScreen off;
+            candidate = offScreen(k, true, home, off) || offScreen(k, false, home, off);
+        }
+        if (!candidate)
+            return;
         for (const OffScreen& off : offScreenCoordinates(statementTree(i), i))
-            add(tokens_[off.token], DiagnosticId::OffScreen,
+            addOffScreen(off);
+    }
+
+    // tokens_[k] as the row (or column) of a command's coordinates, when it
+    // is a whole number off the screen: what offScreenCoordinates() finds.
+    bool offScreen(std::size_t k, bool row, bool home, OffScreen& off) const {
+        const long value = ti86WholeNumber(tokens_[k]);
+        if (value < 0)
+            return false;
+        static const ScreenSize screen;
+        off.token = k;
+        off.value = value;
+        off.row = row;
+        off.home = home;
+        off.low = home ? 1 : 0;
+        off.high = home ? (row ? screen.homeRows : screen.homeColumns)
+                        : (row ? screen.graphRows : screen.graphColumns);
+        off.screen = screen.name;
+        return value < off.low || value > off.high;
+    }
+
+    void addOffScreen(const OffScreen& off) {
+        // Up to six digits: the value fits below the two flags.
+        const std::uint64_t key =
+            static_cast<std::uint64_t>(off.value) << 2 | (off.row ? 2u : 0u) | (off.home ? 1u : 0u);
+        std::string& message = facts_.offScreenMessages[key];
+        if (message.empty())
+            message = formatDiagnostic(
+                DiagnosticId::OffScreen,
                 {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
+        addMade(tokens_[off.token], DiagnosticId::OffScreen, message);
     }
 
     bool isKey(const Ti86Token& t) const {
@@ -607,7 +693,8 @@ private:
     std::size_t treeFirst_ = 0;
     std::size_t treeLast_ = 0;
     const Rules& rules_ = rules();
-    std::vector<bool> isLabel_; // menu targets; empty until one is marked
+    // Menu targets, empty until one is marked; bytes, as asked for every token.
+    std::vector<std::uint8_t> isLabel_;
     ProgramFacts& facts_;
     HandWorkReport& report_;
     std::vector<std::size_t>& lineStarts_;
@@ -702,12 +789,14 @@ void addKeyVariables(const std::vector<Ti86Token>& tokens, Ti86KeyVariables& nam
 // pieces are read: the lines that hold "getKy", tokenized alone.
 Ti86KeyVariables keyVariablesOf(std::string_view text) {
     Ti86KeyVariables names;
+    Ti86Tokenized tokenized; // its room kept from line to line
     for (std::size_t at = text.find("getKy"); at != std::string_view::npos;) {
-        const std::size_t start =
-            text.rfind('\n', at) == std::string_view::npos ? 0 : text.rfind('\n', at) + 1;
+        const std::size_t newline = text.rfind('\n', at);
+        const std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
         std::size_t end = text.find('\n', at);
         end = end == std::string_view::npos ? text.size() : end;
-        addKeyVariables(tokenizeTi86Text(text.substr(start, end - start)).tokens, names);
+        tokenizeTi86Text(text.substr(start, end - start), tokenized);
+        addKeyVariables(tokenized.tokens, names);
         at = end == text.size() ? std::string_view::npos : text.find("getKy", end);
     }
     return names;

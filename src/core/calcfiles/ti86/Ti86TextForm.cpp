@@ -33,12 +33,42 @@ Spellings::Spellings() {
         add(text, token);
         builtins.insert(static_cast<char>(name.code) + name.name);
     }
-    // Pointers into byText stay valid: it is not changed after this.
+    // Pointers into byText stay valid: it is not changed after this. The
+    // tree is grown with a list of successors per node, then laid out flat.
+    struct Growing {
+        std::vector<std::pair<char, std::uint32_t>> next;
+        const Ti86Token* token = nullptr;
+        bool wordEnd = false;
+    };
+    std::vector<Growing> tree(1);
     for (const auto& [text, token] : byText) {
         std::uint32_t node = 0;
-        for (const char c : text)
-            node = step(node, c, true);
+        for (const char c : text) {
+            std::uint32_t to = 0;
+            for (const auto& [k, t] : tree[node].next)
+                if (k == c)
+                    to = t;
+            if (to == 0) {
+                to = static_cast<std::uint32_t>(tree.size());
+                tree.emplace_back().wordEnd = isWordText(c);
+                tree[node].next.emplace_back(c, to);
+            }
+            node = to;
+        }
         tree[node].token = &token;
+    }
+    nodes.resize(tree.size());
+    for (std::size_t n = 0; n < tree.size(); ++n) {
+        nodes[n].token = tree[n].token;
+        if (tree[n].token != nullptr)
+            nodes[n].data = ti86InlineOf(tree[n].token->code);
+        nodes[n].wordEnd = tree[n].wordEnd;
+        nodes[n].edges = static_cast<std::uint32_t>(edgeChar.size());
+        nodes[n].count = static_cast<std::uint16_t>(tree[n].next.size());
+        for (const auto& [c, to] : tree[n].next) {
+            edgeChar.push_back(c);
+            edgeTo.push_back(to);
+        }
     }
     for (const auto& [c, to] : tree[0].next)
         first[static_cast<std::uint8_t>(c)] = to;

@@ -31,36 +31,31 @@ struct Spellings {
     std::size_t longest = 0;
 
     // The same spellings as a tree of characters, for the tokenizer: one
-    // step per character read instead of a hashed look-up per length.
+    // step per character read instead of a hashed look-up per length. Flat,
+    // so that a step reads a few neighbouring bytes: node n's successors are
+    // edges [nodes[n].edges, nodes[n].edges + nodes[n].count).
     struct Node {
-        std::vector<std::pair<char, std::uint32_t>> next;
         const Ti86Token* token = nullptr; // the spelling that ends here
+        std::uint32_t edges = 0;
+        std::uint16_t count = 0;
+        bool wordEnd = false;               // its last character is word text
+        Ti86Inline data = Ti86Inline::None; // what follows the token's code
     };
-    std::vector<Node> tree{1};
+    std::vector<Node> nodes{1};
+    std::vector<char> edgeChar;
+    std::vector<std::uint32_t> edgeTo;
     std::array<std::uint32_t, 256> first{}; // the root's successors, by character
 
     Spellings();
 
-    // The node after `c` from `node`; 0 (the root, never a successor) when
-    // there is none and `grow` is false.
-    std::uint32_t step(std::uint32_t node, char c, bool grow = false) {
-        for (const auto& [k, to] : tree[node].next)
-            if (k == c)
-                return to;
-        if (!grow)
-            return 0;
-        const auto added = static_cast<std::uint32_t>(tree.size());
-        tree.emplace_back();
-        tree[node].next.emplace_back(c, added);
-        return added;
-    }
-
+    // The node after `c` from `node`, or 0 (the root, never a successor).
     std::uint32_t next(std::uint32_t node, char c) const {
         if (node == 0)
             return first[static_cast<std::uint8_t>(c)];
-        for (const auto& [k, to] : tree[node].next)
-            if (k == c)
-                return to;
+        const Node& n = nodes[node];
+        for (std::uint32_t e = n.edges, stop = n.edges + n.count; e < stop; ++e)
+            if (edgeChar[e] == c)
+                return edgeTo[e];
         return 0;
     }
 };

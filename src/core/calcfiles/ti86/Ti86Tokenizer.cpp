@@ -5,6 +5,7 @@
 #include "calcfiles/ti86/Ti86TextForm.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -13,6 +14,15 @@ namespace kalvo::calc {
 namespace {
 
 using namespace ti86text;
+
+// Text bytes that are their own font byte in a field: all but "\\" (which
+// begins an escape) and å-ÿ (font 00-1F).
+inline constexpr std::array<bool, 256> kPlainText = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = c != '\\' && c < 0xE0;
+    return table;
+}();
 
 class Reader {
 public:
@@ -50,7 +60,7 @@ private:
         if (lineNumber_ > 1) {
             Ti86Token& newline = out_->tokens.emplace_back();
             newline.code = kNewline;
-            place(newline, previousLineEnd_);
+            place(newline, previousLineEnd_, 1);
         }
         line_ = lineNumber_;
         lineStart_ = at_;
@@ -72,16 +82,14 @@ private:
 
     // The token last added to the list, made where it stays rather than
     // moved there.
-    void place(Ti86Token& token, std::size_t column) {
+    void place(Ti86Token& token, std::size_t column) { place(token, column, encodedSize(token)); }
+
+    void place(Ti86Token& token, std::size_t column, std::size_t size) {
         token.line = line_;
         token.column = column;
         token.offset = bytes_;
-        // A token without inline data is its code alone; the rest ask the table.
-        token.size = token.known && token.data.empty() && token.data2.empty() &&
-                             inlineOf(token) == Ti86Inline::None
-                         ? (token.code > 0xFF ? 2 : 1)
-                         : ti86EncodedSize(token);
-        bytes_ += token.size;
+        token.size = size;
+        bytes_ += size;
     }
 
     void fail(std::size_t column, std::string message,
@@ -93,7 +101,48 @@ private:
         d.message = std::move(message);
     }
 
+    // ti86EncodedSize(token), without a call for every token.
+    static std::size_t encodedSize(const Ti86Token& token) {
+        if (!token.known)
+            return token.data.size();
+        const std::size_t code = token.code > 0xFF ? 2 : 1;
+        const std::size_t nul = token.terminated ? 1 : 0;
+        switch (ti86InlineOf(token.code)) {
+        case Ti86Inline::None:
+            return code;
+        case Ti86Inline::FixedName:
+            return 1 + token.data.size();
+        case Ti86Inline::String:
+        case Ti86Inline::Number:
+        case Ti86Inline::Label:
+            return code + token.data.size() + nul;
+        case Ti86Inline::Goto:
+            return code + 2 + token.data.size() + nul;
+        case Ti86Inline::LengthName:
+            return code + 1 + token.data.size();
+        case Ti86Inline::Conversion:
+            return code + 2 + token.data.size() + token.data2.size();
+        }
+        return ti86EncodedSize(token);
+    }
+
     char at(std::size_t i) const { return i < stop_ ? text_[i] : '\0'; }
+
+    // Font bytes of a field from i onto `out` up to a byte `ends` says ends
+    // it, or the line's end: what fontAt() gives byte by byte, with the runs
+    // of bytes that are their own font byte (no "\\", no å-ÿ) copied whole.
+    template <typename Ends> void readField(std::string& out, std::size_t& i, Ends ends) const {
+        while (i < stop_) {
+            std::size_t j = i;
+            while (j < stop_ && kPlainText[static_cast<std::uint8_t>(text_[j])] && !ends(text_[j]))
+                ++j;
+            out.append(text_.data() + i, j - i);
+            i = j;
+            if (i >= stop_ || ends(text_[i]))
+                return;
+            out.push_back(static_cast<char>(fontAt(i)));
+        }
+    }
 
     // "\xHH" at i: its byte, and i moves past it.
     bool escapeAt(std::size_t& i, std::uint8_t& byte) const {
@@ -128,21 +177,27 @@ private:
     std::size_t column(std::size_t i) const { return i - lineStart_ + 1; }
 
     // The longest spelling at i that does not end inside a word.
-    const Ti86Token* spellingAt(std::size_t i, std::size_t& length) const {
+    const Spellings::Node* spellingAt(std::size_t i, std::size_t& length) const {
         const Spellings& s = spellings_;
-        const Ti86Token* found = nullptr;
-        std::uint32_t node = 0;
-        for (std::size_t n = 1; i + n <= stop_; ++n) {
-            node = s.next(node, text_[i + n - 1]);
-            if (node == 0)
+        if (i >= stop_)
+            return nullptr;
+        const Spellings::Node* found = nullptr;
+        std::uint32_t node = s.first[static_cast<std::uint8_t>(text_[i])];
+        for (std::size_t n = 1; node != 0; ++n) {
+            const Spellings::Node& here = s.nodes[node];
+            if (here.token != nullptr && !(here.wordEnd && isWordText(at(i + n)))) {
+                length = n;
+                found = &here;
+            }
+            if (i + n >= stop_)
                 break;
-            const Ti86Token* token = s.tree[node].token;
-            if (token == nullptr)
-                continue;
-            if (isWordText(text_[i + n - 1]) && isWordText(at(i + n)))
-                continue;
-            length = n;
-            found = token;
+            const char c = text_[i + n];
+            node = 0;
+            for (std::uint32_t e = here.edges, last = here.edges + here.count; e < last; ++e)
+                if (s.edgeChar[e] == c) {
+                    node = s.edgeTo[e];
+                    break;
+                }
         }
         return found;
     }
@@ -207,8 +262,7 @@ private:
         if (c == '"') {
             token.code = ti86::String;
             ++i;
-            while (i < stop_ && text_[i] != '"')
-                token.data.push_back(static_cast<char>(fontAt(i)));
+            readField(token.data, i, [](char b) { return b == '"'; });
             if (i < stop_)
                 ++i;
             else if (token.data.find('\x1C') == std::string::npos)
@@ -226,8 +280,8 @@ private:
         // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
         if ((c >= '0' && c <= '9') || c == '.' || startsExponent(i)) {
             token.code = ti86::Number;
-            token.data = readNumber(i);
-            place(token, col);
+            readNumber(i, token.data);
+            place(token, col, 2 + token.data.size()); // 44, the characters, 00
             return true;
         }
         std::uint8_t raw = 0;
@@ -239,41 +293,42 @@ private:
             return true;
         }
         std::size_t length = 0;
-        const Ti86Token* spelled = spellingAt(i, length);
+        const Spellings::Node* spelled = spellingAt(i, length);
         std::size_t end = 0;
-        if (conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
+        // No "å" left on the line (known once it has been looked for): no conversion.
+        if (!(arrowSearched_ && nextArrow_ >= stop_) &&
+            conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
             i = end;
             place(token, col);
             return true;
         }
         if (spelled != nullptr) {
             // The fresh token holds the rest of *spelled already.
-            token.code = spelled->code;
-            if (!spelled->data.empty())
-                token.data = spelled->data;
+            token.code = spelled->token->code;
             i += length;
-            const Ti86Inline kind = inlineOf(token);
-            if (kind == Ti86Inline::Label || kind == Ti86Inline::Goto) {
+            if (spelled->data == Ti86Inline::None) {
+                place(token, col, token.code > 0xFF ? 2 : 1);
+                return true;
+            }
+            if (!spelled->token->data.empty())
+                token.data = spelled->token->data;
+            if (spelled->data == Ti86Inline::Label || spelled->data == Ti86Inline::Goto) {
                 while (at(i) == ' ')
                     ++i;
-                while (i < stop_ && text_[i] != ' ' && text_[i] != ':')
-                    token.data.push_back(static_cast<char>(fontAt(i)));
+                readField(token.data, i, [](char b) { return b == ' ' || b == ':'; });
             }
             place(token, col);
             return true;
         }
         if (isTi86NameText(static_cast<std::uint8_t>(c))) {
-            std::string name;
-            while (i < stop_ && isWordText(text_[i]))
-                name.push_back(static_cast<char>(fontAt(i)));
-            if (name.size() > 8) {
-                fail(col, "name longer than 8 characters: " + ti86NameToUtf8(name));
+            readField(token.data, i, [](char b) { return !isWordText(b); });
+            if (token.data.size() > 8) {
+                fail(col, "name longer than 8 characters: " + ti86NameToUtf8(token.data));
                 out_->tokens.pop_back();
                 return true;
             }
-            token.code = static_cast<std::uint16_t>(ti86::BuiltinName + name.size());
-            token.data = std::move(name);
-            place(token, col);
+            token.code = static_cast<std::uint16_t>(ti86::BuiltinName + token.data.size());
+            place(token, col, 1 + token.data.size()); // a name of 1-8 bytes: its length in the code
             return true;
         }
         // The calculator reads plain text only as it runs, so a byte that
@@ -297,10 +352,12 @@ private:
         return at(digit) >= '0' && at(digit) <= '9';
     }
 
-    std::string readNumber(std::size_t& i) const {
-        std::string number;
+    // The number's characters from i onto `number`.
+    void readNumber(std::size_t& i, std::string& number) const {
+        const std::size_t from = i;
         while (i < stop_ && ((text_[i] >= '0' && text_[i] <= '9') || text_[i] == '.'))
-            number.push_back(text_[i++]);
+            ++i;
+        number.assign(text_.data() + from, i - from);
         // A base suffix: hexadecimal digits, then b, h, o or d ending the word.
         std::size_t j = i;
         while (j < stop_ &&
@@ -311,7 +368,7 @@ private:
             !isWordText(at(j + 1))) {
             number.append(text_.substr(i, j + 1 - i));
             i = j + 1;
-            return number;
+            return;
         }
         if (at(i) == '\xFB') { // ᴇ
             number.push_back('\x1B'), ++i;
@@ -320,7 +377,6 @@ private:
             while (i < stop_ && text_[i] >= '0' && text_[i] <= '9')
                 number.push_back(text_[i++]);
         }
-        return number;
     }
 
     const Spellings& spellings_ = spellings();

@@ -219,6 +219,50 @@ std::size_t matchingClose(const Tokens& tokens, std::size_t open, std::size_t en
     return end;
 }
 
+// A unit of the TI-86's conversions (CONV), in its font, with its size in
+// metres or seconds. Lengths and times are all linear; those defined
+// exactly need no source beyond their definition. The year and light-year
+// are TI's (365.242198781 days, and c times that) as its other calculators
+// give them: taken, and said in a note.
+struct Unit {
+    std::string_view name;
+    char dimension; // 'L' length, 'T' time
+    double size;
+    bool assumed = false;
+};
+
+constexpr double kYear = 365.242198781 * 86400;
+
+std::optional<Unit> unitNamed(std::string_view name) {
+    static constexpr std::array<Unit, 21> units{{
+        {"mm", 'L', 1e-3},
+        {"cm", 'L', 1e-2},
+        {"m", 'L', 1},
+        {"km", 'L', 1e3},
+        {"in", 'L', 0.0254},
+        {"ft", 'L', 0.3048},
+        {"yd", 'L', 0.9144},
+        {"mile", 'L', 1609.344},
+        {"nmile", 'L', 1852},
+        {"mil", 'L', 2.54e-5},
+        {"Ang", 'L', 1e-10},
+        {"fermi", 'L', 1e-15},
+        {"lt\xD2yr", 'L', 299792458 * kYear, true},
+        {"ns", 'T', 1e-9},
+        {"ms", 'T', 1e-3},
+        {"sec", 'T', 1},
+        {"mn", 'T', 60},
+        {"hr", 'T', 3600},
+        {"day", 'T', 86400},
+        {"week", 'T', 604800},
+        {"yr", 'T', kYear, true},
+    }};
+    for (const Unit& u : units)
+        if (u.name == name)
+            return u;
+    return std::nullopt;
+}
+
 // What a TI-86 token becomes when it carries its own "(" on the TI-83 Plus.
 bool opensParen(const Ti86Token& t) {
     if (!t.known)
@@ -294,6 +338,7 @@ struct NameUse {
     bool needsLetter = false;           // where the TI-83 Plus takes a variable, not an element
     bool asksLetter = false;            // Input, Prompt, DelVar: a letter, or else a rewrite
     bool graphed = false;               // y11-y99: an equation the TI-86 graphs
+    bool sizedByName = false;           // N→dim X: a matrix's size or a vector's
     unsigned stores = 0;                // →name
     unsigned literalStores = 0;         // "text"→name, a statement of its own
     std::string literal;                // that text (font bytes)
@@ -601,9 +646,14 @@ private:
                 }
                 if (is(target, ti86::DimL) && i + 2 < end)
                     mark(tokens[i + 2], List); // →dimL L
-                else if (is(target, ti86::Dim) && i + 2 < end)
-                    // {2,3}→dim M sizes a matrix, D+1→dim V a vector; a
-                    // name alone may hold either, and is taken for a matrix.
+                else if (is(target, ti86::Dim) && i + 2 < end && i == valueStart + 1 &&
+                         isUserName(tokens[valueStart]) && isUserName(tokens[i + 2])) {
+                    // N→dim X: the size may be a matrix's or a vector's;
+                    // the rest of the set tells which (see sizedByName).
+                    mark(tokens[i + 2], 0);
+                    use(tokens[i + 2].data).sizedByName = true;
+                } else if (is(target, ti86::Dim) && i + 2 < end)
+                    // {2,3}→dim M sizes a matrix, D+1→dim V a vector.
                     mark(tokens[i + 2],
                          i > valueStart && !is(tokens[valueStart], ti86::LBrace) &&
                                  (i - valueStart > 1 || !isUserName(tokens[valueStart]))
@@ -783,6 +833,11 @@ void Names::allocate() {
         // string is cleared with 0 as often as not); two kinds besides cannot
         // be told apart.
         unsigned kinds = u.kinds;
+        // dim sizes only vectors and matrices (dimL sizes lists): a name
+        // sized from a name is a matrix unless the rest says otherwise, as
+        // X(2) does (one index: a list's or a vector's).
+        if (u.sizedByName)
+            kinds |= (kinds & ~Real) == 0 || (kinds & Matrix) != 0 ? Matrix : Vector;
         if ((kinds & ~Real) != 0)
             kinds &= ~Real;
         p.vector = vectorsAsLists_ && (kinds & Vector) != 0;
@@ -1197,20 +1252,25 @@ public:
             usesAns_ = usesAns_ || (is(t, ti86::StatName) && t.data == "Ans");
         if (names_.vectorsAsLists())
             findVectorBrackets();
+        // Both calculators look for a label from the program's top, and stop
+        // with a label error at a Goto or a menu choice whose label is not
+        // there: the translation does what the TI-86 did, so these are notes.
         std::map<std::string, int> lbls;
         for (const Ti86LabelPlace& p : facts.labels())
             if (p.use == LabelUse::Definition && ++lbls[std::string(facts.labelName(p))] == 2)
-                warn(tokens_[p.token], "label " + utf8(facts.labelName(p)) +
-                                           " is defined more than once; Goto jumps to the first");
+                report(tokens_[p.token], Diagnostic::Severity::Note,
+                       "label " + utf8(facts.labelName(p)) +
+                           " is defined more than once; Goto jumps to the first, taken to be "
+                           "what the TI-86 does too");
         for (const Ti86LabelPlace& p : facts.labels()) {
             const std::string label(facts.labelName(p));
             if (p.use == LabelUse::Definition || lbls.count(label) ||
                 !reported_.insert("goto" + label).second)
                 continue;
-            warn(tokens_[p.token],
-                 p.use == LabelUse::Goto
-                     ? "Goto " + utf8(label) + " has no Lbl in this program"
-                     : "Menu( choice " + utf8(label) + " has no Lbl in this program");
+            report(tokens_[p.token], Diagnostic::Severity::Note,
+                   (p.use == LabelUse::Goto ? "Goto " : "Menu( choice ") + utf8(label) +
+                       " has no Lbl in this program: taking it stops with a label error, taken "
+                       "to be what the TI-86 does too");
         }
     }
 
@@ -1968,6 +2028,89 @@ private:
         return true;
     }
 
+    // X sec▶yr as X*3.16887646408ᴇ⁻8: a length or time times the ratio of
+    // the units, where X is one value (a number, a name, a group, an
+    // element) that begins its expression and the conversion ends it, so
+    // that the product is all of it whatever the TI-86's precedence.
+    bool putConversion(std::size_t i, std::size_t from, std::size_t end) {
+        const Ti86Token& t = tokens_[i];
+        const std::optional<Unit> a = unitNamed(t.data), b = unitNamed(t.data2);
+        if (!a || !b || a->dimension != b->dimension || i == from)
+            return false;
+        std::size_t s = i - 1;
+        if (is(tokens_[s], ti86::RParen)) {
+            int depth = 0;
+            for (std::size_t k = s + 1; k-- > from;) {
+                depth += is(tokens_[k], ti86::RParen) ? 1 : is(tokens_[k], ti86::LParen) ? -1 : 0;
+                if (depth == 0) {
+                    s = k;
+                    break;
+                }
+            }
+            if (depth != 0)
+                return false;
+            if (s > from && isUserName(tokens_[s - 1]))
+                --s; // V(2): an element
+        } else if (!isValueToken(tokens_[s]) && !isUserName(tokens_[s])) {
+            return false;
+        }
+        const auto opens = [&](const Ti86Token& k) {
+            const Ti86TokenInfo* info = ti86TokenInfo(k.code);
+            return k.known &&
+                   (k.code == ti86::LParen || k.code == ti86::Comma || k.code == ti86::Disp ||
+                    endsStatement(k) ||
+                    (info != nullptr && !info->glyphs.empty() && info->glyphs.back() == '('));
+        };
+        const bool begins =
+            s > from ? opens(tokens_[s - 1]) : s == 0 || endsStatement(tokens_[s - 1]);
+        const bool ends = i + 1 >= end || endsStatement(tokens_[i + 1]) ||
+                          (tokens_[i + 1].known && (tokens_[i + 1].code == ti86::Store ||
+                                                    tokens_[i + 1].code == ti86::Comma ||
+                                                    tokens_[i + 1].code == ti86::RParen));
+        if (!begins || !ends)
+            return false;
+        char text[32];
+        std::snprintf(text, sizeof text, "%.14g", a->size / b->size);
+        const std::string factor(text);
+        put(ti83p::Times, t);
+        std::string shown;
+        for (std::size_t k = 0; k < factor.size(); ++k) {
+            const char c = factor[k];
+            if (c == 'e') {
+                // 3.2e-08: the TI-83 Plus writes 3.2ᴇ⁻8.
+                put(ti83p::ExponentMark, t);
+                shown += "\xE1\xB4\x87";
+                std::size_t e = k + 1;
+                if (factor[e] == '-') {
+                    put(ti83p::Negate, t);
+                    shown += "\xE2\x81\xBB";
+                }
+                if (factor[e] == '-' || factor[e] == '+')
+                    ++e;
+                while (e + 1 < factor.size() && factor[e] == '0')
+                    ++e;
+                for (; e < factor.size(); ++e) {
+                    put(static_cast<std::uint16_t>(factor[e]), t);
+                    shown += factor[e];
+                }
+                break;
+            }
+            put(c == '.' ? std::uint16_t{ti83p::DecimalPoint} : static_cast<std::uint16_t>(c), t);
+            shown += c;
+        }
+        const std::string name = utf8(t.data) + "\xE2\x96\xB6" + utf8(t.data2);
+        const bool lightYear =
+            (a->assumed && a->name.size() > 2) || (b->assumed && b->name.size() > 2);
+        const std::string taken =
+            lightYear ? " (a light-year taken to be c times a year of 365.242198781 days, as on "
+                        "TI's other calculators)"
+            : a->assumed || b->assumed
+                ? " (a year taken to be 365.242198781 days, as on TI's other calculators)"
+                : "";
+        noteOnce(t, "conversion" + t.data + "/" + t.data2, name + " is now *" + shown + taken);
+        return true;
+    }
+
     // An operand written again: in parentheses unless it is one token.
     void putOperand(std::size_t from, std::size_t to) {
         const bool wrap = to - from > 1;
@@ -2466,6 +2609,10 @@ private:
                              nameText(t) + " is now \xCA\x9F" + list +
                                  ", a list of the program's own: it stores to it and runs no "
                                  "statistics command, which would read or fill it");
+                    ++i;
+                    break;
+                }
+                if (t.code == ti86::Conversion && putConversion(i, from, end)) {
                     ++i;
                     break;
                 }

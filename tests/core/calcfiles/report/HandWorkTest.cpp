@@ -149,6 +149,16 @@ TEST(HandWorkNames, NameAloneInAStatementCallsAProgram) {
               (Lines{at(1, 2, longName("SUB", "S·U·B")), at(1, 8, longName("SUB", "S·U·B"))}));
 }
 
+// Choices that are more than a token between commas, a trailing comma, no
+// ")": each target is still found where it is.
+TEST(HandWorkMenus, TargetsAmongOtherArgumentShapes) {
+    EXPECT_EQ(
+        report(":Menu(1,\"A\"+\"B\",LONG,2,\"Q\",C)\n:Menu(1,\"A\",LONGER,\n"
+               ":Menu(1,\"A\",LONGEST\n"),
+        (Lines{at(1, 2, kMenu), at(1, 17, longLabel("LONG")), at(2, 2, kMenu),
+               at(2, 13, longLabel("LONGER")), at(3, 2, kMenu), at(3, 13, longLabel("LONGEST"))}));
+}
+
 TEST(HandWorkMenus, Ti86FormAndTooManyChoices) {
     EXPECT_EQ(report(":Menu(1,\"PLAY\",PL,2,\"QUIT\",QU)\n"), Lines{at(1, 2, kMenu)});
     const std::string eight = ":Menu(1,\"A\",A,2,\"B\",B,3,\"C\",C,4,\"D\",D,5,\"E\",E,6,\"F\",F,7,"
@@ -317,6 +327,16 @@ TEST(HandWorkScreen, LiteralCoordinatesOffTheTi83PlusScreen) {
                at(2, 10, "pixel column 95 is off the TI-83 Plus graph screen (columns 0-94)"),
                at(3, 10, "pixel column 100 is off the TI-83 Plus graph screen (columns 0-94)"),
                at(4, 10, "pixel column 126 is off the TI-83 Plus graph screen (columns 0-94)")}));
+}
+
+// Arguments that are not two numbers in a row: a sum, one argument, a call
+// holding a number, a statement that ends before its ")".
+TEST(HandWorkScreen, CoordinatesAmongOtherArguments) {
+    EXPECT_EQ(
+        report(":Outpt(2+7,20,\"A\")\n:PxOn(70)\n:PxOn(5,99\n:PxOn(int 70,5):PxOn(3,A)\n"),
+        (Lines{at(1, 12, "column 20 is off the TI-83 Plus home screen (columns 1-16)"),
+               at(2, 7, "pixel row 70 is off the TI-83 Plus graph screen (rows 0-62)"),
+               at(3, 9, "pixel column 99 is off the TI-83 Plus graph screen (columns 0-94)")}));
 }
 
 TEST(HandWorkScreen, LastPixelAndComputedCoordinatesAreFine) {

@@ -294,6 +294,92 @@ TEST(Ti86Tokenizer, AcceptsWhatPeopleTypeAndPointsAtWhatItCannotRead) {
                                                                  18)));
 }
 
+// Inline data is copied a run at a time between the bytes that are not
+// their own font byte: each kind of those at a run's start, middle and end.
+TEST(Ti86Tokenizer, InlineDataMixesCopiedRunsWithEscapes) {
+    // "\\" is one backslash, "\x41" an A, å (E5) font 05, a "\" before
+    // anything else itself; the closing quote ends the copied run.
+    const Ti86Tokenized s = tokenizeTi86Text(":Disp \"ab\\\\c\\x41d\xE5"
+                                             "e\\q\\x4\"\r\n");
+    EXPECT_TRUE(s.diagnostics.empty());
+    ASSERT_EQ(s.tokens.size(), 2u);
+    EXPECT_EQ(hex(s.tokens[1].data), hex("ab\\cAd\x05"
+                                         "e\\q\\x4"));
+
+    // A label ends at a space or ":", an escape does not end it; a name
+    // ends where word text does, an escape inside it counting one byte.
+    const Ti86Tokenized l = tokenizeTi86Text(":Lbl \\x41B\xE5 C:Goto Z\\x31:AB\\x43D");
+    EXPECT_TRUE(l.diagnostics.empty());
+    ASSERT_EQ(l.tokens.size(), 6u);
+    EXPECT_EQ(hex(l.tokens[0].data), hex("AB\x05"));
+    EXPECT_TRUE(l.tokens[1] == name("C"));
+    EXPECT_EQ(l.tokens[3].data, "Z1");
+    EXPECT_TRUE(l.tokens[5] == name("ABCD"));
+
+    // Eight bytes with an escape are a name; nine are refused, said in text.
+    const Ti86Tokenized n = tokenizeTi86Text(":ABCDEFG\\x48\r\n:ABCDEFGH\\x49+1");
+    ASSERT_EQ(n.diagnostics.size(), 1u);
+    EXPECT_EQ(n.diagnostics[0].line, 2u);
+    EXPECT_NE(n.diagnostics[0].message.find("ABCDEFGHI"), std::string::npos);
+    ASSERT_EQ(n.tokens.size(), 4u);
+    EXPECT_TRUE(n.tokens[0] == name("ABCDEFGH"));
+    EXPECT_EQ(n.tokens[2].code, ti86::Plus);
+}
+
+// Random fields of a string, a label and a name from pieces whose font
+// bytes are known: plain text, "\\", "\xHH", a "\" before anything else,
+// and (where the field allows them) bytes that stand for fonts 00-1F.
+TEST(Ti86Tokenizer, RandomInlineDataReadsAsItsFontBytes) {
+    struct Piece {
+        std::string text, font;
+    };
+    const std::vector<Piece> word = {{"Q", "Q"},     {"J", "J"},     {"7", "7"},
+                                     {"\\\\", "\\"}, {"\\x41", "A"}, {"\\x4a", "J"}};
+    std::vector<Piece> any = word;
+    any.insert(
+        any.end(),
+        {{"+", "+"}, {".", "."}, {"\\q", "\\q"}, {"\xE5", "\x05"}, {"\xE0", std::string(1, '\0')}});
+    std::vector<Piece> quoted = any;
+    quoted.push_back({"\\x22", "\""}); // a quote that does not end the string
+    std::mt19937 rng(86);
+    const auto field = [&rng](const std::vector<Piece>& from, std::size_t most, std::string& text,
+                              std::string& font) {
+        for (std::size_t n = rng() % most + 1; n > 0; --n) {
+            const Piece& p = from[rng() % from.size()];
+            text += p.text;
+            font += p.font;
+        }
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::string string, stringFont, label, labelFont, word8 = "QJ", word8Font = "QJ";
+        field(quoted, 12, string, stringFont);
+        field(any, 6, label, labelFont);
+        field(word, 6, word8, word8Font);
+        const std::string text = ":Disp \"" + string + "\":Lbl " + label + "\r\n" + word8 + "+1";
+        SCOPED_TRACE(text);
+        const Ti86Tokenized t = tokenizeTi86Text(text);
+        EXPECT_TRUE(t.diagnostics.empty());
+        ASSERT_EQ(t.tokens.size(), 8u);
+        EXPECT_EQ(hex(t.tokens[1].data), hex(stringFont));
+        EXPECT_EQ(hex(t.tokens[3].data), hex(labelFont));
+        EXPECT_TRUE(t.tokens[5] == name(word8Font));
+    }
+}
+
+// The longest spelling that does not end inside a word, up to the line's
+// end: "sinh" before "(", no spelling in "sinhA", "sin" before a space.
+TEST(Ti86Tokenizer, TakesTheLongestSpellingThatEndsAWord) {
+    const Ti86Tokenized t = tokenizeTi86Text(":sinh(sinhA)\r\n:sin A\r\n:ClLCD");
+    EXPECT_TRUE(t.diagnostics.empty());
+    const std::vector<Ti86Token> expected = {
+        code(ti86::Sinh),   code(ti86::LParen),  name("sinhA"),
+        code(ti86::RParen), code(ti86::Newline), code(ti86::Sin),
+        name("A"),          code(ti86::Newline), code(ti86::ClLCD)};
+    ASSERT_EQ(t.tokens.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_TRUE(t.tokens[i] == expected[i]) << i;
+}
+
 TEST(Ti86Tokenizer, AnOpenStringHoldingAStoreArrowIsAWarning) {
     // ü is →: on the TI-83 Plus the → would end the string, and store.
     const Ti86Tokenized t = tokenizeTi86Text(":Disp \"A\xFC"

@@ -6,7 +6,8 @@
 // fractions, large. The rewrites met: "(" and ")" given to functions the
 // TI-86 applies without them, == as =, % after a number as ᴇ⁻2, numbers
 // in other bases as decimals, a number begun with ᴇ, long names as letters,
-// mod(, sign and evalF( written with what the TI-83 Plus has.
+// mod(, sign and evalF( written with what the TI-83 Plus has, conversions
+// of lengths and times as products.
 #include "ExpressionEvaluator.h"
 
 #include "calcfiles/ti86/Ti86Tokenizer.h"
@@ -183,6 +184,56 @@ TEST(ExpressionRewrites, EvaluateAlikeWhereverNoWarningIsGiven) {
     // Most expressions take no warning, and most of those have a value.
     EXPECT_GT(checked, 4000u);
     EXPECT_LT(warned, 1200u);
+}
+
+// A conversion of lengths or times, and its reverse, on random values: the
+// product the translation writes against the relations between the units
+// as their definitions state them (a mile is 5280 feet, a day 24 hours),
+// not as the translator's table holds them (every unit in metres or
+// seconds).
+TEST(ExpressionRewrites, ConversionsMultiplyByTheRatioOfTheUnits) {
+    struct Relation {
+        const char* big;
+        const char* small;
+        double times;
+    };
+    static const Relation relations[] = {
+        {"mile", "ft", 5280},
+        {"ft", "in", 12},
+        {"yd", "ft", 3},
+        {"in", "cm", 2.54},
+        {"km", "m", 1000},
+        {"nmile", "m", 1852},
+        {"m", "mm", 1000},
+        {"cm", "mm", 10},
+        {"in", "mil", 1000},
+        {"Ang", "fermi", 1e5},
+        {"week", "day", 7},
+        {"day", "hr", 24},
+        {"hr", "mn", 60},
+        {"mn", "sec", 60},
+        {"sec", "ms", 1000},
+        {"ms", "ns", 1e6},
+        {"yr", "day", 365.242198781},
+    };
+    std::mt19937 random(86);
+    for (const Relation& r : relations) {
+        for (const bool reverse : {false, true}) {
+            const std::string text = std::string(":A ") + (reverse ? r.small : r.big) + "\xE5" +
+                                     (reverse ? r.big : r.small);
+            SCOPED_TRACE(text);
+            const Ti83pTranslation out = translateTi86Program(tokenizeTi86Text(text).tokens, "T");
+            for (const Diagnostic& d : out.diagnostics)
+                EXPECT_EQ(d.severity, Diagnostic::Severity::Note) << d.message;
+            for (int round = 0; round < 5; ++round) {
+                const double a = std::uniform_real_distribution<double>(-1e4, 1e4)(random);
+                const std::optional<double> got = evaluateTi83p(out.tokens, {{"A", a}});
+                ASSERT_TRUE(got.has_value());
+                const double want = reverse ? a / r.times : a * r.times;
+                EXPECT_NEAR(*got, want, std::abs(want) * 1e-12);
+            }
+        }
+    }
 }
 
 // The evaluator itself, on forms worked out by hand: what each dialect's

@@ -221,9 +221,18 @@ TEST(Ti86To83p, LabelsGetOneOrTwoCharacters) {
          {"N 1:9 label START is now SA"}},
         {":Lbl a:Goto a", "D6 41 3E D7 41", {"N 1:2 label a is now A"}},
         {":Lbl 1:Goto 1", "D6 31 3E D7 31", {}},
+        // Both look for a label from the top: the second LOOP is the same
+        // LO, reached only by running into it.
+        {":Lbl LOOP:Disp 1:Lbl LOOP:Goto LOOP",
+         "D6 4C 4F 3E DE 31 3E D6 4C 4F 3E D7 4C 4F",
+         {"N 1:2 label LOOP is now LO",
+          "N 1:18 label LOOP is defined more than once; Goto jumps to the first, taken to be "
+          "what the TI-86 does too"}},
         {":Goto NOWHERE",
          "D7 4E 4F",
-         {"W 1:2 Goto NOWHERE has no Lbl in this program", "N 1:2 label NOWHERE is now NO"}},
+         {"N 1:2 Goto NOWHERE has no Lbl in this program: taking it stops with a label error, "
+          "taken to be what the TI-86 does too",
+          "N 1:2 label NOWHERE is now NO"}},
     });
 }
 
@@ -278,11 +287,12 @@ TEST(Ti86To83p, MenusGetTheProgramsNameAsTitle) {
          {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
           "N 1:14 label START is now ST"}},
     });
-    check(
-        {{":Menu(1,\"GO\",GONE)",
-          "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 47 4F 11",
-          {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
-           "W 1:14 Menu( choice GONE has no Lbl in this program", "N 1:14 label GONE is now GO"}}});
+    check({{":Menu(1,\"GO\",GONE)",
+            "E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 47 4F 11",
+            {"N 1:2 Menu( takes the program's name as its title and drops the key numbers",
+             "N 1:14 Menu( choice GONE has no Lbl in this program: taking it stops with a label "
+             "error, taken to be what the TI-86 does too",
+             "N 1:14 label GONE is now GO"}}});
     // Eight choices are one too many for the TI-83 Plus: six and MORE, then
     // a menu of the last two under a label made for it (MA is the
     // program's, so MB).
@@ -623,6 +633,16 @@ TEST(Ti86To83p, VectorsBecomeLists) {
           "list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by element alike, and "
           "Disp shows { } where the TI-86 shows [ ]",
           "N 1:10 variable V is now \xCA\x9FV"}},
+        // dim sizes vectors and matrices only: sized from a name, V is a
+        // vector by its one index, M a matrix by its two.
+        {":3\xFCN:N\xFC"
+         "dim V:1\xFCV(1)",
+         "33 04 4E 3E 4E 04 B5 EB 56 11 3E 31 04 EB 56 10 31 11",
+         {"N 1:8 dim without ( now has its ( and )", "N 1:12 variable V is now \xCA\x9FV"}},
+        {":N\xFC"
+         "dim M:1\xFCM(1,2)",
+         "4E 04 B5 5C 00 11 3E 31 04 5C 00 10 31 2B 32 11",
+         {"N 1:4 dim without ( now has its ( and )", "N 1:8 variable M is now [A]"}},
         // An element stored makes no second kind: 5→V(2) is a list's too.
         {":[1,2]\xFCV:5\xFCV(2)",
          "08 31 2B 32 09 04 EB 56 3E 35 04 EB 56 10 32 11",
@@ -1089,11 +1109,58 @@ TEST(Ti86To83p, BuiltInNamesAndUnits) {
          "5E 10 04 41",
          {"N 1:2 y1 is now Y1"}},
         {":corr+Ans", "62 12 70 72", {"N 1:2 corr is now r"}},
+        // A length to a time is no conversion.
+        {":5m\xE5"
+         "sec",
+         "35 BB BD BB EC BB C3 BB B4 BB B2",
+         {"W 1:3 m▶sec has no TI-83 Plus counterpart; written as its name for you to replace"}},
+    });
+}
+
+// A length or time converted is a product by the ratio of the units, to
+// 14 digits as the calculators keep them, where the value converted is
+// all of its expression.
+TEST(Ti86To83p, ConversionsOfLengthAndTimeAreProducts) {
+    check({
+        // 1/0.3048
         {":5m\xE5"
          "ft",
-         "35 BB BD BB EC BB B5 BB C4",
-         {"W 1:3 m▶ft has no TI-83 Plus counterpart; written as its name for you to replace"}},
+         "35 82 33 3A 32 38 30 38 33 39 38 39 35 30 31 33 31",
+         {"N 1:3 m▶ft is now *3.2808398950131"}},
+        // 365.242198781 * 86400 = 31556925.9746784
+        {":3 yr\xE5sec\xFC"
+         "A",
+         "33 82 33 31 35 35 36 39 32 35 3A 39 37 34 36 37 38 04 41",
+         {"N 1:4 yr▶sec is now *31556925.974678 (a year taken to be 365.242198781 days, as on "
+          "TI's other calculators)"}},
+        {":Disp T sec\xE5mn",
+         "DE 54 82 30 3A 30 31 36 36 36 36 36 36 36 36 36 36 36 36 37",
+         {"N 1:9 sec▶mn is now *0.016666666666667"}},
+        // A group, and a factor with an exponent: 1E-9/3600.
+        {":Outpt(1,1,(X+1) ns\xE5hr)",
+         "E0 31 2B 31 2B 10 58 70 31 11 82 32 3A 37 37 37 37 37 37 37 37 37 37 37 37 38 3B B0 31 "
+         "33 11",
+         {"N 1:2 Outpt is now Output", "N 1:18 ns▶hr is now *2.7777777777778ᴇ⁻13"}},
     });
+    // Part of a larger expression, or negated, the TI-86's precedence would
+    // decide what is converted: left to the user.
+    for (const std::string text : {":1+3 yr\xE5sec\xFC"
+                                   "A",
+                                   ":3 yr\xE5sec*2\xFC"
+                                   "A",
+                                   ":\xFA"
+                                   "3 yr\xE5sec\xFC"
+                                   "A"}) {
+        SCOPED_TRACE(text);
+        const std::vector<std::string> all = findings(translateTi86Program(tokensOf(text), "GAME"));
+        EXPECT_NE(std::find_if(all.begin(), all.end(),
+                               [](const std::string& f) {
+                                   return f.rfind("W ", 0) == 0 &&
+                                          f.find("yr▶sec has no TI-83 Plus counterpart") !=
+                                              std::string::npos;
+                               }),
+                  all.end());
+    }
 }
 
 // Functions applied without "(" to each other far deeper than any program
