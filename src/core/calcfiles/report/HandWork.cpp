@@ -650,12 +650,26 @@ private:
         // 0 is "no key" on both calculators.
         if (code == nullptr || ti86WholeNumber(*code) <= 0)
             return;
+        // Between what binds looser than a comparison (If K==25, a==b and
+        // c≠d) both are alone, as the tree would tell.
+        const auto loose = [this](std::size_t k) {
+            const Ti86Token& b = tokens_[k];
+            return endsStatement(b) || is(b, ti86::And) || is(b, ti86::Or) || is(b, ti86::Xor) ||
+                   is(b, ti86::Comma);
+        };
+        const bool opens = i == 1 ? startsStatement_
+                                  : loose(i - 2) || is(tokens_[i - 2], ti86::If) ||
+                                        is(tokens_[i - 2], ti86::While) ||
+                                        is(tokens_[i - 2], ti86::Repeat) ||
+                                        is(tokens_[i - 2], ti86::LParen);
+        const bool closes =
+            i + 2 >= tokens_.size() || loose(i + 2) || is(tokens_[i + 2], ti86::RParen);
         std::size_t first = i;
         while (first > 0 && !endsStatement(tokens_[first - 1]))
             --first;
         // A statement longer than a window may begin before it: its
         // neighbours alone tell.
-        if (first > 0 || startsStatement_) {
+        if (!(opens && closes) && (first > 0 || startsStatement_)) {
             const Ti86Syntax& tree = statementTree(i);
             std::uint32_t op = 0;
             while (op < tree.size() &&

@@ -2,6 +2,7 @@
 // The report against the two things it speaks for, run on every TI-86 token:
 // what it calls "no counterpart" is what the translator cannot translate,
 // and what it says the 81 rows write is what running the rows writes.
+#include "calcfiles/program/Facts.h"
 #include "calcfiles/report/HandWork.h"
 #include "calcfiles/ti86/Ti86Listing.h"
 #include "calcfiles/ti86/Ti86Tokenizer.h"
@@ -401,6 +402,48 @@ TEST(HandWorkAgreement, LabelsToRenameAreTheOnesTheTranslatorRenames) {
         renamed += translator.size();
     }
     EXPECT_GT(renamed, 60u);
+}
+
+// Random statements of keys, numbers, comparisons and what binds tighter
+// or looser than one: the report names as key codes the numbers the facts
+// of the whole program's tree name, above 0.
+TEST(HandWorkAgreement, KeyCodesAreTheFactsKeyComparisons) {
+    const std::string pieces[] = {"K", "33",    "0",    "7",   "==",   "\xF8", ">",
+                                  "(", ")",     "+",    "-",   "2",    ",",    "\xFC",
+                                  "A", " and ", " or ", "If ", "max(", ":"};
+    const std::string keys[] = {"K", "getKy", "A"}, numbers[] = {"33", "0", "7", "A", "2.5"};
+    const std::string comparisons[] = {"==", "\xF8", "<", "\xF9"}; // ≥
+    std::mt19937 random(83);
+    const auto some = [&] {
+        std::string out;
+        for (std::size_t k = random() % 4; k > 0; --k)
+            out += pieces[random() % std::size(pieces)];
+        return out;
+    };
+    std::size_t named = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string text = ":getKy\xFCK\n";
+        for (int line = 0; line < 8; ++line) {
+            const std::string key = keys[random() % std::size(keys)];
+            const std::string number = numbers[random() % std::size(numbers)];
+            const std::string op = comparisons[random() % std::size(comparisons)];
+            text += ":" + some() + (random() % 2 == 0 ? key + op + number : number + op + key) +
+                    some() + "\n";
+        }
+        const Ti86Tokenized tokens = tokenizeTi86Text(text);
+        const Ti86Syntax tree(tokens.tokens);
+        const Ti86Facts facts(tree);
+        std::set<Place> expected, got;
+        for (const Ti86KeyComparison& c : facts.keyComparisons())
+            if (c.value > 0)
+                expected.insert({tokens.tokens[c.literal].line, tokens.tokens[c.literal].column});
+        for (const Diagnostic& d : findHandWork(text).findings)
+            if (d.id == DiagnosticId::KeyCode)
+                got.insert({d.line, d.column});
+        EXPECT_EQ(got, expected) << text;
+        named += got.size();
+    }
+    EXPECT_GT(named, 100u);
 }
 
 } // namespace
