@@ -232,8 +232,10 @@ TEST_F(ConvertCommand, ASignalDuringTheWriteLeavesNoTemporary) {
     write("out.txt", "old");
     const std::string prefix = dir.string() + "/";
     // Starts the command and stops it while its temporary is there; false
-    // when it finished first (a fast disk), to be tried again.
-    const auto stoppedWithTemporary = [&](pid_t& child, mode_t& temporaryMode) {
+    // when it finished first (a fast disk), to be tried again. (The
+    // temporary's mode is seen in the system calls, below: here it may
+    // already be the output's, in the last step before the rename.)
+    const auto stoppedWithTemporary = [&](pid_t& child) {
         child = ::fork();
         if (child == 0) {
             const int null = ::open("/dev/null", O_RDWR);
@@ -245,24 +247,21 @@ TEST_F(ConvertCommand, ASignalDuringTheWriteLeavesNoTemporary) {
             ::_exit(127);
         }
         // The temporary is the file of this folder that it opens besides its
-        // input and output; stat through /proc reads its mode while it is open.
+        // input and output.
         const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
-        std::optional<mode_t> seen;
+        bool seen = false;
         int status = 0;
         while (!seen) {
             std::error_code error;
             for (fs::directory_iterator entry(descriptors, error), end; !error && entry != end;
                  entry.increment(error)) {
                 const std::string target = fs::read_symlink(entry->path(), error).string();
-                struct stat info {};
-                if (target.starts_with(prefix) && target != prefix + "in.txt" &&
-                    target != prefix + "out.txt" && ::stat(entry->path().c_str(), &info) == 0)
-                    seen = info.st_mode & 07777;
+                seen = seen || (target.starts_with(prefix) && target != prefix + "in.txt" &&
+                                target != prefix + "out.txt");
             }
             if (!seen && ::waitpid(child, &status, WNOHANG) == child)
                 return false;
         }
-        temporaryMode = *seen;
         ::kill(child, SIGSTOP);
         ::waitpid(child, &status, WUNTRACED);
         if (WIFSTOPPED(status) && entries() == 3)
@@ -275,17 +274,15 @@ TEST_F(ConvertCommand, ASignalDuringTheWriteLeavesNoTemporary) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         pid_t child = -1;
-        mode_t temporaryMode = 0;
         bool caught = false;
         for (int attempt = 0; attempt < 20 && !caught; ++attempt)
-            caught = stoppedWithTemporary(child, temporaryMode);
+            caught = stoppedWithTemporary(child);
         ASSERT_TRUE(caught) << "never seen while its temporary was there";
         ::kill(child, signal); // delivered when it goes on
         ::kill(child, SIGCONT);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        EXPECT_EQ(temporaryMode, 0600u) << std::oct << temporaryMode;
         EXPECT_EQ(read("out.txt"), "old");
         EXPECT_EQ(entries(), 2);
     }
@@ -328,7 +325,9 @@ TEST_F(ConvertCommand, ReadsStopAtTheDocumentLimit) {
 }
 
 // A rename is on disk only once its folder is: the folder's descriptor is
-// synced after the rename that put the output in place.
+// synced after the rename that put the output in place. The temporary is
+// made new and private (0600), and takes the output's mode only after its
+// bytes are written.
 TEST_F(ConvertCommand, TheFolderIsSyncedAfterTheRename) {
 #ifndef KALVO_STRACE
     GTEST_SKIP() << "strace is needed to see the system calls";
@@ -339,21 +338,33 @@ TEST_F(ConvertCommand, TheFolderIsSyncedAfterTheRename) {
     write("out.txt", "old");
     // LeakSanitizer cannot run under ptrace; in other builds the setting does nothing.
     ASSERT_EQ(shell("ASAN_OPTIONS=detect_leaks=0 " KALVO_STRACE
-                    " -e trace=rename,renameat,renameat2,fsync -o calls "
+                    " -e trace=rename,renameat,renameat2,fsync,openat,write,fchmod -o calls "
                     "\"$K\" -q in.txt -o out.txt"),
               0);
     std::istringstream calls(read("calls"));
     std::string folder; // the descriptor the rename went through, once it has
     bool synced = false;
+    std::string temporary;                  // its descriptor, once made
+    bool written = false, chmodded = false; // the converted bytes, then the mode
     for (std::string call; std::getline(calls, call);) {
-        if (call.starts_with("renameat") && call.find("\"out.txt\"") != std::string::npos &&
-            call.ends_with("= 0"))
+        if (call.starts_with("openat(") && call.find("\".kalvo-") != std::string::npos) {
+            EXPECT_NE(call.find("O_CREAT|O_EXCL"), std::string::npos) << call;
+            EXPECT_NE(call.find(", 0600) = "), std::string::npos) << call;
+            temporary = call.substr(call.rfind(' ') + 1);
+        } else if (!temporary.empty() && call.starts_with("write(" + temporary + ",")) {
+            EXPECT_FALSE(chmodded) << "written after its mode changed: " << call;
+            written = true;
+        } else if (!temporary.empty() && call.starts_with("fchmod(" + temporary + ",")) {
+            chmodded = written;
+        } else if (call.starts_with("renameat") && call.find("\"out.txt\"") != std::string::npos &&
+                   call.ends_with("= 0"))
             folder = call.substr(call.find('(') + 1, call.find(',') - call.find('(') - 1);
         else if (!folder.empty() && call.starts_with("fsync(" + folder + ")"))
             synced = call.ends_with("= 0");
     }
     EXPECT_FALSE(folder.empty()) << read("calls");
     EXPECT_TRUE(synced) << read("calls");
+    EXPECT_TRUE(chmodded) << read("calls");
     EXPECT_EQ(read("out.txt"), kConverted);
 #endif
 }
