@@ -419,7 +419,9 @@ private:
             if (odd)
                 reason += std::string(tooLong ? " and " : "") +
                           "has characters the TI-83 Plus does not take";
-            message = formatDiagnostic(DiagnosticId::LabelToRename, {ti86NameToUtf8(font), reason});
+            // An empty name is shown as "", so the message does not read "label  is".
+            message = formatDiagnostic(DiagnosticId::LabelToRename,
+                                       {font.empty() ? "\"\"" : ti86NameToUtf8(font), reason});
         }
         addMade(at, DiagnosticId::LabelToRename, message);
     }

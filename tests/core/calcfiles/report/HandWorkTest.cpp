@@ -91,6 +91,9 @@ TEST(HandWorkLabels, CharactersTheTi83PlusDoesNotTake) {
                        "label start is longer than two characters and has characters the TI-83 "
                        "Plus does not take" +
                            kLabelTail)});
+    // A Lbl or Goto without a name: the TI-83 Plus takes none either.
+    EXPECT_EQ(report(":Lbl \n:Goto \n"), (Lines{at(1, 2, "label \"\" is empty" + kLabelTail),
+                                                at(2, 2, "label \"\" is empty" + kLabelTail)}));
 }
 
 TEST(HandWorkLabels, TwoCharactersOfTheRightKindAreFine) {
