@@ -1868,13 +1868,9 @@ private:
         };
         const std::uint16_t str = names_.scratchString();
         const bool free = !usesAns_ && !afterBareIf(i);
-        // The element's value read into Str: Input ["text",]Str:expr(Str)→ʟV(n).
-        const auto readInto = [&](std::size_t k, std::size_t text) {
-            put(ti83p::Input, t);
-            if (text < end) {
-                putString(tokens_[text]);
-                put(ti83p::Comma, t);
-            }
+        // The element's value read into Str: Input ["text",]Str:expr(Str)→ʟV(n);
+        // this is the part from Str on.
+        const auto intoElement = [&](std::size_t k) {
             put(str, t);
             put(ti83p::Colon, t);
             put(ti83p::Expr, t);
@@ -1882,6 +1878,14 @@ private:
             put(ti83p::RParen, t);
             put(ti83p::Store, t);
             putName(tokens_[k]);
+        };
+        const auto readInto = [&](std::size_t k, std::size_t text) {
+            put(ti83p::Input, t);
+            if (text < end) {
+                putString(tokens_[text]);
+                put(ti83p::Comma, t);
+            }
+            intoElement(k);
         };
         const std::string shown = numberedName("Str", str, ti83p::Str1);
         if (t.code == ti86::DelVar) {
@@ -1943,13 +1947,7 @@ private:
                     spell(tokens_[k].data + "?", t);
                     put(ti83p::Quote, t);
                     put(ti83p::Comma, t);
-                    put(str, t);
-                    put(ti83p::Colon, t);
-                    put(ti83p::Expr, t);
-                    put(str, t);
-                    put(ti83p::RParen, t);
-                    put(ti83p::Store, t);
-                    putName(tokens_[k]);
+                    intoElement(k);
                 } else {
                     put(ti83p::Prompt, t);
                     putName(tokens_[k]);
