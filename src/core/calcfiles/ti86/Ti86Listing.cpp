@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/ti86/Ti86Listing.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
 #include "calcfiles/ti86/Ti86Font.h"
 #include "calcfiles/ti86/Ti86TextForm.h"
 
@@ -70,8 +71,7 @@ public:
             const auto b = static_cast<std::uint8_t>(font[k]);
             std::uint8_t t = 0;
             if (!ti86FontToText(b, t)) {
-                warn("font byte " + hexByte(b).substr(2) + " has no text form; written " +
-                         hexByte(b),
+                warn(DiagnosticId::Ti86NoTextForm, {hexByte(b).substr(2)},
                      perByte ? offset + k : offset, column() + out.size());
                 out += hexByte(b);
                 continue;
@@ -107,14 +107,11 @@ public:
         return out;
     }
 
-    void warn(std::string message, std::uint64_t offset, std::size_t column) {
-        Diagnostic d;
-        d.severity = Diagnostic::Severity::Warning;
-        d.offset = offset;
-        d.hasOffset = true;
+    void warn(DiagnosticId id, std::initializer_list<std::string_view> args, std::uint64_t offset,
+              std::size_t column) {
+        Diagnostic d = makeDiagnosticAt(id, offset, args);
         d.line = line_;
         d.column = column;
-        d.message = std::move(message);
         listing.diagnostics.push_back(std::move(d));
     }
 
@@ -128,7 +125,7 @@ std::string tokenText(Writer& writer, const Ti86Token& token) {
         std::string out;
         for (const char c : token.data)
             out += hexByte(static_cast<std::uint8_t>(c));
-        writer.warn("unknown token written " + out, token.offset, writer.column());
+        writer.warn(DiagnosticId::Ti86UnknownWritten, {out}, token.offset, writer.column());
         return out;
     }
     const Ti86TokenInfo* info = ti86TokenInfo(token.code);
@@ -253,14 +250,9 @@ Ti86Listing listTi86Program(const Ti86Entry& program) {
     switch (body.form) {
     case Ti86ProgramForm::Assembly:
     case Ti86ProgramForm::CompiledAssembly: {
-        Diagnostic d;
-        d.severity = Diagnostic::Severity::Error;
-        d.offset = body.offset;
-        d.hasOffset = true;
-        d.message = "program " + ti86EntryName(program) +
-                    " is an assembly program, not TI-BASIC; there is nothing to list";
         listing.diagnostics = std::move(body.diagnostics);
-        listing.diagnostics.push_back(std::move(d));
+        listing.diagnostics.push_back(makeDiagnosticAt(DiagnosticId::Ti86AssemblyProgram,
+                                                       body.offset, {ti86EntryName(program)}));
         return listing;
     }
     case Ti86ProgramForm::PlainText:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/ti86/Ti86Tokenizer.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
 #include "calcfiles/ti86/Ti86Font.h"
 #include "calcfiles/ti86/Ti86TextForm.h"
 
@@ -92,13 +93,9 @@ private:
         bytes_ += size;
     }
 
-    void fail(std::size_t column, std::string message,
-              Diagnostic::Severity severity = Diagnostic::Severity::Error) {
-        Diagnostic& d = out_->diagnostics.emplace_back();
-        d.severity = severity;
-        d.line = line_;
-        d.column = column;
-        d.message = std::move(message);
+    void fail(std::size_t column, DiagnosticId id,
+              std::initializer_list<std::string_view> args = {}) {
+        out_->diagnostics.push_back(makeDiagnostic(id, line_, column, args));
     }
 
     // ti86EncodedSize(token), without a call for every token.
@@ -267,13 +264,9 @@ private:
                 ++i;
             else if (token.data.find('\x1C') == std::string::npos)
                 // The TI-83 Plus ends it at the end of the line as well.
-                fail(col, "string not closed; it ends at the end of the line",
-                     Diagnostic::Severity::Note);
+                fail(col, DiagnosticId::Ti86StringOpen);
             else
-                fail(col,
-                     "string not closed; closed at the end of the line (the TI-83 Plus "
-                     "would end it at its \xE2\x86\x92)",
-                     Diagnostic::Severity::Warning);
+                fail(col, DiagnosticId::Ti86StringOpenStore);
             place(token, col);
             return true;
         }
@@ -323,7 +316,7 @@ private:
         if (isTi86NameText(static_cast<std::uint8_t>(c))) {
             readField(token.data, i, [](char b) { return !isWordText(b); });
             if (token.data.size() > 8) {
-                fail(col, "name longer than 8 characters: " + ti86NameToUtf8(token.data));
+                fail(col, DiagnosticId::Ti86NameTooLong, {ti86NameToUtf8(token.data)});
                 out_->tokens.pop_back();
                 return true;
             }

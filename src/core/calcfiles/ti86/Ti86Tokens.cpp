@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/ti86/Ti86Tokens.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
 #include "calcfiles/ti86/Ti86Font.h"
 
 #include <array>
@@ -93,15 +94,6 @@ struct Tables {
 const Tables& tables() {
     static const Tables t;
     return t;
-}
-
-void warnAt(Diagnostics& diagnostics, std::uint64_t offset, std::string message) {
-    Diagnostic d;
-    d.severity = Diagnostic::Severity::Warning;
-    d.offset = offset;
-    d.hasOffset = true;
-    d.message = std::move(message);
-    diagnostics.push_back(std::move(d));
 }
 
 std::string hex(std::uint64_t value, int digits = 2) {
@@ -221,9 +213,8 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
             }
             }
             if (!token.terminated)
-                warnAt(diagnostics, token.offset,
-                       "token " + hex(code, code > 0xFF ? 4 : 2) +
-                           " is cut off by the end of the program");
+                diagnostics.push_back(makeDiagnosticAt(DiagnosticId::Ti86TokenCut, token.offset,
+                                                       {hex(code, code > 0xFF ? 4 : 2)}));
         }
         token.size = at - start;
         tokens.push_back(std::move(token));

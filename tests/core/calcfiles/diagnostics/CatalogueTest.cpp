@@ -7,6 +7,8 @@
 #include "calcfiles/ti83p/Ti83pFile.h"
 #include "calcfiles/ti83p/Ti83pText.h"
 #include "calcfiles/ti86/Ti86File.h"
+#include "calcfiles/ti86/Ti86Listing.h"
+#include "calcfiles/ti86/Ti86Tokenizer.h"
 
 #include <gtest/gtest.h>
 
@@ -104,6 +106,9 @@ TEST(DiagnosticCatalogue, TheReadersSpeakOnlyFromTheCatalogue) {
                 const Ti86ProgramBody body = ti86ProgramBody(*program);
                 expectFromTheCatalogue(body.diagnostics, name);
                 seen += body.diagnostics.size();
+                const Ti86Listing listing = listTi86Program(*program);
+                expectFromTheCatalogue(listing.diagnostics, name);
+                seen += listing.diagnostics.size();
             }
         }
     }
@@ -117,6 +122,13 @@ TEST(DiagnosticCatalogue, TheReadersSpeakOnlyFromTheCatalogue) {
     for (const char* text :
          {":Lbl ABC:prgmTOOLONGNAME:prgm\r\n", ":Disp abc+XYZ\r\n:Goto \r\n", ":Disp \xE9\r\n"}) {
         const Ti83pTokenized tokenized = tokenizeTi83pText(text);
+        expectFromTheCatalogue(tokenized.diagnostics, text);
+        seen += tokenized.diagnostics.size();
+    }
+    for (const char* text : {":Disp \"OPEN\r\n:\"A\xFC"
+                             "B\r\n",
+                             ":ABCDEFGHIJ+1\r\n"}) {
+        const Ti86Tokenized tokenized = tokenizeTi86Text(text);
         expectFromTheCatalogue(tokenized.diagnostics, text);
         seen += tokenized.diagnostics.size();
     }
