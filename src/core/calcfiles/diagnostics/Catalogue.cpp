@@ -2,6 +2,7 @@
 #include "calcfiles/diagnostics/Catalogue.h"
 
 #include <array>
+#include <cstdio>
 
 namespace kalvo::calc {
 
@@ -82,6 +83,12 @@ Diagnostic makeDiagnosticAt(DiagnosticId id, std::uint64_t offset,
 
 Diagnostic makeDiagnostic(DiagnosticId id, std::initializer_list<std::string_view> args) {
     return makeDiagnostic(id, 0, 0, args);
+}
+
+std::string diagnosticHex(std::uint64_t value, int digits) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return text;
 }
 
 DiagnosticGroup diagnosticGroupOf(const Diagnostic& d) {

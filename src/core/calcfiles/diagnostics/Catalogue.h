@@ -58,6 +58,10 @@ Diagnostic makeDiagnosticAt(DiagnosticId id, std::uint64_t offset,
 // A fault of kind `id` about a whole file or name, with no place.
 Diagnostic makeDiagnostic(DiagnosticId id, std::initializer_list<std::string_view> args = {});
 
+// A number in hexadecimal, at least `digits` digits, as the messages show
+// bytes, codes and sums ("0D", "8E28").
+std::string diagnosticHex(std::uint64_t value, int digits = 2);
+
 // The group a finding counts in: its kind's, or Other for one without a kind.
 DiagnosticGroup diagnosticGroupOf(const Diagnostic& d);
 

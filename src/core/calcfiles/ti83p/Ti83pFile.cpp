@@ -52,17 +52,6 @@ Diagnostic at(DiagnosticId id, std::uint64_t offset,
     return makeDiagnosticAt(id, offset, args);
 }
 
-std::string number(std::size_t value) {
-    return std::to_string(value);
-}
-
-// Hexadecimal of `digits` digits, as the messages show bytes and sums.
-std::string hex(std::size_t value, int digits = 2) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%0*lX", digits, static_cast<unsigned long>(value));
-    return text;
-}
-
 void putWord(std::string& out, std::size_t value) {
     out += static_cast<char>(value & 0xFF);
     out += static_cast<char>((value >> 8) & 0xFF);
@@ -90,7 +79,7 @@ bool readEntry(std::string_view bytes, std::size_t end, Ti83pFile& file) {
     }
     const std::size_t header = word(bytes, p);
     if (header != 0x0D && header != 0x0B)
-        out.push_back(at(DiagnosticId::Ti83pHeaderLength, p, {hex(header)}));
+        out.push_back(at(DiagnosticId::Ti83pHeaderLength, p, {diagnosticHex(header)}));
     if (header < 0x0B) {
         out.push_back(at(DiagnosticId::Ti83pHeaderShort, p));
         return false;
@@ -101,7 +90,7 @@ bool readEntry(std::string_view bytes, std::size_t end, Ti83pFile& file) {
     }
     file.type = static_cast<std::uint8_t>(bytes[p + 4]);
     if (file.type != 0x05 && file.type != 0x06) {
-        out.push_back(at(DiagnosticId::Ti83pNotAProgram, p + 4, {hex(file.type)}));
+        out.push_back(at(DiagnosticId::Ti83pNotAProgram, p + 4, {diagnosticHex(file.type)}));
         return false;
     }
     const std::string_view field = bytes.substr(p + 5, 8);
@@ -118,11 +107,12 @@ bool readEntry(std::string_view bytes, std::size_t end, Ti83pFile& file) {
     const std::size_t firstLength = word(bytes, p + 2), length = word(bytes, p + 2 + header);
     if (firstLength != length)
         out.push_back(at(DiagnosticId::Ti83pDataLengths, p + 2 + header,
-                         {number(firstLength), number(length)}));
+                         {std::to_string(firstLength), std::to_string(length)}));
     const std::size_t data = p + 4 + header;
     const std::size_t present = std::min(length, end - data);
     if (present < length)
-        out.push_back(at(DiagnosticId::Ti83pDataCut, end, {number(length), number(present)}));
+        out.push_back(
+            at(DiagnosticId::Ti83pDataCut, end, {std::to_string(length), std::to_string(present)}));
     if (present < 2) {
         out.push_back(at(DiagnosticId::Ti83pSizeMissing, data));
         return false;
@@ -130,18 +120,19 @@ bool readEntry(std::string_view bytes, std::size_t end, Ti83pFile& file) {
     const std::size_t size = word(bytes, data);
     if (size + 2 != length)
         out.push_back(at(DiagnosticId::Ti83pSizes, data,
-                         {number(size), number(length >= 2 ? length - 2 : 0)}));
+                         {std::to_string(size), std::to_string(length >= 2 ? length - 2 : 0)}));
     const std::size_t count = std::min(size, present - 2);
     if (count < size && present == length)
-        out.push_back(
-            at(DiagnosticId::Ti83pTokensCut, data + 2 + count, {number(size), number(count)}));
+        out.push_back(at(DiagnosticId::Ti83pTokensCut, data + 2 + count,
+                         {std::to_string(size), std::to_string(count)}));
     file.tokens = decodeTi83pTokens(bytes.substr(data + 2, count), data + 2, out);
 
     std::uint8_t needed = 0;
     for (const Ti83pToken& token : file.tokens)
         needed = std::max(needed, ti83pVersionFor(token.code));
     if (header >= 0x0C && file.version < needed)
-        out.push_back(at(DiagnosticId::Ti83pVersion, p + 13, {hex(file.version), hex(needed)}));
+        out.push_back(at(DiagnosticId::Ti83pVersion, p + 13,
+                         {diagnosticHex(file.version), diagnosticHex(needed)}));
     if (data + length < end)
         out.push_back(at(DiagnosticId::Ti83pMoreVariables, data + length));
     return true;
@@ -200,24 +191,26 @@ Ti83pFileBytes buildTi83pFile(const std::vector<Ti83pToken>& tokens, std::string
         if (tokens[i].code <= 0xFF && isTi83pPrefix(static_cast<std::uint8_t>(tokens[i].code))) {
             result.diagnostics.push_back(makeDiagnostic(DiagnosticId::Ti83pLonePrefix,
                                                         tokens[i].line, tokens[i].column,
-                                                        {hex(tokens[i].code)}));
+                                                        {diagnosticHex(tokens[i].code)}));
             return result;
         }
     const std::string program = encodeTi83pTokens(tokens);
     if (program.size() > kTi83pMaxTokenBytes) {
-        result.diagnostics.push_back(makeDiagnostic(
-            DiagnosticId::Ti83pTooLong, {number(program.size()), number(kTi83pMaxTokenBytes)}));
+        result.diagnostics.push_back(
+            makeDiagnostic(DiagnosticId::Ti83pTooLong,
+                           {std::to_string(program.size()), std::to_string(kTi83pMaxTokenBytes)}));
         return result;
     }
     if (program.size() > kTi83pMaxFileTokenBytes) {
-        result.diagnostics.push_back(
-            makeDiagnostic(DiagnosticId::Ti83pTooLongForFile,
-                           {number(program.size()), number(kTi83pMaxFileTokenBytes)}));
+        result.diagnostics.push_back(makeDiagnostic(
+            DiagnosticId::Ti83pTooLongForFile,
+            {std::to_string(program.size()), std::to_string(kTi83pMaxFileTokenBytes)}));
         return result;
     }
     if (program.size() > kTi83pFreeMemory)
-        result.diagnostics.push_back(makeDiagnostic(
-            DiagnosticId::Ti83pMoreThanFree, {number(program.size()), number(kTi83pFreeMemory)}));
+        result.diagnostics.push_back(
+            makeDiagnostic(DiagnosticId::Ti83pMoreThanFree,
+                           {std::to_string(program.size()), std::to_string(kTi83pFreeMemory)}));
     std::uint8_t version = 0;
     for (const Ti83pToken& token : tokens)
         version = std::max(version, ti83pVersionFor(token.code));
@@ -266,8 +259,8 @@ Ti83pFile readTi83pFile(std::string_view bytes) {
     }
     if (bytes.size() >= 10 && (bytes[8] != '\x1A' || bytes[9] != '\x0A'))
         out.push_back(at(DiagnosticId::Ti83pHeaderMark, 8,
-                         {hex(static_cast<unsigned char>(bytes[8])),
-                          hex(static_cast<unsigned char>(bytes[9]))}));
+                         {diagnosticHex(static_cast<unsigned char>(bytes[8])),
+                          diagnosticHex(static_cast<unsigned char>(bytes[9]))}));
     if (bytes.size() < kEntriesOffset) {
         out.push_back(at(DiagnosticId::Ti83pFileHeaderCut, bytes.size()));
         return file;
@@ -275,7 +268,8 @@ Ti83pFile readTi83pFile(std::string_view bytes) {
     const std::size_t length = word(bytes, 0x35);
     const std::size_t held = bytes.size() - kEntriesOffset;
     if (length + 2 != held)
-        out.push_back(at(DiagnosticId::Ti83pDataLength, 0x35, {number(length), number(held)}));
+        out.push_back(at(DiagnosticId::Ti83pDataLength, 0x35,
+                         {std::to_string(length), std::to_string(held)}));
     // The checksum follows the data the length gives. In a shorter file
     // the last two bytes are the checksum when they add up (the length is
     // what is wrong); otherwise the file was cut off and has none.
@@ -292,8 +286,8 @@ Ti83pFile readTi83pFile(std::string_view bytes) {
         const std::size_t stored = word(bytes, entryEnd);
         const std::size_t computed = sum16(bytes.substr(kEntriesOffset, entryEnd - kEntriesOffset));
         if (stored != computed)
-            out.push_back(
-                at(DiagnosticId::Ti83pBadChecksum, entryEnd, {hex(stored, 4), hex(computed, 4)}));
+            out.push_back(at(DiagnosticId::Ti83pBadChecksum, entryEnd,
+                             {diagnosticHex(stored, 4), diagnosticHex(computed, 4)}));
     }
 
     if (!readEntry(bytes, entryEnd, file))

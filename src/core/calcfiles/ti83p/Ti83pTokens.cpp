@@ -95,12 +95,10 @@ std::vector<Ti83pToken> decodeTi83pTokens(std::string_view bytes, std::uint64_t 
         Ti83pToken token;
         token.offset = offset + i;
         const auto first = static_cast<std::uint8_t>(bytes[i]);
-        char hex[8];
         if (isTi83pPrefix(first) && i + 1 == bytes.size()) {
             token.code = first;
-            std::snprintf(hex, sizeof hex, "%02X", first);
-            diagnostics.push_back(
-                makeDiagnosticAt(DiagnosticId::Ti83pTokenCut, token.offset, {hex}));
+            diagnostics.push_back(makeDiagnosticAt(DiagnosticId::Ti83pTokenCut, token.offset,
+                                                   {diagnosticHex(first)}));
             i += 1;
         } else {
             token.code = isTi83pPrefix(first)
@@ -108,9 +106,9 @@ std::vector<Ti83pToken> decodeTi83pTokens(std::string_view bytes, std::uint64_t 
                                                           static_cast<std::uint8_t>(bytes[i + 1]))
                              : first;
             if (!ti83pTokenInfo(token.code)) {
-                std::snprintf(hex, sizeof hex, "%0*X", token.code > 0xFF ? 4 : 2, token.code);
                 diagnostics.push_back(
-                    makeDiagnosticAt(DiagnosticId::Ti83pNoToken, token.offset, {hex}));
+                    makeDiagnosticAt(DiagnosticId::Ti83pNoToken, token.offset,
+                                     {diagnosticHex(token.code, token.code > 0xFF ? 4 : 2)}));
             }
             i += ti83pTokenSize(token.code);
         }

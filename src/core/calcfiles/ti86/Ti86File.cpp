@@ -37,22 +37,13 @@ std::string hexBytes(std::string_view bytes) {
     return out;
 }
 
-std::string number(std::size_t value) {
-    return std::to_string(value);
-}
-
-std::string hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
-}
-
 // One entry at `at`; false when its header cannot be read, so that nothing
 // after it can be placed either.
 bool readEntry(std::string_view bytes, std::size_t& at, Ti86File& file) {
     const std::size_t size = bytes.size();
     if (size - at < 6) {
-        report(file.diagnostics, DiagnosticId::Ti86EntryHeaderLeft, at, {number(size - at)});
+        report(file.diagnostics, DiagnosticId::Ti86EntryHeaderLeft, at,
+               {std::to_string(size - at)});
         at = size;
         return false;
     }
@@ -70,8 +61,9 @@ bool readEntry(std::string_view bytes, std::size_t& at, Ti86File& file) {
     // The name field after the type and length bytes holds 1-8 bytes: the
     // name, perhaps padded or followed by leftovers.
     if (nameLength < 1 || nameLength > 8 || headerLength < 4 + nameLength || headerLength > 12) {
-        report(file.diagnostics, DiagnosticId::Ti86EntryHeaderUnreadable, at,
-               {number(headerLength), number(nameLength), number(size - at)});
+        report(
+            file.diagnostics, DiagnosticId::Ti86EntryHeaderUnreadable, at,
+            {std::to_string(headerLength), std::to_string(nameLength), std::to_string(size - at)});
         at = size;
         return false;
     }
@@ -86,14 +78,16 @@ bool readEntry(std::string_view bytes, std::size_t& at, Ti86File& file) {
     entry.offset = at;
     const std::size_t secondLength = le16(bytes, at + 2 + headerLength);
     if (secondLength != dataLength)
-        report(file.diagnostics, DiagnosticId::Ti86EntryLengths, at + 2 + headerLength,
-               {ti86NameToUtf8(entry.name), number(dataLength), number(secondLength)});
+        report(
+            file.diagnostics, DiagnosticId::Ti86EntryLengths, at + 2 + headerLength,
+            {ti86NameToUtf8(entry.name), std::to_string(dataLength), std::to_string(secondLength)});
     const std::size_t dataAt = at + 4 + headerLength;
     entry.dataOffset = dataAt;
     const std::size_t available = size - dataAt;
     if (secondLength > available) {
-        report(file.diagnostics, DiagnosticId::Ti86EntryDataCut, dataAt,
-               {ti86NameToUtf8(entry.name), number(available), number(secondLength)});
+        report(
+            file.diagnostics, DiagnosticId::Ti86EntryDataCut, dataAt,
+            {ti86NameToUtf8(entry.name), std::to_string(available), std::to_string(secondLength)});
         entry.complete = false;
     }
     entry.data.assign(bytes.substr(dataAt, std::min(secondLength, available)));
@@ -116,7 +110,7 @@ Ti86File readTi86File(std::string_view bytes) {
         return file;
     }
     if (size < kDataStart) {
-        report(file.diagnostics, DiagnosticId::Ti86HeaderCut, size, {number(size)});
+        report(file.diagnostics, DiagnosticId::Ti86HeaderCut, size, {std::to_string(size)});
         return file;
     }
     if (bytes.substr(8, 3) == std::string_view("\x1A\x0D\x00", 3))
@@ -145,17 +139,17 @@ Ti86File readTi86File(std::string_view bytes) {
     const std::size_t entriesEnd = at;
     if (declared != entriesEnd - kDataStart)
         report(file.diagnostics, DiagnosticId::Ti86EntriesLength, kLengthField,
-               {number(declared), number(entriesEnd - kDataStart)});
+               {std::to_string(declared), std::to_string(entriesEnd - kDataStart)});
     if (lost) {
         // readEntry said what was skipped.
     } else if (size - entriesEnd >= 2) {
         const std::uint16_t stored = le16(bytes, entriesEnd), sum = sumOf(entriesEnd);
         if (sum != stored)
             report(file.diagnostics, DiagnosticId::Ti86BadChecksum, entriesEnd,
-                   {hex4(stored), hex4(sum)});
+                   {diagnosticHex(stored, 4), diagnosticHex(sum, 4)});
         if (size - entriesEnd > 2)
             report(file.diagnostics, DiagnosticId::Ti86AfterChecksum, entriesEnd + 2,
-                   {number(size - entriesEnd - 2)});
+                   {std::to_string(size - entriesEnd - 2)});
     } else if (size == entriesEnd) {
         report(file.diagnostics, DiagnosticId::Ti86NoChecksum, entriesEnd);
     } else {
@@ -241,7 +235,7 @@ Ti86ProgramBody ti86ProgramBody(const Ti86Entry& entry) {
     std::string_view body = data.substr(2);
     if (length != body.size())
         report(program.diagnostics, DiagnosticId::Ti86ProgramLength, entry.dataOffset,
-               {ti86EntryName(entry), number(length), number(body.size())});
+               {ti86EntryName(entry), std::to_string(length), std::to_string(body.size())});
     body = body.substr(0, std::min(length, body.size()));
     std::size_t skip = 0;
     const auto starts = [&body](std::string_view mark) { return body.substr(0, 2) == mark; };

@@ -96,12 +96,6 @@ const Tables& tables() {
     return t;
 }
 
-std::string hex(std::uint64_t value, int digits = 2) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
-    return buffer;
-}
-
 } // namespace
 
 const Ti86TokenInfo* ti86TokenInfo(std::uint16_t code) {
@@ -214,7 +208,7 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
             }
             if (!token.terminated)
                 diagnostics.push_back(makeDiagnosticAt(DiagnosticId::Ti86TokenCut, token.offset,
-                                                       {hex(code, code > 0xFF ? 4 : 2)}));
+                                                       {diagnosticHex(code, code > 0xFF ? 4 : 2)}));
         }
         token.size = at - start;
         tokens.push_back(std::move(token));
