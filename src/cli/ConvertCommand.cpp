@@ -8,6 +8,8 @@
 #include "ConvertJob.h"
 #include "Options.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
+#include "calcfiles/diagnostics/DiagnosticPrinter.h"
 #include "document/TextBox.h"
 #include "files/FileIO.h"
 
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -107,6 +110,15 @@ public:
         if (pending_.size() >= 64 * 1024)
             flush();
     }
+    // A batch of the report's findings, printed straight into the buffer.
+    void findings(std::string_view where, std::span<const calc::HandWorkFinding> found) {
+        for (const calc::HandWorkFinding& f : found) {
+            calc::printFinding(pending_, where, calc::diagnosticKind(f.id).severity, f.line,
+                               f.column, f.message);
+            if (pending_.size() >= 64 * 1024)
+                flush();
+        }
+    }
     void flush() {
         writeErr(pending_);
         pending_.clear();
@@ -197,7 +209,11 @@ int convertCommand(const std::vector<std::string_view>& args) {
     JobResult result;
     {
         ErrWriter err;
-        result = runConvertJob(std::move(*input), options, std::ref(err));
+        result = runConvertJob(
+            std::move(*input), options, std::ref(err),
+            [&err](std::string_view where, std::span<const calc::HandWorkFinding> found) {
+                err.findings(where, found);
+            });
     }
     if (result.status != 0)
         return result.status;

@@ -3,6 +3,7 @@
 
 #include "DiagnosticLines.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
 #include "calcfiles/diagnostics/DiagnosticPrinter.h"
 #include "calcfiles/ti83p/Ti83pFile.h"
 #include "calcfiles/ti86/Ti86File.h"
@@ -199,7 +200,8 @@ void appendMessageText(std::string& text, const JobMessage& message) {
     }
 }
 
-JobResult runConvertJob(std::string input, const Options& options, const MessageSink& sink) {
+JobResult runConvertJob(std::string input, const Options& options, const MessageSink& sink,
+                        const FindingsSink& findings) {
     if (const std::optional<std::string> wrong = calculatorFileAsText(options, input)) {
         JobMessage message;
         message.kind = JobMessage::Kind::Failure;
@@ -235,12 +237,23 @@ JobResult runConvertJob(std::string input, const Options& options, const Message
     }
     // The report's findings said as they are made; they come first, as
     // report() would put them.
-    if (naming.empty() && !options.quiet)
-        job.findings = [&sink](std::string_view where, const calc::Diagnostic& d) {
+    if (naming.empty() && !options.quiet && findings)
+        job.findings = findings;
+    else if (naming.empty() && !options.quiet)
+        job.findings = [&sink](std::string_view where,
+                               std::span<const calc::HandWorkFinding> found) {
             JobMessage message;
             message.where = where;
-            message.diagnostic = &d;
-            sink(message);
+            calc::Diagnostic d;
+            for (const calc::HandWorkFinding& f : found) {
+                d.severity = calc::diagnosticKind(f.id).severity;
+                d.line = f.line;
+                d.column = f.column;
+                d.message.assign(f.message);
+                d.id = f.id;
+                message.diagnostic = &d;
+                sink(message);
+            }
         };
     Outcome outcome = runJob(std::move(input), job);
     outcome.diagnostics.insert(outcome.diagnostics.begin(), naming.begin(), naming.end());

@@ -5,8 +5,10 @@
 #include "Pipeline.h"
 
 #include "calcfiles/diagnostics/Diagnostic.h"
+#include "calcfiles/report/HandWork.h"
 
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +38,12 @@ struct JobMessage {
 // Receives each message as it is made, in the order the command prints them.
 using MessageSink = std::function<void(const JobMessage&)>;
 
+// Receives findings of the hand-work report in batches, in order, where a
+// sink of their own is cheaper than a message each (the command prints
+// them straight into its buffer). Without one they reach the MessageSink.
+using FindingsSink =
+    std::function<void(std::string_view where, std::span<const calc::HandWorkFinding> found)>;
+
 // The exact text kalvo-convert prints for `message`, line break included.
 std::string messageText(const JobMessage& message);
 
@@ -52,6 +60,7 @@ struct JobResult {
 // options.input names. A zero status means `output` (or `files`) is to be
 // written; anything else ends the command with nothing written. -q keeps
 // the sink to errors and failures, as it keeps standard error.
-JobResult runConvertJob(std::string input, const Options& options, const MessageSink& sink);
+JobResult runConvertJob(std::string input, const Options& options, const MessageSink& sink,
+                        const FindingsSink& findings = {});
 
 } // namespace kalvo::cli

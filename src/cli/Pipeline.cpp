@@ -304,8 +304,10 @@ Outcome runJob(std::string input, const Job& job) {
     // ti86 text to ti83p text: the window's conversion, byte for byte, and
     // the report of what is left to do by hand.
     if (job.handWork && job.findings) {
-        const std::string summary = calc::handWorkSummary(calc::findHandWork(
-            input, [&job](const calc::Diagnostic& d) { job.findings(job.where, d); }));
+        const std::string summary = calc::handWorkSummary(calc::findHandWorkInBatches(
+            input, [&job](std::span<const calc::HandWorkFinding> found) {
+                job.findings(job.where, found);
+            }));
         if (!summary.empty())
             outcome.summary = "kalvo-convert: " + summary + "\n";
     } else if (std::optional<calc::HandWorkReport> handWork = handWorkFor(job, input)) {

@@ -5,10 +5,12 @@
 #include "Formats.h"
 #include "Programs.h"
 
+#include "calcfiles/report/HandWork.h"
 #include "calcfiles/translate/Ti83pTarget.h"
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,9 +30,10 @@ struct Job {
     bool handWork = true; // report what is left to do by hand after the rows (-q: not made)
     calc::Ti83pModel target = calc::Ti83pModel::Ti83p; // what the program is for
     // When set, the hand-work report of TI-86 text converted into TI-83 Plus
-    // text hands each finding here as it is made, in order, instead of
-    // keeping them in the outcome: what a large text finds is never all held.
-    std::function<void(std::string_view where, const calc::Diagnostic&)> findings;
+    // text hands its findings here as they are made, a window's worth at a
+    // time and in order, instead of keeping them in the outcome: what a
+    // large text finds is never all held.
+    std::function<void(std::string_view where, std::span<const calc::HandWorkFinding>)> findings;
 };
 
 // One file of a run that writes several (--all).

@@ -9,6 +9,9 @@
 #include "ConvertJob.h"
 #include "Options.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
+#include "calcfiles/diagnostics/DiagnosticPrinter.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -123,6 +126,45 @@ TEST_F(Job, AllGivesTheFolderFilesAndAUsageErrorItsHelpLines) {
     ASSERT_EQ(refused.records.size(), 1u);
     EXPECT_EQ(refused.records[0].kind, kalvo::cli::JobMessage::Kind::UsageError);
     EXPECT_EQ("2||" + refused.printed, run("t.txt -o T.8xp"));
+}
+
+} // namespace
+
+namespace {
+
+// A sink of the report's findings, which the command prints straight into
+// its buffer: its batches reach it in order and before the summary, so that
+// what the two sinks print together is what the message sink alone prints.
+TEST(JobFindings, BatchesComeInOrderBeforeTheSummary) {
+    std::string text;
+    for (int k = 0; k < 300; ++k)
+        text += ":Lbl LONG" + std::to_string(k) + "\r\n:Disp x,MONEY\r\n";
+    const std::vector<std::string_view> args = {"-", "-f", "ti86", "-t", "ti83p"};
+    const Ran alone = runJob(args, text);
+    const kalvo::cli::ParsedCommandLine parsed = kalvo::cli::parseCommandLine(args);
+    std::string printed;
+    std::size_t batches = 0, findings = 0;
+    const kalvo::cli::JobResult result = kalvo::cli::runConvertJob(
+        text, parsed.options,
+        [&](const kalvo::cli::JobMessage& message) {
+            EXPECT_NE(message.kind, kalvo::cli::JobMessage::Kind::Finding);
+            printed += kalvo::cli::messageText(message);
+        },
+        [&](std::string_view where, std::span<const kalvo::calc::HandWorkFinding> found) {
+            ++batches;
+            for (const kalvo::calc::HandWorkFinding& f : found) {
+                kalvo::calc::printFinding(printed, where,
+                                          kalvo::calc::diagnosticKind(f.id).severity, f.line,
+                                          f.column, f.message);
+                ++findings;
+            }
+        });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, alone.result.output);
+    EXPECT_GT(batches, 1u);
+    EXPECT_EQ(findings, 900u); // each line's label, x and MONEY
+    EXPECT_EQ(printed, alone.printed);
+    EXPECT_NE(printed.find("kalvo-convert: 300 uses of labels"), std::string::npos);
 }
 
 } // namespace

@@ -18,6 +18,12 @@ namespace kalvo::calc {
 // ("GROUP.86g(GAME)"). Appended to `out`, with its line break.
 void printDiagnostic(std::string& out, std::string_view where, const Diagnostic& diagnostic);
 
+// The line of a finding in a program's text (a line of 0: none), from its
+// parts, as printDiagnostic prints it: for a report that keeps its findings
+// in a form of its own.
+void printFinding(std::string& out, std::string_view where, Diagnostic::Severity severity,
+                  std::size_t line, std::size_t column, std::string_view message);
+
 // The same line as a string of its own.
 std::string diagnosticLine(std::string_view where, const Diagnostic& diagnostic);
 

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -257,30 +258,44 @@ struct ProgramFacts {
     // a program draws at the same places again and again.
     std::unordered_map<std::uint64_t, std::string> offScreenMessages;
 
-    // Messages of findings already said, whose room the next ones reuse.
-    std::vector<std::string> spareMessages;
+    // The findings of the pieces not yet handed over, their words in `words`
+    // or in the messages made once above.
+    std::vector<HandWorkFinding> found;
+    FindingWords words;
+    std::string scratch; // a message being formatted
 
-    // A finding at the end of the list, its message's room from a spare.
-    Diagnostic& newFinding(DiagnosticId id, std::size_t line, std::size_t column) {
-        Diagnostic& d = report.findings.emplace_back();
-        if (!spareMessages.empty()) {
-            d.message = std::move(spareMessages.back());
-            spareMessages.pop_back();
-        }
-        d.severity = diagnosticKind(id).severity;
-        d.line = line;
-        d.column = column;
-        d.id = id;
-        return d;
+    // A finding at the end of the list whose words stay where they are
+    // (a message made once, kept above).
+    void addMade(DiagnosticId id, std::size_t line, std::size_t column, std::string_view message) {
+        found.push_back({id, line, column, message});
+    }
+
+    // A finding whose message is formatted now.
+    void add(DiagnosticId id, std::size_t line, std::size_t column,
+             std::initializer_list<std::string_view> args) {
+        formatDiagnosticInto(scratch, id, args);
+        found.push_back({id, line, column, words.keep(scratch)});
     }
 
     // The findings of pieces read in line order, and their counts.
     HandWorkReport finish() {
+        report.findings.reserve(found.size());
+        for (const HandWorkFinding& f : found) {
+            Diagnostic& d = report.findings.emplace_back();
+            d.severity = diagnosticKind(f.id).severity;
+            d.line = f.line;
+            d.column = f.column;
+            d.message.assign(f.message);
+            d.id = f.id;
+        }
         report.counts = countHandWork(report.findings);
         return std::move(report);
     }
 
     static bool before(const Diagnostic& a, const Diagnostic& b) {
+        return std::pair(a.line, a.column) < std::pair(b.line, b.column);
+    }
+    static bool foundBefore(const HandWorkFinding& a, const HandWorkFinding& b) {
         return std::pair(a.line, a.column) < std::pair(b.line, b.column);
     }
 };
@@ -293,21 +308,22 @@ public:
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts,
            bool startsStatement = true)
         : text_(text), tokens_(tokens), startsStatement_(startsStatement), facts_(facts),
-          report_(facts.report), lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
+          lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
     // Looks at tokens [start, upto); the others are there to be looked
     // across.
     void run(std::size_t start = 0, std::size_t upto = static_cast<std::size_t>(-1)) {
-        const std::size_t first = report_.findings.size();
+        std::vector<HandWorkFinding>& found = facts_.found;
+        const std::size_t first = found.size();
         upto = std::min(upto, tokens_.size());
         for (std::size_t i = start; i < upto; ++i)
             look(i);
         // Most come in order already; a menu's labels and a coordinate come
         // before what precedes them.
-        const auto from = report_.findings.begin() + static_cast<std::ptrdiff_t>(first);
-        if (!std::is_sorted(from, report_.findings.end(), ProgramFacts::before))
-            std::stable_sort(from, report_.findings.end(), ProgramFacts::before);
+        const auto from = found.begin() + static_cast<std::ptrdiff_t>(first);
+        if (!std::is_sorted(from, found.end(), ProgramFacts::foundBefore))
+            std::stable_sort(from, found.end(), ProgramFacts::foundBefore);
     }
 
 private:
@@ -315,13 +331,13 @@ private:
 
     void add(const Ti86Token& at, DiagnosticId id,
              std::initializer_list<std::string_view> args = {}) {
-        formatDiagnosticInto(facts_.newFinding(id, at.line, at.column).message, id, args);
+        facts_.add(id, at.line, at.column, args);
     }
 
     // A finding whose message was made before (a label's, a name's: the
-    // same at every use).
+    // same at every use), kept where it is, which outlives the findings.
     void addMade(const Ti86Token& at, DiagnosticId id, const std::string& message) {
-        facts_.newFinding(id, at.line, at.column).message.assign(message);
+        facts_.addMade(id, at.line, at.column, message);
     }
 
     // Statements are what lies between separators (the program tree's
@@ -712,7 +728,6 @@ private:
     // Menu targets, empty until one is marked; bytes, as asked for every token.
     std::vector<std::uint8_t> isLabel_;
     ProgramFacts& facts_;
-    HandWorkReport& report_;
     std::vector<std::size_t>& lineStarts_;
     const Ti86KeyVariables& keyVariables_;
     std::unordered_map<std::string, std::string>& badLabels_;
@@ -1022,20 +1037,36 @@ HandWorkReport findHandWork(std::string_view ti86Text) {
     return facts.finish();
 }
 
-HandWorkCounts findHandWork(std::string_view ti86Text,
-                            const std::function<void(const Diagnostic&)>& finding) {
+HandWorkCounts
+findHandWorkInBatches(std::string_view ti86Text,
+                      const std::function<void(std::span<const HandWorkFinding>)>& found) {
     ProgramFacts facts;
     HandWorkCounts counts;
     readInPieces(ti86Text, facts, [&] {
-        counts += countHandWork(facts.report.findings);
-        for (Diagnostic& d : facts.report.findings) {
-            finding(d);
-            facts.spareMessages.push_back(std::move(d.message));
-        }
-        facts.report.findings.clear();
-        facts.report.textDiagnostics.clear();
+        facts.report.textDiagnostics.clear(); // not said here
+        if (facts.found.empty())
+            return;
+        counts += countHandWork(facts.found);
+        found(facts.found);
+        facts.found.clear();
+        facts.words.clear();
     });
     return counts;
+}
+
+HandWorkCounts findHandWork(std::string_view ti86Text,
+                            const std::function<void(const Diagnostic&)>& finding) {
+    Diagnostic d; // its message's room kept from one finding to the next
+    return findHandWorkInBatches(ti86Text, [&](std::span<const HandWorkFinding> found) {
+        for (const HandWorkFinding& f : found) {
+            d.severity = diagnosticKind(f.id).severity;
+            d.line = f.line;
+            d.column = f.column;
+            d.message.assign(f.message);
+            d.id = f.id;
+            finding(d);
+        }
+    });
 }
 
 HandWorkReport findHandWork(std::string_view ti86Text, const std::vector<Ti86Token>& tokens) {
@@ -1193,10 +1224,9 @@ void mergeFindings(HandWorkReport& report, Diagnostics&& more) {
     report.counts = countHandWork(report.findings);
 }
 
-HandWorkCounts countHandWork(const Diagnostics& findings) {
-    std::array<std::size_t, kDiagnosticGroups> n{};
-    for (const Diagnostic& d : findings)
-        ++n[static_cast<std::size_t>(diagnosticGroupOf(d))];
+namespace {
+
+HandWorkCounts countsOf(const std::array<std::size_t, kDiagnosticGroups>& n) {
     const auto of = [&n](DiagnosticGroup g) { return n[static_cast<std::size_t>(g)]; };
     HandWorkCounts c;
     c.labels = of(DiagnosticGroup::Labels);
@@ -1211,6 +1241,49 @@ HandWorkCounts countHandWork(const Diagnostics& findings) {
     c.keyCodes = of(DiagnosticGroup::KeyCodes);
     c.other = of(DiagnosticGroup::Other);
     return c;
+}
+
+} // namespace
+
+HandWorkCounts countHandWork(const Diagnostics& findings) {
+    std::array<std::size_t, kDiagnosticGroups> n{};
+    for (const Diagnostic& d : findings)
+        ++n[static_cast<std::size_t>(diagnosticGroupOf(d))];
+    return countsOf(n);
+}
+
+HandWorkCounts countHandWork(std::span<const HandWorkFinding> findings) {
+    std::array<std::size_t, kDiagnosticGroups> n{};
+    for (const HandWorkFinding& f : findings)
+        ++n[static_cast<std::size_t>(diagnosticKind(f.id).group)];
+    return countsOf(n);
+}
+
+std::string_view FindingWords::keep(std::string_view words) {
+    if (words.empty())
+        return {};
+    if (!started_ || used_ + words.size() > chunks_[current_].size) {
+        // The next chunk, kept from before when it is large enough; a full
+        // chunk stays where it is, and so do the words kept in it.
+        const std::size_t next = started_ ? current_ + 1 : 0;
+        if (next >= chunks_.size() || chunks_[next].size < words.size()) {
+            const std::size_t size = std::max(kChunk, words.size());
+            chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(next),
+                           Chunk{std::make_unique<char[]>(size), size});
+        }
+        current_ = next;
+        used_ = 0;
+        started_ = true;
+    }
+    char* at = chunks_[current_].bytes.get() + used_;
+    std::memcpy(at, words.data(), words.size());
+    used_ += words.size();
+    return {at, words.size()};
+}
+
+void FindingWords::clear() {
+    started_ = false;
+    used_ = 0;
 }
 
 void mergeFindings(HandWorkReport& report, const Diagnostics& more) {

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +50,36 @@ struct HandWorkCounts {
     }
 };
 
+// A finding of the report as it is made: its kind in the diagnostics
+// catalogue (which gives its severity and group), its place in the TI-86
+// text and its words, held by the report.
+struct HandWorkFinding {
+    DiagnosticId id = DiagnosticId::None;
+    std::size_t line = 0; // 1-based, in bytes, as Diagnostic's
+    std::size_t column = 0;
+    std::string_view message;
+};
+
+// The words of findings made as they are found, copied into chunks that
+// never move: a view keep() gives stays valid until clear(), however many
+// more are kept. clear() keeps the chunks for the next findings.
+class FindingWords {
+public:
+    std::string_view keep(std::string_view words);
+    void clear();
+
+private:
+    static constexpr std::size_t kChunk = 16 * 1024;
+    struct Chunk {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0;
+    };
+    std::vector<Chunk> chunks_;
+    std::size_t current_ = 0; // the chunk being filled, once started_
+    std::size_t used_ = 0;    // its bytes taken
+    bool started_ = false;
+};
+
 struct HandWorkReport {
     Diagnostics findings; // sorted by line, then column; one per place
     HandWorkCounts counts;
@@ -63,6 +95,12 @@ HandWorkReport findHandWork(std::string_view ti86Text);
 // back. The tokenizer's faults about the text are not said.
 HandWorkCounts findHandWork(std::string_view ti86Text,
                             const std::function<void(const Diagnostic&)>& finding);
+
+// The same, a window's findings at a time (in order, valid during the
+// call): one call for hundreds of findings rather than one each.
+HandWorkCounts
+findHandWorkInBatches(std::string_view ti86Text,
+                      const std::function<void(std::span<const HandWorkFinding>)>& found);
 
 // The same for text already tokenized by tokenizeTi86Text(ti86Text), or for
 // the listing of a tokenized program (listTi86Program's text and tokens): the
@@ -102,5 +140,6 @@ std::string handWorkSummary(const HandWorkCounts& counts);
 
 // The counts of findings by their group in the diagnostics catalogue.
 HandWorkCounts countHandWork(const Diagnostics& findings);
+HandWorkCounts countHandWork(std::span<const HandWorkFinding> findings);
 
 } // namespace kalvo::calc
