@@ -26,13 +26,31 @@
 //   one 320 KB line       15 ms, 20 MB/s, 2.3x           9.5 ms, 32 MB/s, 2.3x
 //   one 2 KB line         15 MB/s, 0.08 MB               16-22 MB/s, 0.06 MB
 //
-// The goal for program text is not met. Under callgrind, on 1 MiB of it:
-// -q 198 M instructions, the report run 555 M before the last step and
-// 412 M after (the tokenizer 264 and then 203 instructions a token). What
-// is left is about equal parts the tokenizer, the findings (one every six
-// tokens: each made, kept and printed) and the look at each token. Text
-// with nothing to report is passed over a line at a time by a look at its
-// bytes. A 2 KB text's peak is the report's fixed room for one window.
+// Last (load average 0.3-0.4, the machine otherwise idle), with the
+// findings made as small records (catalogue id, place, a view of their
+// words) and printed a window's worth at a time straight into the
+// command's buffer:
+//
+//   16 MiB program text   0.69-0.72 s / 0.35-0.37 s 1.93-1.98, 2.51x
+//   4 MiB, no findings    7.2-7.7 ms / 6.3-6.6 ms 1.15-1.17, 2.15x
+//   one 320 KB line       7.5 ms, 38 MB/s, 2.3x
+//   one 2 KB line         19 MB/s, 0.17 MB (as much as the build before
+//                         the records: the whole command's peak is the same)
+//
+// Neither ratio goal is met. Text with nothing to report costs the same
+// instructions as before (the whole command on 4 MiB: 403.5 M, -q 385.6 M);
+// its ratio reads higher idle than under load because -q alone is faster
+// (6.4 ms against 10.7 ms at load 5); what the report adds there is the look at each
+// byte for quiet lines, about 4 instructions a byte. Under callgrind, on
+// 1 MiB of program text: -q 198 M instructions, the report run 397 M (408 M
+// before the records): the tokenizer 72 M for 449 K tokens (160 a token,
+// a third of it the library code inlined there: the 112-byte tokens, their
+// strings, the vector),
+// the look at each token and the making of its findings 71 M, printing the
+// 62 K findings 22 M (350 each, one std::function call per window instead
+// of three per finding), the names getKy is stored to 13 M. What is left
+// is a smaller token, the tokenizer's steps and the findings' making
+// (formatting, names looked up by their string) together.
 //
 // 256 MB under `ulimit -v 4000000` is run by hand:
 //   ulimit -v 4000000; kalvo-convert BIG.86.txt -o /dev/null
