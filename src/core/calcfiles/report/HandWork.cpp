@@ -69,7 +69,8 @@ constexpr RowWrite kRowWrites[] = {
     {ti86::Real, false, ", a mode on the TI-83 Plus: write real("},
     {ti86::SeqG, false, ", a mode on the TI-83 Plus: write Sequential"},
     // Row 19 (Dec) also runs before row 73 (ZDecm) can match.
-    {ti86::Dec, false, ", which the TI-83 Plus does not have: number bases have no counterpart"},
+    {ti86::Dec, false,
+     ", which the TI-83 Plus does not have: it always works in decimal, so leave the mode out"},
     {ti86::ZDecm, false, ", which the TI-83 Plus does not have: write ZDecimal"},
     // Rows for short names reach into longer ones first: ln (33) into
     // lngth, cos, sin and tan (14, 57, 67) into the inverse and hyperbolic

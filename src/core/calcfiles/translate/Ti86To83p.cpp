@@ -2354,6 +2354,16 @@ private:
             warn(tokens_[off.token], offScreenMessage(off));
     }
 
+    // Whether the statement at this token is what an If without Then runs:
+    // taking it out would give the If the next one.
+    bool ifBody(std::size_t i) const {
+        const std::size_t n = syntax_.statementIndex(i);
+        if (n == 0)
+            return false;
+        const SyntaxNode& before = syntax_.node(syntax_.statements()[n - 1]);
+        return before.first < before.last && is(tokens_[before.first], ti86::If);
+    }
+
     void translate(std::size_t from, std::size_t to) {
         bool statementStart = from == 0 || endsStatement(tokens_[from - 1]);
         std::size_t end = to;
@@ -2441,6 +2451,15 @@ private:
                         i = end;
                         continue;
                     }
+                if (is(t, ti86::Dec) && end == i + 1 && !ifBody(i)) {
+                    // The TI-83 Plus always works in decimal: the mode
+                    // statement has nothing to do, and goes with its ":".
+                    noteOnce(t, "decmode",
+                             "Dec is left out: the TI-83 Plus always works in decimal");
+                    i = i + 1 < to && endsStatement(tokens_[i + 1]) ? i + 2 : i + 1;
+                    statementStart = true;
+                    continue;
+                }
                 if (isUserName(t) && end == i + 1) {
                     const Placement* p = names_.placement(t.data);
                     if (p != nullptr && p->as == Placement::As::Program) {

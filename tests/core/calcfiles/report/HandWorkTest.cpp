@@ -270,8 +270,8 @@ TEST(HandWorkRows, WhatTheRowsWriteWithTheCommandMeant) {
                      at(9, 7, "real becomes \"Real\", a mode on the TI-83 Plus: write real("),
                      at(10, 2, "SeqG becomes \"Seq\", a mode on the TI-83 Plus: write Sequential"),
                      at(11, 2,
-                        "Dec becomes \"åDec\", which the TI-83 Plus does not have: number "
-                        "bases have no counterpart"),
+                        "Dec becomes \"åDec\", which the TI-83 Plus does not have: it "
+                        "always works in decimal, so leave the mode out"),
                      at(12, 2,
                         "ZDecm becomes \"ZåDecm\", which the TI-83 Plus does not have: "
                         "write ZDecimal"),

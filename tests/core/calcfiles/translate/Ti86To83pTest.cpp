@@ -120,7 +120,7 @@ TEST(Ti86To83pTable, RulesFromTheNotes) {
         {0x3D32, Ti86To83pKind::Same, 0xBB31},    // e, the number
         {0x17, Ti86To83pKind::NoCounterpart, 0},  // dot(
         {0x27, Ti86To83pKind::NoCounterpart, 0},  // arc(
-        {0x69, Ti86To83pKind::NoCounterpart, 0},  // Dec, the base mode
+        {0x68, Ti86To83pKind::NoCounterpart, 0},  // Dec, the base mode
         {0x3D30, Ti86To83pKind::Constant, 0},     // c
     };
     for (const auto& r : rules) {
@@ -341,6 +341,30 @@ TEST(Ti86To83p, CallsAndTokensWithoutCounterpart) {
         {":Outpt(9,1,\"X\")",
          "E0 39 2B 31 2B 2A 58 2A 11",
          {"N 1:2 Outpt is now Output", "W 1:8 row 9 is off the TI-83 Plus home screen (rows 1-8)"}},
+    });
+}
+
+// The decimal mode statement goes with its separator; as what an If runs it
+// stays (taking it out would hand the If the next statement), and the other
+// base modes have no counterpart.
+TEST(Ti86To83p, DecimalModeIsLeftOut) {
+    const std::string note = "N 1:2 Dec is left out: the TI-83 Plus always works in decimal";
+    check({
+        {":Dec:Normal:Degree", "66 3E 65", {note}},
+        {":Dec\n:Dec\n:Disp 1", "DE 31", {note}},
+        {":Disp 1\n:Dec",
+         "DE 31 3F",
+         {"N 2:2 Dec is left out: the TI-83 Plus always works in "
+          "decimal"}},
+        {":If A:Dec:Disp 1",
+         "CE 41 3E 44 BB B4 BB B2 3E DE 31",
+         {"W 1:7 Dec has no TI-83 Plus counterpart; written as its name for you to replace"}},
+        {":If A:Then:Dec:End",
+         "CE 41 3E CF 3E D4",
+         {"N 1:12 Dec is left out: the TI-83 Plus always works in decimal"}},
+        {":Hex",
+         "48 BB B4 BB C8",
+         {"W 1:2 Hex has no TI-83 Plus counterpart; written as its name for you to replace"}},
     });
 }
 
