@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/translate/Ti86To83p.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
 #include "calcfiles/program/Arguments.h"
 #include "calcfiles/program/Facts.h"
 #include "calcfiles/ti83p/Ti83pFile.h"
@@ -1258,19 +1259,16 @@ public:
         std::map<std::string, int> lbls;
         for (const Ti86LabelPlace& p : facts.labels())
             if (p.use == LabelUse::Definition && ++lbls[std::string(facts.labelName(p))] == 2)
-                report(tokens_[p.token], Diagnostic::Severity::Note,
-                       "label " + utf8(facts.labelName(p)) +
-                           " is defined more than once; Goto jumps to the first, taken to be "
-                           "what the TI-86 does too");
+                report(tokens_[p.token], DiagnosticId::TrLabelTwice, {utf8(facts.labelName(p))});
         for (const Ti86LabelPlace& p : facts.labels()) {
             const std::string label(facts.labelName(p));
             if (p.use == LabelUse::Definition || lbls.count(label) ||
-                !reported_.insert("goto" + label).second)
+                !first(DiagnosticId::TrGotoNoLbl, label))
                 continue;
-            report(tokens_[p.token], Diagnostic::Severity::Note,
-                   (p.use == LabelUse::Goto ? "Goto " : "Menu( choice ") + utf8(label) +
-                       " has no Lbl in this program: taking it stops with a label error, taken "
-                       "to be what the TI-86 does too");
+            report(tokens_[p.token],
+                   p.use == LabelUse::Goto ? DiagnosticId::TrGotoNoLbl
+                                           : DiagnosticId::TrChoiceNoLbl,
+                   {utf8(label)});
         }
     }
 
@@ -1308,21 +1306,32 @@ private:
         out_.tokens.push_back(t);
     }
 
-    void report(const Ti86Token& at, Diagnostic::Severity severity, std::string message) {
-        Diagnostic d;
-        d.severity = severity;
-        d.line = at.line;
-        d.column = at.column;
-        d.message = std::move(message);
-        out_.diagnostics.push_back(std::move(d));
+    // Every finding is of a kind in the catalogue, which gives its words
+    // and severity.
+    void report(const Ti86Token& at, DiagnosticId id,
+                std::initializer_list<std::string_view> args = {}) {
+        out_.diagnostics.push_back(makeDiagnostic(id, at.line, at.column, args));
     }
-    void warn(const Ti86Token& at, std::string message) {
-        report(at, Diagnostic::Severity::Warning, std::move(message));
+    void warn(const Ti86Token& at, DiagnosticId id,
+              std::initializer_list<std::string_view> args = {}) {
+        report(at, id, args);
+    }
+    // Whether this is the first finding of kind `id` about `what` (a name,
+    // a code; empty for a kind said once per program).
+    bool first(DiagnosticId id, std::string_view what = {}) {
+        return reported_.emplace(id, std::string(what)).second;
     }
     // A note for the first change of its kind only.
-    void noteOnce(const Ti86Token& at, const std::string& kind, std::string message) {
-        if (reported_.insert(kind).second)
-            report(at, Diagnostic::Severity::Note, std::move(message));
+    void noteOnce(const Ti86Token& at, DiagnosticId id,
+                  std::initializer_list<std::string_view> args = {}) {
+        if (first(id))
+            report(at, id, args);
+    }
+    // A note for the first change of its kind to `what`.
+    void noteOncePer(const Ti86Token& at, DiagnosticId id, std::string_view what,
+                     std::initializer_list<std::string_view> args = {}) {
+        if (first(id, what))
+            report(at, id, args);
     }
 
     // Characters in TI-83 Plus tokens; returns those without one.
@@ -1349,8 +1358,7 @@ private:
     // A token with no counterpart, in letters the user sees on the calculator.
     void spellOut(const Ti86Token& t, std::string_view font) {
         spell(font, t);
-        warn(t,
-             utf8(font) + " has no TI-83 Plus counterpart; written as its name for you to replace");
+        warn(t, DiagnosticId::TrSpelledOut, {utf8(font)});
     }
 
     static std::string fontName(const Ti86Token& t) {
@@ -1371,8 +1379,7 @@ private:
         const std::string missing = spell(t.data, t);
         put(ti83p::Quote, t);
         if (!missing.empty())
-            warn(t, "the string holds " + utf8(missing) +
-                        ", which a TI-83 Plus string cannot; written as ?");
+            warn(t, DiagnosticId::TrStringCharacters, {utf8(missing)});
     }
 
     void putNumber(const Ti86Token& t) {
@@ -1395,7 +1402,7 @@ private:
                 for (const char c : decimal)
                     put(static_cast<std::uint16_t>(c), t);
                 if (base != 10)
-                    noteOnce(t, "base" + d, "number " + d + " is now " + decimal);
+                    noteOncePer(t, DiagnosticId::TrNumberBase, d, {d, decimal});
                 return;
             }
         }
@@ -1418,22 +1425,21 @@ private:
             }
         }
         if (!plain)
-            warn(t, "the number " + utf8(d) + " is not a decimal number the TI-83 Plus can read");
+            warn(t, DiagnosticId::TrNumberUnread, {utf8(d)});
     }
 
     void putLabel(const Ti86Token& t, const std::string& label) {
         const auto hit = labels_.find(label);
         if (hit == labels_.end()) {
             spell(label, t);
-            if (reported_.insert("unplaced label" + label).second)
-                warn(t, "label " + utf8(label) +
-                            ": all 1,406 TI-83 Plus labels are taken; it is left as it is");
+            if (first(DiagnosticId::TrLabelsTaken, label))
+                warn(t, DiagnosticId::TrLabelsTaken, {utf8(label)});
             return;
         }
         putText(hit->second, t);
         if (hit->second != label)
-            noteOnce(t, "label" + label,
-                     "label " + utf8(label) + " is now " + shownText(hit->second));
+            noteOncePer(t, DiagnosticId::TrLabelRenamed, label,
+                        {utf8(label), shownText(hit->second)});
     }
 
     void putName(const Ti86Token& t) {
@@ -1443,34 +1449,30 @@ private:
                 for (const std::uint16_t c : p->codes)
                     put(c, t);
                 if (p->shown != utf8(t.data))
-                    noteOnce(t, "name" + t.data,
-                             "variable " + utf8(t.data) + " is now " + p->shown);
+                    noteOncePer(t, DiagnosticId::TrVariableRenamed, t.data,
+                                {utf8(t.data), p->shown});
                 if (p->element)
-                    noteOnce(t, "elements",
-                             "the 27 TI-83 Plus real variables (A-Z, θ) are taken: the real "
-                             "names past them are elements of list ʟ" +
-                                 names_.elementList() + ", which the program's start makes " +
-                                 std::to_string(names_.elements()) +
-                                 " long (grown keeping its elements, so values kept between "
-                                 "runs stay; check that no other program uses a list of that "
-                                 "name)");
+                    noteOnce(t, DiagnosticId::TrElements,
+                             {names_.elementList(), std::to_string(names_.elements())});
                 return;
             }
             spell(t.data, t);
-            if (reported_.insert("unplaced" + t.data).second)
-                warn(t, p != nullptr && p->as == Placement::As::Program
-                            ? utf8(t.data) + " is the name of a program; used as a variable "
-                                             "here, it is left as it is"
-                            : "variable " + utf8(t.data) + ": " +
-                                  (p != nullptr ? p->why : std::string("it is left as it is")));
+            if (first(DiagnosticId::TrVariableLeft, t.data)) {
+                if (p != nullptr && p->as == Placement::As::Program)
+                    warn(t, DiagnosticId::TrProgramAsVariable, {utf8(t.data)});
+                else
+                    warn(t, DiagnosticId::TrVariableLeft,
+                         {utf8(t.data), p != nullptr ? p->why : "it is left as it is"});
+            }
             return;
         }
         const Builtin* b = builtinOf(t);
         if (b != nullptr && b->code != 0) {
             put(b->code, t);
             if (b->shown != utf8(t.data))
-                noteOnce(t, "name" + std::string(1, static_cast<char>(t.code)) + t.data,
-                         utf8(t.data) + " is now " + b->shown);
+                noteOncePer(t, DiagnosticId::TrBuiltinRenamed,
+                            std::string(1, static_cast<char>(t.code)) + t.data,
+                            {utf8(t.data), b->shown});
             return;
         }
         spellOut(t, t.data);
@@ -1489,15 +1491,13 @@ private:
                 operand.reset();
         }
         if (operand) {
-            noteOnce(f, "paren", nameText(f) + " without ( now has its ( and )");
+            noteOnce(f, DiagnosticId::TrParenAdded, {nameText(f)});
             translate(i + 1, *operand);
             put(ti83p::RParen, f); // added for the function, so placed with it
             return *operand;
         }
         if (i + 1 < end)
-            warn(f, nameText(f) +
-                        " is applied without ( on the TI-86; it now has ( but where its ) "
-                        "goes is for you to check");
+            warn(f, DiagnosticId::TrParenUnsure, {nameText(f)});
         return i + 1;
     }
 
@@ -1577,8 +1577,7 @@ private:
         const Ti86Menu* menu = facts_.menu(i);
         const Ti86Token& t = tokens_[i];
         if (!menu) {
-            warn(t, "Menu( is not in the form Menu(n,\"text\",label,...); translated as it "
-                    "stands, check it");
+            warn(t, DiagnosticId::TrMenuForm);
             put(ti83p::Menu, t);
             return i + 1 < tokens_.size() && is(tokens_[i + 1], ti86::LParen) ? i + 2 : i + 1;
         }
@@ -1628,29 +1627,23 @@ private:
         }
         if (menu->closed)
             put(ti83p::RParen, tokens_[menu->close]);
-        noteOnce(t, "menu",
-                 "Menu( takes the program's name as its title and drops the key numbers");
+        noteOnce(t, DiagnosticId::TrMenuTitle);
         if (!more.empty()) {
             std::string labels;
             for (const std::string& l : more)
                 labels += (labels.empty() ? "" : ", ") + shownText(l);
-            report(t, Diagnostic::Severity::Note,
-                   "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
-                       std::string(target_.name) + " shows " + std::to_string(most) +
-                       ": it is now " + std::to_string(more.size() + 1) +
-                       " menus, each but the last ending in a MORE choice that goes to the next "
-                       "(labels " +
-                       labels + ")");
+            report(t, DiagnosticId::TrMenuChained,
+                   {std::to_string(menu->choices.size()), target_.name, std::to_string(most),
+                    std::to_string(more.size() + 1), labels});
         } else if (menu->choices.size() > target_.menuChoices)
-            warn(t, "Menu( has " + std::to_string(menu->choices.size()) + " choices; the " +
-                        std::string(target_.name) + " shows at most " +
-                        std::to_string(target_.menuChoices));
+            warn(t, DiagnosticId::TrMenuTooLong,
+                 {std::to_string(menu->choices.size()), target_.name,
+                  std::to_string(target_.menuChoices)});
         for (const Ti86MenuChoice& c : menu->choices)
             if (tokens_[c.text].data.size() > target_.menuChoice)
-                warn(tokens_[c.text], "Menu( choice \"" + utf8(tokens_[c.text].data) + "\" has " +
-                                          std::to_string(tokens_[c.text].data.size()) +
-                                          " characters; the " + std::string(target_.name) +
-                                          " shows " + std::to_string(target_.menuChoice));
+                warn(tokens_[c.text], DiagnosticId::TrChoiceTooLong,
+                     {utf8(tokens_[c.text].data), std::to_string(tokens_[c.text].data.size()),
+                      target_.name, std::to_string(target_.menuChoice)});
         return menu->closed ? menu->close + 1 : menu->close;
     }
 
@@ -1758,11 +1751,9 @@ private:
                 // A vector compared gives one truth value on the TI-86 (taken),
                 // a list of them on the TI-83 Plus.
                 if (vector && compare < tokens_.size())
-                    warn(tokens_[compare], "a vector is compared here; the TI-83 Plus compares "
-                                           "lists element by element, check it");
+                    warn(tokens_[compare], DiagnosticId::TrVectorCompared);
                 if (vector && matrix && k > 0)
-                    warn(tokens_[k - 1], "a vector and a matrix meet in this statement; the "
-                                         "vector is a list on the TI-83 Plus, check it");
+                    warn(tokens_[k - 1], DiagnosticId::TrVectorAndMatrix);
                 vector = matrix = false;
                 compare = tokens_.size();
                 open.clear();
@@ -1834,11 +1825,8 @@ private:
         put(t.code == ti86::SortA ? ti83p::SortA : ti83p::SortD, t);
         putName(tokens_[to]);
         put(ti83p::RParen, t);
-        noteOnce(t, "sort" + std::to_string(t.code),
-                 nameText(t) + " L\xE2\x86\x92M is now L\xE2\x86\x92M:" +
-                     (t.code == ti86::SortA ? "SortA(M)" : "SortD(M)") +
-                     ", which sorts M in place (" +
-                     (t.code == ti86::SortA ? "SortA(L)" : "SortD(L)") + " where M is L)");
+        noteOncePer(t, DiagnosticId::TrSort, std::to_string(t.code),
+                    {nameText(t), t.code == ti86::SortA ? "SortA" : "SortD"});
         return end;
     }
 
@@ -1861,10 +1849,9 @@ private:
         if (!any)
             return std::nullopt;
         const auto refuse = [&](std::size_t k) {
-            if (reported_.insert("asked" + tokens_[k].data).second)
-                warn(tokens_[k], "variable " + utf8(tokens_[k].data) + " is " + element(k)->shown +
-                                     ", which " + nameText(t) +
-                                     " cannot take on the TI-83 Plus; it is left as it is");
+            if (first(DiagnosticId::TrAskedElementLeft, tokens_[k].data))
+                warn(tokens_[k], DiagnosticId::TrAskedElementLeft,
+                     {utf8(tokens_[k].data), element(k)->shown, nameText(t)});
         };
         const std::uint16_t str = names_.scratchString();
         const bool free = !usesAns_ && !afterBareIf(i);
@@ -1901,8 +1888,7 @@ private:
             put(0x30, t); // 0
             put(ti83p::Store, t);
             putName(tokens_[k]);
-            noteOnce(t, "delvar element",
-                     "DelVar of a real that is an element is now 0 stored to it");
+            noteOnce(t, DiagnosticId::TrDelVarElement);
             return end;
         }
         if (t.code == ti86::Input) {
@@ -1954,10 +1940,7 @@ private:
                 }
             }
         }
-        noteOnce(t, "asked element",
-                 nameText(t) + " of a real that is an element of \xCA\x9F" + names_.elementList() +
-                     " now reads the value into " + shown + " and stores expr(" + shown +
-                     ") to it: the TI-83 Plus takes only a variable there");
+        noteOnce(t, DiagnosticId::TrAskedElement, {nameText(t), names_.elementList(), shown});
         return end;
     }
 
@@ -1967,16 +1950,13 @@ private:
         if (code == 0) {
             // no key: 0 on both
         } else if (key == nullptr) {
-            warn(t, "key code " + std::to_string(code) + " is no TI-86 key; left as it is");
+            warn(t, DiagnosticId::TrKeyNotTi86, {std::to_string(code)});
         } else if (key->ti83p == 0) {
-            warn(t, "key code " + std::to_string(code) + " is the TI-86's " + key->name +
-                        " key, which the TI-83 Plus does not have; left as it is (CLEAR, 45, "
-                        "or MODE, 22, are the usual stand-ins for EXIT)");
+            warn(t, DiagnosticId::TrKeyMissing, {std::to_string(code), key->name});
         } else if (key->ti83p != code) {
             written = key->ti83p;
-            noteOnce(t, "key" + std::to_string(code),
-                     "key code " + std::to_string(code) + " (" + key->name + ") is now " +
-                         std::to_string(written));
+            noteOncePer(t, DiagnosticId::TrKeyRenumbered, std::to_string(code),
+                        {std::to_string(code), key->name, std::to_string(written)});
         }
         for (const char c : std::to_string(written))
             put(static_cast<std::uint16_t>(c), t);
@@ -2105,7 +2085,7 @@ private:
             : a->assumed || b->assumed
                 ? " (a year taken to be 365.242198781 days, as on TI's other calculators)"
                 : "";
-        noteOnce(t, "conversion" + t.data + "/" + t.data2, name + " is now *" + shown + taken);
+        noteOncePer(t, DiagnosticId::TrConversion, t.data + "/" + t.data2, {name, shown, taken});
         return true;
     }
 
@@ -2156,10 +2136,7 @@ private:
         putOperand(comma + 1, close);
         put(ti83p::RParen, t);
         put(ti83p::RParen, tokens_[close]);
-        noteOnce(t, "mod",
-                 "mod(A,B) is now A-B*int(A/B), the TI-86's mod for A and B not negative; for "
-                 "a negative one the result is taken to have B's sign, as on TI's later "
-                 "calculators");
+        noteOnce(t, DiagnosticId::TrMod);
         return close + 1;
     }
 
@@ -2209,9 +2186,7 @@ private:
         }
         put(ti83p::RParen, tokens_[close]);
         put(ti83p::RParen, tokens_[close]);
-        noteOnce(t, "evalF",
-                 "evalF(expression,x,v) is now sum(seq(expression,x,v,v)), which works the "
-                 "expression out at x=v and leaves x as it was");
+        noteOnce(t, DiagnosticId::TrEvalF);
         return close + 1;
     }
 
@@ -2244,7 +2219,7 @@ private:
             put(ti83p::RParen, t);
         }
         put(ti83p::RParen, t);
-        noteOnce(t, "sign", "sign X is now (X>0)-(X<0)");
+        noteOnce(t, DiagnosticId::TrSign);
         return next;
     }
 
@@ -2301,11 +2276,7 @@ private:
         }
         if (close < end)
             put(ti83p::RParen, tokens_[close]);
-        noteOnce(t, "plot",
-                 nameText(t) +
-                     "( type and mark numbers are now the TI-83 Plus tokens, taking the TI-86's "
-                     "type 1 as Scatter, 2 as xyLine and marks 1, 2, 3 as \xE2\x96\xA1, +, "
-                     "\xC2\xB7: check them");
+        noteOnce(t, DiagnosticId::TrPlot, {nameText(t)});
         return close < end ? close + 1 : close;
     }
 
@@ -2315,7 +2286,7 @@ private:
         put(ti83p::Quote, t);
         for (std::size_t k = i + 2; k < end; ++k)
             if (is(tokens_[k], ti86::String)) {
-                warn(tokens_[k], "a string inside an equation ends the TI-83 Plus string early");
+                warn(tokens_[k], DiagnosticId::TrStringInEquation);
                 break;
             }
         translate(i + 2, end);
@@ -2323,14 +2294,9 @@ private:
         put(ti83p::Store, t);
         put(y.code, t);
         if (y.code >= ti83p::Str1 && y.code <= ti83p::Str0)
-            noteOnce(t, "equation" + t.data,
-                     utf8(t.data) + "= is now a string stored to " + y.shown +
-                         " (\"expression\"\xE2\x86\x92" + y.shown + "), worked out with expr(" +
-                         y.shown + ") where it is used: Y1-Y0 are taken");
+            noteOncePer(t, DiagnosticId::TrEquationInString, t.data, {utf8(t.data), y.shown});
         else
-            noteOnce(t, "equation",
-                     utf8(t.data) + "= is now a string stored to " + y.shown +
-                         " (\"expression\"\xE2\x86\x92" + y.shown + ")");
+            noteOnce(t, DiagnosticId::TrEquationStored, {utf8(t.data), y.shown});
         return end;
     }
 
@@ -2341,7 +2307,7 @@ private:
             return i + 1;
         const std::size_t close = matchingClose(tokens_, i + 1, end);
         translate(i + 2, close);
-        noteOnce(t, "delvar", "DelVar(name) is now DelVar name");
+        noteOnce(t, DiagnosticId::TrDelVarParen);
         return close < end ? close + 1 : close;
     }
 
@@ -2351,7 +2317,9 @@ private:
         const ScreenSize screen{target_.homeRows, target_.homeColumns, target_.graphRows,
                                 target_.graphColumns, target_.name};
         for (const OffScreen& off : offScreenCoordinates(syntax_, i, screen))
-            warn(tokens_[off.token], offScreenMessage(off));
+            warn(
+                tokens_[off.token], DiagnosticId::OffScreen,
+                {offScreenWhat(off), off.home ? "home" : "graph", offScreenRange(off), off.screen});
     }
 
     // Whether the statement at this token is what an If without Then runs:
@@ -2387,8 +2355,7 @@ private:
                     put(c == '\\' ? std::uint16_t{ti83p::CodeBBD7}
                                   : charToken(static_cast<std::uint8_t>(c)),
                         t);
-                warn(t, "bytes " + bytes + " are no TI-86 token; written as " + escapes +
-                            " for you to see");
+                warn(t, DiagnosticId::TrNoToken, {bytes, escapes});
                 ++i;
                 continue;
             }
@@ -2411,18 +2378,11 @@ private:
                     // equation of a name of its own.
                     const std::uint16_t slot = p->codes.front();
                     if (p->graphed) {
-                        noteOnce(t, "graphed" + t.data,
-                                 utf8(t.data) + " has no TI-83 Plus name: " + p->shown +
-                                     " holds it and is left on, taken to be graphed as the "
-                                     "TI-86 graphs a function a program stores");
+                        noteOncePer(t, DiagnosticId::TrGraphed, t.data, {utf8(t.data), p->shown});
                         continue;
                     }
                     if (slot < ti83p::Y1 || slot > ti83p::Y0) {
-                        noteOnce(t, "othermode",
-                                 "Y1-Y0 and the strings are taken: equations past them are "
-                                 "held by X1T-Y6T and r1-r6, which the TI-83 Plus graphs in Par "
-                                 "and Pol mode only; no program here sets those modes, and the "
-                                 "calculator is taken to be in Func mode when it runs");
+                        noteOnce(t, DiagnosticId::TrOtherMode);
                         continue;
                     }
                     put(ti83p::Colon, t);
@@ -2430,11 +2390,8 @@ private:
                     put(slot == ti83p::Y0 ? 0x30
                                           : static_cast<std::uint16_t>(0x31 + slot - ti83p::Y1),
                         t);
-                    noteOnce(t, "fnoff" + t.data,
-                             "FnOff " + p->shown.substr(1) +
-                                 " after it: the TI-83 Plus would "
-                                 "graph " +
-                                 p->shown + ", the TI-86 graphs no " + utf8(t.data));
+                    noteOncePer(t, DiagnosticId::TrFnOff, t.data,
+                                {p->shown.substr(1), p->shown, utf8(t.data)});
                     continue;
                 }
                 if (is(t, ti86::String) && i + 3 == end && is(tokens_[i + 1], ti86::Store) &&
@@ -2443,11 +2400,8 @@ private:
                         p != nullptr && p->constant) {
                         // The text alone: Ans is it, as after the store.
                         putString(t);
-                        noteOnce(tokens_[i + 2], "constant" + tokens_[i + 2].data,
-                                 "variable " + utf8(tokens_[i + 2].data) +
-                                     " is given no other value than " + p->shown +
-                                     ": every TI-83 Plus string is taken, so the text is written "
-                                     "where it is read, and here alone");
+                        noteOncePer(tokens_[i + 2], DiagnosticId::TrConstantText,
+                                    tokens_[i + 2].data, {utf8(tokens_[i + 2].data), p->shown});
                         i = end;
                         continue;
                     }
@@ -2466,11 +2420,10 @@ private:
                         for (const std::uint16_t c : p->codes)
                             put(c, t);
                         // Its name is the one it gets translated on its own.
-                        noteOnce(t, "call" + t.data,
-                                 "the call of program " + utf8(t.data) + " is now " + p->shown +
-                                     (p->outside ? " (not translated with this program: "
-                                                   "translate it and send it too)"
-                                                 : ""));
+                        if (first(DiagnosticId::TrCall, t.data))
+                            report(t,
+                                   p->outside ? DiagnosticId::TrCallOutside : DiagnosticId::TrCall,
+                                   {utf8(t.data), p->shown});
                         ++i;
                         continue;
                     }
@@ -2480,7 +2433,7 @@ private:
             if (rule == nullptr) { // 8E 28 and 8E 29 mark a program's kind, never a token
                 char code[8];
                 std::snprintf(code, sizeof code, "%04X", t.code);
-                warn(t, std::string("token ") + code + " has no translation; left out");
+                warn(t, DiagnosticId::TrNoTranslation, {code});
                 ++i;
                 continue;
             }
@@ -2510,10 +2463,7 @@ private:
                 }
             if (const auto brace = vectorBraces_.find(i); brace != vectorBraces_.end()) {
                 put(brace->second, t);
-                noteOnce(t, "vector",
-                         "vectors are lists on the TI-83 Plus: [a,b] is now {a,b} and a vector's "
-                         "name a list's; +, -, and \xC3\x97 or \xC3\xB7 by a number act element by "
-                         "element alike, and Disp shows { } where the TI-86 shows [ ]");
+                noteOnce(t, DiagnosticId::TrVectorsAsLists);
                 ++i;
                 continue;
             }
@@ -2527,17 +2477,14 @@ private:
                     std::string to83 = info != nullptr ? std::string(info->name) : std::string();
                     while (!to83.empty() && (to83.back() == ' ' || to83.back() == '('))
                         to83.pop_back();
-                    noteOnce(t, "rename" + std::to_string(t.code), nameText(t) + " is now " + to83);
+                    noteOncePer(t, DiagnosticId::TrRenamed, std::to_string(t.code),
+                                {nameText(t), to83});
                 } else if (t.code == ti86::GetKy && keysFollowed_) {
-                    noteOnce(t, "getKy",
-                             "getKy is now getKey, and the key codes it is compared with the "
-                             "TI-83 Plus codes of the same keys (the TI-86's taken from TI's "
-                             "row-and-column rule); F1-F5 (11-15) stay, the keys in their place "
-                             "(Y=, WINDOW, ZOOM, TRACE, GRAPH)");
+                    noteOnce(t, DiagnosticId::TrGetKy);
                 } else if (rule->kind == Ti86To83pKind::Differs &&
-                           reported_.insert("differs" + std::to_string(t.code)).second) {
+                           first(DiagnosticId::TrDiffers, std::to_string(t.code))) {
                     // Once: what to check is the same at every use.
-                    warn(t, nameText(t) + ": " + std::string(rule->detail));
+                    warn(t, DiagnosticId::TrDiffers, {nameText(t), rule->detail});
                 }
                 checkScreen(i);
                 i = ti83pTokenOpensParen(rule->ti83p) ? putFunctionArgument(i, end) : i + 1;
@@ -2560,9 +2507,8 @@ private:
                         t);
                 if (wrap)
                     put(ti83p::RParen, t);
-                noteOnce(t, "constant" + std::to_string(t.code),
-                         "constant " + nameText(t) + " is now its value " +
-                             std::string(rule->detail));
+                noteOncePer(t, DiagnosticId::TrConstant, std::to_string(t.code),
+                            {nameText(t), rule->detail});
                 ++i;
                 break;
             }
@@ -2582,12 +2528,7 @@ private:
                              {std::uint16_t{ti83p::ExponentMark}, std::uint16_t{ti83p::Negate},
                               std::uint16_t{ti83p::Digit2}})
                             put(c, tokens_[i + 1]);
-                        noteOnce(tokens_[i + 1], "percent",
-                                 "% after a number is now \xE1\xB4\x87\xE2\x81\xBB"
-                                 "2 (" +
-                                     t.data + "% is " + t.data +
-                                     "\xE1\xB4\x87\xE2\x81\xBB"
-                                     "2)");
+                        noteOnce(tokens_[i + 1], DiagnosticId::TrPercent, {t.data});
                         ++i;
                     }
                     break;
@@ -2609,8 +2550,7 @@ private:
                     i = putDelVar(i, end);
                 } else {
                     put(rule->ti83p, t);
-                    warn(t, "= stores an equation on the TI-86; the TI-83 Plus reads it as a "
-                            "test, check it");
+                    warn(t, DiagnosticId::TrEquals);
                     ++i;
                 }
                 break;
@@ -2622,10 +2562,7 @@ private:
                                                                      : "FSTAT";
                     put(ti83p::SmallL, t);
                     putText(list, t);
-                    noteOnce(t, "statlist" + list,
-                             nameText(t) + " is now \xCA\x9F" + list +
-                                 ", a list of the program's own: it stores to it and runs no "
-                                 "statistics command, which would read or fill it");
+                    noteOncePer(t, DiagnosticId::TrStatList, list, {nameText(t), list});
                     ++i;
                     break;
                 }
@@ -2652,7 +2589,7 @@ private:
     std::map<std::size_t, std::uint16_t> vectorBraces_; // [ and ] of vectors, as { and }
     std::map<std::string, std::string> labels_;
     std::set<std::string> madeLabels_; // for chained menus
-    std::set<std::string> reported_;
+    std::set<std::pair<DiagnosticId, std::string>> reported_;
     Ti83pTranslation out_;
 };
 
@@ -2689,12 +2626,8 @@ Ti83pProgramNames groupNames(const std::vector<Ti86SourceProgram>& programs,
             const std::string suffix = std::to_string(n);
             name = name.substr(0, std::min(name.size(), 8 - suffix.size())) + suffix;
         }
-        Diagnostic d;
-        d.severity = Diagnostic::Severity::Note;
-        d.message = "program " + utf8(program.name) + " is now " + shownText(name) +
-                    " (a TI-83 Plus program name is 1 to 8 of A-Z, 0-9 and θ, the first "
-                    "not a digit)";
-        renamed[program.name] = std::move(d);
+        renamed[program.name] =
+            makeDiagnostic(DiagnosticId::TrProgramRenamed, {utf8(program.name), shownText(name)});
         used.insert(name);
         names[program.name] = name;
     }

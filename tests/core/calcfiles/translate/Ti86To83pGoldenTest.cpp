@@ -5,6 +5,7 @@
 // TI-83 Plus programs and the report expected of them were written by hand
 // (see translate-README.md).
 #include "../../../CalcFileBytes.h"
+#include "../diagnostics/FromCatalogue.h"
 #include "calcfiles/ti83p/Ti83pFile.h"
 #include "calcfiles/ti83p/Ti83pText.h"
 #include "calcfiles/ti86/Ti86Tokenizer.h"
@@ -52,7 +53,8 @@ TEST(Ti86To83pGolden, GameAndItsSubprogram) {
         EXPECT_EQ(codes(t.tokens), codes(expected.tokens));
         EXPECT_TRUE(buildTi83pFile(t.tokens, t.name).written());
         for (const Diagnostic& d : t.diagnostics)
-            report += t.name + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) +
+            report += (fromCatalogue(d) ? "" : "not from the catalogue: ") + t.name + ":" +
+                      std::to_string(d.line) + ":" + std::to_string(d.column) +
                       (d.severity == Diagnostic::Severity::Note ? ": note: " : ": warning: ") +
                       d.message + "\n";
     }
@@ -73,7 +75,8 @@ TEST(Ti86To83pGolden, SurveyOfRewrites) {
     EXPECT_TRUE(buildTi83pFile(t.tokens, t.name).written());
     std::string report;
     for (const Diagnostic& d : t.diagnostics)
-        report += t.name + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) +
+        report += (fromCatalogue(d) ? "" : "not from the catalogue: ") + t.name + ":" +
+                  std::to_string(d.line) + ":" + std::to_string(d.column) +
                   (d.severity == Diagnostic::Severity::Note ? ": note: " : ": warning: ") +
                   d.message + "\n";
     EXPECT_EQ(report, goldenCalcFile("translate-SURVEY.report.txt"));

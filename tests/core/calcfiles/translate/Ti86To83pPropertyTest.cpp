@@ -6,6 +6,7 @@
 // one another is translated alike in each, and the same input gives the same output.
 #include "../ti86/Ti86ProgramGenerator.h"
 
+#include "../diagnostics/FromCatalogue.h"
 #include "calcfiles/ti83p/Ti83pFile.h"
 #include "calcfiles/translate/Ti86To83p.h"
 
@@ -109,8 +110,10 @@ void checkLabels(const Ti83pTranslation& t) {
 
 std::vector<std::string> findingsOf(const Ti83pTranslation& t) {
     std::vector<std::string> out;
-    for (const Diagnostic& d : t.diagnostics)
+    for (const Diagnostic& d : t.diagnostics) {
+        EXPECT_TRUE(fromCatalogue(d)) << d.message;
         out.push_back(std::to_string(d.line) + ":" + std::to_string(d.column) + d.message);
+    }
     return out;
 }
 

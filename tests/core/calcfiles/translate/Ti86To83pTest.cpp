@@ -3,6 +3,7 @@
 // text its listing shows, tokenized) and the TI-83 Plus bytes worked out by
 // hand from the notes' grids, with the notes and warnings it must give.
 #include "calcfiles/translate/Ti86To83p.h"
+#include "../diagnostics/FromCatalogue.h"
 #include "calcfiles/ti86/Ti86Tokenizer.h"
 #include "calcfiles/translate/Ti86To83pTable.h"
 
@@ -34,12 +35,15 @@ std::string hex(const std::vector<Ti83pToken>& tokens) {
     return out;
 }
 
-// "N 1:5 message" / "W 1:5 message" for each finding.
+// "N 1:5 message" / "W 1:5 message" for each finding, each of which must
+// come from its catalogue entry.
 std::vector<std::string> findings(const Ti83pTranslation& t) {
     std::vector<std::string> out;
-    for (const Diagnostic& d : t.diagnostics)
+    for (const Diagnostic& d : t.diagnostics) {
+        EXPECT_TRUE(fromCatalogue(d)) << d.message;
         out.push_back(std::string(1, "NWE"[static_cast<int>(d.severity)]) + " " +
                       std::to_string(d.line) + ":" + std::to_string(d.column) + " " + d.message);
+    }
     return out;
 }
 
