@@ -2408,8 +2408,7 @@ private:
                 if (is(t, ti86::Dec) && end == i + 1 && !ifBody(i)) {
                     // The TI-83 Plus always works in decimal: the mode
                     // statement has nothing to do, and goes with its ":".
-                    noteOnce(t, "decmode",
-                             "Dec is left out: the TI-83 Plus always works in decimal");
+                    noteOnce(t, DiagnosticId::TrDecModeLeftOut);
                     i = i + 1 < to && endsStatement(tokens_[i + 1]) ? i + 2 : i + 1;
                     statementStart = true;
                     continue;
