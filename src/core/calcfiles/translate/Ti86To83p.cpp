@@ -197,7 +197,13 @@ bool isInitialValue(const Ti86Token& t) {
 
 // A name the program chose (not one of the calculator's own).
 bool isUserName(const Ti86Token& t) {
-    if (t.known && t.code == ti86::EquationName)
+    // Asked about nearly every token several times: settle the tokens that
+    // cannot be names, and the program's fixed names, before any look-up.
+    if (!t.known || t.code < ti86::BuiltinName || t.code > ti86::EquationName)
+        return false;
+    if (t.code >= ti86::Name1 && t.code <= ti86::Name8)
+        return true;
+    if (t.code == ti86::EquationName)
         return isSpareFunction(t);
     if (isInitialValue(t))
         return true; // a real like the program's own, unless it graphs DifEq
@@ -1448,9 +1454,8 @@ private:
             if (p != nullptr && p->as == Placement::As::Variable) {
                 for (const std::uint16_t c : p->codes)
                     put(c, t);
-                if (p->shown != utf8(t.data))
-                    noteOncePer(t, DiagnosticId::TrVariableRenamed, t.data,
-                                {utf8(t.data), p->shown});
+                if (const std::string shown = utf8(t.data); p->shown != shown)
+                    noteOncePer(t, DiagnosticId::TrVariableRenamed, t.data, {shown, p->shown});
                 if (p->element)
                     noteOnce(t, DiagnosticId::TrElements,
                              {names_.elementList(), std::to_string(names_.elements())});
