@@ -6,10 +6,8 @@
 // it, and the part of that work that reads each program's tree and the
 // facts the translator asks of every program (labels, menus, key codes;
 // names' kinds are read when first asked): goal the 1,000 under 50 ms.
-// TranslateAndWrite1000, median of 5 (wall / CPU): 471 / 227 ms before
-// isUserName settled non-name tokens without a look-up, 431 / 216 ms after,
-// both measured under load 4.8-5.2 (shared machine; the CPU figure is the
-// fairer one).
+// TranslateAndWrite1000, median of 5, idle (load 0.04-0.33): 253 ms before
+// isUserName settled non-name tokens without a look-up, 250 ms after.
 
 #include "../tests/core/calcfiles/ti86/Ti86ProgramGenerator.h"
 

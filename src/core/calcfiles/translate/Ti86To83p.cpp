@@ -1474,10 +1474,9 @@ private:
         const Builtin* b = builtinOf(t);
         if (b != nullptr && b->code != 0) {
             put(b->code, t);
-            if (b->shown != utf8(t.data))
+            if (const std::string shown = utf8(t.data); b->shown != shown)
                 noteOncePer(t, DiagnosticId::TrBuiltinRenamed,
-                            std::string(1, static_cast<char>(t.code)) + t.data,
-                            {utf8(t.data), b->shown});
+                            std::string(1, static_cast<char>(t.code)) + t.data, {shown, b->shown});
             return;
         }
         spellOut(t, t.data);
