@@ -99,6 +99,7 @@ struct Rule {
     bool constant = false;
     bool comparison = false;
     bool screen = false; // takes screen coordinates
+    bool looked = false; // any of the above, or a code look() reads itself
 };
 
 // Windows-1252 text as UTF-8, for a message (å, ñ).
@@ -150,6 +151,15 @@ public:
             rule.constant = translation != nullptr && translation->kind == Ti86To83pKind::Constant;
             rule.comparison = info.has(ti86flag::Comparison);
             rule.screen = info.has(ti86flag::HomeCoordinates | ti86flag::GraphCoordinates);
+        }
+        // Most tokens are none of these: look() passes them over on one test.
+        for (const Ti86TokenInfo& info : ti86Tokens()) {
+            Rule& rule = slot(info.code);
+            const std::uint16_t c = info.code;
+            rule.looked = rule.rowWrite != 0 || rule.noCounterpart || rule.constant ||
+                          rule.comparison || rule.screen || c == ti86::Lbl || c == ti86::Goto ||
+                          c == ti86::Menu || c == ti86::DelVar || c == ti86::EquationName ||
+                          c == ti86::BuiltinName || (c >= ti86::Name1 && c <= ti86::Name8);
         }
     }
 
@@ -258,6 +268,11 @@ struct ProgramFacts {
     // Off-screen coordinates' messages, by value, row or column, and screen:
     // a program draws at the same places again and again.
     std::unordered_map<std::uint64_t, std::string> offScreenMessages;
+    // Messages that follow from their kind and a few bytes (a name, a key
+    // code), by both: the same program call or key code comes again and again.
+    std::unordered_map<std::string, std::string> keyedMessages;
+    std::string messageKey; // the key being looked up, its room kept
+    std::string keyScratch; // a key being put together
 
     // The findings of the pieces not yet handed over, their words in `words`
     // or in the messages made once above.
@@ -341,6 +356,20 @@ private:
         facts_.addMade(id, at.line, at.column, message);
     }
 
+    // A finding whose message follows from its kind and `key`: made by
+    // `format` the first time only.
+    template <typename Format>
+    void addKeyed(const Ti86Token& at, DiagnosticId id, std::string_view key, Format format) {
+        std::string& k = facts_.messageKey;
+        const auto n = static_cast<std::uint16_t>(id);
+        k.assign({static_cast<char>(n >> 8), static_cast<char>(n & 0xFF)});
+        k.append(key);
+        auto found = facts_.keyedMessages.find(k);
+        if (found == facts_.keyedMessages.end())
+            found = facts_.keyedMessages.emplace(k, format()).first;
+        addMade(at, id, found->second);
+    }
+
     // Statements are what lies between separators (the program tree's
     // reading of them), so these need no tree.
     bool statementStart(std::size_t i) const { return i == 0 || endsStatement(tokens_[i - 1]); }
@@ -366,7 +395,10 @@ private:
 
     void look(std::size_t i) {
         const Ti86Token& t = tokens_[i];
-        if (!t.known || (!isLabel_.empty() && isLabel_[i]))
+        if (!t.known)
+            return;
+        const Rule& rule = rules_.of(t.code);
+        if (!rule.looked || (!isLabel_.empty() && isLabel_[i]))
             return;
         switch (t.code) {
         case ti86::Lbl:
@@ -378,7 +410,8 @@ private:
             return;
         case ti86::DelVar:
             if (followedByOpen(tokens_, i))
-                add(t, DiagnosticId::DelVarParen);
+                addKeyed(t, DiagnosticId::DelVarParen, {},
+                         [] { return formatDiagnostic(DiagnosticId::DelVarParen, {}); });
             return;
         case ti86::EquationName:
             if (statementStart(i) && i + 1 < tokens_.size() && is(tokens_[i + 1], ti86::Assign))
@@ -386,14 +419,15 @@ private:
             return;
         case ti86::BuiltinName:
             if (t.data == "x" || t.data == "y" || t.data == "t") {
-                const char upper[] = {static_cast<char>(t.data[0] - 'a' + 'A'), '\0'};
-                add(t, DiagnosticId::LowercaseName, {t.data, upper});
+                addKeyed(t, DiagnosticId::LowercaseName, t.data, [&t] {
+                    const char upper[] = {static_cast<char>(t.data[0] - 'a' + 'A'), '\0'};
+                    return formatDiagnostic(DiagnosticId::LowercaseName, {t.data, upper});
+                });
             }
             return;
         default:
             break;
         }
-        const Rule& rule = rules_.of(t.code);
         if (rule.comparison) {
             keyComparison(i);
             return;
@@ -411,11 +445,23 @@ private:
             }
         }
         if (!rowWrite && (rule.noCounterpart || rule.constant)) {
-            const std::string shown = t.code == ti86::Conversion
-                                          ? ti86NameToUtf8(t.data) + "▶" + ti86NameToUtf8(t.data2)
-                                          : std::string(ti86TokenInfo(t.code)->glyphs);
-            add(t, rule.constant ? DiagnosticId::PhysicalConstant : DiagnosticId::NoCounterpart,
-                {shown});
+            const DiagnosticId id =
+                rule.constant ? DiagnosticId::PhysicalConstant : DiagnosticId::NoCounterpart;
+            // The code, and a conversion's two units (the first one's length ahead of it).
+            std::string& key = facts_.keyScratch;
+            key.assign({static_cast<char>(t.code >> 8), static_cast<char>(t.code & 0xFF)});
+            if (t.code == ti86::Conversion) {
+                key.push_back(static_cast<char>(t.data.size()));
+                key += t.data;
+                key += t.data2;
+            }
+            addKeyed(t, id, key, [&t, id] {
+                const std::string shown =
+                    t.code == ti86::Conversion
+                        ? ti86NameToUtf8(t.data) + "▶" + ti86NameToUtf8(t.data2)
+                        : std::string(ti86TokenInfo(t.code)->glyphs);
+                return formatDiagnostic(id, {shown});
+            });
         }
         if (rule.screen)
             screen(i);
@@ -448,14 +494,17 @@ private:
         if (isTi83PlusBuiltIn(t.data))
             return;
         if (statementStart(i) && statementEnd(i) && !isTi83PlusReal(t.data)) {
-            const std::string shown = ti86NameToUtf8(t.data);
-            // The TI-86 calls a program by its bare name.
-            const bool programName =
-                t.data.size() <= 8 && std::all_of(t.data.begin(), t.data.end(), [](char c) {
-                    return isLabelCharacter(static_cast<std::uint8_t>(c));
-                });
-            add(t, DiagnosticId::ProgramCall,
-                {shown, programName ? "prgm" + shown : "prgm before a name of A-Z, 0-9, θ"});
+            addKeyed(t, DiagnosticId::ProgramCall, t.data, [&t] {
+                const std::string shown = ti86NameToUtf8(t.data);
+                // The TI-86 calls a program by its bare name.
+                const bool programName =
+                    t.data.size() <= 8 && std::all_of(t.data.begin(), t.data.end(), [](char c) {
+                        return isLabelCharacter(static_cast<std::uint8_t>(c));
+                    });
+                return formatDiagnostic(
+                    DiagnosticId::ProgramCall,
+                    {shown, programName ? "prgm" + shown : "prgm before a name of A-Z, 0-9, θ"});
+            });
             return;
         }
         if (isTi83PlusReal(t.data))
@@ -547,12 +596,18 @@ private:
                 label(tokens_[args[k].first], font);
             }
         }
-        const std::string tooMany =
-            "it has " + std::to_string(choices) + " choices and the TI-83 Plus shows at most 7";
+        // The message tells the number of choices only past 7.
+        const std::string count = std::to_string(choices > 7 ? choices : 0);
         if (ti86Form)
-            add(tokens_[i], DiagnosticId::Ti86Menu, {choices > 7 ? "; " + tooMany : ""});
+            addKeyed(tokens_[i], DiagnosticId::Ti86Menu, count, [choices] {
+                const std::string tooMany = "it has " + std::to_string(choices) +
+                                            " choices and the TI-83 Plus shows at most 7";
+                return formatDiagnostic(DiagnosticId::Ti86Menu,
+                                        {choices > 7 ? "; " + tooMany : ""});
+            });
         else if (ti83Form && choices > 7)
-            add(tokens_[i], DiagnosticId::MenuTooLong, {std::to_string(choices)});
+            addKeyed(tokens_[i], DiagnosticId::MenuTooLong, count,
+                     [&count] { return formatDiagnostic(DiagnosticId::MenuTooLong, {count}); });
     }
 
     void equation(std::size_t i) {
@@ -699,7 +754,8 @@ private:
             if (!c || &tokens_[c->literal] != code)
                 return;
         }
-        add(*code, DiagnosticId::KeyCode, {code->data});
+        addKeyed(*code, DiagnosticId::KeyCode, code->data,
+                 [code] { return formatDiagnostic(DiagnosticId::KeyCode, {code->data}); });
     }
 
     // Line `n` (1-based) of the text, without its line end.

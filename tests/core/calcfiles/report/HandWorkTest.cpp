@@ -363,6 +363,32 @@ TEST(HandWorkKeys, OtherComparisonsAndNoKeyAreFine) {
     EXPECT_EQ(report(":getKy\xFCK\n:If K==0:Stop\n:If A==105:Stop\n"), Lines{});
 }
 
+// A message that follows from a few bytes (the units, the choices, the
+// name, the key code) is made once and given to each finding of the same
+// bytes; bytes that differ, or split differently between two units, do not
+// share it.
+TEST(HandWork, RepeatedFindingsKeepTheirOwnWords) {
+    const std::string menu8 = ":Menu(1,\"A\",A,2,\"B\",B,3,\"C\",C,4,\"D\",D,5,\"E\",E,6,\"F\",F,7,"
+                              "\"G\",G,8,\"H\",H)\n";
+    const std::string menu9 = menu8.substr(0, menu8.size() - 2) + ",9,\"I\",I)\n";
+    const std::string text = ":Disp 1ft\xE5m\n:Disp 2f\xE5tm\n:Disp 3ft\xE5m\n" + menu8 +
+                             ":Menu(1,\"A\",A)\n" + menu9 + ":SUB\n:SUBS\n:SUB\n" +
+                             ":getKy\xFCK\n:If K==10:Stop\n:If K==105:Stop\n:If K==10:Stop\n";
+    const auto call = [](const std::string& name) {
+        return name + " alone in a statement calls a program: the TI-83 Plus writes prgm" + name;
+    };
+    const auto tooMany = [](int n) {
+        return kMenu + "; it has " + std::to_string(n) +
+               " choices and the TI-83 Plus shows at most 7";
+    };
+    EXPECT_EQ(
+        report(text),
+        (Lines{at(1, 8, none("ft▶m")), at(2, 8, none("f▶tm")), at(3, 8, none("ft▶m")),
+               at(4, 2, tooMany(8)), at(5, 2, kMenu), at(6, 2, tooMany(9)), at(7, 2, call("SUB")),
+               at(8, 2, call("SUBS")), at(9, 2, call("SUB")), at(11, 8, keyCode("10")),
+               at(12, 8, keyCode("105")), at(13, 8, keyCode("10"))}));
+}
+
 TEST(HandWork, CleanProgramHasNoFinding) {
     const std::string text = ":ClLCD\n"
                              ":Disp \"HELLO\"\n"
