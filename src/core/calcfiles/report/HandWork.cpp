@@ -866,6 +866,13 @@ void addKeyVariables(const std::vector<Ti86Token>& tokens, Ti86KeyVariables& nam
             --first;
         while (last < tokens.size() && !endsStatement(tokens[last]))
             ++last;
+        // Most are getKy→K alone, which the tree reads as storing to K.
+        if (first == i && last == i + 3 && is(tokens[i + 1], ti86::Store) &&
+            isTi86UserName(tokens[i + 2])) {
+            names.insert(tokens[i + 2].data);
+            i = last;
+            continue;
+        }
         const Ti86Syntax tree(tokens, first, last);
         if (const std::optional<std::size_t> name = ti86KeyStore(tree, tree.statementOf(i)))
             names.insert(tokens[*name].data);
