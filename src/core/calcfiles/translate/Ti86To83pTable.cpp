@@ -4,8 +4,8 @@
 #include "calcfiles/ti83p/Ti83pTokens.h"
 #include "calcfiles/ti86/Ti86Tokens.h"
 
-#include <algorithm>
 #include <array>
+#include <bitset>
 
 namespace kalvo::calc {
 
@@ -36,25 +36,36 @@ constexpr Row kRules[] = {
 } // namespace
 
 const Ti86To83pRule* ti86To83pRule(std::uint16_t ti86Code) {
-    static const auto sorted = [] {
-        std::array<Ti86To83pRule, std::size(kRules)> rules{};
-        std::transform(std::begin(kRules), std::end(kRules), rules.begin(),
-                       [](const Row& row) { return row.rule; });
-        std::sort(rules.begin(), rules.end(),
-                  [](const Ti86To83pRule& a, const Ti86To83pRule& b) { return a.ti86 < b.ti86; });
-        return rules;
+    // Asked for nearly every token: a slot per code of each of the three
+    // grids (one byte, 3D xx, 8E xx), filled once.
+    using Grid = std::array<const Ti86To83pRule*, 256>;
+    static const auto grids = [] {
+        std::array<Grid, 3> g{};
+        for (const Row& row : kRules) {
+            const int high = row.rule.ti86 >> 8;
+            Grid& grid = high == 0x3D ? g[1] : high == 0x8E ? g[2] : g[0];
+            grid[row.rule.ti86 & 0xFF] = &row.rule;
+        }
+        return g;
     }();
-    const auto found = std::lower_bound(
-        sorted.begin(), sorted.end(), ti86Code,
-        [](const Ti86To83pRule& rule, std::uint16_t code) { return rule.ti86 < code; });
-    return found != sorted.end() && found->ti86 == ti86Code ? &*found : nullptr;
+    const int high = ti86Code >> 8;
+    const Grid* grid = high == 0      ? &grids[0]
+                       : high == 0x3D ? &grids[1]
+                       : high == 0x8E ? &grids[2]
+                                      : nullptr;
+    return grid == nullptr ? nullptr : (*grid)[ti86Code & 0xFF];
 }
 
 bool ti83pTokenOpensParen(std::uint16_t ti83pCode) {
-    if (ti83pCode == ti83p::LParen)
-        return false; // "(" itself
-    const Ti83pTokenInfo* info = ti83pTokenInfo(ti83pCode);
-    return info != nullptr && !info->font.empty() && info->font.back() == '(';
+    // Asked for most tokens written: one bit per code, set once.
+    static const auto opens = [] {
+        std::bitset<0x10000> bits;
+        for (const Ti83pTokenInfo& info : ti83pTokens())
+            if (info.code != ti83p::LParen && !info.font.empty() && info.font.back() == '(')
+                bits.set(info.code); // "(" itself is not a function
+        return bits;
+    }();
+    return opens.test(ti83pCode);
 }
 
 } // namespace kalvo::calc

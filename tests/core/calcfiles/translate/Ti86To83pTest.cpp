@@ -96,6 +96,19 @@ TEST(Ti86To83pTable, EveryTi86CodeHasARule) {
     EXPECT_EQ(codes, 252u + 62u + 48u);
     EXPECT_EQ(ti86To83pRule(0x00), nullptr);
     EXPECT_EQ(ti86To83pRule(0x8E28), nullptr);
+    // Across all 16-bit codes a rule exists exactly for the TI-86's codes,
+    // and is that code's: no grid answers for another's second byte.
+    std::size_t ruled = 0;
+    for (unsigned code = 0; code <= 0xFFFF; ++code) {
+        const auto c = static_cast<std::uint16_t>(code);
+        const Ti86To83pRule* rule = ti86To83pRule(c);
+        EXPECT_EQ(rule != nullptr, ti86TokenInfo(c) != nullptr) << std::hex << code;
+        if (rule != nullptr) {
+            EXPECT_EQ(rule->ti86, c);
+            ++ruled;
+        }
+    }
+    EXPECT_EQ(ruled, codes);
 }
 
 TEST(Ti86To83pTable, RulesFromTheNotes) {
@@ -134,10 +147,14 @@ TEST(Ti86To83pTable, RulesFromTheNotes) {
         EXPECT_EQ(rule->kind, r.kind);
         EXPECT_EQ(rule->ti83p, r.ti83p);
     }
-    EXPECT_TRUE(ti83pTokenOpensParen(0xC2));  // sin(
-    EXPECT_TRUE(ti83pTokenOpensParen(0xE0));  // Output(
-    EXPECT_FALSE(ti83pTokenOpensParen(0x10)); // ( itself
-    EXPECT_FALSE(ti83pTokenOpensParen(0xDE)); // Disp
+    EXPECT_TRUE(ti83pTokenOpensParen(0xC2));    // sin(
+    EXPECT_TRUE(ti83pTokenOpensParen(0xE0));    // Output(
+    EXPECT_FALSE(ti83pTokenOpensParen(0x10));   // ( itself
+    EXPECT_FALSE(ti83pTokenOpensParen(0xDE));   // Disp
+    EXPECT_TRUE(ti83pTokenOpensParen(0xBB0A));  // randInt(, two bytes
+    EXPECT_FALSE(ti83pTokenOpensParen(0xBB31)); // e
+    EXPECT_FALSE(ti83pTokenOpensParen(0x5C00)); // [A], not a function
+    EXPECT_FALSE(ti83pTokenOpensParen(0xBBFF)); // no token
 }
 
 // The TI-86 "(" is merged into the TI-83 Plus function; a function without
