@@ -12,7 +12,10 @@ namespace {
 
 // Glyphs of font bytes 00-1F and 80-DF; 20-7E are ASCII, 7F is another "=".
 // Accented letters run A, E, I, O, U: capital acute, grave, circumflex,
-// diaeresis, then the same in small letters.
+// diaeresis, then the same in small letters. CD as a second superscript x is
+// likely rather than sure: the TI-83 Plus font, which agrees with this one
+// at 80-D6 elsewhere (θ apart), has ˣ there (its ˣ√ is CD 10), and plain-text
+// programs hold CD 10 exactly where an x-th root makes sense of them.
 constexpr std::array<const char*, 32> kSymbols = {
     "",  "ᵇ",  "ᵒ", "ᵈ", "ʰ", "▶", "↑", "↓", "∫", "ˣ", "A", "B", "C", "D", "E", "F",
     "√", "⁻¹", "²", "∠", "°", "ʳ", "ᵀ", "≤", "≠", "≥", "⁻", "ᴇ", "→", "⏨", "↑", "↓"};
@@ -22,7 +25,7 @@ constexpr std::array<const char*, 96> kHigh = {
     "â", "ä", "É", "È", "Ê", "Ë", "é", "è", "ê", "ë", "Í", "Ì", "Î", "Ï", "í", "ì",
     "î", "ï", "Ó", "Ò", "Ô", "Ö", "ó", "ò", "ô", "ö", "Ú", "Ù", "Û", "Ü", "ú", "ù",
     "û", "ü", "Ç", "ç", "Ñ", "ñ", "´", "`", "¨", "¿", "¡", "α", "β", "γ", "Δ", "δ",
-    "ε", "θ", "λ", "μ", "π", "ρ", "Σ", "σ", "τ", "φ", "Ω", "x̄", "ȳ", "",  "…", "◀",
+    "ε", "θ", "λ", "μ", "π", "ρ", "Σ", "σ", "τ", "φ", "Ω", "x̄", "ȳ", "ˣ", "…", "◀",
     "■", "",  "−", "²", "°", "³", "",  "",  "",  "",  "",  "",  "",  "",  "",  ""};
 
 const std::array<std::string, 256>& glyphs() {

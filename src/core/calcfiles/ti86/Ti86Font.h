@@ -11,7 +11,7 @@
 namespace kalvo::calc {
 
 // UTF-8 glyph of a font byte; empty when the font byte has none we know
-// (00, CD, D1, D6 the newline, D7 and D8-FF).
+// (00, D1, D6 the newline, D7 and D8-FF).
 std::string_view ti86Glyph(std::uint8_t fontByte);
 
 // A name in UTF-8, a font byte without a glyph written as \xHH.

@@ -20,6 +20,13 @@ Spellings::Spellings() {
         token.code = info.code;
         add(info.text, token);
     }
+    {
+        // Plain-text programs spell ˣ√ with the other superscript x, font CD
+        // (see Ti86Font.cpp); the listing keeps writing it with 09.
+        Ti86Token root;
+        root.code = ti86::XRoot;
+        add("\xCD\xF0", root);
+    }
     for (const Ti86BuiltinName& name : ti86BuiltinNames()) {
         Ti86Token token;
         token.code = name.code;

@@ -380,6 +380,25 @@ TEST(Ti86Tokenizer, TakesTheLongestSpellingThatEndsAWord) {
         EXPECT_TRUE(t.tokens[i] == expected[i]) << i;
 }
 
+// Plain-text programs write ˣ√ as font CD 10, the listing as 09 10; both
+// read as the one token, and inside a string the bytes stay as they are.
+TEST(Ti86Tokenizer, ThePlainTextSpellingOfTheXthRoot) {
+    const Ti86Listing plain = listTi86PlainText("3\xCD\x10"
+                                                "A\x1CZ\xD6"
+                                                "Disp \"N\xCD\x10\"",
+                                                0);
+    EXPECT_EQ(plain.text, ":3\xCD\xF0"
+                          "A\xFCZ\r\n:Disp \"N\xCD\xF0\"\r\n");
+    // 3: 44 "3" 00; ˣ√ F1; A and Z one-letter names 33 xx; → 0B; newline
+    // 6F; Disp E9; the string 2D, its font bytes, 00.
+    EXPECT_EQ(hex(bytesOf(plain.text)), hex(std::string("\x44"
+                                                        "3\0\xF1\x33"
+                                                        "A\x0B\x33Z\x6F\xE9\x2DN\xCD\x10\0",
+                                                        16)));
+    EXPECT_EQ(listTi86Tokens({code(ti86::XRoot)}).text, ":\xE9\xF0\r\n");
+    EXPECT_EQ(ti86NameToUtf8("\xCD\x10"), "ˣ√");
+}
+
 TEST(Ti86Tokenizer, AnOpenStringHoldingAStoreArrowIsAWarning) {
     // ü is →: on the TI-83 Plus the → would end the string, and store.
     const Ti86Tokenized t = tokenizeTi86Text(":Disp \"A\xFC"
