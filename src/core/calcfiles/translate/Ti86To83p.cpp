@@ -1670,8 +1670,10 @@ private:
             return;
         // getKy→K, statements of their own.
         const auto& names = facts_.keyVariables();
+        // A menu choice's label spelled like K is a label, not a use of K.
         const auto isKey = [&](std::size_t k) {
-            return is(t[k], ti86::GetKy) || (isUserName(t[k]) && names.count(t[k].data));
+            return is(t[k], ti86::GetKy) ||
+                   (isUserName(t[k]) && names.count(t[k].data) && !facts_.isMenuLabel(k));
         };
         // Before a comparison's key value, and after its number.
         const auto opens = [&](std::size_t k) {

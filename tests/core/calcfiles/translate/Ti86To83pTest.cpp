@@ -541,6 +541,13 @@ TEST(Ti86To83p, KeyCodesCompared) {
           "(11-15) stay, the keys in their place (Y=, WINDOW, ZOOM, TRACE, GRAPH)",
           "N 1:32 key code 41 (GRAPH) is now 15", "N 1:45 DelVar(name) is now DelVar name"}},
     });
+    // A menu choice's label spelled like the key's variable is no use of it.
+    check({
+        {":getKy\xFCK:If K==33:Menu(1,\"GO\",K):Lbl K",
+         "AD 04 4B 3E CE 4B 6A 32 33 3E E6 2A 47 41 4D 45 2A 2B 2A 47 4F 2A 2B 4B 11 3E D6 4B",
+         {note, "N 1:14 == is now =", "N 1:16 key code 33 (DEL) is now 23",
+          "N 1:19 Menu( takes the program's name as its title and drops the key numbers"}},
+    });
     for (const char* held :
          {":getKy\xFCK:If K>5", ":getKy\xFCK:If 5<K", ":getKy\xFCK:DelVar(K+1"}) {
         const std::vector<std::string> f = findings(translateTi86Program(tokensOf(held), "G"));
