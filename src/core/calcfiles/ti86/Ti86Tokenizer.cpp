@@ -25,6 +25,28 @@ inline constexpr std::array<bool, 256> kPlainText = [] {
     return table;
 }();
 
+// The code of each byte that is a whole token on its own wherever it
+// stands: the only spelling that begins with it, with nothing inline, not
+// word text and ending any unit name (so no conversion begins there); 0 for
+// the others. ( ) , + → are most of a program's tokens.
+const std::array<std::uint16_t, 256>& singleByteCodes() {
+    static const std::array<std::uint16_t, 256> codes = [] {
+        std::array<std::uint16_t, 256> out{};
+        const Spellings& s = spellings();
+        for (int c = 0; c < 256; ++c) {
+            const std::uint32_t node = s.first[static_cast<std::size_t>(c)];
+            if (node == 0 || !endsUnitByte(static_cast<std::uint8_t>(c)) || c == '"')
+                continue;
+            const Spellings::Node& n = s.nodes[node];
+            if (n.token != nullptr && n.count == 0 && !n.wordEnd && n.data == Ti86Inline::None &&
+                n.token->data.empty())
+                out[static_cast<std::size_t>(c)] = n.token->code;
+        }
+        return out;
+    }();
+    return codes;
+}
+
 class Reader {
 public:
     explicit Reader(std::string_view text) : text_(text) {}
@@ -256,6 +278,12 @@ private:
         const char c = text_[i];
         const std::size_t col = column(i);
         Ti86Token& token = out_->tokens.emplace_back();
+        if (const std::uint16_t single = singles_[static_cast<std::uint8_t>(c)]; single != 0) {
+            token.code = single;
+            ++i;
+            place(token, col, single > 0xFF ? 2 : 1);
+            return true;
+        }
         if (c == '"') {
             token.code = ti86::String;
             ++i;
@@ -373,6 +401,7 @@ private:
     }
 
     const Spellings& spellings_ = spellings();
+    const std::array<std::uint16_t, 256>& singles_ = singleByteCodes();
     std::string_view text_;
     Ti86Tokenized* out_ = nullptr;
     std::size_t at_ = 0;   // where the next line starts

@@ -82,3 +82,31 @@ TEST(Ti86TokenStream, ReadingInStepsGivesTheWholeTextsTokens) {
 }
 
 } // namespace
+
+// Bytes that are tokens on their own, read without a look at the spellings,
+// between names and numbers; "=" begins "==" too, so it is not one of them.
+// Codes, columns and file offsets worked out from the token table: a
+// one-letter name is 2 bytes (33, the letter), a number its characters and
+// a 00 after the 44.
+TEST(Ti86Tokenizer, BytesThatAreTokensOnTheirOwn) {
+    const Ti86Tokenized t = tokenizeTi86Text(":(A+B)*2\xFC"
+                                             "C,D!\n:A==B:C=D");
+    using Row = std::tuple<std::uint16_t, std::size_t, std::size_t, std::uint64_t>;
+    const std::vector<Row> expected = {
+        {ti86::LParen, 1, 2, 0},    {ti86::Name1, 1, 3, 1},   {ti86::Plus, 1, 4, 3},
+        {ti86::Name1, 1, 5, 4},     {ti86::RParen, 1, 6, 6},  {ti86::Times, 1, 7, 7},
+        {ti86::Number, 1, 8, 8},    {ti86::Store, 1, 9, 11},  {ti86::Name1, 1, 10, 12},
+        {ti86::Comma, 1, 11, 14},   {ti86::Name1, 1, 12, 15}, {ti86::Factorial, 1, 13, 17},
+        {ti86::Newline, 1, 14, 18}, {ti86::Name1, 2, 2, 19},  {ti86::Equal, 2, 3, 21},
+        {ti86::Name1, 2, 5, 22},    {ti86::Colon, 2, 6, 24},  {ti86::Name1, 2, 7, 25},
+        {ti86::Assign, 2, 8, 27},   {ti86::Name1, 2, 9, 28},
+    };
+    ASSERT_TRUE(t.diagnostics.empty());
+    ASSERT_EQ(t.tokens.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const Ti86Token& k = t.tokens[i];
+        EXPECT_EQ(Row(k.code, k.line, k.column, k.offset), expected[i]) << "token " << i;
+    }
+    EXPECT_EQ(t.tokens[6].data, "2");
+    EXPECT_EQ(t.tokens[11].size, 1u);
+}
