@@ -112,6 +112,8 @@ bool isLabelChar(char c) {
 struct Builtin {
     std::uint16_t code = 0; // 0: no counterpart
     std::string shown;      // the TI-83 Plus name, for notes
+    bool renamed = false;   // shown otherwise than on the TI-86
+    std::size_t index = 0;  // in the table, for what is kept per name
 };
 
 const std::unordered_map<std::string, Builtin>& builtins() {
@@ -121,7 +123,10 @@ const std::unordered_map<std::string, Builtin>& builtins() {
                               std::string shown) {
             std::string font;
             ti86FontFromUtf8(glyphs, font);
-            t[std::string(1, static_cast<char>(ti86)) + font] = {code, std::move(shown)};
+            const bool renamed = shown != utf8(font);
+            const std::size_t index = t.size();
+            t[std::string(1, static_cast<char>(ti86)) + font] = {code, std::move(shown), renamed,
+                                                                 index};
         };
         add(ti86::BuiltinName, "x", ti83p::LetterX, "X");
         add(ti86::BuiltinName, "y", ti83p::LetterY, "Y");
@@ -366,6 +371,8 @@ struct Placement {
                                       // where it is read
     bool element = false;             // Variable: an element of the list for the other reals
     Builtin text;                     // equation: the string holding it, past Y1-Y0
+    bool renamed = false;             // Variable: shown otherwise than on the TI-86
+    std::size_t index = 0;            // among the placements, for what is kept per name
 };
 
 // Functions whose argument is known to be of one kind.
@@ -433,7 +440,16 @@ public:
         }
     }
 
-    void allocate();
+    // Places every name, then numbers the placements.
+    void allocate() {
+        place();
+        std::size_t index = 0;
+        for (auto& [name, p] : placements_) {
+            p.index = index++;
+            p.renamed = p.as == Placement::As::Variable && p.shown != utf8(name);
+        }
+    }
+    std::size_t placementCount() const { return placements_.size(); }
 
     // Reals past the 27 letters are elements of one list; its name (text
     // form) and the number of elements, 0 when the letters were enough.
@@ -468,6 +484,8 @@ public:
     }
 
 private:
+    void place();
+
     NameUse& use(const std::string& name) {
         auto [it, added] = uses_.try_emplace(name);
         if (added)
@@ -741,7 +759,7 @@ std::string shownLetter(std::uint16_t code) {
     return code == ti83p::Theta ? "θ" : std::string(1, static_cast<char>(code));
 }
 
-void Names::allocate() {
+void Names::place() {
     // Kinds flow along stores of one name to another until nothing changes.
     for (bool changed = true; changed;) {
         changed = false;
@@ -1253,7 +1271,8 @@ public:
     Translator(const Ti86Facts& facts, std::string_view title, const Names& names,
                const Ti83pTarget& target)
         : tokens_(facts.syntax().tokens()), syntax_(facts.syntax()), facts_(facts), title_(title),
-          names_(names), target_(target), labels_(placeLabels(facts)) {
+          names_(names), target_(target), labels_(placeLabels(facts)),
+          variableRenameSaid_(names.placementCount()), builtinRenameSaid_(builtins().size()) {
         findKeyComparisons();
         for (const Ti86Token& t : tokens_)
             usesAns_ = usesAns_ || (is(t, ti86::StatName) && t.data == "Ans");
@@ -1454,8 +1473,10 @@ private:
             if (p != nullptr && p->as == Placement::As::Variable) {
                 for (const std::uint16_t c : p->codes)
                     put(c, t);
-                if (const std::string shown = utf8(t.data); p->shown != shown)
-                    noteOncePer(t, DiagnosticId::TrVariableRenamed, t.data, {shown, p->shown});
+                if (p->renamed && !variableRenameSaid_[p->index]) {
+                    variableRenameSaid_[p->index] = true;
+                    report(t, DiagnosticId::TrVariableRenamed, {utf8(t.data), p->shown});
+                }
                 if (p->element)
                     noteOnce(t, DiagnosticId::TrElements,
                              {names_.elementList(), std::to_string(names_.elements())});
@@ -1474,9 +1495,10 @@ private:
         const Builtin* b = builtinOf(t);
         if (b != nullptr && b->code != 0) {
             put(b->code, t);
-            if (const std::string shown = utf8(t.data); b->shown != shown)
-                noteOncePer(t, DiagnosticId::TrBuiltinRenamed,
-                            std::string(1, static_cast<char>(t.code)) + t.data, {shown, b->shown});
+            if (b->renamed && !builtinRenameSaid_[b->index]) {
+                builtinRenameSaid_[b->index] = true;
+                report(t, DiagnosticId::TrBuiltinRenamed, {utf8(t.data), b->shown});
+            }
             return;
         }
         spellOut(t, t.data);
@@ -2595,6 +2617,9 @@ private:
     std::map<std::string, std::string> labels_;
     std::set<std::string> madeLabels_; // for chained menus
     std::set<std::pair<DiagnosticId, std::string>> reported_;
+    // Renamed names said once each, by placement and by built-in.
+    std::vector<bool> variableRenameSaid_;
+    std::vector<bool> builtinRenameSaid_;
     Ti83pTranslation out_;
 };
 

@@ -281,6 +281,15 @@ TEST(Ti86To83p, VariablesGetTheNamesTheTi83PlusHas) {
         {":StPic PIC",
          "98 60 00",
          {"N 1:2 StPic is now StorePic", "N 1:8 variable PIC is now Pic1"}},
+        // Each renamed name, the program's or the calculator's, is said at
+        // its first use only; B and Ans keep their names and are not said.
+        {":1\xFCMONEY:2\xFC"
+         "CASH:MONEY+CASH+MONEY\xFC"
+         "B:x+y+x\xFC"
+         "B:Ans+y",
+         "31 04 4D 3E 32 04 43 3E 4D 70 43 70 4D 04 42 3E 58 70 59 70 58 04 42 3E 72 70 59",
+         {"N 1:4 variable MONEY is now M", "N 1:12 variable CASH is now C", "N 1:36 x is now X",
+          "N 1:38 y is now Y"}},
     });
 }
 
