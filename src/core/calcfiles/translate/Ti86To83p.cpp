@@ -350,6 +350,7 @@ struct NameUse {
     bool needsLetter = false;           // where the TI-83 Plus takes a variable, not an element
     bool asksLetter = false;            // Input, Prompt, DelVar: a letter, or else a rewrite
     bool graphed = false;               // y11-y99: an equation the TI-86 graphs
+    unsigned programs = 0;              // graphed: how many programs of the group name it
     bool sizedByName = false;           // N→dim X: a matrix's size or a vector's
     unsigned stores = 0;                // →name
     unsigned literalStores = 0;         // "text"→name, a statement of its own
@@ -400,6 +401,7 @@ public:
             const SyntaxNode& statement = facts.syntax().node(st);
             analyseStatement(tokens, statement.first, statement.last, facts);
         }
+        std::set<std::string> spareHere;
         for (std::size_t i = 0; i < tokens.size(); ++i) {
             if (const Builtin* b = builtinOf(tokens[i]);
                 b != nullptr && tokens[i].code == ti86::BuiltinName)
@@ -436,6 +438,8 @@ public:
                 NameUse& u = use(tokens[i].data);
                 u.kinds |= Equation;
                 u.graphed = true;
+                if (spareHere.insert(tokens[i].data).second)
+                    ++u.programs;
             }
         }
     }
@@ -796,6 +800,29 @@ void Names::place() {
         order.emplace_back(u.graphed ? u.order : u.order + uses_.size(), name);
     std::sort(order.begin(), order.end());
 
+    // More of them than free Y1-Y0: those left without one are the ones
+    // the fewest programs name, so that the most programs keep all theirs.
+    std::set<std::string> functionsLeft;
+    {
+        std::vector<std::pair<std::size_t, std::string>> graphed;
+        for (const auto& [at, name] : order) {
+            const NameUse& u = uses_[name];
+            if (u.graphed && !u.beforeParen && !u.sizedByName &&
+                (u.kinds & ~unsigned{Equation | Real}) == 0)
+                graphed.emplace_back(at, name);
+        }
+        std::size_t free = 0;
+        for (std::uint16_t c = ti83p::Y1; c <= ti83p::Y0; ++c)
+            free += !reservedFunctions_.count(c);
+        if (graphed.size() > free) {
+            std::stable_sort(graphed.begin(), graphed.end(), [this](const auto& a, const auto& b) {
+                return uses_[a.second].programs > uses_[b.second].programs;
+            });
+            for (std::size_t k = free; k < graphed.size(); ++k)
+                functionsLeft.insert(graphed[k].second);
+        }
+    }
+
     // More strings than Str1-Str0: those given one text ever, alone on a
     // line, are that text where they are read ("HELLO"→S1 leaves S1 "HELLO"
     // whenever the TI-86 can read it), so the others find a string.
@@ -981,7 +1008,8 @@ void Names::place() {
                 placements_[name] = std::move(p);
                 continue;
             }
-            for (std::uint16_t c = ti83p::Y1; c <= ti83p::Y0 && code == 0; ++c)
+            for (std::uint16_t c = ti83p::Y1;
+                 c <= ti83p::Y0 && code == 0 && !functionsLeft.count(name); ++c)
                 if (!reservedFunctions_.count(c) && !taken.count(c))
                     code = c;
             if (code != 0) {
@@ -1524,6 +1552,38 @@ private:
         }
         if (i + 1 < end)
             warn(f, DiagnosticId::TrParenUnsure, {nameText(f)});
+        return i + 1;
+    }
+
+    // GrStl(n,style): n names yn, whose TI-83 Plus function may have
+    // another number (y10 is Y0, y11-y99 take a free Y1-Y0). Only a number
+    // written out can be followed; 1-9 stay as they are.
+    std::size_t putGraphStyleFunction(std::size_t i, std::size_t end) {
+        if (i + 1 >= end || !is(tokens_[i], ti86::Number) || !is(tokens_[i + 1], ti86::Comma))
+            return i;
+        const std::string& n = tokens_[i].data;
+        if (n.size() < 2 || n.size() > 3 || n[0] == '0' ||
+            !std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return i;
+        const Ti86Token& t = tokens_[i];
+        std::uint16_t code = 0;
+        std::string shown;
+        if (n == "10") {
+            code = ti83p::Y0;
+            shown = "Y0";
+        } else if (const Placement* p = names_.placement("y" + n);
+                   p != nullptr && p->as == Placement::As::Variable && p->equation &&
+                   p->codes.size() == 1 && p->codes[0] >= ti83p::Y1 && p->codes[0] <= ti83p::Y0) {
+            code = p->codes[0];
+            shown = p->shown;
+        }
+        if (code == 0) {
+            warn(t, DiagnosticId::TrGraphStyleNone, {n});
+            return i;
+        }
+        const char digit = code == ti83p::Y0 ? '0' : static_cast<char>('1' + (code - ti83p::Y1));
+        put(static_cast<std::uint16_t>(digit), t);
+        noteOncePer(t, DiagnosticId::TrGraphStyleNumber, n, {n, std::string(1, digit), shown});
         return i + 1;
     }
 
@@ -2515,6 +2575,8 @@ private:
                 }
                 checkScreen(i);
                 i = ti83pTokenOpensParen(rule->ti83p) ? putFunctionArgument(i, end) : i + 1;
+                if (t.code == ti86::GrStl && i > 0 && is(tokens_[i - 1], ti86::LParen))
+                    i = putGraphStyleFunction(i, end);
                 break;
             case Ti86To83pKind::Constant: {
                 // 2c is 2 times c: its digits must not run into a number's.

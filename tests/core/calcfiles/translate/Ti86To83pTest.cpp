@@ -886,6 +886,46 @@ TEST(Ti86To83p, FunctionsPastY10TakeAFreeFunction) {
     }));
 }
 
+// More of them than Y1-Y0 in one group: the one left out is one the fewest
+// programs name (y20, named in ALL alone), not the last seen (y21, in ONE
+// too), and GrStl( follows its function's new number.
+TEST(Ti86To83p, FunctionsLeftOutAreTheLeastShared) {
+    std::string eleven;
+    for (int n = 11; n <= 21; ++n)
+        eleven += ":y" + std::to_string(n) + "=x\r\n";
+    const std::vector<Ti86SourceProgram> group = {
+        {"ALL", tokensOf(eleven + ":ONE")},
+        {"ONE", tokensOf(":y21=x:GrStl(21,2)")},
+    };
+    const std::vector<Ti83pTranslation> out = translateTi86Group(group);
+    ASSERT_EQ(out.size(), 2u);
+    const std::vector<std::string> all = findings(out[0]);
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& f) {
+        return f == "W 10:2 variable y20: every TI-83 Plus function (Y1-Y0) is taken; it is "
+                    "left as it is";
+    }));
+    // "X"→Y0, then GraphStyle(0,2).
+    EXPECT_EQ(hex(out[1].tokens), "2A 58 2A 04 5E 19 3E BB 45 30 2B 32 11");
+    EXPECT_EQ(findings(out[1]),
+              (std::vector<std::string>{
+                  "N 1:2 y21= is now a string stored to Y0 (\"expression\"\xE2\x86\x92Y0)",
+                  "N 1:2 y21 has no TI-83 Plus name: Y0 holds it and is left on, taken to be "
+                  "graphed as the TI-86 graphs a function a program stores",
+                  "N 1:6 x is now X", "N 1:8 GrStl is now GraphStyle",
+                  "N 1:14 GrStl(21 is now GraphStyle(0: Y0 holds y21"}));
+    check({
+        {":GrStl(3,1)", "BB 45 33 2B 31 11", {"N 1:2 GrStl is now GraphStyle"}},
+        {":GrStl(10,1)",
+         "BB 45 30 2B 31 11",
+         {"N 1:2 GrStl is now GraphStyle", "N 1:8 GrStl(10 is now GraphStyle(0: Y0 holds y10"}},
+        {":GrStl(50,1)",
+         "BB 45 35 30 2B 31 11",
+         {"N 1:2 GrStl is now GraphStyle",
+          "W 1:8 GrStl(50: y50 has no TI-83 Plus function, so GraphStyle( has no number for it; "
+          "check it"}},
+    });
+}
+
 // A backup of unrelated programs: each set of programs that call one
 // another has the TI-83 Plus names to itself.
 TEST(Ti86To83p, GroupsAreScopedByCalls) {
