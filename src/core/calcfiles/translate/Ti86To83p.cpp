@@ -231,6 +231,21 @@ std::size_t matchingClose(const Tokens& tokens, std::size_t open, std::size_t en
     return end;
 }
 
+// Whether the "(" at `open` holds two arguments or more before its ")" or
+// the statement's end.
+bool pairFollows(const Tokens& tokens, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < tokens.size() && !endsStatement(tokens[i]); ++i) {
+        if (is(tokens[i], ti86::LParen))
+            ++depth;
+        else if (is(tokens[i], ti86::RParen) && --depth == 0)
+            return false;
+        else if (depth == 1 && is(tokens[i], ti86::Comma))
+            return true;
+    }
+    return false;
+}
+
 // A unit of the TI-86's conversions (CONV), in its font, with its size in
 // metres or seconds. Lengths and times are all linear; those defined
 // exactly need no source beyond their definition. The year and light-year
@@ -347,6 +362,7 @@ struct NameUse {
     bool bareCall = false;              // a statement of its own
     bool otherUse = false;              // used anywhere but as such a statement
     bool beforeParen = false;           // written before "(": f(3) is no Y1(3)
+    bool beforePair = false;            // before "(" with two arguments: M(1,2)
     bool needsLetter = false;           // where the TI-83 Plus takes a variable, not an element
     bool asksLetter = false;            // Input, Prompt, DelVar: a letter, or else a rewrite
     bool graphed = false;               // y11-y99: an equation the TI-86 graphs
@@ -432,8 +448,11 @@ public:
                 parametricMode_ = true;
             else if (is(tokens[i], ti86::Pol))
                 polarMode_ = true;
-            if (isUserName(tokens[i]) && i + 1 < tokens.size() && is(tokens[i + 1], ti86::LParen))
-                use(tokens[i].data).beforeParen = true;
+            if (isUserName(tokens[i]) && i + 1 < tokens.size() && is(tokens[i + 1], ti86::LParen)) {
+                NameUse& u = use(tokens[i].data);
+                u.beforeParen = true;
+                u.beforePair = u.beforePair || pairFollows(tokens, i + 1);
+            }
             if (isSpareFunction(tokens[i])) {
                 NameUse& u = use(tokens[i].data);
                 u.kinds |= Equation;
@@ -895,6 +914,15 @@ void Names::place() {
         p.vector = vectorsAsLists_ && (kinds & Vector) != 0;
         if (p.vector)
             kinds = (kinds & ~Vector) | List; // V(2) and [1,2] alike
+        // Nothing says what it is, yet it is read as M(1,2): a matrix's
+        // element as often as a number times a complex pair.
+        if (kinds == 0 && u.beforePair) {
+            p.why = "its kind cannot be told (nothing in the program gives it a value, and "
+                    "it is written before a pair in parentheses, as a matrix's element is); "
+                    "it is left as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
         if (kinds == 0)
             kinds = Real;
         if ((kinds & (kinds - 1)) != 0) {
