@@ -200,19 +200,23 @@ bool isInitialValue(const Ti86Token& t) {
            d[digit] >= '1' && d[digit] <= '9';
 }
 
-// A name the program chose (not one of the calculator's own).
-bool isUserName(const Ti86Token& t) {
-    // Asked about nearly every token several times: settle the tokens that
-    // cannot be names, and the program's fixed names, before any look-up.
-    if (!t.known || t.code < ti86::BuiltinName || t.code > ti86::EquationName)
-        return false;
-    if (t.code >= ti86::Name1 && t.code <= ti86::Name8)
-        return true;
+// A name in a code that carries the calculator's names too (32, 3B) that
+// the program chose.
+bool isChosenAmongOwn(const Ti86Token& t) {
     if (t.code == ti86::EquationName)
         return isSpareFunction(t);
     if (isInitialValue(t))
         return true; // a real like the program's own, unless it graphs DifEq
     return isTi86UserName(t);
+}
+
+// A name the program chose (not one of the calculator's own).
+inline bool isUserName(const Ti86Token& t) {
+    // Asked about nearly every token several times: the tokens that cannot
+    // be names, and the program's fixed names, are settled in line.
+    if (!t.known || t.code < ti86::BuiltinName || t.code > ti86::EquationName)
+        return false;
+    return (t.code >= ti86::Name1 && t.code <= ti86::Name8) || isChosenAmongOwn(t);
 }
 
 // ---------------------------------------------------------------------------
@@ -419,7 +423,10 @@ public:
         }
         std::set<std::string> spareHere;
         for (std::size_t i = 0; i < tokens.size(); ++i) {
-            if (const Builtin* b = builtinOf(tokens[i]);
+            // Names have codes 32-3C: the other tokens skip the name look-ups.
+            const bool nameCode = tokens[i].known && tokens[i].code >= ti86::BuiltinName &&
+                                  tokens[i].code <= ti86::StatName;
+            if (const Builtin* b = nameCode ? builtinOf(tokens[i]) : nullptr;
                 b != nullptr && tokens[i].code == ti86::BuiltinName)
                 reservedLetters_.insert(b->code); // x is X: a user's X must move
             else if (b != nullptr && ((b->code >= ti83p::Y1 && b->code <= ti83p::Y0) ||
@@ -442,18 +449,19 @@ public:
                         break;
                 }
             }
-            if (isInitialValue(tokens[i]))
+            if (nameCode && isInitialValue(tokens[i]))
                 initialValues_.insert(tokens[i].data);
             if (is(tokens[i], ti86::Param))
                 parametricMode_ = true;
             else if (is(tokens[i], ti86::Pol))
                 polarMode_ = true;
-            if (isUserName(tokens[i]) && i + 1 < tokens.size() && is(tokens[i + 1], ti86::LParen)) {
+            if (nameCode && isUserName(tokens[i]) && i + 1 < tokens.size() &&
+                is(tokens[i + 1], ti86::LParen)) {
                 NameUse& u = use(tokens[i].data);
                 u.beforeParen = true;
                 u.beforePair = u.beforePair || pairFollows(tokens, i + 1);
             }
-            if (isSpareFunction(tokens[i])) {
+            if (nameCode && isSpareFunction(tokens[i])) {
                 NameUse& u = use(tokens[i].data);
                 u.kinds |= Equation;
                 u.graphed = true;
