@@ -213,7 +213,8 @@ Ti83pFileBytes buildTi83pFile(const std::vector<Ti83pToken>& tokens, std::string
                            {std::to_string(program.size()), std::to_string(kTi83pFreeMemory)}));
     std::uint8_t version = 0;
     for (const Ti83pToken& token : tokens)
-        version = std::max(version, ti83pVersionFor(token.code));
+        if (token.code > 0xFF) // one-byte tokens are in every version
+            version = std::max(version, ti83pVersionFor(token.code));
 
     std::string entry;
     putWord(entry, 0x0D);

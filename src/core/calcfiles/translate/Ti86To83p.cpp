@@ -1337,6 +1337,7 @@ public:
         : tokens_(facts.syntax().tokens()), syntax_(facts.syntax()), facts_(facts), title_(title),
           names_(names), target_(target), labels_(placeLabels(facts)),
           variableRenameSaid_(names.placementCount()), builtinRenameSaid_(builtins().size()) {
+        out_.tokens.reserve(tokens_.size() + tokens_.size() / 4); // most tokens are one token
         findKeyComparisons();
         for (const Ti86Token& t : tokens_)
             usesAns_ = usesAns_ || (is(t, ti86::StatName) && t.data == "Ans");
