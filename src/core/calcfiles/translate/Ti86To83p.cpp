@@ -124,9 +124,10 @@ const std::unordered_map<std::string, Builtin>& builtins() {
             std::string font;
             ti86FontFromUtf8(glyphs, font);
             const bool renamed = shown != utf8(font);
-            const std::size_t index = t.size();
-            t[std::string(1, static_cast<char>(ti86)) + font] = {code, std::move(shown), renamed,
-                                                                 index};
+            // A name added twice keeps its first index, so that no two share one.
+            const auto [it, added] = t.try_emplace(std::string(1, static_cast<char>(ti86)) + font);
+            const std::size_t index = added ? t.size() - 1 : it->second.index;
+            it->second = {code, std::move(shown), renamed, index};
         };
         add(ti86::BuiltinName, "x", ti83p::LetterX, "X");
         add(ti86::BuiltinName, "y", ti83p::LetterY, "Y");
@@ -925,8 +926,9 @@ void Names::place() {
         // Nothing says what it is, yet it is read as M(1,2): a matrix's
         // element as often as a number times a complex pair.
         if (kinds == 0 && u.beforePair) {
-            p.why = "its kind cannot be told (nothing in the program gives it a value, and "
-                    "it is written before a pair in parentheses, as a matrix's element is); "
+            p.why = "its kind cannot be told (nothing in the program says what it holds, "
+                    "and it is written before a pair in parentheses, as a matrix's element "
+                    "is); "
                     "it is left as it is";
             placements_[name] = std::move(p);
             continue;

@@ -1044,12 +1044,12 @@ TEST(Ti86To83p, NamesItCannotPlace) {
           "Y1( a value at that X; it is left as it is",
           "W 1:3 = stores an equation on the TI-86; the TI-83 Plus reads it as a test, check it",
           "N 1:4 x is now X"}},
-        // Given no value here and read with two indices: a matrix's element
+        // Input says nothing of its kind, and it is read with two indices: a matrix's element
         // as likely as AB times the pair (1,2), so it stays as it is.
         {":Input AB:Disp AB(1,2)",
          "DC 41 42 3E DE 41 42 10 31 2B 32 11",
-         {"W 1:8 variable AB: its kind cannot be told (nothing in the program gives it a "
-          "value, and it is written before a pair in parentheses, as a matrix's element is); "
+         {"W 1:8 variable AB: its kind cannot be told (nothing in the program says what it "
+          "holds, and it is written before a pair in parentheses, as a matrix's element is); "
           "it is left as it is"}},
         // One index, or a pair inside a group, is a number times a group.
         {":Input AB:Disp AB(2),AB((1,2)+1)",
