@@ -20,6 +20,10 @@
 #include <unordered_map>
 #include <utility>
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace kalvo::calc {
 
 namespace {
@@ -977,6 +981,107 @@ bool loud16(const std::uint8_t* at) {
 }
 #endif
 
+#if defined(__GNUC__) && defined(__x86_64__)
+// The same test 32 bytes at a time, for processors with AVX2: each byte's
+// class from two 16-entry lookups (its low and its high four bits), each
+// class a bit that both lookups must give. Text with nothing to report is
+// passed over at more than twice the pace.
+namespace quietbits {
+constexpr std::uint8_t kBitLetter4 = 0x01; // A-O
+constexpr std::uint8_t kBitLetter5 = 0x02; // P-Z
+constexpr std::uint8_t kBitDigit = 0x04;   // 0-9
+constexpr std::uint8_t kBitDot = 0x08;
+constexpr std::uint8_t kBitSign = 0x10;    // space ( ) * + , - /
+constexpr std::uint8_t kBitLineEnd = 0x20; // LF, CR
+constexpr std::uint8_t kBitColon = 0x40;
+constexpr std::uint8_t kBitArrow = 0x80; // FC, →
+constexpr std::uint8_t kBitLetters = kBitLetter4 | kBitLetter5;
+constexpr std::uint8_t kBitNumberText = kBitDigit | kBitDot;
+} // namespace quietbits
+
+__attribute__((target("avx2"))) std::size_t quietBlocks32(const std::uint8_t* bytes, std::size_t i,
+                                                          std::size_t n) {
+    using namespace quietbits;
+    // By low four bits, then by high four bits.
+    alignas(16) static constexpr std::uint8_t low[16] = {
+        kBitLetter5 | kBitDigit | kBitSign, // 0: P 0 space
+        kBitLetter4 | kBitLetter5 | kBitDigit,
+        kBitLetter4 | kBitLetter5 | kBitDigit,
+        kBitLetter4 | kBitLetter5 | kBitDigit,
+        kBitLetter4 | kBitLetter5 | kBitDigit,
+        kBitLetter4 | kBitLetter5 | kBitDigit,
+        kBitLetter4 | kBitLetter5 | kBitDigit,
+        kBitLetter4 | kBitLetter5 | kBitDigit,
+        kBitLetter4 | kBitLetter5 | kBitDigit | kBitSign,               // 8: H X 8 (
+        kBitLetter4 | kBitLetter5 | kBitDigit | kBitSign,               // 9: I Y 9 )
+        kBitLetter4 | kBitLetter5 | kBitSign | kBitLineEnd | kBitColon, // A: J Z * LF :
+        kBitLetter4 | kBitSign,                                         // B: K +
+        kBitLetter4 | kBitSign | kBitArrow,                             // C: L , FC
+        kBitLetter4 | kBitSign | kBitLineEnd,                           // D: M - CR
+        kBitLetter4 | kBitDot,                                          // E: N .
+        kBitLetter4 | kBitSign,                                         // F: O /
+    };
+    alignas(16) static constexpr std::uint8_t high[16] = {
+        kBitLineEnd,
+        0,
+        kBitDot | kBitSign,
+        kBitDigit | kBitColon,
+        kBitLetter4,
+        kBitLetter5,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        kBitArrow,
+    };
+    const __m256i lowTable =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(low)));
+    const __m256i highTable =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(high)));
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const auto classes = [&](__m256i v) __attribute__((target("avx2"))) {
+        const __m256i lo = _mm256_shuffle_epi8(lowTable, _mm256_and_si256(v, nibble));
+        const __m256i hi =
+            _mm256_shuffle_epi8(highTable, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble));
+        return _mm256_and_si256(lo, hi);
+    };
+    const __m256i letters = _mm256_set1_epi8(kBitLetters);
+    const __m256i numberText = _mm256_set1_epi8(kBitNumberText);
+    const __m256i wordText = _mm256_set1_epi8(kBitLetters | kBitNumberText);
+    const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
+    for (; i + 32 <= n; i += 32) {
+        const __m256i now = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
+        const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i - 1));
+        const __m256i classNow = classes(now), classBefore = classes(before);
+        // Of no quiet class; a letter after a letter or number; a digit or
+        // dot after a letter (either side nonzero: their minimum is); a CR
+        // not ending the line.
+        const __m256i other = _mm256_cmpeq_epi8(classNow, _mm256_setzero_si256());
+        const __m256i longName = _mm256_min_epu8(_mm256_and_si256(classNow, letters),
+                                                 _mm256_and_si256(classBefore, wordText));
+        const __m256i nameDigit = _mm256_min_epu8(_mm256_and_si256(classNow, numberText),
+                                                  _mm256_and_si256(classBefore, letters));
+        const __m256i strayCr =
+            _mm256_andnot_si256(_mm256_cmpeq_epi8(now, lf), _mm256_cmpeq_epi8(before, cr));
+        const __m256i loud =
+            _mm256_or_si256(_mm256_or_si256(other, longName), _mm256_or_si256(nameDigit, strayCr));
+        if (!_mm256_testz_si256(loud, loud))
+            break;
+    }
+    return i;
+}
+
+bool hasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
 // The start of the first line at or after `at` (a line's start) that is not
 // quiet, or the text's end.
 std::size_t quietLinesEnd(std::string_view text, std::size_t at) {
@@ -992,6 +1097,10 @@ std::size_t quietLinesEnd(std::string_view text, std::size_t at) {
     while (i < head && !loudAt(i))
         ++i;
     if (i == head) {
+#if defined(__GNUC__) && defined(__x86_64__)
+        if (hasAvx2())
+            i = quietBlocks32(bytes, i, n);
+#endif
 #if defined(__GNUC__)
         while (i + 16 <= n && !loud16(bytes + i))
             i += 16;

@@ -308,6 +308,37 @@ TEST(HandWorkPieces, LinesPassedOverHoldNothingTheTokensWouldFind) {
     }
 }
 
+// Long runs of such lines are passed over a block of bytes at a time: a
+// name that makes a line say something is found wherever it falls in a
+// block, its first byte the last of one block and its second the first of
+// the next included.
+TEST(HandWorkPieces, ANameInALongQuietRunIsFoundAtEveryPlace) {
+    const std::string quietLine = ":A+1\xFC"
+                                  "B:(C-2)*D/3\xFC"
+                                  "E,F\r\n";
+    for (const std::string name : {"x", "AB", "Q7"}) {
+        for (std::size_t at = 0; at < 100; ++at) {
+            std::string line(120, '+');
+            for (std::size_t k = 0; k < line.size(); k += 2)
+                line[k] = static_cast<char>('A' + k % 26);
+            line.replace(at, name.size(), name);
+            std::string text;
+            for (int k = 0; k < 6; ++k)
+                text += quietLine;
+            text += ":" + line + "\r\n";
+            for (int k = 0; k < 6; ++k)
+                text += quietLine;
+            const HandWorkReport read = findHandWork(text);
+            const HandWorkReport whole = findHandWork(text, tokenizeTi86Text(text).tokens);
+            ASSERT_FALSE(whole.findings.empty()) << name << " at " << at;
+            ASSERT_EQ(read.findings.size(), whole.findings.size()) << name << " at " << at;
+            for (std::size_t k = 0; k < whole.findings.size(); ++k)
+                EXPECT_EQ(std::tie(read.findings[k].line, read.findings[k].column),
+                          std::tie(whole.findings[k].line, whole.findings[k].column));
+        }
+    }
+}
+
 } // namespace
 
 namespace {
