@@ -364,6 +364,7 @@ struct NameUse {
     unsigned kinds = 0;
     std::set<std::string> copiesFrom;   // stored from these names: their kind is its kind
     std::set<std::string> comparedFrom; // stored from a test of these: a list's is a list
+    std::set<std::string> sizeOf;       // dim X→name: a list for a matrix, else a number
     bool bareCall = false;              // a statement of its own
     bool otherUse = false;              // used anywhere but as such a statement
     bool beforeParen = false;           // written before "(": f(3) is no Y1(3)
@@ -537,6 +538,18 @@ private:
     // functions in it; names it reads hand their kind on.
     void storeKind(const Tokens& tokens, std::size_t from, std::size_t to,
                    const Ti86Token& target) {
+        // dim M→S: a matrix's size is the list {rows,columns}, anything
+        // else's a number; which, M's kind tells once it is known.
+        if (to - from >= 2 && is(tokens[from], ti86::Dim)) {
+            std::size_t a = from + 1;
+            const bool paren = is(tokens[a], ti86::LParen);
+            a += paren ? 1 : 0;
+            if (a < to && isUserName(tokens[a]) &&
+                (a + 1 == to || (paren && a + 2 == to && is(tokens[a + 1], ti86::RParen)))) {
+                use(target.data).sizeOf.insert(tokens[a].data);
+                return;
+            }
+        }
         unsigned kind = 0;
         std::set<std::string> sources;
         bool sawValue = false;
@@ -812,6 +825,16 @@ void Names::place() {
                 }
             };
             flow(u.copiesFrom, ~unsigned{Real});
+            for (const std::string& f : u.sizeOf) {
+                const auto hit = uses_.find(f);
+                const unsigned k = hit == uses_.end() ? 0u : hit->second.kinds;
+                const unsigned size = ((k & Matrix) != 0 ? unsigned{List} : 0u) |
+                                      ((k & (List | Vector | String)) != 0 ? unsigned{Real} : 0u);
+                if ((u.kinds | size) != u.kinds) {
+                    u.kinds |= size;
+                    changed = true;
+                }
+            }
             // Lists compared give lists; matrices (and, taken, vectors) one value.
             flow(u.comparedFrom, List);
             if (!u.comparedFrom.empty() && (u.kinds & ~Real) == 0 && (u.kinds & Real) == 0) {
@@ -930,6 +953,16 @@ void Names::place() {
                     "and it is written before a pair in parentheses, as a matrix's element "
                     "is); "
                     "it is left as it is";
+            placements_[name] = std::move(p);
+            continue;
+        }
+        // The size of a name nothing tells the kind of: a list, if that
+        // is a matrix, a number otherwise.
+        if (kinds == 0 && !u.sizeOf.empty()) {
+            p.why = "its kind cannot be told (it holds the size of " +
+                    shownText(*u.sizeOf.begin()) +
+                    ", a list if that is a matrix and a number otherwise, and nothing in the "
+                    "program says which); it is left as it is";
             placements_[name] = std::move(p);
             continue;
         }

@@ -781,6 +781,33 @@ TEST(Ti86To83p, ATestStoredIsANumberOrAList) {
     });
 }
 
+// A matrix's size is the list {rows,columns}; a list's, a number. Which
+// one a name holds follows the kind of what it is the size of, wherever
+// that is told; when nothing tells it, the name warns.
+TEST(Ti86To83p, ASizeStoredIsAListForAMatrix) {
+    check({
+        {":[[1,2][3,4]]\xFCM:dim M\xFCSZ:Disp SZ(1)",
+         "06 06 31 2B 32 07 06 33 2B 34 07 07 04 5C 00 3E B5 5C 00 11 04 EB 53 5A 3E DE EB 53 "
+         "5A 10 31 11",
+         {"N 1:15 variable M is now [A]", "N 1:17 dim without ( now has its ( and )",
+          "N 1:23 variable SZ is now \xCA\x9FSZ"}},
+        // The size first, the matrix told later: the same.
+        {":dim(M)\xFCSZ:[[1]]\xFCM",
+         "B5 5C 00 11 04 EB 53 5A 3E 06 06 31 07 07 04 5C 00",
+         {"N 1:6 variable M is now [A]", "N 1:9 variable SZ is now \xCA\x9FSZ"}},
+        {":{1,2}\xFCL:dim L\xFCSZ:Disp SZ",
+         "08 31 2B 32 09 04 EB 4C 3E B5 EB 4C 11 04 53 3E DE 53",
+         {"N 1:8 variable L is now \xCA\x9FL", "N 1:10 dim without ( now has its ( and )",
+          "N 1:16 variable SZ is now S"}},
+        {":Input AB:dim AB\xFCSZ:Disp SZ(1)",
+         "DC 41 3E B5 41 11 04 53 5A 3E DE 53 5A 10 31 11",
+         {"N 1:8 variable AB is now A", "N 1:11 dim without ( now has its ( and )",
+          "W 1:18 variable SZ: its kind cannot be told (it holds the size of AB, a list if that "
+          "is a matrix and a number otherwise, and nothing in the program says which); it is "
+          "left as it is"}},
+    });
+}
+
 // Past Str1-Str0, a string given one text ever, on a line of its own, is
 // that text where it is read; the store leaves the text alone, for Ans.
 // Given two texts, or read in, it stays a warning.
