@@ -79,6 +79,20 @@ Spellings::Spellings() {
     }
     for (const auto& [c, to] : tree[0].next)
         first[static_cast<std::uint8_t>(c)] = to;
+    // A row holds node numbers as 16 bits: with more nodes, edges only.
+    constexpr std::size_t kDenseFrom = 3; // edges
+    if (tree.size() > 0xFFFF)
+        return;
+    dense.assign(256, 0);
+    for (std::size_t n = 1; n < tree.size(); ++n) {
+        if (tree[n].next.size() < kDenseFrom)
+            continue;
+        nodes[n].row = static_cast<std::uint16_t>(dense.size() / 256);
+        dense.resize(dense.size() + 256, 0);
+        for (const auto& [c, to] : tree[n].next)
+            dense[std::size_t{nodes[n].row} * 256 + static_cast<std::uint8_t>(c)] =
+                static_cast<std::uint16_t>(to);
+    }
 }
 
 } // namespace kalvo::calc::ti86text

@@ -40,23 +40,30 @@ struct Spellings {
         std::uint16_t count = 0;
         bool wordEnd = false;               // its last character is word text
         Ti86Inline data = Ti86Inline::None; // what follows the token's code
+        std::uint16_t row = 0; // its successors by character in `dense`, or 0: the edges
     };
     std::vector<Node> nodes{1};
     std::vector<char> edgeChar;
     std::vector<std::uint32_t> edgeTo;
     std::array<std::uint32_t, 256> first{}; // the root's successors, by character
+    // 256 successors a row, row 0 unused: for the nodes with many edges,
+    // where a search along them would cost a step most.
+    std::vector<std::uint16_t> dense;
 
     Spellings();
 
-    // The node after `c` from `node`, or 0 (the root, never a successor).
-    std::uint32_t next(std::uint32_t node, char c) const {
-        if (node == 0)
-            return first[static_cast<std::uint8_t>(c)];
-        const Node& n = nodes[node];
+    // The node after `c` from `n`, or 0 (the root, never a successor).
+    std::uint32_t step(const Node& n, char c) const {
+        if (n.row != 0)
+            return dense[std::size_t{n.row} * 256 + static_cast<std::uint8_t>(c)];
         for (std::uint32_t e = n.edges, stop = n.edges + n.count; e < stop; ++e)
             if (edgeChar[e] == c)
                 return edgeTo[e];
         return 0;
+    }
+
+    std::uint32_t next(std::uint32_t node, char c) const {
+        return node == 0 ? first[static_cast<std::uint8_t>(c)] : step(nodes[node], c);
     }
 };
 

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace kalvo::calc {
@@ -56,7 +58,9 @@ public:
     // text has ended. Lines and columns count in the whole text.
     bool fill(Ti86Tokenized& out, std::size_t limit) {
         out_ = &out;
-        while (out.tokens.size() < limit) {
+        // Counted as they are added: the list's size() is a division.
+        count_ = out.tokens.size();
+        while (count_ < limit) {
             if (!inLine_ && !beginLine())
                 return false;
             if (!readToken())
@@ -72,7 +76,8 @@ private:
     bool beginLine() {
         if (at_ >= text_.size())
             return false;
-        std::size_t end = text_.find('\n', at_);
+        bool noArrow = false;
+        std::size_t end = lineEnd(at_, noArrow);
         next_ = end == std::string_view::npos ? text_.size() : end + 1;
         if (end == std::string_view::npos)
             end = text_.size();
@@ -81,20 +86,56 @@ private:
             --stop;
         ++lineNumber_;
         if (lineNumber_ > 1) {
-            Ti86Token& newline = out_->tokens.emplace_back();
+            Ti86Token& newline = add();
             newline.code = kNewline;
             place(newline, previousLineEnd_, 1);
         }
         line_ = lineNumber_;
         lineStart_ = at_;
         stop_ = stop;
-        arrowSearched_ = false;
+        // A line without "å" needs no search for a conversion.
+        arrowSearched_ = noArrow;
+        nextArrow_ = stop;
         runSearched_ = false;
         i_ = at_;
         if (at(i_) == ':')
             ++i_; // the line's mark
         inLine_ = true;
         return true;
+    }
+
+    // The first "\n" at or after `from` (npos for none), and whether no "å"
+    // comes before it, when that is known on the way. Lines run a few bytes:
+    // a word of them at a time settles most without a call.
+    std::size_t lineEnd(std::size_t from, bool& noArrow) const {
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr std::uint64_t ones = 0x0101010101010101u, highs = ones << 7;
+            // The lowest bit set marks the first byte of the word equal to
+            // c's: a borrow only runs upward, past a byte that matched.
+            const auto matches = [](std::uint64_t word, std::uint64_t c) {
+                const std::uint64_t x = word ^ c;
+                return (x - ones) & ~x & highs;
+            };
+            bool clean = true; // no "å" yet
+            for (int w = 0; w < 2 && clean && from + 8 <= text_.size(); ++w, from += 8) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, text_.data() + from, 8);
+                const std::uint64_t newline = matches(word, ones * '\n');
+                const std::uint64_t arrow =
+                    matches(word, ones * static_cast<std::uint8_t>(kArrowText));
+                if (newline != 0) {
+                    noArrow = arrow == 0 || std::countr_zero(arrow) > std::countr_zero(newline);
+                    return from + static_cast<std::size_t>(std::countr_zero(newline) / 8);
+                }
+                clean = arrow == 0;
+            }
+        }
+        return text_.find('\n', from);
+    }
+
+    Ti86Token& add() {
+        ++count_;
+        return out_->tokens.emplace_back();
     }
 
     void endLine() {
@@ -198,25 +239,21 @@ private:
     // The longest spelling at i that does not end inside a word.
     const Spellings::Node* spellingAt(std::size_t i, std::size_t& length) const {
         const Spellings& s = spellings_;
-        if (i >= stop_)
+        const char* const text = text_.data();
+        const std::size_t stop = stop_;
+        if (i >= stop)
             return nullptr;
         const Spellings::Node* found = nullptr;
-        std::uint32_t node = s.first[static_cast<std::uint8_t>(text_[i])];
-        for (std::size_t n = 1; node != 0; ++n) {
+        std::uint32_t node = s.first[static_cast<std::uint8_t>(text[i])];
+        for (std::size_t k = i + 1; node != 0; ++k) {
             const Spellings::Node& here = s.nodes[node];
-            if (here.token != nullptr && !(here.wordEnd && isWordText(at(i + n)))) {
-                length = n;
+            if (here.token != nullptr && !(here.wordEnd && k < stop && isWordText(text[k]))) {
+                length = k - i;
                 found = &here;
             }
-            if (i + n >= stop_)
+            if (k >= stop)
                 break;
-            const char c = text_[i + n];
-            node = 0;
-            for (std::uint32_t e = here.edges, last = here.edges + here.count; e < last; ++e)
-                if (s.edgeChar[e] == c) {
-                    node = s.edgeTo[e];
-                    break;
-                }
+            node = s.step(here, text[k]);
         }
         return found;
     }
@@ -277,7 +314,7 @@ private:
             return false;
         const char c = text_[i];
         const std::size_t col = column(i);
-        Ti86Token& token = out_->tokens.emplace_back();
+        Ti86Token& token = add();
         if (const std::uint16_t single = singles_[static_cast<std::uint8_t>(c)]; single != 0) {
             token.code = single;
             ++i;
@@ -346,6 +383,7 @@ private:
             if (token.data.size() > 8) {
                 fail(col, DiagnosticId::Ti86NameTooLong, {ti86NameToUtf8(token.data)});
                 out_->tokens.pop_back();
+                --count_;
                 return true;
             }
             token.code = static_cast<std::uint16_t>(ti86::BuiltinName + token.data.size());
@@ -404,9 +442,10 @@ private:
     const std::array<std::uint16_t, 256>& singles_ = singleByteCodes();
     std::string_view text_;
     Ti86Tokenized* out_ = nullptr;
-    std::size_t at_ = 0;   // where the next line starts
-    std::size_t next_ = 0; // where the line after the current one starts
-    std::size_t i_ = 0;    // the next byte of the current line
+    std::size_t count_ = 0; // out_->tokens.size()
+    std::size_t at_ = 0;    // where the next line starts
+    std::size_t next_ = 0;  // where the line after the current one starts
+    std::size_t i_ = 0;     // the next byte of the current line
     bool inLine_ = false;
     std::size_t lineNumber_ = 0;
     std::size_t line_ = 0;

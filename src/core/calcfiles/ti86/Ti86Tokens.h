@@ -133,6 +133,10 @@ const std::vector<Ti86BuiltinName>& ti86BuiltinNames();
 // One token of a program: its code and inline data, where it sits in the
 // file and where it sits in the text.
 struct Ti86Token {
+    // Written out, so that a token made in place (emplace_back()) has its
+    // fields set once instead of all its bytes cleared first.
+    Ti86Token() {}
+
     std::uint16_t code = 0;
     bool known = true;           // false: bytes the table does not know, kept in `data`
     std::string data;            // inline font bytes: string, name, number, label,

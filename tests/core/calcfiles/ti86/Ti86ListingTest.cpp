@@ -266,6 +266,30 @@ TEST(Ti86Tokenizer, FindsUnitConversionsAnywhereInALine) {
     }
 }
 
+// Line ends are looked for eight bytes at a time, which also tells a line
+// without "å": each line's conversion is found wherever its "å" and its
+// line end fall in those words, and an "å" just past a line end (the next
+// line's, ending its first word) is not taken for the short line's.
+TEST(Ti86Tokenizer, FindsAConversionWhereverItsLineEndFalls) {
+    std::string text;
+    for (std::size_t k = 0; k < 20; ++k)
+        text += ":" + std::string(k, ' ') + "ft\xE5m\nA\n";
+    text += "ft\xE5m"; // the last line, shorter than a word, has no line end
+    const Ti86Tokenized t = tokenizeTi86Text(text);
+    EXPECT_TRUE(t.diagnostics.empty());
+    ASSERT_EQ(t.tokens.size(), 20u * 4 + 1);
+    for (std::size_t k = 0; k <= 20; ++k) {
+        const Ti86Token& conversion = t.tokens[4 * k];
+        EXPECT_TRUE(conversion == with(0x3E, "ft", "m")) << k;
+        EXPECT_EQ(conversion.line, 2 * k + 1) << k;
+        EXPECT_EQ(conversion.column, k < 20 ? k + 2 : 1) << k;
+        if (k < 20) {
+            EXPECT_TRUE(t.tokens[4 * k + 2] == name("A")) << k;
+            EXPECT_EQ(t.tokens[4 * k + 2].line, 2 * k + 2) << k;
+        }
+    }
+}
+
 TEST(Ti86Tokenizer, AcceptsWhatPeopleTypeAndPointsAtWhatItCannotRead) {
     // LF line ends, no ":" marks and extra spaces read as the listing would.
     EXPECT_EQ(hex(bytesOf("Disp  A\nClDrw")), hex(bytesOf(":Disp A\r\n:ClDrw\r\n")));
