@@ -63,7 +63,7 @@ public:
         while (count_ < limit) {
             if (!inLine_ && !beginLine())
                 return false;
-            if (!readToken())
+            if (!readTokens(limit))
                 endLine();
         }
         return inLine_ || at_ < text_.size();
@@ -302,6 +302,39 @@ private:
             token.data2.push_back(static_cast<char>(fontAt(k)));
         end = second;
         return true;
+    }
+
+    // Tokens of the line from i_, at least one, until the list holds
+    // `limit`; false at the line's end. The bytes that are tokens on their
+    // own, a third of a program's, are read here, with the line's bounds
+    // held where the tokens' stores cannot be taken to change them.
+    bool readTokens(std::size_t limit) {
+        const char* const text = text_.data();
+        const std::size_t stop = stop_;
+        std::size_t i = i_;
+        for (;;) {
+            while (i < stop && text[i] == ' ')
+                ++i;
+            if (i >= stop) {
+                i_ = i;
+                return false;
+            }
+            if (const std::uint16_t single = singles_[static_cast<std::uint8_t>(text[i])];
+                single != 0) {
+                Ti86Token& token = add();
+                token.code = single;
+                place(token, column(i), single > 0xFF ? 2 : 1);
+                ++i;
+            } else {
+                i_ = i;
+                readToken();
+                i = i_;
+            }
+            if (count_ >= limit) {
+                i_ = i;
+                return true;
+            }
+        }
     }
 
     // One token of the line from i_ (none for a name too long, which is

@@ -137,13 +137,14 @@ struct Ti86Token {
     // fields set once instead of all its bytes cleared first.
     Ti86Token() {}
 
+    // The small fields side by side, where they take one word.
     std::uint16_t code = 0;
     bool known = true;           // false: bytes the table does not know, kept in `data`
+    bool terminated = true;      // the 00 after a string, number or label is there
+    std::uint16_t gotoCache = 0; // Goto's cached position, big-endian in the file
     std::string data;            // inline font bytes: string, name, number, label,
                                  // the from-unit of a conversion
     std::string data2;           // the to-unit of a conversion
-    bool terminated = true;      // the 00 after a string, number or label is there
-    std::uint16_t gotoCache = 0; // Goto's cached position, big-endian in the file
     std::uint64_t offset = 0;    // first byte in the file (or in the program data)
     std::size_t size = 0;        // bytes in the file
     std::size_t line = 0;        // 1-based position in the text, in bytes
