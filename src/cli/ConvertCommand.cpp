@@ -112,12 +112,9 @@ public:
     }
     // A batch of the report's findings, printed straight into the buffer.
     void findings(std::string_view where, std::span<const calc::HandWorkFinding> found) {
-        for (const calc::HandWorkFinding& f : found) {
-            calc::printFinding(pending_, where, calc::diagnosticKind(f.id).severity, f.line,
-                               f.column, f.message);
-            if (pending_.size() >= 64 * 1024)
-                flush();
-        }
+        calc::printFindings(pending_, where, found);
+        if (pending_.size() >= 64 * 1024)
+            flush();
     }
     void flush() {
         writeErr(pending_);

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalvo::calc {
@@ -34,5 +35,15 @@ struct Diagnostic {
 };
 
 using Diagnostics = std::vector<Diagnostic>;
+
+// A finding of the hand-work report as it is made: its kind in the
+// diagnostics catalogue (which gives its severity and group), its place in
+// the TI-86 text and its words, held by the report.
+struct HandWorkFinding {
+    DiagnosticId id = DiagnosticId::None;
+    std::size_t line = 0; // 1-based, in bytes, as Diagnostic's
+    std::size_t column = 0;
+    std::string_view message;
+};
 
 } // namespace kalvo::calc

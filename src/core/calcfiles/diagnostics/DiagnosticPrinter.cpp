@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calcfiles/diagnostics/DiagnosticPrinter.h"
 
+#include "calcfiles/diagnostics/Catalogue.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
 namespace kalvo::calc {
 
@@ -14,6 +17,35 @@ namespace {
 void appendNumber(char*& at, std::size_t n) {
     *at++ = ':';
     at = std::to_chars(at, at + 20, n).ptr;
+}
+
+// `n` in decimal at `at` (room for 20 digits), two digits a step; the end.
+char* putNumber(char* at, std::size_t n) {
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324"
+                                     "25262728293031323334353637383940414243444546474849"
+                                     "50515253545556575859606162636465666768697071727374"
+                                     "75767778798081828384858687888990919293949596979899";
+    if (n < 10) {
+        *at = static_cast<char>('0' + n);
+        return at + 1;
+    }
+    std::size_t digits = 2;
+    for (std::size_t ten = 100; digits < 20 && n >= ten; ten *= 10)
+        ++digits;
+    char* const end = at + digits;
+    char* p = end;
+    for (; n >= 100; n /= 100) {
+        const std::size_t pair = n % 100 * 2;
+        *--p = kPairs[pair + 1];
+        *--p = kPairs[pair];
+    }
+    if (n >= 10) {
+        *--p = kPairs[n * 2 + 1];
+        *--p = kPairs[n * 2];
+    } else {
+        *--p = static_cast<char>('0' + n);
+    }
+    return end;
 }
 
 std::string_view severityText(Diagnostic::Severity severity) {
@@ -59,6 +91,61 @@ void printLine(std::string& out, std::string_view where, Diagnostic::Severity se
 void printFinding(std::string& out, std::string_view where, Diagnostic::Severity severity,
                   std::size_t line, std::size_t column, std::string_view message) {
     printLine(out, where, severity, line, column, {}, message);
+}
+
+void printFindings(std::string& out, std::string_view where,
+                   std::span<const HandWorkFinding> findings) {
+    // Each line is put together in `line` and appended whole, into room
+    // reserved once; the room is not filled first, as resizing would.
+    std::size_t most = 0;
+    for (const HandWorkFinding& f : findings)
+        most += f.message.size();
+    constexpr std::size_t kMostSaid = 11; // ": warning: "
+    most += findings.size() * (where.size() + 42 + kMostSaid + 1);
+    out.reserve(out.size() + most);
+    char line[512];
+    // "WHERE:LINE:" is written once for the findings of one line, the
+    // severity looked up once for a run of one kind.
+    const bool shortWhere = where.size() + 21 + 21 + kMostSaid + 1 < sizeof line;
+    if (shortWhere && !where.empty())
+        std::memcpy(line, where.data(), where.size());
+    std::size_t head = where.size(); // the bytes of `line` kept from one finding to the next
+    std::size_t headLine = 0;
+    DiagnosticId lastId = DiagnosticId::None;
+    Diagnostic::Severity severity = diagnosticKind(lastId).severity;
+    std::string_view said = severityText(severity);
+    for (const HandWorkFinding& f : findings) {
+        if (f.id != lastId) {
+            lastId = f.id;
+            severity = diagnosticKind(f.id).severity;
+            said = severityText(severity);
+        }
+        if (!shortWhere || head + 21 + said.size() + f.message.size() + 1 > sizeof line) {
+            printLine(out, where, severity, f.line, f.column, {}, f.message);
+            continue;
+        }
+        if (f.line != headLine) {
+            char* at = line + where.size();
+            if (f.line != 0) {
+                *at++ = ':';
+                at = putNumber(at, f.line);
+            }
+            head = static_cast<std::size_t>(at - line);
+            headLine = f.line;
+        }
+        char* at = line + head;
+        if (f.line != 0) {
+            *at++ = ':';
+            at = putNumber(at, f.column);
+        }
+        std::memcpy(at, said.data(), said.size());
+        at += said.size();
+        if (!f.message.empty())
+            std::memcpy(at, f.message.data(), f.message.size());
+        at += f.message.size();
+        *at++ = '\n';
+        out.append(line, static_cast<std::size_t>(at - line));
+    }
 }
 
 void printDiagnostic(std::string& out, std::string_view where, const Diagnostic& diagnostic) {

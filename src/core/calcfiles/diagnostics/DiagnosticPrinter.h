@@ -3,6 +3,7 @@
 
 #include "calcfiles/diagnostics/Diagnostic.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,11 @@ void printDiagnostic(std::string& out, std::string_view where, const Diagnostic&
 // in a form of its own.
 void printFinding(std::string& out, std::string_view where, Diagnostic::Severity severity,
                   std::size_t line, std::size_t column, std::string_view message);
+
+// The lines of a batch of the hand-work report's findings, in their order,
+// each as printFinding prints it.
+void printFindings(std::string& out, std::string_view where,
+                   std::span<const HandWorkFinding> findings);
 
 // The same line as a string of its own.
 std::string diagnosticLine(std::string_view where, const Diagnostic& diagnostic);

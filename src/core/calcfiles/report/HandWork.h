@@ -50,16 +50,6 @@ struct HandWorkCounts {
     }
 };
 
-// A finding of the report as it is made: its kind in the diagnostics
-// catalogue (which gives its severity and group), its place in the TI-86
-// text and its words, held by the report.
-struct HandWorkFinding {
-    DiagnosticId id = DiagnosticId::None;
-    std::size_t line = 0; // 1-based, in bytes, as Diagnostic's
-    std::size_t column = 0;
-    std::string_view message;
-};
-
 // The words of findings made as they are found, copied into chunks that
 // never move: a view keep() gives stays valid until clear(), however many
 // more are kept. clear() keeps the chunks for the next findings.

@@ -115,3 +115,42 @@ TEST(FindingLine, IsPrintedAsTheDiagnosticIs) {
 }
 
 } // namespace
+
+// A batch keeps the head of a line from one finding to the next and the
+// severity from one kind to the next: each must still come out as its own.
+TEST(FindingLine, BatchPrintsEachFindingAsItsOwn) {
+    const std::string longWords(600, 'w'); // more than one line's room
+    const std::vector<HandWorkFinding> batch = {
+        {DiagnosticId::LongName, 9, 1, "a"},
+        {DiagnosticId::LongName, 9, 10, "b"},
+        {DiagnosticId::Ti86StringOpen, 9, 99, ""},
+        {DiagnosticId::Ti86StringOpen, 10, 100, "c"},
+        {DiagnosticId::Ti86NoEntry, 0, 0, "d"},
+        {DiagnosticId::LongName, 10, 7, "e"},
+        {DiagnosticId::LongName, 12345, 123456, longWords},
+        {DiagnosticId::LongName, 12345, 2, "f"},
+        {DiagnosticId::None, 18446744073709551615u, 18446744073709551615u, "g"},
+    };
+    std::string out = "x\n";
+    printFindings(out, "GAME.86p", batch);
+    EXPECT_EQ(out, "x\n"
+                   "GAME.86p:9:1: warning: a\n"
+                   "GAME.86p:9:10: warning: b\n"
+                   "GAME.86p:9:99: note: \n"
+                   "GAME.86p:10:100: note: c\n"
+                   "GAME.86p: error: d\n"
+                   "GAME.86p:10:7: warning: e\n"
+                   "GAME.86p:12345:123456: warning: " +
+                       longWords +
+                       "\n"
+                       "GAME.86p:12345:2: warning: f\n"
+                       "GAME.86p:18446744073709551615:18446744073709551615: warning: g\n");
+    // A name too long for the room of a line, and none.
+    const std::string where(500, 'p');
+    out.clear();
+    printFindings(out, where, std::span(batch).subspan(0, 2));
+    EXPECT_EQ(out, where + ":9:1: warning: a\n" + where + ":9:10: warning: b\n");
+    out.clear();
+    printFindings(out, "", std::span(batch).subspan(3, 2));
+    EXPECT_EQ(out, ":10:100: note: c\n: error: d\n");
+}
