@@ -117,7 +117,7 @@ private:
                 return (x - ones) & ~x & highs;
             };
             bool clean = true; // no "å" yet
-            for (int w = 0; w < 2 && clean && from + 8 <= text_.size(); ++w, from += 8) {
+            for (int w = 0; w < 4 && clean && from + 8 <= text_.size(); ++w, from += 8) {
                 std::uint64_t word = 0;
                 std::memcpy(&word, text_.data() + from, 8);
                 const std::uint64_t newline = matches(word, ones * '\n');
@@ -327,7 +327,7 @@ private:
                 ++i;
             } else {
                 i_ = i;
-                readToken();
+                readLonger();
                 i = i_;
             }
             if (count_ >= limit) {
@@ -337,23 +337,13 @@ private:
         }
     }
 
-    // One token of the line from i_ (none for a name too long, which is
-    // said); false at the line's end.
-    bool readToken() {
+    // The token at i_, a byte of the line that is neither a space nor a
+    // token on its own (none for a name too long, which is said).
+    void readLonger() {
         std::size_t& i = i_;
-        while (i < stop_ && text_[i] == ' ')
-            ++i;
-        if (i >= stop_)
-            return false;
         const char c = text_[i];
         const std::size_t col = column(i);
         Ti86Token& token = add();
-        if (const std::uint16_t single = singles_[static_cast<std::uint8_t>(c)]; single != 0) {
-            token.code = single;
-            ++i;
-            place(token, col, single > 0xFF ? 2 : 1);
-            return true;
-        }
         if (c == '"') {
             token.code = ti86::String;
             ++i;
@@ -366,14 +356,14 @@ private:
             else
                 fail(col, DiagnosticId::Ti86StringOpenStore);
             place(token, col);
-            return true;
+            return;
         }
         // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
         if ((c >= '0' && c <= '9') || c == '.' || startsExponent(i)) {
             token.code = ti86::Number;
             readNumber(i, token.data);
             place(token, col, 2 + token.data.size()); // 44, the characters, 00
-            return true;
+            return;
         }
         std::uint8_t raw = 0;
         if (escapeAt(i, raw)) {
@@ -381,7 +371,7 @@ private:
             token.code = raw;
             token.data.assign(1, static_cast<char>(raw));
             place(token, col);
-            return true;
+            return;
         }
         std::size_t length = 0;
         const Spellings::Node* spelled = spellingAt(i, length);
@@ -391,7 +381,7 @@ private:
             conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
             i = end;
             place(token, col);
-            return true;
+            return;
         }
         if (spelled != nullptr) {
             // The fresh token holds the rest of *spelled already.
@@ -399,7 +389,7 @@ private:
             i += length;
             if (spelled->data == Ti86Inline::None) {
                 place(token, col, token.code > 0xFF ? 2 : 1);
-                return true;
+                return;
             }
             if (!spelled->token->data.empty())
                 token.data = spelled->token->data;
@@ -409,7 +399,7 @@ private:
                 readField(token.data, i, [](char b) { return b == ' ' || b == ':'; });
             }
             place(token, col);
-            return true;
+            return;
         }
         if (isTi86NameText(static_cast<std::uint8_t>(c))) {
             readField(token.data, i, [](char b) { return !isWordText(b); });
@@ -417,11 +407,11 @@ private:
                 fail(col, DiagnosticId::Ti86NameTooLong, {ti86NameToUtf8(token.data)});
                 out_->tokens.pop_back();
                 --count_;
-                return true;
+                return;
             }
             token.code = static_cast<std::uint16_t>(ti86::BuiltinName + token.data.size());
             place(token, col, 1 + token.data.size()); // a name of 1-8 bytes: its length in the code
-            return true;
+            return;
         }
         // The calculator reads plain text only as it runs, so a byte that
         // begins no token (a stray "?" after Stop) is no reason to refuse
@@ -433,7 +423,7 @@ private:
         token.data.assign(1, static_cast<char>(font));
         place(token, col);
         ++i;
-        return true;
+        return;
     }
 
     // ᴇ, perhaps its negation, then a digit.

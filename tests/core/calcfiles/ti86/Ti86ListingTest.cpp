@@ -271,19 +271,21 @@ TEST(Ti86Tokenizer, FindsUnitConversionsAnywhereInALine) {
 // line end fall in those words, and an "å" just past a line end (the next
 // line's, ending its first word) is not taken for the short line's.
 TEST(Ti86Tokenizer, FindsAConversionWhereverItsLineEndFalls) {
+    // Lines of 6 to 45 bytes: their ends in each of the first words and past them.
+    constexpr std::size_t kLines = 40;
     std::string text;
-    for (std::size_t k = 0; k < 20; ++k)
+    for (std::size_t k = 0; k < kLines; ++k)
         text += ":" + std::string(k, ' ') + "ft\xE5m\nA\n";
     text += "ft\xE5m"; // the last line, shorter than a word, has no line end
     const Ti86Tokenized t = tokenizeTi86Text(text);
     EXPECT_TRUE(t.diagnostics.empty());
-    ASSERT_EQ(t.tokens.size(), 20u * 4 + 1);
-    for (std::size_t k = 0; k <= 20; ++k) {
+    ASSERT_EQ(t.tokens.size(), kLines * 4 + 1);
+    for (std::size_t k = 0; k <= kLines; ++k) {
         const Ti86Token& conversion = t.tokens[4 * k];
         EXPECT_TRUE(conversion == with(0x3E, "ft", "m")) << k;
         EXPECT_EQ(conversion.line, 2 * k + 1) << k;
-        EXPECT_EQ(conversion.column, k < 20 ? k + 2 : 1) << k;
-        if (k < 20) {
+        EXPECT_EQ(conversion.column, k < kLines ? k + 2 : 1) << k;
+        if (k < kLines) {
             EXPECT_TRUE(t.tokens[4 * k + 2] == name("A")) << k;
             EXPECT_EQ(t.tokens[4 * k + 2].line, 2 * k + 2) << k;
         }
