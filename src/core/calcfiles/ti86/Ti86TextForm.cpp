@@ -79,18 +79,28 @@ Spellings::Spellings() {
     }
     for (const auto& [c, to] : tree[0].next)
         first[static_cast<std::uint8_t>(c)] = to;
-    // A row holds node numbers as 16 bits: with more nodes, edges only.
-    constexpr std::size_t kDenseFrom = 3; // edges
-    if (tree.size() > 0xFFFF)
+    std::size_t classes = 1; // 0: a character that follows in no spelling
+    bool tooMany = false;
+    for (std::size_t n = 1; n < tree.size(); ++n)
+        for (const auto& [c, to] : tree[n].next) {
+            std::uint8_t& k = classOf[static_cast<std::uint8_t>(c)];
+            if (k != 0)
+                continue;
+            if (classes == kClasses)
+                tooMany = true;
+            else
+                k = static_cast<std::uint8_t>(classes++);
+        }
+    if (tree.size() > 0xFFFF || tooMany)
         return;
-    dense.assign(256, 0);
+    dense.assign(kClasses, 0);
     for (std::size_t n = 1; n < tree.size(); ++n) {
-        if (tree[n].next.size() < kDenseFrom)
+        if (tree[n].next.empty())
             continue;
-        nodes[n].row = static_cast<std::uint16_t>(dense.size() / 256);
-        dense.resize(dense.size() + 256, 0);
+        nodes[n].row = static_cast<std::uint16_t>(dense.size() / kClasses);
+        dense.resize(dense.size() + kClasses, 0);
         for (const auto& [c, to] : tree[n].next)
-            dense[std::size_t{nodes[n].row} * 256 + static_cast<std::uint8_t>(c)] =
+            dense[std::size_t{nodes[n].row} * kClasses + classOf[static_cast<std::uint8_t>(c)]] =
                 static_cast<std::uint16_t>(to);
     }
 }

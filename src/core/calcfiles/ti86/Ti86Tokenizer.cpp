@@ -27,6 +27,28 @@ inline constexpr std::array<bool, 256> kPlainText = [] {
     return table;
 }();
 
+// kPlainText less the bytes that end a field: a string's, a label's, a
+// name's. A run of these is copied whole with one look-up a byte.
+inline constexpr std::array<bool, 256> kStringRun = [] {
+    std::array<bool, 256> table = kPlainText;
+    table['"'] = false;
+    return table;
+}();
+
+inline constexpr std::array<bool, 256> kLabelRun = [] {
+    std::array<bool, 256> table = kPlainText;
+    table[' '] = false;
+    table[':'] = false;
+    return table;
+}();
+
+inline constexpr std::array<bool, 256> kNameRun = [] {
+    std::array<bool, 256> table{};
+    for (std::size_t c = 0; c < 256; ++c)
+        table[c] = kPlainText[c] && kWordText[c];
+    return table;
+}();
+
 // The code of each byte that is a whole token on its own wherever it
 // stands: the only spelling that begins with it, with nothing inline, not
 // word text and ending any unit name (so no conversion begins there); 0 for
@@ -190,11 +212,14 @@ private:
 
     // Font bytes of a field from i onto `out` up to a byte `ends` says ends
     // it, or the line's end: what fontAt() gives byte by byte, with the runs
-    // of bytes that are their own font byte (no "\\", no å-ÿ) copied whole.
-    template <typename Ends> void readField(std::string& out, std::size_t& i, Ends ends) const {
+    // of bytes that are their own font byte (no "\\", no å-ÿ) and do not end
+    // it, those `runs` holds, copied whole.
+    template <typename Ends>
+    void readField(std::string& out, std::size_t& i, Ends ends,
+                   const std::array<bool, 256>& runs) const {
         while (i < stop_) {
             std::size_t j = i;
-            while (j < stop_ && kPlainText[static_cast<std::uint8_t>(text_[j])] && !ends(text_[j]))
+            while (j < stop_ && runs[static_cast<std::uint8_t>(text_[j])])
                 ++j;
             out.append(text_.data() + i, j - i);
             i = j;
@@ -347,7 +372,8 @@ private:
         if (c == '"') {
             token.code = ti86::String;
             ++i;
-            readField(token.data, i, [](char b) { return b == '"'; });
+            readField(
+                token.data, i, [](char b) { return b == '"'; }, kStringRun);
             if (i < stop_)
                 ++i;
             else if (token.data.find('\x1C') == std::string::npos)
@@ -396,13 +422,15 @@ private:
             if (spelled->data == Ti86Inline::Label || spelled->data == Ti86Inline::Goto) {
                 while (at(i) == ' ')
                     ++i;
-                readField(token.data, i, [](char b) { return b == ' ' || b == ':'; });
+                readField(
+                    token.data, i, [](char b) { return b == ' ' || b == ':'; }, kLabelRun);
             }
             place(token, col);
             return;
         }
         if (isTi86NameText(static_cast<std::uint8_t>(c))) {
-            readField(token.data, i, [](char b) { return !isWordText(b); });
+            readField(
+                token.data, i, [](char b) { return !isWordText(b); }, kNameRun);
             if (token.data.size() > 8) {
                 fail(col, DiagnosticId::Ti86NameTooLong, {ti86NameToUtf8(token.data)});
                 out_->tokens.pop_back();
@@ -439,7 +467,7 @@ private:
         const std::size_t from = i;
         while (i < stop_ && ((text_[i] >= '0' && text_[i] <= '9') || text_[i] == '.'))
             ++i;
-        number.assign(text_.data() + from, i - from);
+        number.append(text_.data() + from, i - from);
         // A base suffix: hexadecimal digits, then b, h, o or d ending the word.
         std::size_t j = i;
         while (j < stop_ &&
