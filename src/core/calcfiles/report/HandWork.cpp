@@ -18,6 +18,7 @@
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -885,17 +886,22 @@ void addKeyVariables(const std::vector<Ti86Token>& tokens, Ti86KeyVariables& nam
 }
 
 // The names getKy is stored to anywhere in the text, found before the
-// pieces are read: the lines that hold "getKy", tokenized alone.
+// pieces are read: the lines that hold "getKy", tokenized alone. The
+// tokenizer reads a line on its own, so a line like one read before (a
+// program reads the keys the same way again and again) adds no names.
 Ti86KeyVariables keyVariablesOf(std::string_view text) {
     Ti86KeyVariables names;
     Ti86Tokenized tokenized; // its room kept from line to line
+    std::unordered_set<std::string_view> read;
     for (std::size_t at = text.find("getKy"); at != std::string_view::npos;) {
         const std::size_t newline = text.rfind('\n', at);
         const std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
         std::size_t end = text.find('\n', at);
         end = end == std::string_view::npos ? text.size() : end;
-        tokenizeTi86Text(text.substr(start, end - start), tokenized);
-        addKeyVariables(tokenized.tokens, names);
+        if (read.insert(text.substr(start, end - start)).second) {
+            tokenizeTi86Text(text.substr(start, end - start), tokenized);
+            addKeyVariables(tokenized.tokens, names);
+        }
         at = end == text.size() ? std::string_view::npos : text.find("getKy", end);
     }
     return names;

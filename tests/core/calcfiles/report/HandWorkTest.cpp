@@ -359,6 +359,23 @@ TEST(HandWorkKeys, GetKeyComparedWithLiteralCodes) {
               (Lines{at(5, 8, keyCode("105")), at(6, 12, keyCode("21")), at(7, 5, keyCode("24"))}));
 }
 
+// Every line that holds getKy is read for its stores, whatever comes before
+// getKy in it and however often the same line comes again.
+TEST(HandWorkKeys, StoresFoundOnEveryLineHoldingGetKy) {
+    const std::string text = ":If K==25:Stop\n"
+                             ":If M==30:Stop\n"
+                             ":Disp \"getKy\xFCK\n"
+                             ":getKy\xFCK\n"
+                             ":1\xFC"
+                             "A:getKy\xFCM\n"
+                             ":\"getKy\":getKy\xFCN\n"
+                             ":If N==40:Stop\n"
+                             ":getKy\xFCK\n"
+                             ":If A==50:Stop\n";
+    EXPECT_EQ(report(text),
+              (Lines{at(1, 8, keyCode("25")), at(2, 8, keyCode("30")), at(7, 8, keyCode("40"))}));
+}
+
 TEST(HandWorkKeys, OtherComparisonsAndNoKeyAreFine) {
     EXPECT_EQ(report(":getKy\xFCK\n:If K==0:Stop\n:If A==105:Stop\n"), Lines{});
 }
