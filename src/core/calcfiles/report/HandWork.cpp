@@ -220,15 +220,6 @@ std::string spelledApart(const std::string& font) {
     return out;
 }
 
-// The program text as UTF-8 glyphs (text byte -> font byte -> glyph).
-std::string textToUtf8(std::string_view text) {
-    std::string font;
-    font.reserve(text.size());
-    for (const char c : text)
-        font.push_back(static_cast<char>(ti86TextToFont(static_cast<std::uint8_t>(c))));
-    return ti86NameToUtf8(font);
-}
-
 // The TI-83 Plus function a TI-86 equation name stands for: y1-y9 and y10
 // as Y1-Y9 and Y0, xt1-xt6 / yt1-yt6 as X1T / Y1T, r1-r6 as r1; empty when
 // it has none.
@@ -261,6 +252,34 @@ std::string ti83PlusFunction(const std::string& font) {
     return "";
 }
 
+// Messages by a few bytes (a name, a label, a kind and a key code): a key
+// of up to seven bytes is packed into a number, with its length, which is
+// cheaper to hash and compare than a string; a longer one is kept as it is.
+class MessagesByBytes {
+public:
+    // The message kept for the bytes of `head` then `tail`, empty when new.
+    std::string& at(std::string_view head, std::string_view tail = {}) {
+        if (head.size() + tail.size() <= 7) {
+            std::uint64_t packed = head.size() + tail.size();
+            unsigned shift = 8;
+            for (const std::string_view part : {head, tail})
+                for (const char c : part) {
+                    packed |= std::uint64_t{static_cast<std::uint8_t>(c)} << shift;
+                    shift += 8;
+                }
+            return short_[packed];
+        }
+        longKey_.assign(head);
+        longKey_.append(tail);
+        return long_[longKey_];
+    }
+
+private:
+    std::unordered_map<std::uint64_t, std::string> short_;
+    std::unordered_map<std::string, std::string> long_;
+    std::string longKey_; // its room kept
+};
+
 // What the report knows of the whole program while it reads it a piece at
 // a time: its findings so far and the facts that reach across pieces.
 struct ProgramFacts {
@@ -268,16 +287,17 @@ struct ProgramFacts {
     std::vector<std::size_t> lineStarts;
     Ti86KeyVariables keyVariables; // names getKy is stored to (getKy→K), read first
     // Labels and names to change, with their message.
-    std::unordered_map<std::string, std::string> badLabels;
-    std::unordered_map<std::string, std::string> badNames;
+    MessagesByBytes badLabels;
+    MessagesByBytes badNames;
     // Off-screen coordinates' messages, by value, row or column, and screen:
     // a program draws at the same places again and again.
     std::unordered_map<std::uint64_t, std::string> offScreenMessages;
     // Messages that follow from their kind and a few bytes (a name, a key
     // code), by both: the same program call or key code comes again and again.
-    std::unordered_map<std::string, std::string> keyedMessages;
-    std::string messageKey; // the key being looked up, its room kept
+    MessagesByBytes keyedMessages;
     std::string keyScratch; // a key being put together
+    std::string expression; // an equation's, being put together
+    std::string value;      // what an equation's finding says to store
 
     // The findings of the pieces not yet handed over, their words in `words`
     // or in the messages made once above.
@@ -365,14 +385,12 @@ private:
     // `format` the first time only.
     template <typename Format>
     void addKeyed(const Ti86Token& at, DiagnosticId id, std::string_view key, Format format) {
-        std::string& k = facts_.messageKey;
         const auto n = static_cast<std::uint16_t>(id);
-        k.assign({static_cast<char>(n >> 8), static_cast<char>(n & 0xFF)});
-        k.append(key);
-        auto found = facts_.keyedMessages.find(k);
-        if (found == facts_.keyedMessages.end())
-            found = facts_.keyedMessages.emplace(k, format()).first;
-        addMade(at, id, found->second);
+        const char kind[] = {static_cast<char>(n >> 8), static_cast<char>(n & 0xFF)};
+        std::string& message = facts_.keyedMessages.at({kind, 2}, key);
+        if (message.empty())
+            message = format();
+        addMade(at, id, message);
     }
 
     // Statements are what lies between separators (the program tree's
@@ -481,7 +499,7 @@ private:
             return !isLabelCharacter(static_cast<std::uint8_t>(c));
         });
         // A label is used again and again: its message is made once.
-        std::string& message = badLabels_[font];
+        std::string& message = badLabels_.at(font);
         if (message.empty()) {
             std::string reason = tooLong ? "is longer than two characters" : odd ? "" : "is empty";
             if (odd)
@@ -516,7 +534,7 @@ private:
             return;
         const DiagnosticId id =
             t.data.size() > 1 ? DiagnosticId::LongName : DiagnosticId::NoTi83pVariable;
-        std::string& message = badNames_[t.data];
+        std::string& message = badNames_.at(t.data);
         if (message.empty())
             message = formatDiagnostic(id, {ti86NameToUtf8(t.data), spelledApart(t.data)});
         addMade(t, id, message);
@@ -630,24 +648,31 @@ private:
                        ? std::min(tokens_[k].column - 1, line.size())
                        : line.size();
         };
-        std::string expression;
+        // Put together in room kept from one equation to the next.
+        std::string& expression = facts_.expression;
+        expression.clear();
         for (std::size_t k = i + 2; k < end; ++k) {
             const std::size_t from = offsetOf(k), to = std::max(from, offsetOf(k + 1));
-            std::string piece(line.substr(from, to - from));
+            const std::size_t at = expression.size();
+            expression.append(line.substr(from, to - from));
             const Ti86Token& e = tokens_[k];
             if (is(e, ti86::BuiltinName) && (e.data == "x" || e.data == "y" || e.data == "t") &&
-                !piece.empty())
-                piece[0] = static_cast<char>(e.data[0] - 'a' + 'A');
-            expression += piece;
+                expression.size() > at)
+                expression[at] = static_cast<char>(e.data[0] - 'a' + 'A');
         }
         while (!expression.empty() && expression.back() == ' ')
             expression.pop_back();
+        // The program text as font bytes, then as UTF-8 glyphs.
+        for (char& c : expression)
+            c = static_cast<char>(ti86TextToFont(static_cast<std::uint8_t>(c)));
+        std::string& value = facts_.value;
+        value.assign("\"");
+        value += ti86NameToUtf8(expression);
+        value += "\"→";
         const std::string function = ti83PlusFunction(t.data);
-        const std::string value = "\"" + textToUtf8(expression) + "\"→";
-        if (function.empty())
-            add(t, DiagnosticId::EquationNoFunction, {ti86NameToUtf8(t.data), value});
-        else
-            add(t, DiagnosticId::Equation, {ti86NameToUtf8(t.data), value + function});
+        value += function;
+        add(t, function.empty() ? DiagnosticId::EquationNoFunction : DiagnosticId::Equation,
+            {ti86NameToUtf8(t.data), value});
     }
 
     void screen(std::size_t i) {
@@ -792,8 +817,8 @@ private:
     ProgramFacts& facts_;
     std::vector<std::size_t>& lineStarts_;
     const Ti86KeyVariables& keyVariables_;
-    std::unordered_map<std::string, std::string>& badLabels_;
-    std::unordered_map<std::string, std::string>& badNames_;
+    MessagesByBytes& badLabels_;
+    MessagesByBytes& badNames_;
 };
 
 // The lines of a text, without their CR LF or LF.

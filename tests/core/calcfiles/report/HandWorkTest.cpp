@@ -406,6 +406,19 @@ TEST(HandWork, RepeatedFindingsKeepTheirOwnWords) {
                at(12, 8, keyCode("105")), at(13, 8, keyCode("10"))}));
 }
 
+// Labels and names of up to seven characters and longer ones are told
+// apart, each use given its own label's or name's words.
+TEST(HandWork, LabelsAndNamesAroundSevenCharacters) {
+    const std::string text = ":Goto ABCDEFG\n:Goto ABCDEFGH\n:Goto ABCDEF\n:Goto ABCDEFGH\n"
+                             ":Goto ABCDEFG\n:Disp ABCDEFGH,ABCDEFG,ABCDEFGH\n";
+    EXPECT_EQ(report(text), (Lines{at(1, 2, longLabel("ABCDEFG")), at(2, 2, longLabel("ABCDEFGH")),
+                                   at(3, 2, longLabel("ABCDEF")), at(4, 2, longLabel("ABCDEFGH")),
+                                   at(5, 2, longLabel("ABCDEFG")),
+                                   at(6, 7, longName("ABCDEFGH", "A·B·C·D·E·F·G·H")),
+                                   at(6, 16, longName("ABCDEFG", "A·B·C·D·E·F·G")),
+                                   at(6, 24, longName("ABCDEFGH", "A·B·C·D·E·F·G·H"))}));
+}
+
 TEST(HandWork, CleanProgramHasNoFinding) {
     const std::string text = ":ClLCD\n"
                              ":Disp \"HELLO\"\n"
