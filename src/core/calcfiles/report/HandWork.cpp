@@ -295,9 +295,10 @@ struct ProgramFacts {
     // Messages that follow from their kind and a few bytes (a name, a key
     // code), by both: the same program call or key code comes again and again.
     MessagesByBytes keyedMessages;
-    std::string keyScratch; // a key being put together
-    std::string expression; // an equation's, being put together
-    std::string value;      // what an equation's finding says to store
+    std::string keyScratch;                // a key being put together
+    std::vector<TokenRange> menuArguments; // a menu's, its room kept
+    std::string expression;                // an equation's, being put together
+    std::string value;                     // what an equation's finding says to store
 
     // The findings of the pieces not yet handed over, their words in `words`
     // or in the messages made once above.
@@ -597,7 +598,8 @@ private:
     void menu(std::size_t i) {
         if (i + 1 >= tokens_.size() || !is(tokens_[i + 1], ti86::LParen))
             return;
-        std::vector<Argument> args;
+        std::vector<Argument>& args = facts_.menuArguments;
+        args.clear();
         if (!flatArguments(i, args))
             args = callArguments(statementTree(i), i);
         if (args.empty())
