@@ -347,10 +347,11 @@ public:
     // One piece of the program: whole statements, in order after the pieces
     // read before.
     // `startsStatement`: whether the first token begins a statement.
+    // `lineBase`: the lines of the text before the tokens' line 1.
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts,
-           bool startsStatement = true)
-        : text_(text), tokens_(tokens), startsStatement_(startsStatement), facts_(facts),
-          lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
+           bool startsStatement = true, std::size_t lineBase = 0)
+        : text_(text), tokens_(tokens), startsStatement_(startsStatement), lineBase_(lineBase),
+          facts_(facts), lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
           badLabels_(facts.badLabels), badNames_(facts.badNames) {}
 
     // Looks at tokens [start, upto); the others are there to be looked
@@ -373,13 +374,13 @@ private:
 
     void add(const Ti86Token& at, DiagnosticId id,
              std::initializer_list<std::string_view> args = {}) {
-        facts_.add(id, at.line, at.column, args);
+        facts_.add(id, at.line + lineBase_, at.column, args);
     }
 
     // A finding whose message was made before (a label's, a name's: the
     // same at every use), kept where it is, which outlives the findings.
     void addMade(const Ti86Token& at, DiagnosticId id, const std::string& message) {
-        facts_.addMade(id, at.line, at.column, message);
+        facts_.addMade(id, at.line + lineBase_, at.column, message);
     }
 
     // A finding whose message follows from its kind and `key`: made by
@@ -642,7 +643,7 @@ private:
             ++end;
         // The expression's text as the user wrote it, with the TI-86's
         // lowercase variables in capitals.
-        const std::string_view line = lineText(t.line);
+        const std::string_view line = lineText(t.line + lineBase_);
         // Where token k starts in the line; the ":" or line end after the
         // statement (a line-end token sits just past its line's text).
         const auto offsetOf = [&](std::size_t k) {
@@ -810,6 +811,7 @@ private:
     std::string_view text_;
     const std::vector<Ti86Token>& tokens_;
     bool startsStatement_;
+    std::size_t lineBase_;
     std::optional<Ti86Syntax> tree_; // of tokens [treeFirst_, treeLast_)
     std::size_t treeFirst_ = 0;
     std::size_t treeLast_ = 0;
@@ -1161,10 +1163,7 @@ void readLines(std::string_view ti86Text, std::size_t start, std::size_t end, st
     std::size_t limit = kWindowTokens;
     bool startsStatement = true; // the window's first token begins a statement
     for (;;) {
-        const std::size_t had = window.tokens.size();
         const bool ended = !stream.read(window, limit);
-        for (std::size_t k = had; k < window.tokens.size(); ++k)
-            window.tokens[k].line += lineBase;
         const std::size_t upto = lookable(window.tokens, from, ended);
         if (upto == from && !ended) {
             // One statement that reads to its end fills the window: the
@@ -1172,7 +1171,8 @@ void readLines(std::string_view ti86Text, std::size_t start, std::size_t end, st
             limit += kWindowTokens;
             continue;
         }
-        Finder(ti86Text, window.tokens, facts, startsStatement).run(from, upto);
+        // The tokens' lines count from the run's first line.
+        Finder(ti86Text, window.tokens, facts, startsStatement, lineBase).run(from, upto);
         for (Diagnostic& d : window.diagnostics)
             d.line += lineBase;
         facts.report.textDiagnostics.insert(facts.report.textDiagnostics.end(),

@@ -220,6 +220,15 @@ TEST(HandWorkEquations, StoredEquationsWithTheirTi83PlusForm) {
                        "have: store the string to one of Y1-Y9, Y0 (\"A\"→Y1)")});
 }
 
+// Lines of arithmetic alone are passed over; the equations after them are
+// still read from their own lines.
+TEST(HandWorkEquations, EquationsAfterLinesWithNothingToReport) {
+    EXPECT_EQ(report(":1+2\n:A\xFC"
+                     "B\n:y2=A+1\n:3\n:y3=B\n"),
+              (Lines{at(3, 2, "y2=… stores an equation: the TI-83 Plus writes \"A+1\"→Y2"),
+                     at(5, 2, "y3=… stores an equation: the TI-83 Plus writes \"B\"→Y3")}));
+}
+
 TEST(HandWorkEquations, UsingAFunctionIsNoEquation) {
     EXPECT_EQ(report(":If y1(2)==3:Disp 1\n"), Lines{});
 }
