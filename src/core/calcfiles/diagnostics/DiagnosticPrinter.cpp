@@ -95,33 +95,49 @@ void printFinding(std::string& out, std::string_view where, Diagnostic::Severity
 
 void printFindings(std::string& out, std::string_view where,
                    std::span<const HandWorkFinding> findings) {
+    // Each severity's words padded to one size, copied whole.
+    struct Said {
+        char text[16];
+        std::size_t size;
+    };
+    static constexpr Said kSaid[] = {{": note: ", 8}, {": warning: ", 11}, {": error: ", 9}};
+    const auto saidOf = [](DiagnosticId id) -> const Said& {
+        switch (diagnosticKind(id).severity) {
+        case Diagnostic::Severity::Note:
+            return kSaid[0];
+        case Diagnostic::Severity::Warning:
+            return kSaid[1];
+        case Diagnostic::Severity::Error:
+            break;
+        }
+        return kSaid[2];
+    };
+    // The most a line takes besides its message: WHERE, two numbers of 20
+    // digits with their colons, the padded severity and the line break.
+    const std::size_t mostBesideWords = where.size() + 42 + sizeof Said::text + 1;
     // Each line is put together in `line` and appended whole, into room
     // reserved once; the room is not filled first, as resizing would.
     std::size_t most = 0;
     for (const HandWorkFinding& f : findings)
-        most += f.message.size();
-    constexpr std::size_t kMostSaid = 11; // ": warning: "
-    most += findings.size() * (where.size() + 42 + kMostSaid + 1);
+        most += f.message.size() + mostBesideWords;
     out.reserve(out.size() + most);
     char line[512];
     // "WHERE:LINE:" is written once for the findings of one line, the
     // severity looked up once for a run of one kind.
-    const bool shortWhere = where.size() + 21 + 21 + kMostSaid + 1 < sizeof line;
+    const bool shortWhere = mostBesideWords < sizeof line;
     if (shortWhere && !where.empty())
         std::memcpy(line, where.data(), where.size());
     std::size_t head = where.size(); // the bytes of `line` kept from one finding to the next
     std::size_t headLine = 0;
     DiagnosticId lastId = DiagnosticId::None;
-    Diagnostic::Severity severity = diagnosticKind(lastId).severity;
-    std::string_view said = severityText(severity);
+    const Said* said = &saidOf(lastId);
     for (const HandWorkFinding& f : findings) {
         if (f.id != lastId) {
             lastId = f.id;
-            severity = diagnosticKind(f.id).severity;
-            said = severityText(severity);
+            said = &saidOf(f.id);
         }
-        if (!shortWhere || head + 21 + said.size() + f.message.size() + 1 > sizeof line) {
-            printLine(out, where, severity, f.line, f.column, {}, f.message);
+        if (!shortWhere || mostBesideWords + f.message.size() > sizeof line) {
+            printFinding(out, where, diagnosticKind(f.id).severity, f.line, f.column, f.message);
             continue;
         }
         if (f.line != headLine) {
@@ -138,8 +154,8 @@ void printFindings(std::string& out, std::string_view where,
             *at++ = ':';
             at = putNumber(at, f.column);
         }
-        std::memcpy(at, said.data(), said.size());
-        at += said.size();
+        std::memcpy(at, said->text, sizeof said->text);
+        at += said->size;
         if (!f.message.empty())
             std::memcpy(at, f.message.data(), f.message.size());
         at += f.message.size();

@@ -153,4 +153,17 @@ TEST(FindingLine, BatchPrintsEachFindingAsItsOwn) {
     out.clear();
     printFindings(out, "", std::span(batch).subspan(3, 2));
     EXPECT_EQ(out, ":10:100: note: c\n: error: d\n");
+    // The longest numbers after a short line, with words near the room of
+    // a line, on either side of it.
+    constexpr std::size_t most = std::size_t{18446744073709551615u};
+    for (const std::size_t size : {440, 452, 453, 470}) {
+        const std::string words(size, 'm');
+        const std::vector<HandWorkFinding> two = {{DiagnosticId::LongName, 1, 1, "a"},
+                                                  {DiagnosticId::LongName, most, most, words}};
+        out.clear();
+        printFindings(out, "F", two);
+        EXPECT_EQ(out, "F:1:1: warning: a\nF:18446744073709551615:18446744073709551615: warning: " +
+                           words + "\n")
+            << size;
+    }
 }
