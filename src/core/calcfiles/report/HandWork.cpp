@@ -262,11 +262,14 @@ public:
         if (head.size() + tail.size() <= 7) {
             std::uint64_t packed = head.size() + tail.size();
             unsigned shift = 8;
-            for (const std::string_view part : {head, tail})
-                for (const char c : part) {
-                    packed |= std::uint64_t{static_cast<std::uint8_t>(c)} << shift;
-                    shift += 8;
-                }
+            for (const char c : head) {
+                packed |= std::uint64_t{static_cast<std::uint8_t>(c)} << shift;
+                shift += 8;
+            }
+            for (const char c : tail) {
+                packed |= std::uint64_t{static_cast<std::uint8_t>(c)} << shift;
+                shift += 8;
+            }
             return short_[packed];
         }
         longKey_.assign(head);
@@ -503,13 +506,15 @@ private:
         // A label is used again and again: its message is made once.
         std::string& message = badLabels_.at(font);
         if (message.empty()) {
-            std::string reason = tooLong ? "is longer than two characters" : odd ? "" : "is empty";
-            if (odd)
-                reason += std::string(tooLong ? " and " : "") +
-                          "has characters the TI-83 Plus does not take";
+            const std::string_view reason =
+                tooLong && odd ? "is longer than two characters and has characters the TI-83 "
+                                 "Plus does not take"
+                : tooLong      ? "is longer than two characters"
+                : odd          ? "has characters the TI-83 Plus does not take"
+                               : "is empty";
             // An empty name is shown as "", so the message does not read "label  is".
-            message = formatDiagnostic(DiagnosticId::LabelToRename,
-                                       {font.empty() ? "\"\"" : ti86NameToUtf8(font), reason});
+            formatDiagnosticInto(message, DiagnosticId::LabelToRename,
+                                 {font.empty() ? "\"\"" : ti86NameToUtf8(font), reason});
         }
         addMade(at, DiagnosticId::LabelToRename, message);
     }
