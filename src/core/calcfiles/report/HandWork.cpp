@@ -1131,23 +1131,30 @@ std::size_t quietLinesEnd(std::string_view text, std::size_t at) {
         const std::uint8_t before = i > at ? kQuietClass[bytes[i - 1]] : std::uint8_t{kLineEnd};
         return kLoudPair[before * 8u + kQuietClass[bytes[i]]] != 0;
     };
-    // Most lines that are not quiet say so within a few bytes.
+    // Most lines that are not quiet say so within a few bytes: each byte's
+    // class is looked up once, and the start of the line it is on kept.
     std::size_t i = at;
     const std::size_t head = std::min(n, at + 16);
-    while (i < head && !loudAt(i))
-        ++i;
-    if (i == head) {
+    std::uint8_t before = kLineEnd;
+    std::size_t lineStart = at;
+    for (; i < head; ++i) {
+        const std::uint8_t now = kQuietClass[bytes[i]];
+        if (kLoudPair[before * 8u + now] != 0)
+            return lineStart;
+        if (now == kLineEnd)
+            lineStart = i + 1;
+        before = now;
+    }
 #if defined(__GNUC__) && defined(__x86_64__)
-        if (hasAvx2())
-            i = quietBlocks32(bytes, i, n);
+    if (hasAvx2())
+        i = quietBlocks32(bytes, i, n);
 #endif
 #if defined(__GNUC__)
-        while (i + 16 <= n && !loud16(bytes + i))
-            i += 16;
+    while (i + 16 <= n && !loud16(bytes + i))
+        i += 16;
 #endif
-        while (i < n && !loudAt(i))
-            ++i;
-    }
+    while (i < n && !loudAt(i))
+        ++i;
     if (i >= n)
         return n;
     while (i > at && text[i - 1] != '\n')
