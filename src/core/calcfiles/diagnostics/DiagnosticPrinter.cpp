@@ -4,6 +4,7 @@
 #include "calcfiles/diagnostics/Catalogue.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -29,9 +30,31 @@ char* putNumber(char* at, std::size_t n) {
         *at = static_cast<char>('0' + n);
         return at + 1;
     }
-    std::size_t digits = 2;
-    for (std::size_t ten = 100; digits < 20 && n >= ten; ten *= 10)
-        ++digits;
+    // Its digits from its bits (log10(2) is about 1233 / 4096): that
+    // power of ten's, one more when it is not below it.
+    static constexpr std::uint64_t kTens[] = {1u,
+                                              10u,
+                                              100u,
+                                              1000u,
+                                              10000u,
+                                              100000u,
+                                              1000000u,
+                                              10000000u,
+                                              100000000u,
+                                              1000000000u,
+                                              10000000000u,
+                                              100000000000u,
+                                              1000000000000u,
+                                              10000000000000u,
+                                              100000000000000u,
+                                              1000000000000000u,
+                                              10000000000000000u,
+                                              100000000000000000u,
+                                              1000000000000000000u,
+                                              10000000000000000000u};
+    const auto bits = static_cast<std::size_t>(std::bit_width(std::uint64_t{n}));
+    const std::size_t power = bits * 1233 >> 12; // at most 19
+    const std::size_t digits = power + (n >= kTens[power] ? 1 : 0);
     char* const end = at + digits;
     char* p = end;
     for (; n >= 100; n /= 100) {
