@@ -428,6 +428,20 @@ TEST(HandWork, LabelsAndNamesAroundSevenCharacters) {
                                    at(6, 24, longName("ABCDEFGH", "A·B·C·D·E·F·G·H"))}));
 }
 
+// Hundreds of labels, each used twice far apart: the second use still gets
+// its own label's words once the messages made in between are many.
+TEST(HandWork, ManyLabelsEachKeepTheirWords) {
+    std::string text;
+    Lines expected;
+    for (int round = 0; round < 2; ++round)
+        for (int k = 0; k < 300; ++k) {
+            const std::string name = "LB" + std::to_string(k);
+            text += ":Goto " + name + "\n";
+            expected.push_back(at(round * 300 + k + 1, 2, longLabel(name)));
+        }
+    EXPECT_EQ(report(text), expected);
+}
+
 TEST(HandWork, CleanProgramHasNoFinding) {
     const std::string text = ":ClLCD\n"
                              ":Disp \"HELLO\"\n"
