@@ -4,7 +4,6 @@
 #include "calcfiles/diagnostics/Catalogue.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -13,62 +12,11 @@ namespace kalvo::calc {
 
 namespace {
 
-// A report prints a line like this per finding: its parts are written in
+// ":N" at `at` (room for 21 bytes): a report's lines are written in
 // place, into room made once for all of them.
 void appendNumber(char*& at, std::size_t n) {
     *at++ = ':';
     at = std::to_chars(at, at + 20, n).ptr;
-}
-
-// `n` in decimal at `at` (room for 20 digits), two digits a step; the end.
-char* putNumber(char* at, std::size_t n) {
-    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324"
-                                     "25262728293031323334353637383940414243444546474849"
-                                     "50515253545556575859606162636465666768697071727374"
-                                     "75767778798081828384858687888990919293949596979899";
-    if (n < 10) {
-        *at = static_cast<char>('0' + n);
-        return at + 1;
-    }
-    // Its digits from its bits (log10(2) is about 1233 / 4096): that
-    // power of ten's, one more when it is not below it.
-    static constexpr std::uint64_t kTens[] = {1u,
-                                              10u,
-                                              100u,
-                                              1000u,
-                                              10000u,
-                                              100000u,
-                                              1000000u,
-                                              10000000u,
-                                              100000000u,
-                                              1000000000u,
-                                              10000000000u,
-                                              100000000000u,
-                                              1000000000000u,
-                                              10000000000000u,
-                                              100000000000000u,
-                                              1000000000000000u,
-                                              10000000000000000u,
-                                              100000000000000000u,
-                                              1000000000000000000u,
-                                              10000000000000000000u};
-    const auto bits = static_cast<std::size_t>(std::bit_width(std::uint64_t{n}));
-    const std::size_t power = bits * 1233 >> 12; // at most 19
-    const std::size_t digits = power + (n >= kTens[power] ? 1 : 0);
-    char* const end = at + digits;
-    char* p = end;
-    for (; n >= 100; n /= 100) {
-        const std::size_t pair = n % 100 * 2;
-        *--p = kPairs[pair + 1];
-        *--p = kPairs[pair];
-    }
-    if (n >= 10) {
-        *--p = kPairs[n * 2 + 1];
-        *--p = kPairs[n * 2];
-    } else {
-        *--p = static_cast<char>('0' + n);
-    }
-    return end;
 }
 
 std::string_view severityText(Diagnostic::Severity severity) {
@@ -145,40 +93,30 @@ void printFindings(std::string& out, std::string_view where,
         most += f.message.size() + mostBesideWords;
     out.reserve(out.size() + most);
     char line[512];
-    // "WHERE:LINE:" is written once for the findings of one line, the
-    // severity looked up once for a run of one kind.
+    // "WHERE:LINE:" is written once for the findings of one line.
     const bool shortWhere = mostBesideWords < sizeof line;
     if (shortWhere && !where.empty())
         std::memcpy(line, where.data(), where.size());
     std::size_t head = where.size(); // the bytes of `line` kept from one finding to the next
     std::size_t headLine = 0;
-    DiagnosticId lastId = DiagnosticId::None;
-    const Said* said = &saidOf(lastId);
     for (const HandWorkFinding& f : findings) {
-        if (f.id != lastId) {
-            lastId = f.id;
-            said = &saidOf(f.id);
-        }
+        const Said& said = saidOf(f.id);
         if (!shortWhere || mostBesideWords + f.message.size() > sizeof line) {
             printFinding(out, where, diagnosticKind(f.id).severity, f.line, f.column, f.message);
             continue;
         }
         if (f.line != headLine) {
             char* at = line + where.size();
-            if (f.line != 0) {
-                *at++ = ':';
-                at = putNumber(at, f.line);
-            }
+            if (f.line != 0)
+                appendNumber(at, f.line);
             head = static_cast<std::size_t>(at - line);
             headLine = f.line;
         }
         char* at = line + head;
-        if (f.line != 0) {
-            *at++ = ':';
-            at = putNumber(at, f.column);
-        }
-        std::memcpy(at, said->text, sizeof said->text);
-        at += said->size;
+        if (f.line != 0)
+            appendNumber(at, f.column);
+        std::memcpy(at, said.text, sizeof said.text);
+        at += said.size;
         if (!f.message.empty())
             std::memcpy(at, f.message.data(), f.message.size());
         at += f.message.size();

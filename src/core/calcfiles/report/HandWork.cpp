@@ -11,10 +11,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -255,10 +253,10 @@ std::string ti83PlusFunction(const std::string& font) {
 }
 
 // Messages by a few bytes (a name, a label, a kind and a key code): a key
-// of up to seven bytes is packed into a number, with its length, and found
-// in a table of its own, open and with a multiplying hash, which is cheaper
-// than hashing and comparing a string; a longer one is kept as it is. The
-// messages never move once made: findings hold views of them.
+// of up to seven bytes is packed into a number, with its length, which is
+// cheaper to hash and compare than a string; a longer one is kept as it
+// is. The maps' nodes never move, so the findings may hold views of their
+// messages.
 class MessagesByBytes {
 public:
     // The message kept for the bytes of `head` then `tail`, empty when new.
@@ -266,15 +264,12 @@ public:
         if (head.size() + tail.size() <= 7) {
             std::uint64_t packed = head.size() + tail.size();
             unsigned shift = 8;
-            for (const char c : head) {
-                packed |= std::uint64_t{static_cast<std::uint8_t>(c)} << shift;
-                shift += 8;
-            }
-            for (const char c : tail) {
-                packed |= std::uint64_t{static_cast<std::uint8_t>(c)} << shift;
-                shift += 8;
-            }
-            return shortAt(packed);
+            for (const std::string_view part : {head, tail})
+                for (const char c : part) {
+                    packed |= std::uint64_t{static_cast<std::uint8_t>(c)} << shift;
+                    shift += 8;
+                }
+            return short_[packed];
         }
         longKey_.assign(head);
         longKey_.append(tail);
@@ -282,49 +277,7 @@ public:
     }
 
 private:
-    struct Slot {
-        std::uint64_t key = 0;
-        std::string* message = nullptr; // none: the slot is free
-    };
-
-    std::size_t slotOf(std::uint64_t key) const {
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> hashShift_);
-    }
-
-    std::string& shortAt(std::uint64_t key) {
-        if (2 * (messages_.size() + 1) > slots_.size())
-            grow();
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t k = slotOf(key);; k = (k + 1) & mask) {
-            Slot& slot = slots_[k];
-            if (slot.message == nullptr) {
-                slot = {key, &messages_.emplace_back()};
-                return *slot.message;
-            }
-            if (slot.key == key)
-                return *slot.message;
-        }
-    }
-
-    // Twice the slots (64 at first), every message placed again.
-    void grow() {
-        std::vector<Slot> old(slots_.empty() ? 64 : 2 * slots_.size());
-        old.swap(slots_);
-        hashShift_ = 64 - static_cast<unsigned>(std::countr_zero(slots_.size()));
-        const std::size_t mask = slots_.size() - 1;
-        for (const Slot& slot : old) {
-            if (slot.message == nullptr)
-                continue;
-            std::size_t k = slotOf(slot.key);
-            while (slots_[k].message != nullptr)
-                k = (k + 1) & mask;
-            slots_[k] = slot;
-        }
-    }
-
-    std::vector<Slot> slots_;
-    unsigned hashShift_ = 58;
-    std::deque<std::string> messages_;
+    std::unordered_map<std::uint64_t, std::string> short_;
     std::unordered_map<std::string, std::string> long_;
     std::string longKey_; // its room kept
 };

@@ -57,7 +57,8 @@ struct Spellings {
 
     Spellings();
 
-    // The node after `c` from `n`, or 0 (the root, never a successor).
+    // The node after `c` from `n` (not the root: `first` holds its
+    // successors), or 0 (the root, never a successor).
     std::uint32_t step(const Node& n, char c) const {
         if (!dense.empty())
             return dense[std::size_t{n.row} * kClasses + classOf[static_cast<std::uint8_t>(c)]];
@@ -65,10 +66,6 @@ struct Spellings {
             if (edgeChar[e] == c)
                 return edgeTo[e];
         return 0;
-    }
-
-    std::uint32_t next(std::uint32_t node, char c) const {
-        return node == 0 ? first[static_cast<std::uint8_t>(c)] : step(nodes[node], c);
     }
 };
 

@@ -266,12 +266,12 @@ TEST(Ti86Tokenizer, FindsUnitConversionsAnywhereInALine) {
     }
 }
 
-// Line ends are looked for eight bytes at a time, which also tells a line
-// without "å": each line's conversion is found wherever its "å" and its
-// line end fall in those words, and an "å" just past a line end (the next
-// line's, ending its first word) is not taken for the short line's.
+// Line ends are looked for sixteen bytes at a time, which also tells a
+// line without "å": each line's conversion is found wherever its "å" and
+// its line end fall in those blocks, and an "å" just past a line end (the
+// next line's, in the same block) is not taken for the short line's.
 TEST(Ti86Tokenizer, FindsAConversionWhereverItsLineEndFalls) {
-    // Lines of 6 to 45 bytes: their ends in each of the first words and past them.
+    // Lines of 6 to 45 bytes: their ends in each of the first two blocks and past them.
     constexpr std::size_t kLines = 40;
     std::string text;
     for (std::size_t k = 0; k < kLines; ++k)
