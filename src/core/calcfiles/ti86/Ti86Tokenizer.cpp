@@ -132,7 +132,7 @@ private:
     // The first "\n" at or after `from` (npos for none), and whether no "å"
     // comes before it, when that is known on the way. Lines run a few bytes:
     // sixteen at a time settle most without a call.
-    std::size_t lineEnd(std::size_t from, bool& noArrow) const {
+    std::size_t lineEnd(std::size_t from, [[maybe_unused]] bool& noArrow) const {
 #if defined(__SSE2__)
         const __m128i newlines = _mm_set1_epi8('\n');
         const __m128i arrows = _mm_set1_epi8(kArrowText);
