@@ -286,7 +286,13 @@ private:
 // a time: its findings so far and the facts that reach across pieces.
 struct ProgramFacts {
     HandWorkReport report;
-    std::vector<std::size_t> lineStarts;
+    // The start of the line an equation's text was last taken from: lines
+    // are asked for in order, so each is passed over once, and a text of a
+    // million lines needs no table of them.
+    struct LineCursor {
+        std::size_t line = 1;
+        std::size_t start = 0;
+    } lineCursor;
     Ti86KeyVariables keyVariables; // names getKy is stored to (getKy→K), read first
     // Labels and names to change, with their message.
     MessagesByBytes badLabels;
@@ -353,8 +359,8 @@ public:
     Finder(std::string_view text, const std::vector<Ti86Token>& tokens, ProgramFacts& facts,
            bool startsStatement = true, std::size_t lineBase = 0)
         : text_(text), tokens_(tokens), startsStatement_(startsStatement), lineBase_(lineBase),
-          facts_(facts), lineStarts_(facts.lineStarts), keyVariables_(facts.keyVariables),
-          badLabels_(facts.badLabels), badNames_(facts.badNames) {}
+          facts_(facts), keyVariables_(facts.keyVariables), badLabels_(facts.badLabels),
+          badNames_(facts.badNames) {}
 
     // Looks at tokens [start, upto); the others are there to be looked
     // across.
@@ -797,19 +803,22 @@ private:
 
     // Line `n` (1-based) of the text, without its line end.
     std::string_view lineText(std::size_t n) {
-        if (lineStarts_.empty()) {
-            lineStarts_.push_back(0);
-            for (std::size_t k = text_.find('\n'); k != std::string_view::npos;
-                 k = text_.find('\n', k + 1))
-                lineStarts_.push_back(k + 1);
-        }
-        if (n == 0 || n > lineStarts_.size())
+        ProgramFacts::LineCursor& at = facts_.lineCursor;
+        if (n == 0)
             return {};
-        const std::size_t start = lineStarts_[n - 1];
-        std::size_t stop = n < lineStarts_.size() ? lineStarts_[n] - 1 : text_.size();
-        if (stop > start && text_[stop - 1] == '\r')
+        if (n < at.line)
+            at = {};
+        while (at.line < n) {
+            const std::size_t newline = text_.find('\n', at.start);
+            if (newline == std::string_view::npos)
+                return {};
+            at.start = newline + 1;
+            ++at.line;
+        }
+        std::size_t stop = std::min(text_.find('\n', at.start), text_.size());
+        if (stop > at.start && text_[stop - 1] == '\r')
             --stop;
-        return text_.substr(start, stop - start);
+        return text_.substr(at.start, stop - at.start);
     }
 
     std::string_view text_;
@@ -823,7 +832,6 @@ private:
     // Menu targets, empty until one is marked; bytes, as asked for every token.
     std::vector<std::uint8_t> isLabel_;
     ProgramFacts& facts_;
-    std::vector<std::size_t>& lineStarts_;
     const Ti86KeyVariables& keyVariables_;
     MessagesByBytes& badLabels_;
     MessagesByBytes& badNames_;
@@ -1168,6 +1176,7 @@ template <typename AfterPiece>
 void readLines(std::string_view ti86Text, std::size_t start, std::size_t end, std::size_t lineBase,
                ProgramFacts& facts, Ti86Tokenized& window, AfterPiece&& done) {
     Ti86TokenStream stream(ti86Text.substr(start, end - start));
+    facts.lineCursor = {lineBase + 1, start};
     window.tokens.clear();
     window.diagnostics.clear();
     std::size_t from = 0; // the first token not yet looked at

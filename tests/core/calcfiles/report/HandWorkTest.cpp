@@ -229,6 +229,23 @@ TEST(HandWorkEquations, EquationsAfterLinesWithNothingToReport) {
                      at(5, 2, "y3=… stores an equation: the TI-83 Plus writes \"B\"→Y3")}));
 }
 
+// Each equation's text is taken from its own line, also past many windows
+// of tokens, with CR LF line ends and two on one line, and on a last line
+// with no line end.
+TEST(HandWorkEquations, EquationsFarIntoTheTextTakeTheirOwnLine) {
+    std::string text;
+    for (int i = 0; i < 700; ++i)
+        text += ":Disp A,B,C\r\n";
+    text += ":y1=A+2:y2=B\r\n";
+    for (int i = 0; i < 700; ++i)
+        text += ":Disp A,B,C\r\n";
+    text += ":y3=7";
+    EXPECT_EQ(report(text),
+              (Lines{at(701, 2, "y1=… stores an equation: the TI-83 Plus writes \"A+2\"→Y1"),
+                     at(701, 9, "y2=… stores an equation: the TI-83 Plus writes \"B\"→Y2"),
+                     at(1402, 2, "y3=… stores an equation: the TI-83 Plus writes \"7\"→Y3")}));
+}
+
 TEST(HandWorkEquations, UsingAFunctionIsNoEquation) {
     EXPECT_EQ(report(":If y1(2)==3:Disp 1\n"), Lines{});
 }
