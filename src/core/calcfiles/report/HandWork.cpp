@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -252,11 +253,56 @@ std::string ti83PlusFunction(const std::string& font) {
     return "";
 }
 
+// Messages by a number: an open table of keys side by side, each with its
+// message's place, so that a look-up touches one or two slots where a map of
+// nodes follows three pointers, each a cache miss while the report streams
+// through a long text. The messages never move, so the findings may hold
+// views of them.
+class PackedMessages {
+public:
+    std::string& operator[](std::uint64_t key) {
+        if ((messages_.size() + 1) * 2 > slots_.size())
+            grow();
+        Slot& slot = find(key);
+        if (slot.message == kEmpty) {
+            slot = {key, static_cast<std::uint32_t>(messages_.size())};
+            messages_.emplace_back();
+        }
+        return messages_[slot.message];
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+    struct Slot {
+        std::uint64_t key = 0;
+        std::uint32_t message = kEmpty;
+    };
+
+    Slot& find(std::uint64_t key) {
+        const std::size_t mask = slots_.size() - 1;
+        // Fibonacci hashing: the keys' low bytes alone say little.
+        std::size_t i = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+        while (slots_[i].message != kEmpty && slots_[i].key != key)
+            i = (i + 1) & mask;
+        return slots_[i];
+    }
+
+    void grow() {
+        std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
+        old.swap(slots_);
+        for (const Slot& slot : old)
+            if (slot.message != kEmpty)
+                find(slot.key) = slot;
+    }
+
+    std::vector<Slot> slots_;
+    std::deque<std::string> messages_;
+};
+
 // Messages by a few bytes (a name, a label, a kind and a key code): a key
 // of up to seven bytes is packed into a number, with its length, which is
 // cheaper to hash and compare than a string; a longer one is kept as it
-// is. The maps' nodes never move, so the findings may hold views of their
-// messages.
+// is. Neither moves its messages, so the findings may hold views of them.
 class MessagesByBytes {
 public:
     // The message kept for the bytes of `head` then `tail`, empty when new.
@@ -277,7 +323,7 @@ public:
     }
 
 private:
-    std::unordered_map<std::uint64_t, std::string> short_;
+    PackedMessages short_;
     std::unordered_map<std::string, std::string> long_;
     std::string longKey_; // its room kept
 };
@@ -299,7 +345,7 @@ struct ProgramFacts {
     MessagesByBytes badNames;
     // Off-screen coordinates' messages, by value, row or column, and screen:
     // a program draws at the same places again and again.
-    std::unordered_map<std::uint64_t, std::string> offScreenMessages;
+    PackedMessages offScreenMessages;
     // Messages that follow from their kind and a few bytes (a name, a key
     // code), by both: the same program call or key code comes again and again.
     MessagesByBytes keyedMessages;
