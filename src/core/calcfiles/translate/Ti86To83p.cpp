@@ -1663,7 +1663,9 @@ private:
     // without "(", when it lies inside what is being translated. Not where
     // the operand is a name before "(" (A(2)) that the program uses as no
     // list, matrix, vector or equation: an element binds tighter than the
-    // function, a real times (2) does not.
+    // function, a real times (2) does not. A(1) alone is the exception:
+    // sin(A)*1 and sin(A*1) are one value, so sin(A(1)) is right whether A
+    // is a list or a number.
     std::optional<std::size_t> treeOperandEnd(std::size_t i, std::size_t end) const {
         const std::uint32_t prefix = syntax_.prefixAt(i);
         if (prefix == kNoNode || syntax_.node(prefix).child == kNoNode)
@@ -1674,7 +1676,7 @@ private:
         for (std::uint32_t n = operand; n != kNoNode;) {
             const SyntaxNode& node = syntax_.node(n);
             if (node.kind == SyntaxKind::Call && isNameToken(tokens_[node.first]) &&
-                !indexable(tokens_[node.first]))
+                !indexable(tokens_[node.first]) && !(n == operand && firstElement(node)))
                 return std::nullopt;
             // Down the left of powers and postfix operators, where such a
             // name would be.
@@ -1686,6 +1688,15 @@ private:
                     : kNoNode;
         }
         return syntax_.node(operand).last;
+    }
+
+    // NAME(1), its ")" written or not.
+    bool firstElement(const SyntaxNode& call) const {
+        const std::size_t at = call.first;
+        const std::size_t size = call.last - call.first;
+        return (size == 3 || (size == 4 && is(tokens_[at + 3], ti86::RParen))) &&
+               is(tokens_[at + 1], ti86::LParen) && is(tokens_[at + 2], ti86::Number) &&
+               tokens_[at + 2].data == "1";
     }
 
     // A name the program (or the programs translated with it) uses only as
