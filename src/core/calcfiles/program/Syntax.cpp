@@ -553,7 +553,7 @@ private:
             ++pos_;
         const std::uint32_t n = add(kind, first, pos_, closed ? 1 : 0);
         adoptFrom(n, args);
-        if (kind == SyntaxKind::Call)
+        if (kind == SyntaxKind::Call || kind == SyntaxKind::Group)
             s_.headOf_[first - s_.base_] = n;
         return n;
     }
@@ -630,6 +630,12 @@ std::uint32_t Ti86Syntax::callAt(std::size_t token) const {
     const std::uint32_t n =
         token >= base_ && token - base_ < headOf_.size() ? headOf_[token - base_] : kNoNode;
     return n != kNoNode && nodes_[n].kind == SyntaxKind::Call ? n : kNoNode;
+}
+
+std::uint32_t Ti86Syntax::groupAt(std::size_t token) const {
+    const std::uint32_t n =
+        token >= base_ && token - base_ < headOf_.size() ? headOf_[token - base_] : kNoNode;
+    return n != kNoNode && nodes_[n].kind == SyntaxKind::Group ? n : kNoNode;
 }
 
 namespace {

@@ -101,6 +101,8 @@ public:
     // The Call node whose name (the token before its "(") is this token, or
     // kNoNode.
     std::uint32_t callAt(std::size_t token) const;
+    // The Group node this "(" opens, or kNoNode.
+    std::uint32_t groupAt(std::size_t token) const;
 
     // The Lbl, Goto, Menu and getKy tokens, in order: what the facts look
     // for, found while the statements are split.
@@ -117,7 +119,7 @@ private:
     std::vector<SyntaxNode> nodes_;
     std::vector<std::uint32_t> statements_;
     std::vector<std::uint32_t> statementOfToken_; // an index in statements_
-    std::vector<std::uint32_t> headOf_;           // the Prefix or Call node a token heads
+    std::vector<std::uint32_t> headOf_;           // the Prefix, Call or Group node a token heads
     std::vector<std::uint32_t> marked_;
 };
 

@@ -1608,8 +1608,15 @@ private:
     // the operand's end is certain.
     std::size_t putFunctionArgument(std::size_t i, std::size_t end) {
         const Ti86Token& f = tokens_[i];
-        if (i + 1 < end && is(tokens_[i + 1], ti86::LParen))
+        if (i + 1 < end && is(tokens_[i + 1], ti86::LParen)) {
+            // abs (A,B) is the size of the complex number A+Bi; Fill((0,0),M)
+            // takes two arguments.
+            if (const std::uint32_t pair =
+                    isTi86PrefixFunction(f) ? complexPair(syntax_.callAt(i), end) : kNoNode;
+                pair != kNoNode)
+                return putComplex(pair, false);
             return i + 2; // the TI-86 "(" is the TI-83 Plus token's own
+        }
         std::optional<std::size_t> operand = treeOperandEnd(i, end);
         if (!operand) {
             operand = operandEnd(tokens_, i + 1, end);
@@ -1657,6 +1664,98 @@ private:
         put(static_cast<std::uint16_t>(digit), t);
         noteOncePer(t, DiagnosticId::TrGraphStyleNumber, n, {n, std::string(1, digit), shown});
         return i + 1;
+    }
+
+    // (A,B) is the TI-86's complex number A+Bi: `group` (a "(" and what it
+    // holds, or a function without "(" and its "(...)") when it holds two
+    // values, else kNoNode.
+    std::uint32_t complexPair(std::uint32_t group, std::size_t end) const {
+        if (group == kNoNode || syntax_.node(group).last > end)
+            return kNoNode;
+        const std::uint32_t re = syntax_.node(group).child;
+        const std::uint32_t im = re == kNoNode ? kNoNode : syntax_.node(re).next;
+        if (im == kNoNode || syntax_.node(im).next != kNoNode ||
+            syntax_.node(re).kind == SyntaxKind::Empty ||
+            syntax_.node(im).kind == SyntaxKind::Empty)
+            return kNoNode;
+        // Numbers only: Input ("N?",N) is a prompt in parentheses. A store
+        // may end the second part of a group left open, (A,B→Z, and stores
+        // the pair.
+        const std::size_t store = storeIn(im);
+        for (std::size_t k = syntax_.node(re).first; k < syntax_.node(im).last; ++k)
+            if (is(tokens_[k], ti86::String) || (is(tokens_[k], ti86::Store) && k != store))
+                return kNoNode;
+        return group;
+    }
+
+    // The token of the store at the top of node n, or npos.
+    std::size_t storeIn(std::uint32_t n) const {
+        const SyntaxNode& node = syntax_.node(n);
+        if (node.kind != SyntaxKind::Binary)
+            return std::string::npos;
+        const std::size_t op = syntax_.opToken(n);
+        return is(tokens_[op], ti86::Store) ? op : std::string::npos;
+    }
+
+    // The pair as a+bi, each part in parentheses where its operators would
+    // bind otherwise; "(" only when `open` (after abs it is abs( own), ")"
+    // where the TI-86 wrote one. The token after the group.
+    std::size_t putComplex(std::uint32_t group, bool open) {
+        const SyntaxNode& pair = syntax_.node(group);
+        const std::uint32_t reNode = pair.child, imNode = syntax_.node(reNode).next;
+        const SyntaxNode& re = syntax_.node(reNode);
+        const SyntaxNode& im = syntax_.node(imNode);
+        const Ti86Token& at = tokens_[re.first - 1]; // the "("
+        const Ti86Token& comma = tokens_[re.last];
+        // Whether node n needs no parentheses before "+" (sum) or "i".
+        const auto tight = [&](std::uint32_t n, bool sum) {
+            const SyntaxNode& node = syntax_.node(n);
+            switch (node.kind) {
+            case SyntaxKind::Leaf:
+            case SyntaxKind::Group:
+            case SyntaxKind::Call:
+                return true;
+            case SyntaxKind::Implied:
+            case SyntaxKind::Prefix:
+            case SyntaxKind::Postfix:
+                return sum;
+            case SyntaxKind::Binary: {
+                const Ti86Token& op = tokens_[syntax_.opToken(n)];
+                return sum && (is(op, ti86::Plus) || is(op, ti86::Minus) || is(op, ti86::Times) ||
+                               is(op, ti86::Divide) || is(op, ti86::Power));
+            }
+            default:
+                return false;
+            }
+        };
+        if (open)
+            put(ti83p::LParen, at);
+        const bool wrapRe = !tight(reNode, true);
+        if (wrapRe)
+            put(ti83p::LParen, at);
+        translate(re.first, re.last);
+        if (wrapRe)
+            put(ti83p::RParen, comma);
+        put(ti83p::Plus, comma);
+        // (A,B→Z: the pair is closed before the store, which stays after it.
+        const std::size_t store = storeIn(imNode);
+        const bool stored = store != std::string::npos;
+        const std::uint32_t value = stored ? im.child : imNode;
+        const bool wrapIm = !tight(value, false);
+        if (wrapIm)
+            put(ti83p::LParen, comma);
+        translate(im.first, stored ? store : im.last);
+        if (wrapIm)
+            put(ti83p::RParen, comma);
+        put(ti83p::ImaginaryI, comma);
+        if (stored) {
+            put(ti83p::RParen, tokens_[store]);
+            translate(store, im.last);
+        } else if (pair.closed()) {
+            put(ti83p::RParen, tokens_[pair.last - 1]);
+        }
+        noteOnce(at, DiagnosticId::TrComplex);
+        return pair.last;
     }
 
     // The end of the operand the tree gives the function at i written
@@ -2530,6 +2629,12 @@ private:
                 ++i;
                 continue;
             }
+            if (is(t, ti86::LParen))
+                if (const std::uint32_t pair = complexPair(syntax_.groupAt(i), end);
+                    pair != kNoNode) {
+                    i = putComplex(pair, true);
+                    continue;
+                }
             if (atStart) {
                 if (const Builtin* y = builtinOf(t); y != nullptr && t.code == ti86::EquationName &&
                                                      y->code != 0 && i + 1 < end &&

@@ -808,6 +808,36 @@ TEST(Ti86To83p, ASizeStoredIsAListForAMatrix) {
     });
 }
 
+// (a,b) is the TI-86's complex number a+bi; a part whose operators would
+// bind otherwise is grouped. ( 10, ) 11, + 70, i 2C, → 04, ⁻ B0, > 6C,
+// abs( B2, Disp DE.
+TEST(Ti86To83p, ComplexPairsAreWrittenWithI) {
+    const std::string note = "N 1:1 (a,b), a complex number on the TI-86, is now a+bi: the "
+                             "TI-83 Plus computes with it alike and shows it as a+bi";
+    check({
+        {"(3,4)\xFCZ", "10 33 70 34 2C 11 04 5A", {note}},
+        // After a function without "(", its "(" is the function's.
+        {"abs (A,B+1)+1",
+         "B2 41 70 10 42 70 31 11 2C 11 70 31",
+         {"N 1:5 (a,b), a complex number on the TI-86, is now a+bi: the TI-83 Plus computes "
+          "with it alike and shows it as a+bi"}},
+        {"2(A>B,\xFA"
+         "2)",
+         "32 10 10 41 6C 42 11 70 10 B0 32 11 2C 11",
+         {"N 1:2 (a,b), a complex number on the TI-86, is now a+bi: the TI-83 Plus computes "
+          "with it alike and shows it as a+bi"}},
+        {"Disp (H,K-1)",
+         "DE 10 48 70 10 4B 71 31 11 2C 11",
+         {"N 1:6 (a,b), a complex number on the TI-86, is now a+bi: the TI-83 Plus computes "
+          "with it alike and shows it as a+bi"}},
+        // A store ends a pair left open: the pair is stored.
+        {"(A,B-1\xFCZ", "10 41 70 10 42 71 31 11 2C 11 04 5A", {note}},
+        // One value in parentheses is no pair, nor is a prompt and a name.
+        {"(3)\xFCZ", "10 33 11 04 5A", {}},
+        {"Input (\"N\",N", "DC 10 2A 4E 2A 2B 4E", {}},
+    });
+}
+
 // Past Str1-Str0, a string given one text ever, on a line of its own, is
 // that text where it is read; the store leaves the text alone, for Ans.
 // Given two texts, or read in, it stays a warning.
@@ -1078,10 +1108,13 @@ TEST(Ti86To83p, NamesItCannotPlace) {
          {"W 1:8 variable AB: its kind cannot be told (nothing in the program says what it "
           "holds, and it is written before a pair in parentheses, as a matrix's element is); "
           "it is left as it is"}},
-        // One index, or a pair inside a group, is a number times a group.
+        // One index, or a pair inside a group, is a number times a group;
+        // the pair is the complex number 1+2i.
         {":Input AB:Disp AB(2),AB((1,2)+1)",
-         "DC 41 3E DE 41 10 32 11 2B 41 10 10 31 2B 32 11 70 31 11",
-         {"N 1:8 variable AB is now A"}},
+         "DC 41 3E DE 41 10 32 11 2B 41 10 10 31 70 32 2C 11 70 31 11",
+         {"N 1:8 variable AB is now A",
+          "N 1:25 (a,b), a complex number on the TI-86, is now a+bi: the TI-83 Plus computes "
+          "with it alike and shows it as a+bi"}},
         // A bare name never used otherwise is a call, of a program not given.
         {":SUB",
          "5F 53 55 42",
