@@ -530,14 +530,13 @@ private:
             std::string& key = facts_.keyScratch;
             key.assign({static_cast<char>(t.code >> 8), static_cast<char>(t.code & 0xFF)});
             if (t.code == ti86::Conversion) {
-                key.push_back(static_cast<char>(t.data.size()));
+                key.push_back(static_cast<char>(t.toUnitAt));
                 key += t.data;
-                key += t.data2;
             }
             addKeyed(t, id, key, [&t, id] {
                 const std::string shown =
                     t.code == ti86::Conversion
-                        ? ti86NameToUtf8(t.data) + "▶" + ti86NameToUtf8(t.data2)
+                        ? ti86NameToUtf8(t.fromUnit()) + "▶" + ti86NameToUtf8(t.toUnit())
                         : std::string(ti86TokenInfo(t.code)->glyphs);
                 return formatDiagnostic(id, {shown});
             });

@@ -146,7 +146,8 @@ std::string tokenText(Writer& writer, const Ti86Token& token) {
     case Ti86Inline::FixedName:
         return field(token.data, Field::Name);
     case Ti86Inline::Conversion:
-        return field(token.data, Field::Unit) + kArrowText + field(token.data2, Field::Unit);
+        return field(token.fromUnit(), Field::Unit) + kArrowText +
+               field(token.toUnit(), Field::Unit);
     case Ti86Inline::Number:
         return field(token.data, Field::Number);
     case Ti86Inline::Label:

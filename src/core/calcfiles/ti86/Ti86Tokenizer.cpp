@@ -204,7 +204,7 @@ private:
         case Ti86Inline::LengthName:
             return code + 1 + token.data.size();
         case Ti86Inline::Conversion:
-            return code + 2 + token.data.size() + token.data2.size();
+            return code + 2 + token.data.size();
         }
         return ti86EncodedSize(token);
     }
@@ -325,11 +325,14 @@ private:
             ++second;
         if (second == arrow + 1)
             return false;
+        if (arrow - i > 0xFFFF)
+            return false; // no unit is that long; its end could not be kept
         token.code = ti86::Conversion;
         for (std::size_t k = i; k < arrow;)
             token.data.push_back(static_cast<char>(fontAt(k)));
+        token.toUnitAt = static_cast<std::uint16_t>(token.data.size());
         for (std::size_t k = arrow + 1; k < second;)
-            token.data2.push_back(static_cast<char>(fontAt(k)));
+            token.data.push_back(static_cast<char>(fontAt(k)));
         end = second;
         return true;
     }

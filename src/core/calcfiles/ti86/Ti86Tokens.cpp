@@ -200,8 +200,8 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
                     token.data.assign(body.substr(start, at - start));
                     break;
                 }
-                token.data = std::move(units[0]);
-                token.data2 = std::move(units[1]);
+                token.data = units[0] + units[1];
+                token.toUnitAt = static_cast<std::uint16_t>(units[0].size()); // at most 7
                 at = probe;
                 break;
             }
@@ -240,7 +240,7 @@ std::size_t ti86EncodedSize(const Ti86Token& token) {
         size += 1 + token.data.size();
         break;
     case Ti86Inline::Conversion:
-        size += 2 + token.data.size() + token.data2.size();
+        size += 2 + token.data.size();
         break;
     }
     return size;
@@ -287,10 +287,10 @@ std::string encodeTi86Tokens(const std::vector<Ti86Token>& tokens) {
             out += token.data;
             break;
         case Ti86Inline::Conversion:
-            out.push_back(static_cast<char>(ti86::BuiltinName + token.data.size()));
-            out += token.data;
-            out.push_back(static_cast<char>(ti86::BuiltinName + token.data2.size()));
-            out += token.data2;
+            out.push_back(static_cast<char>(ti86::BuiltinName + token.fromUnit().size()));
+            out += token.fromUnit();
+            out.push_back(static_cast<char>(ti86::BuiltinName + token.toUnit().size()));
+            out += token.toUnit();
             break;
         }
     }

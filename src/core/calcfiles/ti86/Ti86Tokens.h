@@ -142,17 +142,20 @@ struct Ti86Token {
     bool known = true;           // false: bytes the table does not know, kept in `data`
     bool terminated = true;      // the 00 after a string, number or label is there
     std::uint16_t gotoCache = 0; // Goto's cached position, big-endian in the file
+    std::uint16_t toUnitAt = 0;  // a conversion's: where its to-unit begins in data
     std::string data;            // inline font bytes: string, name, number, label,
-                                 // the from-unit of a conversion
-    std::string data2;           // the to-unit of a conversion
+                                 // a conversion's from-unit then its to-unit
     std::uint64_t offset = 0;    // first byte in the file (or in the program data)
     std::size_t size = 0;        // bytes in the file
     std::size_t line = 0;        // 1-based position in the text, in bytes
     std::size_t column = 0;
 
+    std::string_view fromUnit() const { return std::string_view(data).substr(0, toUnitAt); }
+    std::string_view toUnit() const { return std::string_view(data).substr(toUnitAt); }
+
     bool operator==(const Ti86Token& other) const {
         return code == other.code && known == other.known && data == other.data &&
-               data2 == other.data2 && terminated == other.terminated &&
+               toUnitAt == other.toUnitAt && terminated == other.terminated &&
                gotoCache == other.gotoCache;
     }
 };

@@ -2282,7 +2282,7 @@ private:
     // that the product is all of it whatever the TI-86's precedence.
     bool putConversion(std::size_t i, std::size_t from, std::size_t end) {
         const Ti86Token& t = tokens_[i];
-        const std::optional<Unit> a = unitNamed(t.data), b = unitNamed(t.data2);
+        const std::optional<Unit> a = unitNamed(t.fromUnit()), b = unitNamed(t.toUnit());
         if (!a || !b || a->dimension != b->dimension || i == from)
             return false;
         std::size_t s = i - 1;
@@ -2346,7 +2346,7 @@ private:
             put(c == '.' ? std::uint16_t{ti83p::DecimalPoint} : static_cast<std::uint16_t>(c), t);
             shown += c;
         }
-        const std::string name = utf8(t.data) + "\xE2\x96\xB6" + utf8(t.data2);
+        const std::string name = utf8(t.fromUnit()) + "\xE2\x96\xB6" + utf8(t.toUnit());
         const bool lightYear =
             (a->assumed && a->name.size() > 2) || (b->assumed && b->name.size() > 2);
         const std::string taken =
@@ -2355,7 +2355,9 @@ private:
             : a->assumed || b->assumed
                 ? " (a year taken to be 365.242198781 days, as on TI's other calculators)"
                 : "";
-        noteOncePer(t, DiagnosticId::TrConversion, t.data + "/" + t.data2, {name, shown, taken});
+        noteOncePer(t, DiagnosticId::TrConversion,
+                    std::string(t.fromUnit()) + "/" + std::string(t.toUnit()),
+                    {name, shown, taken});
         return true;
     }
 
@@ -2847,7 +2849,9 @@ private:
                     ++i;
                     break;
                 }
-                spellOut(t, t.code == ti86::Conversion ? t.data + '\x05' + t.data2 : fontName(t));
+                spellOut(t, t.code == ti86::Conversion
+                                ? std::string(t.fromUnit()) + '\x05' + std::string(t.toUnit())
+                                : fontName(t));
                 ++i;
                 break;
             }

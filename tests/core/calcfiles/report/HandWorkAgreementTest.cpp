@@ -41,7 +41,7 @@ bool aloneOnALine(const Ti86TokenInfo& info, std::vector<Ti86Token>& tokens) {
     case Ti86Inline::None:
         break;
     case Ti86Inline::Conversion:
-        t.data = "ft", t.data2 = "m";
+        t.data = "ftm", t.toUnitAt = 2;
         break;
     default:
         return false;

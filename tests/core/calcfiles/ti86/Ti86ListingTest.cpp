@@ -22,10 +22,11 @@ Ti86Token code(std::uint16_t c) {
     return t;
 }
 
-Ti86Token with(std::uint16_t c, std::string data, std::string data2 = {}) {
+// A token with inline data; for a conversion, its two units.
+Ti86Token with(std::uint16_t c, const std::string& data, const std::string& toUnit = {}) {
     Ti86Token t = code(c);
-    t.data = std::move(data);
-    t.data2 = std::move(data2);
+    t.data = data + toUnit;
+    t.toUnitAt = static_cast<std::uint16_t>(toUnit.empty() ? 0 : data.size());
     return t;
 }
 
