@@ -703,7 +703,7 @@ private:
         // statement (a line-end token sits just past its line's text).
         const auto offsetOf = [&](std::size_t k) {
             return k < tokens_.size() && tokens_[k].line == t.line
-                       ? std::min(tokens_[k].column - 1, line.size())
+                       ? std::min<std::size_t>(tokens_[k].column - 1, line.size())
                        : line.size();
         };
         // Put together in room kept from one equation to the next.

@@ -204,8 +204,8 @@ Ti86Listing listTi86Tokens(std::vector<Ti86Token> tokens) {
     std::string before;
     for (Ti86Token& token : tokens) {
         if (token.known && token.code == kNewline) {
-            token.line = writer.line();
-            token.column = writer.column();
+            token.line = static_cast<std::uint32_t>(writer.line());
+            token.column = static_cast<std::uint32_t>(writer.column());
             writer.endLine();
             writer.startLine();
             previous = nullptr;
@@ -216,8 +216,9 @@ Ti86Listing listTi86Tokens(std::vector<Ti86Token> tokens) {
         std::string piece = tokenText(writer, token);
         if (previous != nullptr && spaceBetween(*previous, before, token, piece))
             writer.listing.text += ' ';
-        token.line = writer.line();
-        token.column = writer.column();
+        // A program's listing is far below 4 GiB.
+        token.line = static_cast<std::uint32_t>(writer.line());
+        token.column = static_cast<std::uint32_t>(writer.column());
         for (std::size_t d = mark; d < writer.listing.diagnostics.size(); ++d)
             writer.listing.diagnostics[d].column = token.column;
         writer.listing.text += piece;

@@ -171,11 +171,12 @@ private:
         place(token, column, encodedSize(token));
     }
 
+    // The text is a document, at most 2 GiB: its positions fit 32 bits.
     void place(Ti86Token& token, std::size_t column, std::size_t size) {
-        token.line = line_;
-        token.column = column;
+        token.line = static_cast<std::uint32_t>(line_);
+        token.column = static_cast<std::uint32_t>(column);
         token.offset = bytes_;
-        token.size = size;
+        token.size = static_cast<std::uint32_t>(size);
         bytes_ += size;
     }
 

@@ -210,7 +210,7 @@ std::vector<Ti86Token> decodeTi86Tokens(std::string_view body, std::uint64_t off
                 diagnostics.push_back(makeDiagnosticAt(DiagnosticId::Ti86TokenCut, token.offset,
                                                        {diagnosticHex(code, code > 0xFF ? 4 : 2)}));
         }
-        token.size = at - start;
+        token.size = static_cast<std::uint32_t>(at - start); // a token of a 64 KiB body
         tokens.push_back(std::move(token));
     }
     return tokens;

@@ -146,9 +146,10 @@ struct Ti86Token {
     std::string data;            // inline font bytes: string, name, number, label,
                                  // a conversion's from-unit then its to-unit
     std::uint64_t offset = 0;    // first byte in the file (or in the program data)
-    std::size_t size = 0;        // bytes in the file
-    std::size_t line = 0;        // 1-based position in the text, in bytes
-    std::size_t column = 0;
+    // A text is at most a document's 2 GiB: its lines and columns fit.
+    std::uint32_t size = 0; // bytes in the file
+    std::uint32_t line = 0; // 1-based position in the text, in bytes
+    std::uint32_t column = 0;
 
     std::string_view fromUnit() const { return std::string_view(data).substr(0, toUnitAt); }
     std::string_view toUnit() const { return std::string_view(data).substr(toUnitAt); }
