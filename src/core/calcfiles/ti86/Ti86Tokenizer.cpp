@@ -360,9 +360,7 @@ private:
                 place(token, column(i), single > 0xFF ? 2 : 1);
                 ++i;
             } else {
-                i_ = i;
-                readLonger();
-                i = i_;
+                i = readLonger(i);
             }
             if (count_ >= limit) {
                 i_ = i;
@@ -371,10 +369,11 @@ private:
         }
     }
 
-    // The token at i_, a byte of the line that is neither a space nor a
-    // token on its own (none for a name too long, which is said).
-    void readLonger() {
-        std::size_t& i = i_;
+    // The token at i, a byte of the line that is neither a space nor a
+    // token on its own (none for a name too long, which is said); where the
+    // next one begins. By value: a round trip through i_ costs the reads
+    // after it a wait on the store.
+    std::size_t readLonger(std::size_t i) {
         const char c = text_[i];
         const std::size_t col = column(i);
         Ti86Token& token = add();
@@ -391,14 +390,14 @@ private:
             else
                 fail(col, DiagnosticId::Ti86StringOpenStore);
             place(token, col);
-            return;
+            return i;
         }
         // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
         if ((c >= '0' && c <= '9') || c == '.' || startsExponent(i)) {
             token.code = ti86::Number;
             readNumber(i, token.data);
             place(token, col, 2 + token.data.size()); // 44, the characters, 00
-            return;
+            return i;
         }
         std::uint8_t raw = 0;
         if (escapeAt(i, raw)) {
@@ -406,7 +405,7 @@ private:
             token.code = raw;
             token.data.assign(1, static_cast<char>(raw));
             place(token, col);
-            return;
+            return i;
         }
         std::size_t length = 0;
         const Spellings::Node* spelled = spellingAt(i, length);
@@ -416,7 +415,7 @@ private:
             conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
             i = end;
             place(token, col);
-            return;
+            return i;
         }
         if (spelled != nullptr) {
             // The fresh token holds the rest of *spelled already.
@@ -424,7 +423,7 @@ private:
             i += length;
             if (spelled->data == Ti86Inline::None) {
                 place(token, col, token.code > 0xFF ? 2 : 1);
-                return;
+                return i;
             }
             if (!spelled->token->data.empty())
                 token.data = spelled->token->data;
@@ -435,7 +434,7 @@ private:
                     token.data, i, [](char b) { return b == ' ' || b == ':'; }, kLabelRun);
             }
             place(token, col);
-            return;
+            return i;
         }
         if (isTi86NameText(static_cast<std::uint8_t>(c))) {
             readField(
@@ -444,11 +443,11 @@ private:
                 fail(col, DiagnosticId::Ti86NameTooLong, {ti86NameToUtf8(token.data)});
                 out_->tokens.pop_back();
                 --count_;
-                return;
+                return i;
             }
             token.code = static_cast<std::uint16_t>(ti86::BuiltinName + token.data.size());
             place(token, col, 1 + token.data.size()); // a name of 1-8 bytes: its length in the code
-            return;
+            return i;
         }
         // The calculator reads plain text only as it runs, so a byte that
         // begins no token (a stray "?" after Stop) is no reason to refuse
@@ -460,7 +459,7 @@ private:
         token.data.assign(1, static_cast<char>(font));
         place(token, col);
         ++i;
-        return;
+        return i;
     }
 
     // ᴇ, perhaps its negation, then a digit.
