@@ -9,6 +9,7 @@
 #include <array>
 #include <bit>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #if defined(__SSE2__)
@@ -52,26 +53,120 @@ inline constexpr std::array<bool, 256> kNameRun = [] {
     return table;
 }();
 
-// The code of each byte that is a whole token on its own wherever it
-// stands: the only spelling that begins with it, with nothing inline, not
-// word text and ending any unit name (so no conversion begins there); 0 for
-// the others. ( ) , + → are most of a program's tokens.
-const std::array<std::uint16_t, 256>& singleByteCodes() {
-    static const std::array<std::uint16_t, 256> codes = [] {
-        std::array<std::uint16_t, 256> out{};
+// What the byte that begins a token says of it, so that one look-up sends
+// each token its way.
+enum class Start : std::uint8_t {
+    Other,     // a spelling, a name, a conversion or a byte no token begins with
+    Space,     // separates tokens
+    Single,    // a whole token on its own wherever it stands
+    Quote,     // a string
+    Digit,     // a number: 0-9 and "."
+    Exponent,  // ᴇ: a number when a digit follows, else as Other
+    Backslash, // "\xHH": a byte of its own, else as Other
+};
+
+struct FirstByte {
+    std::uint16_t code = 0; // for Single
+    Start start = Start::Other;
+};
+
+// Single: the only spelling that begins with the byte, with nothing inline,
+// not word text and ending any unit name (so no conversion begins there).
+// ( ) , + → are most of a program's tokens.
+const std::array<FirstByte, 256>& firstBytes() {
+    static const std::array<FirstByte, 256> bytes = [] {
+        std::array<FirstByte, 256> out{};
         const Spellings& s = spellings();
         for (int c = 0; c < 256; ++c) {
+            FirstByte& f = out[static_cast<std::size_t>(c)];
+            if (c == ' ')
+                f.start = Start::Space;
+            else if (c == '"')
+                f.start = Start::Quote;
+            else if ((c >= '0' && c <= '9') || c == '.')
+                f.start = Start::Digit;
+            else if (c == 0xFB)
+                f.start = Start::Exponent;
+            else if (c == '\\')
+                f.start = Start::Backslash;
             const std::uint32_t node = s.first[static_cast<std::size_t>(c)];
-            if (node == 0 || !endsUnitByte(static_cast<std::uint8_t>(c)) || c == '"')
+            if (f.start != Start::Other || node == 0 || !endsUnitByte(static_cast<std::uint8_t>(c)))
                 continue;
             const Spellings::Node& n = s.nodes[node];
             if (n.token != nullptr && n.count == 0 && !n.wordEnd && n.data == Ti86Inline::None &&
-                n.token->data.empty())
-                out[static_cast<std::size_t>(c)] = n.token->code;
+                n.token->data.empty()) {
+                f.code = n.token->code;
+                f.start = Start::Single;
+            }
         }
         return out;
     }();
-    return codes;
+    return bytes;
+}
+
+// The spellings' tree numbered for the tokenizer's walk: the nodes with
+// successors first, from 1, so that a node's number is its row of
+// successors and a step is one look-up that waits on no other; the leaves
+// after them. What a node accepts sits apart, read beside the step.
+struct Walk {
+    enum : std::uint8_t { Ends = 1, WordEnd = 2 }; // accept bits
+    std::array<std::uint16_t, 256> first{};        // the root's successors, by character
+    std::array<std::uint8_t, 256> classOf{};       // 0: follows in no spelling
+    unsigned shift = 0;                            // a row is 1 << shift wide
+    std::uint32_t inner = 1;                       // numbers below this have a row
+    std::vector<std::uint16_t> next;               // [number << shift | class]
+    std::vector<std::uint8_t> accept;              // by number
+    std::vector<std::uint32_t> node;               // by number: its node in the spellings
+};
+
+const Walk& walk() {
+    static const Walk w = [] {
+        const Spellings& s = spellings();
+        Walk out;
+        const std::size_t count = s.nodes.size();
+        // Node numbers stay below 2^16, as they do in Spellings' own rows.
+        if (count > 0xFFFF)
+            throw std::length_error("too many spellings for the tokenizer's walk");
+        std::vector<std::uint32_t> number(count, 0);
+        std::uint32_t next = 1;
+        for (std::size_t n = 1; n < count; ++n)
+            if (s.nodes[n].count != 0)
+                number[n] = next++;
+        out.inner = next;
+        for (std::size_t n = 1; n < count; ++n)
+            if (s.nodes[n].count == 0)
+                number[n] = next++;
+        out.node.assign(next, 0);
+        out.accept.assign(next, 0);
+        std::size_t classes = 1;
+        for (std::size_t n = 1; n < count; ++n) {
+            const Spellings::Node& node = s.nodes[n];
+            out.node[number[n]] = static_cast<std::uint32_t>(n);
+            if (node.token != nullptr)
+                out.accept[number[n]] = node.wordEnd ? Walk::Ends | Walk::WordEnd : Walk::Ends;
+            for (std::uint32_t e = node.edges; e < node.edges + node.count; ++e) {
+                std::uint8_t& k = out.classOf[static_cast<std::uint8_t>(s.edgeChar[e])];
+                if (k == 0 && classes > 0xFF)
+                    throw std::length_error("too many characters for the tokenizer's walk");
+                if (k == 0)
+                    k = static_cast<std::uint8_t>(classes++);
+            }
+        }
+        while ((std::size_t{1} << out.shift) < classes)
+            ++out.shift;
+        out.next.assign(std::size_t{out.inner} << out.shift, 0);
+        for (std::size_t n = 1; n < count; ++n) {
+            const Spellings::Node& node = s.nodes[n];
+            for (std::uint32_t e = node.edges; e < node.edges + node.count; ++e)
+                out.next[(std::size_t{number[n]} << out.shift) +
+                         out.classOf[static_cast<std::uint8_t>(s.edgeChar[e])]] =
+                    static_cast<std::uint16_t>(number[s.edgeTo[e]]);
+        }
+        for (std::size_t c = 0; c < 256; ++c)
+            out.first[c] = static_cast<std::uint16_t>(number[s.first[c]]);
+        return out;
+    }();
+    return w;
 }
 
 class Reader {
@@ -269,24 +364,25 @@ private:
 
     // The longest spelling at i that does not end inside a word.
     const Spellings::Node* spellingAt(std::size_t i, std::size_t& length) const {
-        const Spellings& s = spellings_;
+        const Walk& w = walk_;
         const char* const text = text_.data();
         const std::size_t stop = stop_;
         if (i >= stop)
             return nullptr;
-        const Spellings::Node* found = nullptr;
-        std::uint32_t node = s.first[static_cast<std::uint8_t>(text[i])];
-        for (std::size_t k = i + 1; node != 0; ++k) {
-            const Spellings::Node& here = s.nodes[node];
-            if (here.token != nullptr && !(here.wordEnd && k < stop && isWordText(text[k]))) {
+        std::uint32_t found = 0;
+        std::uint32_t n = w.first[static_cast<std::uint8_t>(text[i])];
+        for (std::size_t k = i + 1; n != 0; ++k) {
+            const std::uint8_t accept = w.accept[n];
+            if (accept != 0 &&
+                !((accept & Walk::WordEnd) != 0 && k < stop && isWordText(text[k]))) {
                 length = k - i;
-                found = &here;
+                found = n;
             }
-            if (k >= stop)
+            if (n >= w.inner || k >= stop)
                 break;
-            node = s.step(here, text[k]);
+            n = w.next[(std::size_t{n} << w.shift) + w.classOf[static_cast<std::uint8_t>(text[k])]];
         }
-        return found;
+        return found == 0 ? nullptr : &spellings_.nodes[w.node[found]];
     }
 
     // A unit conversion at i: unit characters, "å", unit characters, where
@@ -345,39 +441,40 @@ private:
     bool readTokens(std::size_t limit) {
         const char* const text = text_.data();
         const std::size_t stop = stop_;
+        const std::array<FirstByte, 256>& firsts = firsts_;
         std::size_t i = i_;
-        for (;;) {
-            while (i < stop && text[i] == ' ')
+        while (i < stop) {
+            const FirstByte first = firsts[static_cast<std::uint8_t>(text[i])];
+            if (first.start == Start::Space) {
                 ++i;
-            if (i >= stop) {
-                i_ = i;
-                return false;
+                continue;
             }
-            if (const std::uint16_t single = singles_[static_cast<std::uint8_t>(text[i])];
-                single != 0) {
+            if (first.start == Start::Single) {
                 Ti86Token& token = add();
-                token.code = single;
-                place(token, column(i), single > 0xFF ? 2 : 1);
+                token.code = first.code;
+                place(token, column(i), first.code > 0xFF ? 2 : 1);
                 ++i;
             } else {
-                i = readLonger(i);
+                i = readLonger(i, first.start);
             }
             if (count_ >= limit) {
                 i_ = i;
                 return true;
             }
         }
+        i_ = i;
+        return false;
     }
 
     // The token at i, a byte of the line that is neither a space nor a
     // token on its own (none for a name too long, which is said); where the
     // next one begins. By value: a round trip through i_ costs the reads
     // after it a wait on the store.
-    std::size_t readLonger(std::size_t i) {
+    std::size_t readLonger(std::size_t i, Start start) {
         const char c = text_[i];
         const std::size_t col = column(i);
         Ti86Token& token = add();
-        if (c == '"') {
+        if (start == Start::Quote) {
             token.code = ti86::String;
             ++i;
             readField(
@@ -389,22 +486,22 @@ private:
                 fail(col, DiagnosticId::Ti86StringOpen);
             else
                 fail(col, DiagnosticId::Ti86StringOpenStore);
-            place(token, col);
+            place(token, col, 2 + token.data.size()); // 2D, the bytes, 00
             return i;
         }
         // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
-        if ((c >= '0' && c <= '9') || c == '.' || startsExponent(i)) {
+        if (start == Start::Digit || (start == Start::Exponent && startsExponent(i))) {
             token.code = ti86::Number;
             readNumber(i, token.data);
             place(token, col, 2 + token.data.size()); // 44, the characters, 00
             return i;
         }
         std::uint8_t raw = 0;
-        if (escapeAt(i, raw)) {
+        if (start == Start::Backslash && escapeAt(i, raw)) {
             token.known = false;
             token.code = raw;
             token.data.assign(1, static_cast<char>(raw));
-            place(token, col);
+            place(token, col, 1);
             return i;
         }
         std::size_t length = 0;
@@ -498,7 +595,8 @@ private:
     }
 
     const Spellings& spellings_ = spellings();
-    const std::array<std::uint16_t, 256>& singles_ = singleByteCodes();
+    const Walk& walk_ = walk();
+    const std::array<FirstByte, 256>& firsts_ = firstBytes();
     std::string_view text_;
     Ti86Tokenized* out_ = nullptr;
     std::size_t count_ = 0; // out_->tokens.size()
