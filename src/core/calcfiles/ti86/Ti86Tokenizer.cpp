@@ -107,16 +107,18 @@ const std::array<FirstByte, 256>& firstBytes() {
 // The spellings' tree numbered for the tokenizer's walk: the nodes with
 // successors first, from 1, so that a node's number is its row of
 // successors and a step is one look-up that waits on no other; the leaves
-// after them. What a node accepts sits apart, read beside the step.
+// after them. What a node accepts sits apart, read beside the step; a node
+// that accepts nothing, most of them, costs the step one test.
 struct Walk {
-    enum : std::uint8_t { Ends = 1, WordEnd = 2 }; // accept bits
-    std::array<std::uint16_t, 256> first{};        // the root's successors, by character
-    std::array<std::uint8_t, 256> classOf{};       // 0: follows in no spelling
-    unsigned shift = 0;                            // a row is 1 << shift wide
-    std::uint32_t inner = 1;                       // numbers below this have a row
-    std::vector<std::uint16_t> next;               // [number << shift | class]
-    std::vector<std::uint8_t> accept;              // by number
-    std::vector<std::uint32_t> node;               // by number: its node in the spellings
+    enum : std::uint8_t { Ends = 1, WordEnd = 2, Leaf = 4 }; // accept bits
+    static constexpr unsigned kShift = 7;                    // a row is 128 classes wide
+    std::array<std::uint16_t, 256> first{};                  // the root's successors, by character
+    std::array<std::uint8_t, 256> classOf{};                 // 0: follows in no spelling
+    std::vector<std::uint16_t> next;                         // [number << kShift | class]
+    std::vector<std::uint8_t> accept;                        // by number
+    std::vector<std::uint32_t> node;                         // by number: its node in the spellings
+    std::vector<std::uint16_t> code; // by number: the code of the spelling that ends there
+    std::vector<Ti86Inline> data;    // by number: what follows that code
 };
 
 const Walk& walk() {
@@ -132,33 +134,41 @@ const Walk& walk() {
         for (std::size_t n = 1; n < count; ++n)
             if (s.nodes[n].count != 0)
                 number[n] = next++;
-        out.inner = next;
+        const std::uint32_t inner = next;
         for (std::size_t n = 1; n < count; ++n)
             if (s.nodes[n].count == 0)
                 number[n] = next++;
         out.node.assign(next, 0);
         out.accept.assign(next, 0);
+        out.code.assign(next, 0);
+        out.data.assign(next, Ti86Inline::None);
         std::size_t classes = 1;
         for (std::size_t n = 1; n < count; ++n) {
             const Spellings::Node& node = s.nodes[n];
-            out.node[number[n]] = static_cast<std::uint32_t>(n);
-            if (node.token != nullptr)
-                out.accept[number[n]] = node.wordEnd ? Walk::Ends | Walk::WordEnd : Walk::Ends;
+            const std::uint32_t at = number[n];
+            out.node[at] = static_cast<std::uint32_t>(n);
+            if (node.token != nullptr) {
+                out.accept[at] =
+                    static_cast<std::uint8_t>(Walk::Ends | (node.wordEnd ? Walk::WordEnd : 0) |
+                                              (at >= inner ? Walk::Leaf : 0));
+                out.code[at] = node.token->code;
+                out.data[at] = node.data;
+            } else if (at >= inner) {
+                throw std::logic_error("a spelling's last node without its token");
+            }
             for (std::uint32_t e = node.edges; e < node.edges + node.count; ++e) {
                 std::uint8_t& k = out.classOf[static_cast<std::uint8_t>(s.edgeChar[e])];
-                if (k == 0 && classes > 0xFF)
+                if (k == 0 && classes >= std::size_t{1} << Walk::kShift)
                     throw std::length_error("too many characters for the tokenizer's walk");
                 if (k == 0)
                     k = static_cast<std::uint8_t>(classes++);
             }
         }
-        while ((std::size_t{1} << out.shift) < classes)
-            ++out.shift;
-        out.next.assign(std::size_t{out.inner} << out.shift, 0);
+        out.next.assign(std::size_t{inner} << Walk::kShift, 0);
         for (std::size_t n = 1; n < count; ++n) {
             const Spellings::Node& node = s.nodes[n];
             for (std::uint32_t e = node.edges; e < node.edges + node.count; ++e)
-                out.next[(std::size_t{number[n]} << out.shift) +
+                out.next[(std::size_t{number[n]} << Walk::kShift) +
                          out.classOf[static_cast<std::uint8_t>(s.edgeChar[e])]] =
                     static_cast<std::uint16_t>(number[s.edgeTo[e]]);
         }
@@ -362,27 +372,31 @@ private:
         return i - lineStart_ + 1;
     }
 
-    // The longest spelling at i that does not end inside a word.
-    const Spellings::Node* spellingAt(std::size_t i, std::size_t& length) const {
+    // The longest spelling at i that does not end inside a word: its number
+    // in the walk, or 0 for none.
+    std::uint32_t spellingAt(std::size_t i, std::size_t& length) const {
         const Walk& w = walk_;
         const char* const text = text_.data();
         const std::size_t stop = stop_;
         if (i >= stop)
-            return nullptr;
+            return 0;
         std::uint32_t found = 0;
         std::uint32_t n = w.first[static_cast<std::uint8_t>(text[i])];
         for (std::size_t k = i + 1; n != 0; ++k) {
-            const std::uint8_t accept = w.accept[n];
-            if (accept != 0 &&
-                !((accept & Walk::WordEnd) != 0 && k < stop && isWordText(text[k]))) {
-                length = k - i;
-                found = n;
+            if (const std::uint8_t accept = w.accept[n]; accept != 0) {
+                if (!((accept & Walk::WordEnd) != 0 && k < stop && isWordText(text[k]))) {
+                    length = k - i;
+                    found = n;
+                }
+                if ((accept & Walk::Leaf) != 0)
+                    break;
             }
-            if (n >= w.inner || k >= stop)
+            if (k >= stop)
                 break;
-            n = w.next[(std::size_t{n} << w.shift) + w.classOf[static_cast<std::uint8_t>(text[k])]];
+            n = w.next[(std::size_t{n} << Walk::kShift) +
+                       w.classOf[static_cast<std::uint8_t>(text[k])]];
         }
-        return found == 0 ? nullptr : &spellings_.nodes[w.node[found]];
+        return found;
     }
 
     // A unit conversion at i: unit characters, "å", unit characters, where
@@ -409,13 +423,13 @@ private:
         if (arrow == i || at(arrow) != kArrowText || spellingEnd > arrow)
             return false;
         std::size_t length = 0;
-        if (spellingAt(arrow, length) != nullptr)
+        if (spellingAt(arrow, length) != 0)
             return false;
         // Nor is it one when the "å" belongs to a name begun inside the run
         // ("-Eq▶St" after a number); only the last few starts can reach it.
         const std::size_t reach = spellings_.longest;
         for (std::size_t j = std::max(i + 1, arrow > reach ? arrow - reach : 0); j < arrow; ++j)
-            if (spellingAt(j, length) != nullptr && j + length > arrow)
+            if (spellingAt(j, length) != 0 && j + length > arrow)
                 return false;
         std::size_t second = arrow + 1;
         while (second < stop_ && !endsUnit(text_[second]))
@@ -505,26 +519,29 @@ private:
             return i;
         }
         std::size_t length = 0;
-        const Spellings::Node* spelled = spellingAt(i, length);
+        const std::uint32_t spelled = spellingAt(i, length);
         std::size_t end = 0;
         // No "å" left on the line (known once it has been looked for): no conversion.
         if (!(arrowSearched_ && nextArrow_ >= stop_) &&
-            conversionAt(i, spelled != nullptr ? i + length : i, token, end)) {
+            conversionAt(i, spelled != 0 ? i + length : i, token, end)) {
             i = end;
             place(token, col);
             return i;
         }
-        if (spelled != nullptr) {
-            // The fresh token holds the rest of *spelled already.
-            token.code = spelled->token->code;
+        if (spelled != 0) {
+            // The fresh token holds the rest of the spelling's already.
+            const Walk& w = walk_;
+            token.code = w.code[spelled];
             i += length;
-            if (spelled->data == Ti86Inline::None) {
+            const Ti86Inline data = w.data[spelled];
+            if (data == Ti86Inline::None) {
                 place(token, col, token.code > 0xFF ? 2 : 1);
                 return i;
             }
-            if (!spelled->token->data.empty())
-                token.data = spelled->token->data;
-            if (spelled->data == Ti86Inline::Label || spelled->data == Ti86Inline::Goto) {
+            const Ti86Token& spelling = *spellings_.nodes[w.node[spelled]].token;
+            if (!spelling.data.empty())
+                token.data = spelling.data;
+            if (data == Ti86Inline::Label || data == Ti86Inline::Goto) {
                 while (at(i) == ' ')
                     ++i;
                 readField(
