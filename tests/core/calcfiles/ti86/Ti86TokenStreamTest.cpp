@@ -110,3 +110,37 @@ TEST(Ti86Tokenizer, BytesThatAreTokensOnTheirOwn) {
     EXPECT_EQ(t.tokens[6].data, "2");
     EXPECT_EQ(t.tokens[11].size, 1u);
 }
+
+// A token's first byte sends it its way; "\" and ᴇ (û) go there only when
+// an escape or a number follows, else they are bytes of their own, at the
+// end of a line or of the text too. Codes, columns and offsets worked out
+// by hand: a number is 44, its characters, 00; a byte of its own is one
+// byte, its font (ᴇ is font 1B).
+TEST(Ti86Tokenizer, ABackslashOrExponentBeginningNoEscapeOrNumberIsAByteOfItsOwn) {
+    const Ti86Tokenized t = tokenizeTi86Text(":(\\)\r\n"
+                                             ":(\\x41\r\n"
+                                             ":2+\xFB\n"
+                                             ":1+\\");
+    using Row = std::tuple<bool, std::uint16_t, std::size_t, std::size_t, std::uint64_t>;
+    const std::vector<Row> expected = {
+        {true, ti86::LParen, 1, 2, 0},   {false, '\\', 1, 3, 1},
+        {true, ti86::RParen, 1, 4, 2},   {true, ti86::Newline, 1, 5, 3},
+        {true, ti86::LParen, 2, 2, 4},   {false, 0x41, 2, 3, 5},
+        {true, ti86::Newline, 2, 7, 6},  {true, ti86::Number, 3, 2, 7},
+        {true, ti86::Plus, 3, 3, 10},    {false, 0x1B, 3, 4, 11},
+        {true, ti86::Newline, 3, 5, 12}, {true, ti86::Number, 4, 2, 13},
+        {true, ti86::Plus, 4, 3, 16},    {false, '\\', 4, 4, 17},
+    };
+    ASSERT_TRUE(t.diagnostics.empty());
+    ASSERT_EQ(t.tokens.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const Ti86Token& k = t.tokens[i];
+        EXPECT_EQ(Row(k.known, k.code, k.line, k.column, k.offset), expected[i]) << "token " << i;
+    }
+    EXPECT_EQ(t.tokens[1].data, "\\");
+    EXPECT_EQ(t.tokens[5].data, "A");
+    EXPECT_EQ(t.tokens[9].data, "\x1B");
+    EXPECT_EQ(t.tokens.back().size, 1u);
+    // The same read a token at a time.
+    expectSame(inSteps(":(\\)\r\n:(\\x41\r\n:2+\xFB\n:1+\\", 1), t, "a token at a time");
+}
