@@ -488,35 +488,38 @@ private:
         const char c = text_[i];
         const std::size_t col = column(i);
         Ti86Token& token = add();
-        if (start == Start::Quote) {
-            token.code = ti86::String;
-            ++i;
-            readField(
-                token.data, i, [](char b) { return b == '"'; }, kStringRun);
-            if (i < stop_)
+        // Most of these begin a spelling or a name: one test sends them there.
+        if (start != Start::Other) {
+            if (start == Start::Quote) {
+                token.code = ti86::String;
                 ++i;
-            else if (token.data.find('\x1C') == std::string::npos)
-                // The TI-83 Plus ends it at the end of the line as well.
-                fail(col, DiagnosticId::Ti86StringOpen);
-            else
-                fail(col, DiagnosticId::Ti86StringOpenStore);
-            place(token, col, 2 + token.data.size()); // 2D, the bytes, 00
-            return i;
-        }
-        // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
-        if (start == Start::Digit || (start == Start::Exponent && startsExponent(i))) {
-            token.code = ti86::Number;
-            readNumber(i, token.data);
-            place(token, col, 2 + token.data.size()); // 44, the characters, 00
-            return i;
-        }
-        std::uint8_t raw = 0;
-        if (start == Start::Backslash && escapeAt(i, raw)) {
-            token.known = false;
-            token.code = raw;
-            token.data.assign(1, static_cast<char>(raw));
-            place(token, col, 1);
-            return i;
+                readField(
+                    token.data, i, [](char b) { return b == '"'; }, kStringRun);
+                if (i < stop_)
+                    ++i;
+                else if (token.data.find('\x1C') == std::string::npos)
+                    // The TI-83 Plus ends it at the end of the line as well.
+                    fail(col, DiagnosticId::Ti86StringOpen);
+                else
+                    fail(col, DiagnosticId::Ti86StringOpenStore);
+                place(token, col, 2 + token.data.size()); // 2D, the bytes, 00
+                return i;
+            }
+            // A number may also begin with ᴇ: ᴇ⁻7 is 1ᴇ⁻7.
+            if (start == Start::Digit || (start == Start::Exponent && startsExponent(i))) {
+                token.code = ti86::Number;
+                readNumber(i, token.data);
+                place(token, col, 2 + token.data.size()); // 44, the characters, 00
+                return i;
+            }
+            std::uint8_t raw = 0;
+            if (start == Start::Backslash && escapeAt(i, raw)) {
+                token.known = false;
+                token.code = raw;
+                token.data.assign(1, static_cast<char>(raw));
+                place(token, col, 1);
+                return i;
+            }
         }
         std::size_t length = 0;
         const std::uint32_t spelled = spellingAt(i, length);
