@@ -116,9 +116,9 @@ struct Walk {
     std::array<std::uint8_t, 256> classOf{};                 // 0: follows in no spelling
     std::vector<std::uint16_t> next;                         // [number << kShift | class]
     std::vector<std::uint8_t> accept;                        // by number
-    std::vector<std::uint32_t> node;                         // by number: its node in the spellings
-    std::vector<std::uint16_t> code; // by number: the code of the spelling that ends there
-    std::vector<Ti86Inline> data;    // by number: what follows that code
+    std::vector<const Ti86Token*> token; // by number: the spelling that ends there
+    std::vector<std::uint16_t> code;     // by number: that spelling's code
+    std::vector<Ti86Inline> data;        // by number: what follows that code
 };
 
 const Walk& walk() {
@@ -138,7 +138,7 @@ const Walk& walk() {
         for (std::size_t n = 1; n < count; ++n)
             if (s.nodes[n].count == 0)
                 number[n] = next++;
-        out.node.assign(next, 0);
+        out.token.assign(next, nullptr);
         out.accept.assign(next, 0);
         out.code.assign(next, 0);
         out.data.assign(next, Ti86Inline::None);
@@ -146,8 +146,8 @@ const Walk& walk() {
         for (std::size_t n = 1; n < count; ++n) {
             const Spellings::Node& node = s.nodes[n];
             const std::uint32_t at = number[n];
-            out.node[at] = static_cast<std::uint32_t>(n);
             if (node.token != nullptr) {
+                out.token[at] = node.token;
                 out.accept[at] =
                     static_cast<std::uint8_t>(Walk::Ends | (node.wordEnd ? Walk::WordEnd : 0) |
                                               (at >= inner ? Walk::Leaf : 0));
@@ -532,7 +532,7 @@ private:
             return i;
         }
         if (spelled != 0) {
-            // The fresh token holds the rest of the spelling's already.
+            // The fresh token's other fields are the spelling's already.
             const Walk& w = walk_;
             token.code = w.code[spelled];
             i += length;
@@ -541,7 +541,7 @@ private:
                 place(token, col, token.code > 0xFF ? 2 : 1);
                 return i;
             }
-            const Ti86Token& spelling = *spellings_.nodes[w.node[spelled]].token;
+            const Ti86Token& spelling = *w.token[spelled];
             if (!spelling.data.empty())
                 token.data = spelling.data;
             if (data == Ti86Inline::Label || data == Ti86Inline::Goto) {
