@@ -16,6 +16,14 @@
 #include <emmintrin.h>
 #endif
 
+// A rare path kept out of the token loop, whose registers it would
+// otherwise crowd (GCC and Clang; other compilers decide for themselves).
+#if defined(__GNUC__)
+#define KALVO_OUT_OF_LINE __attribute__((noinline))
+#else
+#define KALVO_OUT_OF_LINE
+#endif
+
 namespace kalvo::calc {
 
 namespace {
@@ -401,7 +409,9 @@ private:
 
     // A unit conversion at i: unit characters, "å", unit characters, where
     // the "å" does not begin a ▶ token (▶Dec) and no spelling reaches over it.
-    bool conversionAt(std::size_t i, std::size_t spellingEnd, Ti86Token& token, std::size_t& end) {
+    // Out of line: called only while an "å" may lie ahead on the line.
+    KALVO_OUT_OF_LINE bool conversionAt(std::size_t i, std::size_t spellingEnd, Ti86Token& token,
+                                        std::size_t& end) {
         // Most lines hold no "å" at all; without one ahead there is nothing to scan.
         if (!arrowSearched_ || nextArrow_ < i) {
             arrowSearched_ = true;
