@@ -80,12 +80,32 @@
 // (369 M before), -q 198 M: the tokenizer 55 M (68 M), the look at the
 // tokens and the findings' making 46 M (53 M), printing 12.5 M (22 M).
 // 4 MiB with no findings: 390.8 M (403.5 M), -q 385.6 M.
+//
+// Then (load average 0.9-1.3) with an equation's line found from the last
+// one asked for instead of a table of a million line starts (page faults
+// of the whole command 15,144 -> 8,890, -q 8,530), messages by number in
+// an open table of slots instead of a map of nodes (its look-ups were 7% of
+// the run: three cache misses each), tokens of 64 bytes (a conversion's
+// units in one string; size, line and column in 32 bits) and a tokenizer
+// sending each token its way by one look-up of its first byte:
+//
+//   16 MiB program text   1.58-1.60 (1.72 once, the machine slower), 2.14x
+//   4 MiB, no findings    1.05-1.11
+//   one 320 KB line       8.4 ms, 33 MB/s, 2.3x
+//
+// Under callgrind, 1 MiB of program text: the report run 328.5 M
+// instructions (337 M before), -q 198 M; the tokenizer 50.7 M (55 M), its
+// time a third less (104.7 -> 71.1 ms on 16 MiB read alone). The goal of
+// 1.25 is not met: what the report adds is still the tokenizer (about 130
+// instructions a token, a third of it its strings), the look at each token
+// and the findings' making, and printing them.
 
 // 256 MB under `ulimit -v 4000000` is run by hand:
 //   ulimit -v 4000000; kalvo-convert BIG.86.txt -o /dev/null
-// 256 MB of program text converts with the report on: 11.6 processor
-// seconds and 538 MB resident (14.3 s and 538 MB with a tree in every
-// window; 12.4 s and 538 MB, 14.7 s and 549 MB before that); 256 MB of
+// 256 MB of program text converts with the report on: 11.5 processor
+// seconds and 538 MB resident (11.6 s before 64-byte tokens; 14.3 s and
+// 538 MB with a tree in every window; 12.4 s and 538 MB, 14.7 s and 549 MB
+// before that); 256 MB of
 // `:A+1→A` lines, 0.77 s and 527 MB (6.2 s and 528 MB before windows).
 
 #include "ConvertCommand.h"
