@@ -620,22 +620,22 @@ std::size_t Ti86Syntax::opToken(std::uint32_t n) const {
     return node.first;
 }
 
-std::uint32_t Ti86Syntax::prefixAt(std::size_t token) const {
+std::uint32_t Ti86Syntax::headAt(std::size_t token, SyntaxKind kind) const {
     const std::uint32_t n =
         token >= base_ && token - base_ < headOf_.size() ? headOf_[token - base_] : kNoNode;
-    return n != kNoNode && nodes_[n].kind == SyntaxKind::Prefix ? n : kNoNode;
+    return n != kNoNode && nodes_[n].kind == kind ? n : kNoNode;
+}
+
+std::uint32_t Ti86Syntax::prefixAt(std::size_t token) const {
+    return headAt(token, SyntaxKind::Prefix);
 }
 
 std::uint32_t Ti86Syntax::callAt(std::size_t token) const {
-    const std::uint32_t n =
-        token >= base_ && token - base_ < headOf_.size() ? headOf_[token - base_] : kNoNode;
-    return n != kNoNode && nodes_[n].kind == SyntaxKind::Call ? n : kNoNode;
+    return headAt(token, SyntaxKind::Call);
 }
 
 std::uint32_t Ti86Syntax::groupAt(std::size_t token) const {
-    const std::uint32_t n =
-        token >= base_ && token - base_ < headOf_.size() ? headOf_[token - base_] : kNoNode;
-    return n != kNoNode && nodes_[n].kind == SyntaxKind::Group ? n : kNoNode;
+    return headAt(token, SyntaxKind::Group);
 }
 
 namespace {

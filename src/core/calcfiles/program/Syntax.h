@@ -114,6 +114,8 @@ public:
 
 private:
     friend class SyntaxReader;
+    // The node of that kind the token heads, or kNoNode.
+    std::uint32_t headAt(std::size_t token, SyntaxKind kind) const;
     const std::vector<Ti86Token>* tokens_;
     std::size_t base_ = 0; // the first token read; the per-token tables start there
     std::vector<SyntaxNode> nodes_;

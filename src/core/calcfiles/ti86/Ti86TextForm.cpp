@@ -79,30 +79,6 @@ Spellings::Spellings() {
     }
     for (const auto& [c, to] : tree[0].next)
         first[static_cast<std::uint8_t>(c)] = to;
-    std::size_t classes = 1; // 0: a character that follows in no spelling
-    bool tooMany = false;
-    for (std::size_t n = 1; n < tree.size(); ++n)
-        for (const auto& [c, to] : tree[n].next) {
-            std::uint8_t& k = classOf[static_cast<std::uint8_t>(c)];
-            if (k != 0)
-                continue;
-            if (classes == kClasses)
-                tooMany = true;
-            else
-                k = static_cast<std::uint8_t>(classes++);
-        }
-    if (tree.size() > 0xFFFF || tooMany)
-        return;
-    dense.assign(kClasses, 0);
-    for (std::size_t n = 1; n < tree.size(); ++n) {
-        if (tree[n].next.empty())
-            continue;
-        nodes[n].row = static_cast<std::uint16_t>(dense.size() / kClasses);
-        dense.resize(dense.size() + kClasses, 0);
-        for (const auto& [c, to] : tree[n].next)
-            dense[std::size_t{nodes[n].row} * kClasses + classOf[static_cast<std::uint8_t>(c)]] =
-                static_cast<std::uint16_t>(to);
-    }
 }
 
 } // namespace kalvo::calc::ti86text

@@ -40,33 +40,13 @@ struct Spellings {
         std::uint16_t count = 0;
         bool wordEnd = false;               // its last character is word text
         Ti86Inline data = Ti86Inline::None; // what follows the token's code
-        std::uint16_t row = 0;              // its successors in `dense`, by character class
     };
     std::vector<Node> nodes{1};
     std::vector<char> edgeChar;
     std::vector<std::uint32_t> edgeTo;
     std::array<std::uint32_t, 256> first{}; // the root's successors, by character
-    // Every node's successors as a row of kClasses, the characters that
-    // follow in some spelling numbered from 1 (0 for the others): a step is
-    // two look-ups, where a search along the edges costs one test an edge.
-    // Row 0 is the leaves' and all 0. Empty (steps along the edges) should
-    // the spellings ever outgrow 16-bit node numbers or the classes.
-    static constexpr std::size_t kClasses = 128;
-    std::array<std::uint8_t, 256> classOf{};
-    std::vector<std::uint16_t> dense;
 
     Spellings();
-
-    // The node after `c` from `n` (not the root: `first` holds its
-    // successors), or 0 (the root, never a successor).
-    std::uint32_t step(const Node& n, char c) const {
-        if (!dense.empty())
-            return dense[std::size_t{n.row} * kClasses + classOf[static_cast<std::uint8_t>(c)]];
-        for (std::uint32_t e = n.edges, stop = n.edges + n.count; e < stop; ++e)
-            if (edgeChar[e] == c)
-                return edgeTo[e];
-        return 0;
-    }
 };
 
 // Built once, on first use; asked for every pair of tokens listed.

@@ -163,6 +163,7 @@ TEST(OperandExtent, TheClosingParenthesisGoesAfterTheOperand) {
         // X(1) is an element or X times 1, and sin gives the same value of
         // either: Ans (72) of unknown kind, A a real.
         {":sin Ans(1)", "C2 72 10 31 11 11"},
+        {":sin Ans(1", "C2 72 10 31 11"}, // sin(Ans(1), closed at the end
         {":2\xFC"
          "A:sin A(1)+1",
          "32 04 41 3E C2 41 10 31 11 11 70 31"},

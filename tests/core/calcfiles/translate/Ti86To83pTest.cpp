@@ -830,6 +830,11 @@ TEST(Ti86To83p, ComplexPairsAreWrittenWithI) {
          "DE 10 48 70 10 4B 71 31 11 2C 11",
          {"N 1:6 (a,b), a complex number on the TI-86, is now a+bi: the TI-83 Plus computes "
           "with it alike and shows it as a+bi"}},
+        // Left open at the statement's end, it is closed there on both.
+        {"abs (3,4",
+         "B2 33 70 34 2C",
+         {"N 1:5 (a,b), a complex number on the TI-86, is now a+bi: the TI-83 Plus computes "
+          "with it alike and shows it as a+bi"}},
         // A store ends a pair left open: the pair is stored.
         {"(A,B-1\xFCZ", "10 41 70 10 42 71 31 11 2C 11 04 5A", {note}},
         // One value in parentheses is no pair, nor is a prompt and a name.
